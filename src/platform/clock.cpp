@@ -1,0 +1,10 @@
+#include "clock.h"
+
+namespace quill {
+
+QDateTime SystemClock::now() const
+{
+    return QDateTime::currentDateTime();
+}
+
+} // namespace quill

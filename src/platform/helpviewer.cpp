@@ -1,0 +1,155 @@
+#include "helpviewer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHelpContentWidget>
+#include <QHelpEngine>
+#include <QHelpIndexWidget>
+#include <QHelpLink>
+#include <QHelpSearchEngine>
+#include <QHelpSearchQueryWidget>
+#include <QHelpSearchResultWidget>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace quill {
+
+namespace {
+
+// A browser that reads its pages out of the help engine.
+class HelpBrowser final : public QTextBrowser {
+public:
+    HelpBrowser(QHelpEngine *engine, QWidget *parent) : QTextBrowser(parent), m_engine(engine) {}
+
+    QVariant loadResource(int type, const QUrl &name) override
+    {
+        if (name.scheme() == u"qthelp")
+            return m_engine->fileData(name);
+        return QTextBrowser::loadResource(type, name);
+    }
+
+private:
+    QHelpEngine *m_engine;
+};
+
+} // namespace
+
+QtHelpViewer::QtHelpViewer(QString helpFile, QString cacheDir)
+    : m_helpFile(std::move(helpFile))
+    , m_cacheDir(std::move(cacheDir))
+{
+}
+
+QtHelpViewer::~QtHelpViewer()
+{
+    delete m_window;
+}
+
+QWidget *QtHelpViewer::window() const
+{
+    return m_window;
+}
+
+bool QtHelpViewer::ensureEngine()
+{
+    if (m_engine)
+        return true;
+    const QFileInfo help(m_helpFile);
+    if (!help.isFile() || !help.isReadable())
+        return false;
+    if (!QDir().mkpath(m_cacheDir))
+        return false;
+    auto engine = std::make_unique<QHelpEngine>(QDir(m_cacheDir).filePath(
+        QStringLiteral("tartalom.qhc")));
+    if (!engine->setupData())
+        return false;
+    const QString ns = QHelpEngineCore::namespaceName(help.absoluteFilePath());
+    if (ns.isEmpty())
+        return false;
+    if (engine->documentationFileName(ns) != help.absoluteFilePath()) {
+        engine->unregisterDocumentation(ns);
+        if (!engine->registerDocumentation(help.absoluteFilePath()))
+            return false;
+    }
+    m_engine = std::move(engine);
+    return true;
+}
+
+void QtHelpViewer::buildWindow()
+{
+    auto *window = new QWidget(nullptr, Qt::Window);
+    window->setObjectName(QStringLiteral("sugoablak"));
+    window->setWindowTitle(QStringLiteral("Quillomat súgó"));
+    window->resize(820, 560);
+    window->setAttribute(Qt::WA_DeleteOnClose, false);
+
+    auto *splitter = new QSplitter(window);
+    m_tabs = new QTabWidget(splitter);
+    m_tabs->setObjectName(QStringLiteral("sugolapok"));
+    m_browser = new HelpBrowser(m_engine.get(), splitter);
+    m_browser->setObjectName(QStringLiteral("sugooldal"));
+    splitter->setStretchFactor(1, 3);
+
+    QHelpContentWidget *contents = m_engine->contentWidget();
+    m_tabs->addTab(contents, QStringLiteral("Tartalom"));
+    QObject::connect(contents, &QHelpContentWidget::linkActivated, m_browser,
+                     [this](const QUrl &url) { m_browser->setSource(url); });
+
+    QHelpIndexWidget *index = m_engine->indexWidget();
+    m_tabs->addTab(index, QStringLiteral("Tárgymutató"));
+    QObject::connect(index, &QHelpIndexWidget::documentActivated, m_browser,
+                     [this](const QHelpLink &link, const QString &) {
+                         m_browser->setSource(link.url);
+                     });
+    QObject::connect(index, &QHelpIndexWidget::documentsActivated, m_browser,
+                     [this](const QList<QHelpLink> &links, const QString &) {
+                         if (!links.isEmpty())
+                             m_browser->setSource(links.first().url);
+                     });
+
+    QHelpSearchEngine *search = m_engine->searchEngine();
+    auto *searchPage = new QWidget;
+    auto *searchLayout = new QVBoxLayout(searchPage);
+    searchLayout->addWidget(search->queryWidget());
+    searchLayout->addWidget(search->resultWidget(), 1);
+    m_tabs->addTab(searchPage, QStringLiteral("Keresés"));
+    QObject::connect(search->queryWidget(), &QHelpSearchQueryWidget::search, search,
+                     [search] { search->search(search->queryWidget()->searchInput()); });
+    QObject::connect(search->resultWidget(), &QHelpSearchResultWidget::requestShowLink,
+                     m_browser, [this](const QUrl &url) { m_browser->setSource(url); });
+    search->reindexDocumentation();
+
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+    m_window = window;
+
+    const auto files = m_engine->files(QHelpEngineCore::namespaceName(m_helpFile), QString(),
+                                       QStringLiteral("html"));
+    const QUrl start = files.isEmpty() ? QUrl() : files.first();
+    for (const QUrl &url : files) {
+        if (url.fileName() == u"index.html") {
+            m_browser->setSource(url);
+            return;
+        }
+    }
+    if (!start.isEmpty())
+        m_browser->setSource(start);
+}
+
+bool QtHelpViewer::show(HelpView view)
+{
+    if (!ensureEngine())
+        return false;
+    if (!m_window)
+        buildWindow();
+    m_tabs->setCurrentIndex(view == HelpView::Search ? 2 : 0);
+    m_window->show();
+    m_window->raise();
+    m_window->activateWindow();
+    return true;
+}
+
+} // namespace quill

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <memory>
+
+class QHelpEngine;
+class QTabWidget;
+class QTextBrowser;
+class QWidget;
+
+namespace quill {
+
+/// Which part of the help the user asked for: its contents, its index or its search.
+enum class HelpView { Contents, Index, Search };
+
+/// Shows the program's help file.
+class HelpViewer {
+public:
+    virtual ~HelpViewer() = default;
+    /// False when the help file cannot be opened; the caller tells the user.
+    virtual bool show(HelpView view) = 0;
+};
+
+/// The help as a compressed Qt help file (`tartalom.qch` beside the program), shown in a window
+/// with its contents, index and full-text search. The collection and the search index are kept
+/// in a writable cache folder, so a read-only install works.
+class QtHelpViewer final : public HelpViewer {
+public:
+    QtHelpViewer(QString helpFile, QString cacheDir);
+    ~QtHelpViewer() override;
+    bool show(HelpView view) override;
+    QWidget *window() const;
+
+private:
+    bool ensureEngine();
+    void buildWindow();
+
+    QString m_helpFile;
+    QString m_cacheDir;
+    std::unique_ptr<QHelpEngine> m_engine;
+    QPointer<QWidget> m_window;
+    QTabWidget *m_tabs = nullptr;
+    QTextBrowser *m_browser = nullptr;
+};
+
+} // namespace quill

@@ -1,0 +1,108 @@
+#include "widgets.h"
+
+#include "calendar/calendar.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QStandardItemModel>
+
+namespace quill {
+
+FocusOutWatcher::FocusOutWatcher(QWidget *watched, std::function<void()> onLeave)
+    : QObject(watched)
+    , m_onLeave(std::move(onLeave))
+{
+    watched->installEventFilter(this);
+}
+
+bool FocusOutWatcher::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusOut) {
+        const auto *focus = static_cast<QFocusEvent *>(event);
+        if (focus->reason() != Qt::PopupFocusReason)
+            m_onLeave();
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+QComboBox *makePicker(QWidget *parent, const QString &objectName)
+{
+    auto *combo = new QComboBox(parent);
+    combo->setObjectName(objectName);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setCompleter(nullptr);
+    combo->setMaxVisibleItems(12);
+    return combo;
+}
+
+QString FoldingCompleter::fold(const QString &text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            folded += c.toLower();
+    }
+    return folded;
+}
+
+FoldingCompleter::FoldingCompleter(const QStringList &entries, QObject *parent)
+    : QCompleter(parent)
+{
+    auto *model = new QStandardItemModel(this);
+    for (const QString &entry : entries) {
+        auto *item = new QStandardItem(entry);
+        item->setData(fold(entry), Qt::UserRole);
+        model->appendRow(item);
+    }
+    setModel(model);
+    setCompletionRole(Qt::UserRole);
+    setCaseSensitivity(Qt::CaseSensitive);
+    setFilterMode(Qt::MatchContains);
+    setCompletionMode(QCompleter::PopupCompletion);
+    setMaxVisibleItems(10);
+}
+
+QStringList FoldingCompleter::splitPath(const QString &path) const
+{
+    return {fold(path)};
+}
+
+QString FoldingCompleter::pathFromIndex(const QModelIndex &index) const
+{
+    return index.data(Qt::DisplayRole).toString();
+}
+
+void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year)
+{
+    const DayListEdit edit = adjustDayList(combo->count(), leadingItems, month, year);
+    if (edit.isNoop())
+        return;
+    const QString text = combo->currentText();
+    const QSignalBlocker block(combo);
+    for (int i = 0; i < edit.removeFromEnd; ++i)
+        combo->removeItem(combo->count() - 1);
+    combo->addItems(edit.append);
+    if (combo->currentText() != text)
+        combo->setEditText(text);
+}
+
+QFont fontOf(const QString &family, double points, bool bold)
+{
+    QFont font(family);
+    font.setStyleHint(family.contains(QStringLiteral("Times")) ? QFont::Serif
+                                                               : QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFont dialogFont()
+{
+    return fontOf(QStringLiteral("MS Sans Serif"), 8.25);
+}
+
+} // namespace quill

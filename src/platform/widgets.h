@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QCompleter>
+#include <QFont>
+#include <QObject>
+#include <functional>
+
+class QComboBox;
+class QStringListModel;
+class QWidget;
+
+namespace quill {
+
+/// Calls a function whenever the watched widget loses the input focus, however it goes: Tab, a
+/// click elsewhere, another window. Popups of the widget itself (a combo box's list, a context
+/// menu) do not count. The focus is never held back.
+class FocusOutWatcher final : public QObject {
+public:
+    FocusOutWatcher(QWidget *watched, std::function<void()> onLeave);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    std::function<void()> m_onLeave;
+};
+
+inline void onFocusOut(QWidget *widget, std::function<void()> onLeave)
+{
+    new FocusOutWatcher(widget, std::move(onLeave));
+}
+
+/// An editable picker whose text only ever changes when the user types or picks an entry: no
+/// inline completion that rewrites case, no entry added on Enter.
+QComboBox *makePicker(QWidget *parent, const QString &objectName);
+
+/// Offers entries that contain what was typed, ignoring case and accents ("lorinc" offers
+/// "Lőrinc"), in a popup; the text changes only when the user picks one.
+class FoldingCompleter final : public QCompleter {
+public:
+    FoldingCompleter(const QStringList &entries, QObject *parent);
+    QStringList splitPath(const QString &path) const override;
+    QString pathFromIndex(const QModelIndex &index) const override;
+    /// Lower case without accents.
+    static QString fold(const QString &text);
+};
+
+/// The day-picker rule on a combo box; the picker's own text stays as it was.
+void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year);
+
+/// The classic dialog font of the design, 8.25 point, with the sans-serif fallback.
+QFont dialogFont();
+QFont fontOf(const QString &family, double points, bool bold = false);
+
+} // namespace quill

@@ -1,0 +1,165 @@
+#include "reminders/alerts.h"
+#include "reminders/table.h"
+
+#include <QTest>
+
+using namespace quill;
+
+namespace {
+ReminderRecord row(const QString &kind, const QString &y, const QString &mo, const QString &d,
+                   const QString &h, const QString &mi, const QString &t1 = u"Kiss"_qs,
+                   const QString &t2 = u"Ábel"_qs, const QString &when = u"január 2."_qs,
+                   const QString &text = u" "_qs)
+{
+    return {kind, t1, t2, y, mo, d, h, mi, when, text, u"1"_qs, u"0"_qs};
+}
+QDateTime at(int y, int mo, int d, int h, int mi, int s = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+} // namespace
+
+class TestAlerts : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void matching_data()
+    {
+        QTest::addColumn<QStringList>("f"); // year, month, day, hour, minute
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<bool>("due");
+        const QStringList hourly{u"*"_qs, u"március"_qs, u"15"_qs, u"*"_qs, u"30"_qs};
+        QTest::newRow("every hour 0:30") << hourly << at(2026, 3, 15, 0, 30) << true;
+        QTest::newRow("every hour 23:30:59") << hourly << at(2026, 3, 15, 23, 30, 59) << true;
+        QTest::newRow("every hour next year") << hourly << at(2031, 3, 15, 7, 30) << true;
+        QTest::newRow("every hour wrong minute") << hourly << at(2026, 3, 15, 7, 31) << false;
+        QTest::newRow("every hour wrong day") << hourly << at(2026, 3, 16, 7, 30) << false;
+        const QStringList eight{u"2026"_qs, u"*"_qs, u"*"_qs, u"08"_qs, u"00"_qs};
+        QTest::newRow("hour 08") << eight << at(2026, 7, 1, 8, 0) << true;
+        QTest::newRow("hour 8") << QStringList{u"2026"_qs, u"*"_qs, u"*"_qs, u"8"_qs, u"0"_qs}
+                                << at(2026, 7, 1, 8, 0) << true;
+        QTest::newRow("other year") << eight << at(2027, 7, 1, 8, 0) << false;
+        QTest::newRow("year with blank")
+            << QStringList{u" 2026"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs} << at(2026, 1, 1, 1, 0)
+            << false;
+        QTest::newRow("month not a name")
+            << QStringList{u"*"_qs, u"March"_qs, u"*"_qs, u"*"_qs, u"00"_qs} << at(2026, 3, 1, 1, 0)
+            << false;
+        QTest::newRow("day with leading zero")
+            << QStringList{u"*"_qs, u"*"_qs, u"05"_qs, u"*"_qs, u"00"_qs} << at(2026, 3, 5, 1, 0)
+            << true;
+        QTest::newRow("minute has no star")
+            << QStringList{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs} << at(2026, 3, 5, 1, 1)
+            << false;
+        QTest::newRow("star minute reads as 00")
+            << QStringList{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs} << at(2026, 3, 5, 1, 0)
+            << true;
+        QTest::newRow("free row")
+            << QStringList{QString(), QString(), QString(), QString(), QString()}
+            << at(2026, 3, 5, 0, 0) << false;
+    }
+    void matching()
+    {
+        QFETCH(QStringList, f);
+        QFETCH(QDateTime, moment);
+        QFETCH(bool, due);
+        QCOMPARE(isDue(row(u"n"_qs, f[0], f[1], f[2], f[3], f[4]), moment), due);
+    }
+
+    void texts()
+    {
+        QCOMPARE(alertText(row(u"t"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs, u"Ebéd"_qs,
+                               u"Budapest"_qs, u"2005. március 15. 14:30"_qs)),
+                 u"TALÁLKOZÓ!!     Ebéd Budapest 2005. március 15. 14:30"_qs);
+        QCOMPARE(alertText(row(u"n"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs)),
+                 u"NÉVNAP!!     Kiss Ábel január 2."_qs);
+        QCOMPARE(alertText(row(u"s"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs)),
+                 u"SZÜLETÉSNAP!!     Kiss Ábel január 2."_qs);
+        QCOMPARE(alertText(row(u"m"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs, u"Gáz"_qs,
+                               u"123"_qs, u" "_qs)),
+                 u"MÉRŐÓRAÁLLÁS!!     Gáz 123"_qs);
+        QCOMPARE(alertText(row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs, u" "_qs,
+                               u" "_qs, u" "_qs, u"Fizetés"_qs)),
+                 u"EGYÉB!!     Fizetés"_qs);
+        QCOMPARE(alertText(row(u"x"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs, u"Valami"_qs,
+                               u" "_qs, u" "_qs, u"más"_qs)),
+                 u"EMLÉKEZTETŐ!!     Valami más"_qs);
+        QCOMPARE(alertTitle(), u"Emlékeztető (Az ablak 1 perc múlva bezárható)"_qs);
+    }
+
+    void orderAndInactiveRows()
+    {
+        ReminderTable t;
+        auto every = [](const QString &text) {
+            return row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"10"_qs, u" "_qs, u" "_qs,
+                       u" "_qs, text);
+        };
+        t.setRow(50, every(u"utolsó"_qs));
+        t.setRow(3, every(u"első"_qs));
+        ReminderRecord off = every(u"kikapcsolt"_qs);
+        off[Fld::Active] = u"0"_qs;
+        t.setRow(20, off);
+        const auto due = dueAlerts(t, at(2026, 12, 6, 9, 10));
+        QCOMPARE(due.size(), 3);
+        QCOMPARE(due[0].row, 3);
+        QCOMPARE(due[1].row, 20);
+        QCOMPARE(due[2].row, 50);
+        QCOMPARE(due[2].text, u"EGYÉB!!     utolsó"_qs);
+    }
+
+    // Within a minute every scan announces again; the next minute does not.
+    void scannerWithinAMinute()
+    {
+        ReminderTable t;
+        t.setRow(0, row(u"n"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"10"_qs));
+        AlertScanner s;
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 9, 59)).size(), 0);
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 10, 0)).size(), 1);
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 10, 30)).size(), 1);
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 11, 0)).size(), 0);
+        // Nothing changed in this minute: no work at all.
+        const int done = s.scansDone();
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 11, 20)).size(), 0);
+        QCOMPARE(s.scansDone(), done);
+        // A change to the table is seen at once.
+        t.setField(0, Fld::Minute, u"11"_qs);
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 11, 21)).size(), 1);
+    }
+
+    // A sleep across an alert: it is announced once, late; not never and not twice.
+    void sleepCatchUp()
+    {
+        ReminderTable t;
+        t.setRow(0, row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"30"_qs, u" "_qs, u" "_qs,
+                        u" "_qs, u"óránként"_qs));
+        t.setRow(1, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"10"_qs, u"15"_qs,
+                        u" "_qs, u" "_qs, u" "_qs, u"egyszer"_qs));
+        AlertScanner s;
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 0)).size(), 0);
+        const auto after = s.scan(t, at(2026, 12, 6, 12, 0));
+        QCOMPARE(after.size(), 2);
+        QVERIFY(after[0].late && after[1].late);
+        QCOMPARE(after[0].row, 0); // hourly: once, not three times
+        QVERIFY(after[1].text.startsWith(u"EGYÉB!!     egyszer"_qs));
+        QVERIFY(after[1].text.contains(u"2026. 12. 06. 10:15"_qs));
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 12, 0, 10)).size(), 0);
+        QCOMPARE(s.scan(t, at(2026, 12, 6, 12, 1)).size(), 0);
+        // After a gap with nothing in it, the current minute is announced as usual.
+        const auto now = s.scan(t, at(2026, 12, 6, 12, 30));
+        QCOMPARE(now.size(), 1);
+        QVERIFY(!now[0].late);
+    }
+
+    void catchUpLooksBackAtMostADay()
+    {
+        ReminderTable t;
+        t.setRow(0, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"1"_qs, u"10"_qs, u"15"_qs));
+        AlertScanner s;
+        s.scan(t, at(2026, 11, 30, 9, 0));
+        QCOMPARE(s.scan(t, at(2026, 12, 3, 9, 0)).size(), 0);
+        QCOMPARE(missedAlerts(t, at(2026, 12, 1, 10, 14), at(2026, 12, 1, 10, 16)).size(), 1);
+        QCOMPARE(missedAlerts(t, at(2026, 12, 1, 10, 15), at(2026, 12, 1, 10, 16)).size(), 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAlerts)
+#include "tst_alerts.moc"
