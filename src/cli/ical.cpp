@@ -4,8 +4,7 @@
 
 namespace quill {
 
-QByteArray foldICalLine(const QByteArray &line)
-{
+QByteArray foldICalLine(const QByteArray &line) {
     QByteArray out;
     int lineOctets = 0;
     int i = 0;
@@ -32,8 +31,7 @@ QByteArray foldICalLine(const QByteArray &line)
 }
 
 namespace {
-QByteArray escapeText(const QString &text)
-{
+QByteArray escapeText(const QString &text) {
     QString t = text;
     t.replace(u'\\', QStringLiteral("\\\\"));
     t.replace(u';', QStringLiteral("\\;"));
@@ -42,8 +40,7 @@ QByteArray escapeText(const QString &text)
 }
 } // namespace
 
-QByteArray nameDayICalendar(const QDateTime &stamp)
-{
+QByteArray nameDayICalendar(const QDateTime &stamp) {
     QByteArray out;
     auto line = [&out](const QByteArray &l) { out += foldICalLine(l); };
     line("BEGIN:VCALENDAR");
@@ -51,7 +48,8 @@ QByteArray nameDayICalendar(const QDateTime &stamp)
     line("PRODID:-//Zelmarin//Quillomat nevnap//HU");
     line("CALSCALE:GREGORIAN");
     line("X-WR-CALNAME:" + escapeText(QStringLiteral("Névnapok")));
-    const QByteArray dtstamp = stamp.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
+    const QByteArray dtstamp =
+        stamp.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")).toLatin1();
     for (int m = 1; m <= 12; ++m) {
         for (int d = 1; d <= NameDayCalendar::tableDays(m); ++d) {
             const QString names = NameDayCalendar::entry(m, d);

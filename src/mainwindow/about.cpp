@@ -1,0 +1,88 @@
+#include "about.h"
+
+#include "platform/twips.h"
+#include "platform/widgets.h"
+#include "version.h"
+
+#include <QEvent>
+#include <QFrame>
+#include <QLabel>
+
+namespace quill {
+
+namespace {
+QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, QRect rect,
+                 const QFont &font) {
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setFont(font);
+    return label;
+}
+} // namespace
+
+About::About(QWidget *mainWindow)
+    : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint) {
+    setObjectName(QStringLiteral("about"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Névjegy"));
+    setFont(dialogFont());
+    setFixedSize(twips::size(4680, 3105));
+    setAutoFillBackground(true);
+
+    // The edge: four lines along the top, the bottom and both sides.
+    const std::array<QRect, 4> edges = {twips::rect(0, 10, 4680, 15),
+                                        twips::rect(0, 3090, 4680, 15), twips::rect(0, 0, 15, 3105),
+                                        twips::rect(4665, 0, 15, 3105)};
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        auto *line = new QFrame(this);
+        line->setObjectName(QStringLiteral("Line1_%1").arg(i));
+        line->setGeometry(edges[i]);
+        line->setFrameShape(QFrame::Box);
+        line->setLineWidth(1);
+    }
+
+    auto *frame = new QFrame(this);
+    frame->setObjectName(QStringLiteral("Frame1"));
+    frame->setGeometry(twips::rect(100, 40, 4450, 2895));
+    frame->setFrameShape(QFrame::StyledPanel);
+
+    auto *picture = new QLabel(frame);
+    picture->setObjectName(QStringLiteral("Picture1"));
+    picture->setGeometry(twips::rect(240, 600, 465, 465));
+    picture->setPixmap(QPixmap(QStringLiteral(":/quillomat/quillomat.png")));
+    picture->setAccessibleName(QStringLiteral("A program ikonja"));
+
+    const QFont times = fontOf(QStringLiteral("Times New Roman"), 8.25);
+    addLabel(frame, QStringLiteral("termeknev"), QStringLiteral("Quillomat"),
+             twips::rect(1080, 720, 1695, 495), fontOf(QStringLiteral("Arial"), 13.5));
+    addLabel(frame, QStringLiteral("verzioszam"),
+             QStringLiteral("Version %1.%2.%3")
+                 .arg(version::major)
+                 .arg(version::minor)
+                 .arg(version::patch),
+             twips::rect(1080, 1080, 1455, 255), dialogFont());
+    addLabel(frame, QStringLiteral("copyright"), QStringLiteral("© Zelmarin, 2026"),
+             twips::rect(2040, 240, 2295, 255), times);
+    QLabel *rights = addLabel(frame, QStringLiteral("jogok"), QString(),
+                              twips::rect(120, 1680, 4095, 1095), times);
+    rights->setWordWrap(true);
+    rights->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    for (QWidget *w : frame->findChildren<QWidget *>())
+        w->installEventFilter(this);
+    frame->installEventFilter(this);
+
+    const QRect main = mainWindow->frameGeometry();
+    move(main.left() + twips::toPx(660), main.top() + twips::toPx(640));
+}
+
+bool About::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        close();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace quill

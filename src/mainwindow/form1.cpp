@@ -1,0 +1,688 @@
+#include "form1.h"
+
+#include "about.h"
+#include "calendar/calendar.h"
+#include "calendar/namedays.h"
+#include "calendar/numtext.h"
+#include "platform/twips.h"
+#include "platform/widgets.h"
+#include "reminders/emlek.h"
+#include "viewrules.h"
+
+#include <QAction>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCursor>
+#include <QFile>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+
+namespace quill {
+
+namespace {
+
+QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect) {
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setFont(dialogFont());
+    return label;
+}
+
+// A cursor file: an icon directory whose entries carry the hot spot.
+QCursor loadCursor(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.peek(22);
+    const QPixmap pixmap(path, "CUR");
+    if (pixmap.isNull() || head.size() < 22)
+        return {};
+    auto u16 = [&head](int at) {
+        return int(static_cast<unsigned char>(head[at])) |
+               int(static_cast<unsigned char>(head[at + 1])) << 8;
+    };
+    return QCursor(pixmap, u16(10), u16(12));
+}
+
+} // namespace
+
+Form1::Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget *parent)
+    : QWidget(parent)
+    , m_services(services)
+    , m_book(book)
+    , m_file(file) {
+    setObjectName(QStringLiteral("Form1"));
+    setFont(dialogFont());
+    setWindowTitle(views::normalTitle());
+    setWindowIcon(QIcon(QStringLiteral(":/quillomat/quillomat.png")));
+
+    createTodayPanel();
+    createSearchPanel();
+    createMenu();
+
+    // 1-2: the signature's cursor and the editor's pictures beside the program.
+    const QCursor hand = loadCursor(m_services.folder.file(QStringLiteral("hand.cur")));
+    if (!hand.pixmap().isNull())
+        m_label4->setCursor(hand);
+    egerkep1 = m_services.folder.file(QStringLiteral("mouse3.gif"));
+    egerkep2 = m_services.folder.file(QStringLiteral("mouse4.gif"));
+    // 3-5
+    nezet = views::mini();
+    lepes = 1;
+    mozgo = false;
+    // 6-7, 9
+    const QDateTime now = m_services.clock.now();
+    refreshDay(now);
+    // 8
+    feltolt();
+    // 10
+    startingState();
+    // 11-12
+    loadReminders();
+    m_book.modositva = false;
+
+    applyOuterSize(QSize(6000, views::viewHeight(nezet)));
+    clockTick();
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(150);
+    connect(m_timer1, &QTimer::timeout, this, &Form1::clockTick);
+    m_timer1->start();
+    m_timer2 = new QTimer(this);
+    m_timer2->setObjectName(QStringLiteral("Timer2"));
+    m_timer2->setInterval(150);
+    connect(m_timer2, &QTimer::timeout, this, &Form1::alertTick);
+    m_timer2->start();
+}
+
+Form1::~Form1() {
+    delete m_about;
+    delete m_emlek;
+}
+
+void Form1::createTodayPanel() {
+    struct Piece {
+        int index, left, width;
+    };
+    for (const Piece &p : {Piece{4, 120, 495}, Piece{0, 720, 975}, Piece{5, 1560, 375},
+                           Piece{1, 2040, 855}, Piece{2, 3000, 615}, Piece{3, 3720, 2055}}) {
+        QLabel *label = makeLabel(this, QStringLiteral("Label1_%1").arg(p.index),
+                                  twips::rect(p.left, 120, p.width, 255));
+        label->installEventFilter(this);
+        m_label1[std::size_t(p.index)] = label;
+    }
+    QFont bold = dialogFont();
+    bold.setBold(true);
+    m_label1[2]->setFont(bold);
+    m_label1[2]->setAccessibleName(QStringLiteral("Idő"));
+    m_label1[3]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    m_label1[3]->setAccessibleName(QStringLiteral("Mai névnap"));
+
+    m_label4 = makeLabel(this, QStringLiteral("Label4"), twips::rect(2640, 3480, 1335, 375));
+    m_label4->setFont(fontOf(QStringLiteral("Times New Roman"), 12, true));
+    m_label4->setAccessibleName(QStringLiteral("Aláírás"));
+    m_label4->installEventFilter(this);
+}
+
+void Form1::createSearchPanel() {
+    m_frame1[0] = new QFrame(this);
+    m_frame1[0]->setObjectName(QStringLiteral("Frame1_0"));
+    m_frame1[0]->setGeometry(twips::rect(120, 600, 5535, 1215));
+    m_frame1[1] = new QFrame(this);
+    m_frame1[1]->setObjectName(QStringLiteral("Frame1_1"));
+    m_frame1[1]->setGeometry(twips::rect(120, 2040, 5535, 1215));
+    for (QFrame *f : m_frame1) {
+        f->setFrameShape(QFrame::StyledPanel);
+        f->installEventFilter(this);
+    }
+
+    m_option1 = new QRadioButton(QStringLiteral("Névnap keresése dátum alapján"), m_frame1[0]);
+    m_option1->setObjectName(QStringLiteral("Option1"));
+    m_option1->setGeometry(twips::rect(60, 0, 2655, 375));
+    m_option1->setChecked(true);
+    m_option2 = new QRadioButton(QStringLiteral("Dátum keresése keresztnév alapján"), m_frame1[1]);
+    m_option2->setObjectName(QStringLiteral("Option2"));
+    m_option2->setGeometry(twips::rect(60, 0, 2895, 375));
+    m_options = new QButtonGroup(this);
+    m_options->addButton(m_option1);
+    m_options->addButton(m_option2);
+    connect(m_option1, &QRadioButton::clicked, this, &Form1::option1Click);
+    connect(m_option2, &QRadioButton::clicked, this, &Form1::option2Click);
+
+    m_combo1[0] = makePicker(m_frame1[0], QStringLiteral("Combo1_0"));
+    m_combo1[0]->setGeometry(twips::rect(240, 600, 1335, 315));
+    m_combo1[0]->setEditText(QStringLiteral("január"));
+    m_combo1[0]->setAccessibleName(QStringLiteral("Hónap"));
+    m_combo1[1] = makePicker(m_frame1[0], QStringLiteral("Combo1_1"));
+    m_combo1[1]->setGeometry(twips::rect(1680, 600, 615, 315));
+    m_combo1[1]->setEditText(QStringLiteral("1"));
+    m_combo1[1]->setAccessibleName(QStringLiteral("Nap"));
+    for (QComboBox *c : m_combo1)
+        onFocusOut(c, [this] { modosit(); });
+
+    auto *frame2 = new QFrame(m_frame1[0]);
+    frame2->setObjectName(QStringLiteral("Frame2"));
+    frame2->setGeometry(twips::rect(2400, 480, 2895, 495));
+    frame2->setFrameShape(QFrame::StyledPanel);
+    m_label2 = makeLabel(frame2, QStringLiteral("Label2"), twips::rect(120, 180, 2655, 255));
+    m_label2->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    m_label2->setAccessibleName(QStringLiteral("A nap névnapjai"));
+
+    m_combo2 = makePicker(m_frame1[1], QStringLiteral("Combo2"));
+    m_combo2->setGeometry(twips::rect(240, 480, 2055, 315));
+    m_combo2->setAccessibleName(QStringLiteral("Keresztnév"));
+    auto *frame3 = new QFrame(m_frame1[1]);
+    frame3->setObjectName(QStringLiteral("Frame3"));
+    frame3->setGeometry(twips::rect(2400, 360, 2895, 495));
+    frame3->setFrameShape(QFrame::StyledPanel);
+    m_label3 = makeLabel(frame3, QStringLiteral("Label3"), twips::rect(120, 180, 2655, 255));
+    m_label3->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    m_label3->setAccessibleName(QStringLiteral("A név névnapjai"));
+
+    m_command1 = new QPushButton(QStringLiteral("Keresés"), this);
+    m_command1->setObjectName(QStringLiteral("Command1"));
+    m_command1->setGeometry(twips::rect(240, 3480, 1935, 375));
+    connect(m_command1, &QPushButton::clicked, this, &Form1::kereses);
+    m_command2 = new QPushButton(QStringLiteral("Kilépés"), this);
+    m_command2->setObjectName(QStringLiteral("Command2"));
+    m_command2->setGeometry(twips::rect(4080, 3480, 1575, 375));
+    connect(m_command2, &QPushButton::clicked, this, [this] {
+        if (askAndSave(QStringLiteral("Naptár"), true))
+            endProgram();
+    });
+
+    setTabOrder(m_option1, m_option2);
+    setTabOrder(m_option2, m_combo1[0]);
+    setTabOrder(m_combo1[0], m_combo1[1]);
+    setTabOrder(m_combo1[1], m_combo2);
+    setTabOrder(m_combo2, m_command1);
+    setTabOrder(m_command1, m_command2);
+}
+
+void Form1::createMenu() {
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("fomenu"));
+    auto add = [this](QMenu *menu, const QString &name, const QString &caption) {
+        QAction *a = menu->addAction(caption);
+        a->setObjectName(name);
+        return a;
+    };
+    m_cimsor = add(m_menu, QStringLiteral("cimsor"), QStringLiteral("Csak címsor"));
+    m_mini = add(m_menu, QStringLiteral("mini"), QStringLiteral("Normál"));
+    m_teljes = add(m_menu, QStringLiteral("teljes"), QStringLiteral("Keresés"));
+    for (QAction *a : {m_cimsor, m_mini, m_teljes})
+        a->setCheckable(true);
+    m_mini->setChecked(true);
+    m_menu->setDefaultAction(m_mini);
+    connect(m_cimsor, &QAction::triggered, this, [this] { setView(views::cimsor()); });
+    connect(m_mini, &QAction::triggered, this, [this] { setView(views::mini()); });
+    connect(m_teljes, &QAction::triggered, this, [this] { setView(views::teljes()); });
+    connect(add(m_menu, QStringLiteral("remember"), QStringLiteral("Emlékeztetők")),
+            &QAction::triggered, this, &Form1::openEditor);
+    m_menu->addSeparator()->setObjectName(QStringLiteral("sep1"));
+    QMenu *sugo = m_menu->addMenu(QStringLiteral("Súgó"));
+    sugo->setObjectName(QStringLiteral("sugo_menu"));
+    sugo->menuAction()->setObjectName(QStringLiteral("sugo"));
+    auto help = [this](const QString &topic) {
+        return [this, topic] {
+            sugotema = topic;
+            sugas();
+        };
+    };
+    connect(add(sugo, QStringLiteral("tart"), QStringLiteral("Tartalom")), &QAction::triggered,
+            this, help(QStringLiteral("tartalom")));
+    connect(add(sugo, QStringLiteral("targy"), QStringLiteral("Tárgymutató")), &QAction::triggered,
+            this, help(QStringLiteral("index")));
+    connect(add(sugo, QStringLiteral("keress"), QStringLiteral("Keresés")), &QAction::triggered,
+            this, help(QStringLiteral("keres")));
+    connect(add(m_menu, QStringLiteral("nevjegy"), QStringLiteral("Névjegy")), &QAction::triggered,
+            this, &Form1::openAbout);
+    connect(add(m_menu, QStringLiteral("kilep"), QStringLiteral("Kilépés")), &QAction::triggered,
+            this, [this] {
+                if (askAndSave(QStringLiteral("Quillomat"), false))
+                    endProgram();
+            });
+}
+
+// ---- today panel and clock -------------------------------------------------------------
+
+void Form1::setTextIfChanged(QLabel *label, const QString &text) {
+    if (label->text() != text)
+        label->setText(text);
+}
+
+void Form1::refreshDay(const QDateTime &now) {
+    const QDate date = now.date();
+    m_shownDate = date;
+    setTextIfChanged(m_label1[4], date.toString(QStringLiteral("yyyy. ")));
+    setTextIfChanged(m_label1[5], u' ' + QString::number(date.day()) + u'.');
+    const QString month = m_services.dateNames.monthName(date);
+    setTextIfChanged(m_label1[0], hungarianMonthName(month));
+    setTextIfChanged(m_label1[1], hungarianWeekdayName(m_services.dateNames.weekdayName(date)));
+    honapnev = month;
+    napszam = QString::number(date.day());
+    nevek();
+    setTextIfChanged(m_label1[3], nevsor + QStringLiteral(" napja"));
+    // A day without a recognised month leaves its marker here; no search made it.
+    hibajel.clear();
+}
+
+QString Form1::titleBarLine() const {
+    const QString two = QStringLiteral("  ");
+    return m_label1[4]->text() + u' ' + m_label1[0]->text() + two + m_label1[5]->text() + two +
+           m_label1[1]->text() + two + m_label1[2]->text() + two + nevsor;
+}
+
+void Form1::clockTick() {
+    const QDateTime now = m_services.clock.now();
+    setTextIfChanged(m_label1[2], now.toString(QStringLiteral("HH:mm")));
+    // The day turns whenever the date differs from the one shown, also after a sleep.
+    if (now.date() != m_shownDate)
+        refreshDay(now);
+    if (nezet == views::cimsor()) {
+        const QString line = titleBarLine();
+        if (windowTitle() != line)
+            setWindowTitle(line);
+    }
+    if (!mozgo) {
+        alairas = QStringLiteral("   Zelmarin ™   ");
+        const QString style = QStringLiteral("color: rgb(0, 0, 255);");
+        if (m_label4->styleSheet() != style)
+            m_label4->setStyleSheet(style);
+        setTextIfChanged(m_label4, alairas);
+        return;
+    }
+    alairas = QStringLiteral("   Zelmarin   ");
+    for (int &c : szin)
+        c = int(std::generate_canonical<double, 32>(m_rng) * 255);
+    m_label4->setStyleSheet(
+        QStringLiteral("color: rgb(%1, %2, %3);").arg(szin[0]).arg(szin[1]).arg(szin[2]));
+    QString caption = alairas.mid(lepes - 1, lepes + 3);
+    ++lepes;
+    if (lepes == 14) {
+        caption.clear();
+        lepes = 1;
+    }
+    setTextIfChanged(m_label4, caption);
+}
+
+void Form1::alertTick() {
+    // Ticks while a box is open are skipped: no stacked boxes.
+    if (m_alertShowing)
+        return;
+    const QList<DueAlert> due = m_scanner.scan(m_book.table, m_services.clock.now());
+    if (due.isEmpty())
+        return;
+    m_alertShowing = true;
+    for (const DueAlert &alert : due)
+        m_services.boxes.show(this, MsgIcon::Exclamation, alertTitle(), alert.text);
+    m_alertShowing = false;
+}
+
+// ---- lookups ---------------------------------------------------------------------------
+
+void Form1::nevek() {
+    const NameLookup found = NameDayCalendar::lookup(honapnev, napszam);
+    if (found.error == LookupError::None)
+        nevsor = found.names;
+    else
+        hibajel = markerText(found.error);
+}
+
+void Form1::idopont() {
+    const auto dates = NameDayIndex::dates(m_combo2->currentText());
+    if (dates)
+        datumok = *dates;
+    else
+        hibajel = markerText(LookupError::Name);
+}
+
+void Form1::feltolt() {
+    for (const auto &m : MonthNames)
+        m_combo1[0]->addItem(m.hungarian.toString());
+    const int year = m_services.clock.now().date().year();
+    const auto days = daysInMonth(m_combo1[0]->currentText(), year);
+    for (int d = 1; d <= days.value_or(0); ++d)
+        m_combo1[1]->addItem(u' ' + QString::number(d));
+    m_combo2->addItems(FirstNameList());
+    m_combo2->setCompleter(new FoldingCompleter(FirstNameList(), m_combo2));
+}
+
+void Form1::modosit() {
+    adjustDayCombo(m_combo1[1], 0, m_combo1[0]->currentText(),
+                   m_services.clock.now().date().year());
+}
+
+// ---- search panel ----------------------------------------------------------------------
+
+void Form1::startingState() {
+    m_option2->setChecked(false);
+    m_combo2->setEnabled(false);
+    m_combo2->setCurrentIndex(-1);
+    m_combo2->setEditText(QString());
+    for (QComboBox *c : m_combo1) {
+        c->setEnabled(true);
+        c->setCurrentIndex(0);
+    }
+    m_option1->setChecked(true);
+}
+
+void Form1::option1Click() {
+    m_option2->setChecked(false);
+    m_combo2->setEnabled(false);
+    m_label3->clear();
+    m_combo2->setEditText(QString());
+    m_combo1[0]->setEnabled(true);
+    m_combo1[1]->setEnabled(true);
+}
+
+void Form1::option2Click() {
+    m_option1->setChecked(false);
+    m_combo2->setEnabled(true);
+    m_label2->clear();
+    m_combo1[0]->setEditText(QString());
+    m_combo1[1]->setEditText(QString());
+    m_combo1[0]->setEnabled(false);
+    m_combo1[1]->setEnabled(false);
+}
+
+void Form1::message(const QString &text) {
+    m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Névnapok"), text);
+}
+
+void Form1::teszt1() {
+    if (m_option1->isChecked()) {
+        hibas = m_combo1[0]->currentText().isEmpty() || m_combo1[1]->currentText().isEmpty();
+        if (hibas) {
+            message(QStringLiteral("Állíts be egy dátumot!"));
+            m_label2->clear();
+        }
+    } else {
+        hibas = m_combo2->currentText().isEmpty();
+        if (hibas) {
+            message(QStringLiteral("Válassz nevet a listából!"));
+            m_label3->clear();
+        }
+    }
+}
+
+void Form1::teszt2() {
+    if (m_option1->isChecked()) {
+        if (hibajel == markerText(LookupError::Day) || hibajel == markerText(LookupError::Month)) {
+            const bool day = hibajel == markerText(LookupError::Day);
+            message(day ? QStringLiteral("Ilyen nap nem létezik!")
+                        : QStringLiteral("Ilyen hónap nem létezik!"));
+            m_combo1[day ? 1 : 0]->setEditText(QString());
+            m_label2->clear();
+            hibas = true;
+            hibajel.clear();
+        } else {
+            hibas = false;
+        }
+        return;
+    }
+    if (hibajel == markerText(LookupError::Name)) {
+        message(QStringLiteral("Ilyen név nem létezik!"));
+        m_combo2->setEditText(QString());
+        m_label3->clear();
+        hibas = true;
+        hibajel.clear();
+    } else {
+        hibas = false;
+    }
+}
+
+void Form1::kereses() {
+    teszt1();
+    if (hibas)
+        return;
+    if (m_option1->isChecked()) {
+        m_option2->setChecked(false);
+        m_combo2->setEnabled(false);
+        m_combo2->setEditText(QString());
+        m_combo1[0]->setEnabled(true);
+        m_combo1[1]->setEnabled(true);
+        m_label3->hide();
+        honapnev = m_combo1[0]->currentText();
+        napszam = numberText(textValue(m_combo1[1]->currentText()));
+        nevek();
+        teszt2();
+        if (!hibas)
+            m_label2->setText(nevsor);
+    } else {
+        m_option1->setChecked(false);
+        m_combo2->setEnabled(true);
+        m_combo1[0]->setEditText(QString());
+        m_combo1[1]->setEditText(QString());
+        m_label2->clear();
+        m_label3->show();
+        m_combo1[0]->setEnabled(false);
+        m_combo1[1]->setEnabled(false);
+        idopont();
+        teszt2();
+        if (!hibas)
+            m_label3->setText(datumok);
+    }
+}
+
+// ---- reminders -------------------------------------------------------------------------
+
+void Form1::loadReminders() {
+    const LoadReport report = m_file.load(m_book);
+    const QString title = QStringLiteral("Quillomat");
+    if (report.readError) {
+        m_services.boxes.show(this, MsgIcon::Critical, title,
+                              QStringLiteral("Az emlékeztetők fájlja nem olvasható:\n") +
+                                  m_file.path() + u'\n' + report.errorText +
+                                  QStringLiteral("\n\nA program üres listával indul; mentéskor "
+                                                 "a régi fájlról másolat készül."));
+    } else if (report.notLoaded > 0) {
+        m_services.boxes.show(
+            this, MsgIcon::Exclamation, title,
+            QStringLiteral("Az emlékeztetők fájljában több bejegyzés van, mint amennyi "
+                           "elfér (51). %1 bejegyzés nem töltődött be.\n\nA fájl érintetlen "
+                           "marad; az első mentés előtt a teljes régi fájlról másolat készül "
+                           "(%2.bak).")
+                .arg(report.notLoaded)
+                .arg(m_file.path()));
+    }
+}
+
+Emlek *Form1::emlek() {
+    if (!m_emlek)
+        m_emlek = new Emlek(m_services, m_book, m_file, egerkep1, egerkep2);
+    return m_emlek;
+}
+
+void Form1::openEditor() {
+    Emlek *editor = emlek();
+    editor->show();
+    const QRect main = frameGeometry();
+    const QRect own = editor->frameGeometry();
+    editor->move(main.left() + (main.width() - own.width()) / 2, main.top() + main.height());
+    editor->raise();
+    editor->activateWindow();
+}
+
+void Form1::openAbout() {
+    if (!m_about)
+        m_about = new About(this);
+    m_about->show();
+    m_about->raise();
+    m_about->activateWindow();
+}
+
+QWidget *Form1::aboutBox() const {
+    return m_about;
+}
+
+void Form1::sugas() {
+    const HelpView view = sugotema == u"keres"   ? HelpView::Search
+                          : sugotema == u"index" ? HelpView::Index
+                                                 : HelpView::Contents;
+    if (!m_services.help.show(view)) {
+        m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
+                              QStringLiteral("A súgó nem nyitható meg: a súgófájl (tartalom.qch) "
+                                             "hiányzik a program mappájából, vagy sérült."));
+    }
+}
+
+// ---- views -----------------------------------------------------------------------------
+
+void Form1::setView(const QString &view) {
+    nezet = view;
+    if (view == views::teljes())
+        setWindowTitle(views::fullTitle());
+    pipavaltas();
+}
+
+void Form1::pipavaltas() {
+    const int height = views::viewHeight(nezet);
+    if (height < 0)
+        return;
+    m_cimsor->setChecked(nezet == views::cimsor());
+    m_mini->setChecked(nezet == views::mini());
+    m_teljes->setChecked(nezet == views::teljes());
+    if (nezet == views::cimsor())
+        setWindowTitle(titleBarLine());
+    else if (nezet == views::mini())
+        setWindowTitle(views::normalTitle());
+    else
+        setWindowTitle(views::fullTitle());
+    applyOuterSize(
+        QSize(nezet == views::teljes() ? twips::fromPx(frameGeometry().width()) : 6000, height));
+}
+
+void Form1::applyOuterSize(QSize twipsSize) {
+    // Sizes are the outer ones, title bar and border included, as the window system has them.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize outer = twips::size(twipsSize.width(), twipsSize.height());
+    const QSize inner(std::max(1, outer.width() - frame.width()),
+                      std::max(1, outer.height() - frame.height()));
+    m_resizing = true;
+    resize(inner);
+    m_resizing = false;
+    placeTopCentre();
+}
+
+void Form1::placeTopCentre() {
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int screenWidth = s ? s->geometry().width() : 0;
+    const int left = (screenWidth - frameGeometry().width()) / 2;
+    if (frameGeometry().topLeft() != QPoint(left, 0))
+        move(left, 0);
+}
+
+void Form1::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    if (m_resizing)
+        return;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    QSize outer = event->size() + frame;
+    // The title-bar view keeps only what the window system draws; what counts there is how far
+    // the user pulled the window open below it.
+    if (nezet == views::cimsor())
+        outer = event->size();
+    const auto outcome = views::resizeRule(
+        nezet, QSize(twips::fromPx(outer.width()), twips::fromPx(outer.height())));
+    if (outcome.leavesTitleBarView) {
+        nezet = views::mini();
+        pipavaltas();
+        return;
+    }
+    if (outcome.size != QSize(twips::fromPx(outer.width()), twips::fromPx(outer.height())))
+        applyOuterSize(outcome.size);
+    else
+        placeTopCentre();
+}
+
+void Form1::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    // Only now does the window system tell the frame's size.
+    QTimer::singleShot(0, this, [this] {
+        if (nezet != views::teljes())
+            pipavaltas();
+        else
+            placeTopCentre();
+    });
+}
+
+// ---- mouse -----------------------------------------------------------------------------
+
+void Form1::mousePressEvent(QMouseEvent *event) {
+    if (event->button() == Qt::RightButton)
+        m_menu->popup(event->globalPosition().toPoint());
+    QWidget::mousePressEvent(event);
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        if (watched == m_label4) {
+            if (mouse->button() == Qt::LeftButton)
+                mozgo = !mozgo;
+        } else if (mouse->button() == Qt::RightButton) {
+            m_menu->popup(mouse->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- the ways out ----------------------------------------------------------------------
+
+bool Form1::askAndSave(const QString &title, bool always) {
+    if (!always && !m_book.modositva)
+        return true;
+    const MsgAnswer answer =
+        m_services.boxes.show(this, MsgIcon::Question, title,
+                              QStringLiteral("Mentsem a módosításokat?"), MsgButtons::YesNo);
+    if (answer != MsgAnswer::Yes)
+        return true;
+    const SaveReport saved = m_file.save(m_book.table);
+    if (!saved.ok) {
+        m_services.boxes.show(this, MsgIcon::Critical, title, saveFailureText(m_file, saved));
+        return false;
+    }
+    m_book.modositva = false;
+    return true;
+}
+
+void Form1::endProgram() {
+    if (m_ending)
+        return;
+    m_ending = true;
+    m_timer1->stop();
+    m_timer2->stop();
+    if (m_about)
+        m_about->close();
+    if (m_emlek)
+        m_emlek->closeAll();
+    m_menu->hide();
+    close();
+    Q_EMIT programEnded();
+}
+
+void Form1::closeEvent(QCloseEvent *event) {
+    if (!m_ending) {
+        // Closed from the title bar: unsaved reminders are not dropped without a word.
+        if (!askAndSave(QStringLiteral("Quillomat"), false)) {
+            event->ignore();
+            return;
+        }
+        endProgram();
+    }
+    event->accept();
+}
+
+} // namespace quill

@@ -7,7 +7,8 @@ namespace quill {
 /// The program's own folder and the files that lie beside the program.
 class AppFolder {
 public:
-    explicit AppFolder(QString dir) : m_dir(std::move(dir)) {}
+    explicit AppFolder(QString dir)
+        : m_dir(std::move(dir)) {}
     /// The folder of the running executable.
     static AppFolder ofExecutable();
 

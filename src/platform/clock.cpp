@@ -2,8 +2,7 @@
 
 namespace quill {
 
-QDateTime SystemClock::now() const
-{
+QDateTime SystemClock::now() const {
     return QDateTime::currentDateTime();
 }
 

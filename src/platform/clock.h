@@ -19,7 +19,8 @@ public:
 /// A clock that stands still until it is set; for tests and benchmarks.
 class ManualClock final : public Clock {
 public:
-    explicit ManualClock(QDateTime start) : m_now(std::move(start)) {}
+    explicit ManualClock(QDateTime start)
+        : m_now(std::move(start)) {}
     QDateTime now() const override { return m_now; }
     void set(const QDateTime &t) { m_now = t; }
     void advanceSecs(qint64 secs) { m_now = m_now.addSecs(secs); }

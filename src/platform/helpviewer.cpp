@@ -21,10 +21,11 @@ namespace {
 // A browser that reads its pages out of the help engine.
 class HelpBrowser final : public QTextBrowser {
 public:
-    HelpBrowser(QHelpEngine *engine, QWidget *parent) : QTextBrowser(parent), m_engine(engine) {}
+    HelpBrowser(QHelpEngine *engine, QWidget *parent)
+        : QTextBrowser(parent)
+        , m_engine(engine) {}
 
-    QVariant loadResource(int type, const QUrl &name) override
-    {
+    QVariant loadResource(int type, const QUrl &name) override {
         if (name.scheme() == u"qthelp")
             return m_engine->fileData(name);
         return QTextBrowser::loadResource(type, name);
@@ -38,22 +39,17 @@ private:
 
 QtHelpViewer::QtHelpViewer(QString helpFile, QString cacheDir)
     : m_helpFile(std::move(helpFile))
-    , m_cacheDir(std::move(cacheDir))
-{
-}
+    , m_cacheDir(std::move(cacheDir)) {}
 
-QtHelpViewer::~QtHelpViewer()
-{
+QtHelpViewer::~QtHelpViewer() {
     delete m_window;
 }
 
-QWidget *QtHelpViewer::window() const
-{
+QWidget *QtHelpViewer::window() const {
     return m_window;
 }
 
-bool QtHelpViewer::ensureEngine()
-{
+bool QtHelpViewer::ensureEngine() {
     if (m_engine)
         return true;
     const QFileInfo help(m_helpFile);
@@ -61,8 +57,8 @@ bool QtHelpViewer::ensureEngine()
         return false;
     if (!QDir().mkpath(m_cacheDir))
         return false;
-    auto engine = std::make_unique<QHelpEngine>(QDir(m_cacheDir).filePath(
-        QStringLiteral("tartalom.qhc")));
+    auto engine =
+        std::make_unique<QHelpEngine>(QDir(m_cacheDir).filePath(QStringLiteral("tartalom.qhc")));
     if (!engine->setupData())
         return false;
     const QString ns = QHelpEngineCore::namespaceName(help.absoluteFilePath());
@@ -77,8 +73,7 @@ bool QtHelpViewer::ensureEngine()
     return true;
 }
 
-void QtHelpViewer::buildWindow()
-{
+void QtHelpViewer::buildWindow() {
     auto *window = new QWidget(nullptr, Qt::Window);
     window->setObjectName(QStringLiteral("sugoablak"));
     window->setWindowTitle(QStringLiteral("Quillomat súgó"));
@@ -99,10 +94,9 @@ void QtHelpViewer::buildWindow()
 
     QHelpIndexWidget *index = m_engine->indexWidget();
     m_tabs->addTab(index, QStringLiteral("Tárgymutató"));
-    QObject::connect(index, &QHelpIndexWidget::documentActivated, m_browser,
-                     [this](const QHelpLink &link, const QString &) {
-                         m_browser->setSource(link.url);
-                     });
+    QObject::connect(
+        index, &QHelpIndexWidget::documentActivated, m_browser,
+        [this](const QHelpLink &link, const QString &) { m_browser->setSource(link.url); });
     QObject::connect(index, &QHelpIndexWidget::documentsActivated, m_browser,
                      [this](const QList<QHelpLink> &links, const QString &) {
                          if (!links.isEmpty())
@@ -117,8 +111,8 @@ void QtHelpViewer::buildWindow()
     m_tabs->addTab(searchPage, QStringLiteral("Keresés"));
     QObject::connect(search->queryWidget(), &QHelpSearchQueryWidget::search, search,
                      [search] { search->search(search->queryWidget()->searchInput()); });
-    QObject::connect(search->resultWidget(), &QHelpSearchResultWidget::requestShowLink,
-                     m_browser, [this](const QUrl &url) { m_browser->setSource(url); });
+    QObject::connect(search->resultWidget(), &QHelpSearchResultWidget::requestShowLink, m_browser,
+                     [this](const QUrl &url) { m_browser->setSource(url); });
     search->reindexDocumentation();
 
     auto *layout = new QVBoxLayout(window);
@@ -139,8 +133,7 @@ void QtHelpViewer::buildWindow()
         m_browser->setSource(start);
 }
 
-bool QtHelpViewer::show(HelpView view)
-{
+bool QtHelpViewer::show(HelpView view) {
     if (!ensureEngine())
         return false;
     if (!m_window)

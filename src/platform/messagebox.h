@@ -14,8 +14,8 @@ enum class MsgAnswer { Ok, Yes, No };
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
-    virtual MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title,
-                           const QString &text, MsgButtons buttons = MsgButtons::Ok) = 0;
+    virtual MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
+                           MsgButtons buttons = MsgButtons::Ok) = 0;
 };
 
 class SystemMessageBoxes final : public MessageBoxes {

@@ -11,7 +11,8 @@ namespace quill {
 /// Hungarian one).
 class SystemDateNames {
 public:
-    explicit SystemDateNames(QLocale locale = QLocale::system()) : m_locale(std::move(locale)) {}
+    explicit SystemDateNames(QLocale locale = QLocale::system())
+        : m_locale(std::move(locale)) {}
     QString monthName(QDate date) const;
     QString weekdayName(QDate date) const;
 

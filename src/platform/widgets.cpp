@@ -11,13 +11,11 @@ namespace quill {
 
 FocusOutWatcher::FocusOutWatcher(QWidget *watched, std::function<void()> onLeave)
     : QObject(watched)
-    , m_onLeave(std::move(onLeave))
-{
+    , m_onLeave(std::move(onLeave)) {
     watched->installEventFilter(this);
 }
 
-bool FocusOutWatcher::eventFilter(QObject *watched, QEvent *event)
-{
+bool FocusOutWatcher::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() == QEvent::FocusOut) {
         const auto *focus = static_cast<QFocusEvent *>(event);
         if (focus->reason() != Qt::PopupFocusReason)
@@ -26,8 +24,7 @@ bool FocusOutWatcher::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-QComboBox *makePicker(QWidget *parent, const QString &objectName)
-{
+QComboBox *makePicker(QWidget *parent, const QString &objectName) {
     auto *combo = new QComboBox(parent);
     combo->setObjectName(objectName);
     combo->setEditable(true);
@@ -37,8 +34,7 @@ QComboBox *makePicker(QWidget *parent, const QString &objectName)
     return combo;
 }
 
-QString FoldingCompleter::fold(const QString &text)
-{
+QString FoldingCompleter::fold(const QString &text) {
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString folded;
     folded.reserve(decomposed.size());
@@ -50,8 +46,7 @@ QString FoldingCompleter::fold(const QString &text)
 }
 
 FoldingCompleter::FoldingCompleter(const QStringList &entries, QObject *parent)
-    : QCompleter(parent)
-{
+    : QCompleter(parent) {
     auto *model = new QStandardItemModel(this);
     for (const QString &entry : entries) {
         auto *item = new QStandardItem(entry);
@@ -66,18 +61,15 @@ FoldingCompleter::FoldingCompleter(const QStringList &entries, QObject *parent)
     setMaxVisibleItems(10);
 }
 
-QStringList FoldingCompleter::splitPath(const QString &path) const
-{
+QStringList FoldingCompleter::splitPath(const QString &path) const {
     return {fold(path)};
 }
 
-QString FoldingCompleter::pathFromIndex(const QModelIndex &index) const
-{
+QString FoldingCompleter::pathFromIndex(const QModelIndex &index) const {
     return index.data(Qt::DisplayRole).toString();
 }
 
-void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year)
-{
+void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year) {
     const DayListEdit edit = adjustDayList(combo->count(), leadingItems, month, year);
     if (edit.isNoop())
         return;
@@ -90,18 +82,15 @@ void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, in
         combo->setEditText(text);
 }
 
-QFont fontOf(const QString &family, double points, bool bold)
-{
+QFont fontOf(const QString &family, double points, bool bold) {
     QFont font(family);
-    font.setStyleHint(family.contains(QStringLiteral("Times")) ? QFont::Serif
-                                                               : QFont::SansSerif);
+    font.setStyleHint(family.contains(QStringLiteral("Times")) ? QFont::Serif : QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;
 }
 
-QFont dialogFont()
-{
+QFont dialogFont() {
     return fontOf(QStringLiteral("MS Sans Serif"), 8.25);
 }
 

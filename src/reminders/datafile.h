@@ -15,10 +15,10 @@ struct LoadReport {
     bool missing = false;   ///< no file yet: an empty book, not an error
     bool readError = false; ///< the file exists but could not be read
     QString errorText;
-    int loaded = 0;         ///< lines that became rows
-    int notLoaded = 0;      ///< lines beyond the table's 51 rows
-    int shortLines = 0;     ///< lines with fewer than twelve separators, kept as far as they go
-    bool utf8 = false;      ///< the file was UTF-8 rather than Windows-1250
+    int loaded = 0;     ///< lines that became rows
+    int notLoaded = 0;  ///< lines beyond the table's 51 rows
+    int shortLines = 0; ///< lines with fewer than twelve separators, kept as far as they go
+    bool utf8 = false;  ///< the file was UTF-8 rather than Windows-1250
 };
 
 /// Reads data-file bytes into the book, appending from row `sorszam`. Lines end with CR LF, LF
@@ -61,5 +61,8 @@ private:
     QString m_backupPath;
     std::unique_ptr<QLockFile> m_lock;
 };
+
+/// The message a failed save shows the user.
+QString saveFailureText(const ReminderFile &file, const SaveReport &report);
 
 } // namespace quill

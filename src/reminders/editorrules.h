@@ -7,14 +7,14 @@
 namespace quill::editor {
 
 /// The entries of the editor's pickers for the current year `year`.
-QStringList evEntries(int year);     ///< "*", year .. year+19
-QStringList tevEntries(int year);    ///< year .. year+19
-QStringList honapEntries();          ///< "*", január .. december
-QStringList szhonapEntries();        ///< január .. december
-QStringList napEntries(int days);    ///< "*", 1 .. days
-QStringList sznapEntries();          ///< 1 .. 31
-QStringList oraEntries(bool star);   ///< ["*"], 00 .. 23
-QStringList percEntries();           ///< 00 .. 59
+QStringList evEntries(int year);   ///< "*", year .. year+19
+QStringList tevEntries(int year);  ///< year .. year+19
+QStringList honapEntries();        ///< "*", január .. december
+QStringList szhonapEntries();      ///< január .. december
+QStringList napEntries(int days);  ///< "*", 1 .. days
+QStringList sznapEntries();        ///< 1 .. 31
+QStringList oraEntries(bool star); ///< ["*"], 00 .. 23
+QStringList percEntries();         ///< 00 .. 59
 
 /// The texts the inputs hold at the moment of a store.
 struct Inputs {
@@ -32,11 +32,11 @@ bool showDateRow(int kind, int pickedNameIndex);
 
 /// Where the name-day pre-fill puts the alert pickers, by position.
 struct Prefill {
-    int honap = 0;          ///< position in "*", január .. december
-    int ev = 1;             ///< position in "*", Y .. Y+19
-    bool setDay = false;    ///< false: the date text held no digit, the day stays
-    bool lastDay = false;   ///< the last day of the month now in `honap`, once `nap` follows it
-    int nap = 0;            ///< otherwise this position of `nap`
+    int honap = 0;        ///< position in "*", január .. december
+    int ev = 1;           ///< position in "*", Y .. Y+19
+    bool setDay = false;  ///< false: the date text held no digit, the day stays
+    bool lastDay = false; ///< the last day of the month now in `honap`, once `nap` follows it
+    int nap = 0;          ///< otherwise this position of `nap`
 };
 
 /// The name-day pre-fill from the selected date text T ("november 2.", "aug 15. szept 8."): the

@@ -13,8 +13,7 @@ struct Run {
     QString out;
     QString err;
 };
-Run nevnap(const QStringList &args)
-{
+Run nevnap(const QStringList &args) {
     QProcess p;
     p.start(QStringLiteral(NEVNAP_PATH), args);
     p.waitForFinished(30000);
@@ -26,37 +25,34 @@ Run nevnap(const QStringList &args)
 class TestNevnap : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void day_data()
-    {
+    void day_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::newRow("hungarian") << QStringList{u"december"_qs, u"6"_qs} << 0 << u"Miklós\n"_qs
-                                   << QString();
-        QTest::newRow("english") << QStringList{u"March"_qs, u"15"_qs} << 0
-                                 << u"Kristóf\n"_qs << QString();
-        QTest::newRow("leading zero") << QStringList{u"december"_qs, u"07"_qs} << 0
-                                      << u"Ambrus\n"_qs << QString();
-        QTest::newRow("leading blank") << QStringList{u"január"_qs, u" 1"_qs} << 0
-                                       << u"Fruzsina\n"_qs << QString();
-        QTest::newRow("29 February") << QStringList{u"február"_qs, u"29"_qs} << 0 << u"\n"_qs
-                                     << QString();
+        QTest::newRow("hungarian")
+            << QStringList{u"december"_qs, u"6"_qs} << 0 << u"Miklós\n"_qs << QString();
+        QTest::newRow("english") << QStringList{u"March"_qs, u"15"_qs} << 0 << u"Kristóf\n"_qs
+                                 << QString();
+        QTest::newRow("leading zero")
+            << QStringList{u"december"_qs, u"07"_qs} << 0 << u"Ambrus\n"_qs << QString();
+        QTest::newRow("leading blank")
+            << QStringList{u"január"_qs, u" 1"_qs} << 0 << u"Fruzsina\n"_qs << QString();
+        QTest::newRow("29 February")
+            << QStringList{u"február"_qs, u"29"_qs} << 0 << u"\n"_qs << QString();
         QTest::newRow("bad month") << QStringList{u"Február"_qs, u"1"_qs} << 1 << QString()
                                    << u"Ilyen hónap nem létezik!\n"_qs;
         QTest::newRow("bad day") << QStringList{u"április"_qs, u"31"_qs} << 1 << QString()
                                  << u"Ilyen nap nem létezik!\n"_qs;
         QTest::newRow("letters as day") << QStringList{u"május"_qs, u"abc"_qs} << 1 << QString()
                                         << u"Ilyen nap nem létezik!\n"_qs;
-        QTest::newRow("name") << QStringList{u"Abigél"_qs} << 0 << u"február 9.\n"_qs
-                              << QString();
+        QTest::newRow("name") << QStringList{u"Abigél"_qs} << 0 << u"február 9.\n"_qs << QString();
         QTest::newRow("Mária") << QStringList{u"Mária"_qs} << 0
                                << u"aug 15. szept 8. szept 12. dec 8.\n"_qs << QString();
         QTest::newRow("bad name") << QStringList{u"abigél"_qs} << 1 << QString()
                                   << u"Ilyen név nem létezik!\n"_qs;
     }
-    void day()
-    {
+    void day() {
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, out);
@@ -67,8 +63,7 @@ private Q_SLOTS:
         QCOMPARE(r.err, err);
     }
 
-    void todayAndHelp()
-    {
+    void todayAndHelp() {
         const Run today = nevnap({});
         QCOMPARE(today.code, 0);
         const QDate d = QDate::currentDate();
@@ -83,8 +78,7 @@ private Q_SLOTS:
     }
 
     // The calendar as an iCalendar file: structure, line ends, folding.
-    void ical()
-    {
+    void ical() {
         QProcess p;
         p.start(QStringLiteral(NEVNAP_PATH), {u"--ical"_qs});
         QVERIFY(p.waitForFinished(30000));

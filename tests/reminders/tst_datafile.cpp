@@ -11,24 +11,20 @@
 using namespace quill;
 
 namespace {
-QByteArray cp1250(const QString &s)
-{
+QByteArray cp1250(const QString &s) {
     QStringEncoder e("windows-1250");
     return e.encode(s);
 }
-QByteArray readAll(const QString &path)
-{
+QByteArray readAll(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-void writeAll(const QString &path, const QByteArray &bytes)
-{
+void writeAll(const QString &path, const QByteArray &bytes) {
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
-std::array<QString, 10> egyeb(const QString &text)
-{
+std::array<QString, 10> egyeb(const QString &text) {
     return {u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs, u" "_qs, text};
 }
 } // namespace
@@ -36,8 +32,7 @@ std::array<QString, 10> egyeb(const QString &text)
 class TestDataFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void firstLineAndFields()
-    {
+    void firstLineAndFields() {
         ReminderBook book;
         const QByteArray bytes =
             cp1250(u"n|Kiss|Ábel|*|január|1|*|08| január 2.| |1|7|tail ignored\r\n"_qs);
@@ -50,8 +45,7 @@ private Q_SLOTS:
         QCOMPARE(book.table.field(0, Fld::When), u" január 2."_qs);
     }
 
-    void emptyFieldsAndEmptyFile()
-    {
+    void emptyFieldsAndEmptyFile() {
         ReminderBook book;
         QCOMPARE(loadReminders(book, QByteArray()).loaded, 0);
         QCOMPARE(book.sorszam, 0);
@@ -62,8 +56,7 @@ private Q_SLOTS:
     }
 
     // The example line of the format: an "Egyéb" stored as the third line.
-    void exampleLine()
-    {
+    void exampleLine() {
         ReminderBook book;
         for (int i = 0; i < 3; ++i)
             QCOMPARE(storeReminder(book, egyeb(u"Fizetés"_qs)), StoreResult::Stored);
@@ -71,14 +64,14 @@ private Q_SLOTS:
         QCOMPARE(lines.at(2), cp1250(u"e| | |*|*|*|*|00| |Fizetés|1|2|\r"_qs));
     }
 
-    void packingAfterDelete()
-    {
+    void packingAfterDelete() {
         ReminderBook book;
         for (const QString &t : {u"egy"_qs, u"kettő"_qs, u"három"_qs})
             storeReminder(book, egyeb(t));
         clearReminder(book, 1);
         const QByteArray bytes = encodeReminders(book.table);
-        QCOMPARE(bytes, cp1250(u"e| | |*|*|*|*|00| |egy|1|0|\r\ne| | |*|*|*|*|00| |három|1|1|\r\n"_qs));
+        QCOMPARE(bytes,
+                 cp1250(u"e| | |*|*|*|*|00| |egy|1|0|\r\ne| | |*|*|*|*|00| |három|1|1|\r\n"_qs));
         QCOMPARE(book.table.field(2, Fld::RowNumber), u"2"_qs); // memory keeps the row index
         QCOMPARE(book.sorszam, 3);
         ReminderBook next;
@@ -88,20 +81,18 @@ private Q_SLOTS:
         QCOMPARE(next.sorszam, 2);
     }
 
-    void freeRowNeverWritten()
-    {
+    void freeRowNeverWritten() {
         ReminderBook book;
         book.table.setField(5, Fld::Text1, u"maradék"_qs);
         QCOMPARE(encodeReminders(book.table), QByteArray());
     }
 
-    void roundTripIsByteExact()
-    {
-        const QByteArray original = cp1250(
-            u"n|Őri|Lőrinc|*|augusztus|9|*|00|augusztus 10. szeptember 5.| |1|0|\r\n"
-            "s|Űrös|Ödön|2027|november|15|07|30|november 16.| |0|1|\r\n"
-            "t|Ebéd|Budapest|2026|március|14|*|30|2026. március 15. 14:30| |1|2|\r\n"
-            "m|Víz|12-345| |*|*|*|00| | |1|3|\r\n"_qs);
+    void roundTripIsByteExact() {
+        const QByteArray original =
+            cp1250(u"n|Őri|Lőrinc|*|augusztus|9|*|00|augusztus 10. szeptember 5.| |1|0|\r\n"
+                   "s|Űrös|Ödön|2027|november|15|07|30|november 16.| |0|1|\r\n"
+                   "t|Ebéd|Budapest|2026|március|14|*|30|2026. március 15. 14:30| |1|2|\r\n"
+                   "m|Víz|12-345| |*|*|*|00| | |1|3|\r\n"_qs);
         ReminderBook book;
         loadReminders(book, original);
         QCOMPARE(encodeReminders(book.table), original);
@@ -109,8 +100,7 @@ private Q_SLOTS:
     }
 
     // Odd files never crash or hang the loader, and lose no line without saying so.
-    void oddFiles_data()
-    {
+    void oddFiles_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("loaded");
         QTest::addColumn<int>("notLoaded");
@@ -127,8 +117,7 @@ private Q_SLOTS:
         QTest::newRow("1 MB of bars") << QByteArray(1 << 20, '|') << 1 << 0;
         QTest::newRow("60 lines") << QByteArray(line + "\r\n").repeated(60) << 51 << 9;
     }
-    void oddFiles()
-    {
+    void oddFiles() {
         QFETCH(QByteArray, bytes);
         QFETCH(int, loaded);
         QFETCH(int, notLoaded);
@@ -141,8 +130,7 @@ private Q_SLOTS:
             QCOMPARE(book.table.field(row, Fld::RowNumber), QString::number(row));
     }
 
-    void shortLineKeepsItsFields()
-    {
+    void shortLineKeepsItsFields() {
         ReminderBook book;
         const LoadReport r = loadReminders(book, cp1250(u"n|Kiss|Ábel|*|\r\n"_qs));
         QCOMPARE(r.shortLines, 1);
@@ -151,10 +139,10 @@ private Q_SLOTS:
         QCOMPARE(book.table.field(0, Fld::Month), QString());
     }
 
-    void encodings()
-    {
+    void encodings() {
         ReminderBook utf;
-        const LoadReport r = loadReminders(utf, u"e| | |*|*|*|*|00| |Őszi ünnep|1|0|\n"_qs.toUtf8());
+        const LoadReport r =
+            loadReminders(utf, u"e| | |*|*|*|*|00| |Őszi ünnep|1|0|\n"_qs.toUtf8());
         QVERIFY(r.utf8);
         QCOMPARE(utf.table.field(0, Fld::FreeText), u"Őszi ünnep"_qs);
         ReminderBook ansi;
@@ -163,8 +151,7 @@ private Q_SLOTS:
         QCOMPARE(ansi.table.field(0, Fld::FreeText), u"Őszi ünnep"_qs);
     }
 
-    void refusedTexts()
-    {
+    void refusedTexts() {
         ReminderBook book;
         QCOMPARE(storeReminder(book, egyeb(u"a|b"_qs)), StoreResult::BadText);
         QCOMPARE(storeReminder(book, egyeb(u"két\nsor"_qs)), StoreResult::BadText);
@@ -175,8 +162,7 @@ private Q_SLOTS:
         QVERIFY(!storeRefusal(StoreResult::BadText).isEmpty());
     }
 
-    void fullTableReusesAFreedRow()
-    {
+    void fullTableReusesAFreedRow() {
         ReminderBook book;
         for (int i = 0; i < ReminderRows; ++i)
             QCOMPARE(storeReminder(book, egyeb(QString::number(i))), StoreResult::Stored);
@@ -189,8 +175,7 @@ private Q_SLOTS:
         QCOMPARE(book.sorszam, 51);
     }
 
-    void fileMissingThenCreated()
-    {
+    void fileMissingThenCreated() {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(u"sub/remembers.txt"_qs);
         ReminderFile file(path);
@@ -203,8 +188,7 @@ private Q_SLOTS:
         QVERIFY(file.backupPath().isEmpty());
     }
 
-    void overflowKeepsABackup()
-    {
+    void overflowKeepsABackup() {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
         const QByteArray original = QByteArray("e| | |*|*|*|*|00| |x|1|0|\r\n").repeated(60);
@@ -219,8 +203,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path + u".bak2"_qs));
     }
 
-    void failedSaveReportsAndKeepsWhatWasThere()
-    {
+    void failedSaveReportsAndKeepsWhatWasThere() {
         // A folder where the file should be: no save can replace it, not even as root.
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
@@ -234,8 +217,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(path + u"/keep"_qs).isDir());
     }
 
-    void secondCopyIsLockedOut()
-    {
+    void secondCopyIsLockedOut() {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
         ReminderFile first(path);

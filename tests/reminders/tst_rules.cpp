@@ -9,8 +9,7 @@ using namespace quill;
 class TestRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void pickerContents()
-    {
+    void pickerContents() {
         const QStringList ev = editor::evEntries(2026);
         QCOMPARE(ev.size(), 21);
         QCOMPARE(ev.first(), u"*"_qs);
@@ -26,8 +25,7 @@ private Q_SLOTS:
         QCOMPARE(editor::percEntries().at(7), u"07"_qs);
     }
 
-    void storedRows()
-    {
+    void storedRows() {
         editor::Inputs in;
         in.text1 = u"Kiss"_qs;
         in.kernev = u"Ábel"_qs;
@@ -51,16 +49,17 @@ private Q_SLOTS:
                 s += x + u'|';
             return s;
         };
-        QCOMPARE(joined(editor::storedFields(0, in)), u"n|Kiss|Ábel"_qs + tail + u"január 2.| |"_qs);
-        QCOMPARE(joined(editor::storedFields(1, in)), u"s|Kiss|Ábel"_qs + tail + u"március 15.| |"_qs);
+        QCOMPARE(joined(editor::storedFields(0, in)),
+                 u"n|Kiss|Ábel"_qs + tail + u"január 2.| |"_qs);
+        QCOMPARE(joined(editor::storedFields(1, in)),
+                 u"s|Kiss|Ábel"_qs + tail + u"március 15.| |"_qs);
         QCOMPARE(joined(editor::storedFields(2, in)),
                  u"t|Kiss|Budapest"_qs + tail + u"2027. március 15. 14:30| |"_qs);
         QCOMPARE(joined(editor::storedFields(3, in)), u"m|Kiss|Budapest"_qs + tail + u" | |"_qs);
         QCOMPARE(joined(editor::storedFields(4, in)), u"e| | "_qs + tail + u" |Fizetés|"_qs);
     }
 
-    void nameDayPrefill_data()
-    {
+    void nameDayPrefill_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("currentMonth");
         QTest::addColumn<int>("honap");
@@ -69,21 +68,20 @@ private Q_SLOTS:
         QTest::addColumn<bool>("lastDay");
         QTest::addColumn<int>("nap");
         QTest::newRow("november 2.") << u"november 2."_qs << 6 << 11 << 1 << true << false << 1;
-        QTest::newRow("november 2. in December") << u"november 2."_qs << 12 << 11 << 2 << true
-                                                 << false << 1;
+        QTest::newRow("november 2. in December")
+            << u"november 2."_qs << 12 << 11 << 2 << true << false << 1;
         QTest::newRow("two digits") << u"szeptember 27."_qs << 1 << 9 << 1 << true << false << 26;
         QTest::newRow("march 1st") << u"március 1."_qs << 1 << 2 << 1 << true << true << 0;
-        QTest::newRow("short month, several") << u"aug 15. szept 8. szept 12. dec 8."_qs << 1 << 8
-                                              << 1 << true << false << 14;
+        QTest::newRow("short month, several")
+            << u"aug 15. szept 8. szept 12. dec 8."_qs << 1 << 8 << 1 << true << false << 14;
         QTest::newRow("no digit") << u"augusztus"_qs << 9 << 8 << 2 << false << false << 0;
         QTest::newRow("empty") << QString() << 3 << 4 << 1 << false << false << 0;
-        QTest::newRow("january 1st from February") << u"január 1."_qs << 2 << 12 << 1 << true
-                                                   << true << 0;
-        QTest::newRow("january 1st in January") << u"január 1."_qs << 1 << 12 << 1 << true << true
-                                                << 0;
+        QTest::newRow("january 1st from February")
+            << u"január 1."_qs << 2 << 12 << 1 << true << true << 0;
+        QTest::newRow("january 1st in January")
+            << u"január 1."_qs << 1 << 12 << 1 << true << true << 0;
     }
-    void nameDayPrefill()
-    {
+    void nameDayPrefill() {
         QFETCH(QString, text);
         QFETCH(int, currentMonth);
         QFETCH(int, honap);
@@ -101,8 +99,7 @@ private Q_SLOTS:
             QCOMPARE(p.nap, nap);
     }
 
-    void dayBefore()
-    {
+    void dayBefore() {
         auto p = editor::dayBeforePrefill(14, 3, 0); // 15 March
         QCOMPARE(p.nap, 14);
         QVERIFY(!p.lastDay);
@@ -116,8 +113,7 @@ private Q_SLOTS:
         QVERIFY(!p.setDay);
     }
 
-    void hintAnimation()
-    {
+    void hintAnimation() {
         int n = 0;
         QList<int> frames;
         for (int i = 0; i < 18; ++i) {
@@ -141,8 +137,7 @@ private Q_SLOTS:
         QCOMPARE(editor::alertYearValue(u"2027"_qs), 2027);
     }
 
-    void kifejezesteszt_data()
-    {
+    void kifejezesteszt_data() {
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("year");
@@ -178,8 +173,7 @@ private Q_SLOTS:
         QTest::newRow("minute 60") << 8 << u"60"_qs << any << any << true;
         QTest::newRow("other column") << 2 << u"bármi"_qs << any << any << false;
     }
-    void kifejezesteszt()
-    {
+    void kifejezesteszt() {
         QFETCH(int, column);
         QFETCH(QString, text);
         QFETCH(QString, year);
@@ -188,8 +182,7 @@ private Q_SLOTS:
         QCOMPARE(list::kifejezesteszt(column, text, 2026, year, month), wrong);
     }
 
-    void listing()
-    {
+    void listing() {
         ReminderTable t;
         for (int r : {0, 2, 5}) {
             t.setField(r, Fld::Kind, u"n"_qs);
