@@ -27,7 +27,8 @@ const std::array<WeekdayInfo, 7> WeekdayNames = {{
     {u"Sunday", u"Vasárnap"},
 }};
 
-QString hungarianMonthName(const QString &text) {
+QString hungarianMonthName(const QString &text)
+{
     for (const auto &m : MonthNames) {
         if (text == m.english)
             return m.hungarian.toString();
@@ -35,7 +36,8 @@ QString hungarianMonthName(const QString &text) {
     return text;
 }
 
-QString hungarianWeekdayName(const QString &text) {
+QString hungarianWeekdayName(const QString &text)
+{
     for (const auto &w : WeekdayNames) {
         if (text == w.english)
             return w.hungarian.toString();
@@ -43,7 +45,8 @@ QString hungarianWeekdayName(const QString &text) {
     return text;
 }
 
-int hungarianMonthNumber(QStringView name) {
+int hungarianMonthNumber(QStringView name)
+{
     for (std::size_t i = 0; i < MonthNames.size(); ++i) {
         if (name == MonthNames[i].hungarian)
             return int(i) + 1;
@@ -51,7 +54,8 @@ int hungarianMonthNumber(QStringView name) {
     return 0;
 }
 
-std::optional<int> daysInMonth(QStringView month, int year) {
+std::optional<int> daysInMonth(QStringView month, int year)
+{
     const int m = hungarianMonthNumber(month);
     if (m == 0)
         return std::nullopt;
@@ -60,14 +64,16 @@ std::optional<int> daysInMonth(QStringView month, int year) {
     return MonthNames[m - 1].days;
 }
 
-QStringList alertMonthEntries() {
+QStringList alertMonthEntries()
+{
     QStringList entries{QStringLiteral("*")};
     for (const auto &m : MonthNames)
         entries << m.hungarian.toString();
     return entries;
 }
 
-DayListEdit adjustDayList(int itemCount, int leadingItems, QStringView month, int year) {
+DayListEdit adjustDayList(int itemCount, int leadingItems, QStringView month, int year)
+{
     DayListEdit edit;
     const auto target = daysInMonth(month, year);
     if (!target)
@@ -80,7 +86,8 @@ DayListEdit adjustDayList(int itemCount, int leadingItems, QStringView month, in
     return edit;
 }
 
-void adjustDayList(QStringList &items, int leadingItems, QStringView month, int year) {
+void adjustDayList(QStringList &items, int leadingItems, QStringView month, int year)
+{
     const DayListEdit edit = adjustDayList(int(items.size()), leadingItems, month, year);
     items.remove(items.size() - edit.removeFromEnd, edit.removeFromEnd);
     items << edit.append;

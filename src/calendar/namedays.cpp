@@ -7,7 +7,8 @@
 
 namespace quill {
 
-QString markerText(LookupError error) {
+QString markerText(LookupError error)
+{
     switch (error) {
     case LookupError::Month:
         return QStringLiteral("honapbaj");
@@ -21,19 +22,22 @@ QString markerText(LookupError error) {
     return {};
 }
 
-QString NameDayCalendar::entry(int month, int day) {
+QString NameDayCalendar::entry(int month, int day)
+{
     if (month < 1 || month > 12 || day < 1 || day > tableDays(month))
         return {};
     return QString::fromUtf16(data::dayTexts[month - 1][day - 1]);
 }
 
-int NameDayCalendar::tableDays(int month) {
+int NameDayCalendar::tableDays(int month)
+{
     if (month < 1 || month > 12)
         return 0;
     return month == 2 ? 29 : MonthNames[month - 1].days;
 }
 
-NameLookup NameDayCalendar::lookup(QStringView month, QStringView day) {
+NameLookup NameDayCalendar::lookup(QStringView month, QStringView day)
+{
     int m = 0;
     for (std::size_t i = 0; i < MonthNames.size() && m == 0; ++i) {
         if (month == MonthNames[i].hungarian || month == MonthNames[i].english)
@@ -49,7 +53,8 @@ NameLookup NameDayCalendar::lookup(QStringView month, QStringView day) {
     return {LookupError::Day, {}};
 }
 
-const QStringList &FirstNameList() {
+const QStringList &FirstNameList()
+{
     static const QStringList names = [] {
         QStringList list;
         list.reserve(int(data::firstNames.size()));
@@ -63,7 +68,8 @@ const QStringList &FirstNameList() {
 namespace {
 
 // Names with three or four days are written with short month names.
-const QHash<QString, QString> &shortenedTexts() {
+const QHash<QString, QString> &shortenedTexts()
+{
     static const QHash<QString, QString> texts = {
         {QStringLiteral("Ferenc"), QStringLiteral(" máj 11. okt 4. dec 3.")},
         {QStringLiteral("Mária"), QStringLiteral(" aug 15. szept 8. szept 12. dec 8.")},
@@ -74,7 +80,8 @@ const QHash<QString, QString> &shortenedTexts() {
 }
 
 // The first January names are written without the leading blank.
-bool hasNoLeadingBlank(const QString &name) {
+bool hasNoLeadingBlank(const QString &name)
+{
     static const QStringList names = {
         QStringLiteral("Fruzsina"),  QStringLiteral("Ábel"),  QStringLiteral("Genovéva"),
         QStringLiteral("Titusz"),    QStringLiteral("Leona"), QStringLiteral("Simon"),
@@ -83,7 +90,8 @@ bool hasNoLeadingBlank(const QString &name) {
     return names.contains(name);
 }
 
-const QHash<QString, QString> &indexTexts() {
+const QHash<QString, QString> &indexTexts()
+{
     static const QHash<QString, QString> index = [] {
         QHash<QString, QString> texts;
         texts.reserve(int(data::firstNames.size()));
@@ -111,7 +119,8 @@ const QHash<QString, QString> &indexTexts() {
 
 } // namespace
 
-std::optional<QString> NameDayIndex::dates(const QString &name) {
+std::optional<QString> NameDayIndex::dates(const QString &name)
+{
     const auto &index = indexTexts();
     const auto it = index.constFind(name);
     if (it == index.cend())
@@ -119,7 +128,8 @@ std::optional<QString> NameDayIndex::dates(const QString &name) {
     return *it;
 }
 
-std::optional<QString> NameDayIndex::editorDates(const QString &name) {
+std::optional<QString> NameDayIndex::editorDates(const QString &name)
+{
     auto text = dates(name);
     if (text && text->startsWith(u' '))
         text->remove(0, 1);

@@ -6,12 +6,14 @@
 namespace quill {
 
 namespace {
-bool isBlank(QChar c) {
+bool isBlank(QChar c)
+{
     return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
 }
 } // namespace
 
-double textValue(QStringView text) {
+double textValue(QStringView text)
+{
     // Blanks may stand anywhere in the number ("1 2" reads 12), as the classic conversion does.
     QString number;
     bool seenDigit = false;
@@ -41,11 +43,13 @@ double textValue(QStringView text) {
     return ok && std::isfinite(v) ? v : 0.0;
 }
 
-bool isWhole(double value) {
+bool isWhole(double value)
+{
     return std::isfinite(value) && std::floor(value) == value;
 }
 
-QString numberText(double value) {
+QString numberText(double value)
+{
     if (isWhole(value) && std::fabs(value) < 1e15)
         return QString::number(static_cast<long long>(value));
     return QString::number(value, 'g', 15);

@@ -4,7 +4,8 @@
 
 namespace quill {
 
-QByteArray foldICalLine(const QByteArray &line) {
+QByteArray foldICalLine(const QByteArray &line)
+{
     QByteArray out;
     int lineOctets = 0;
     int i = 0;
@@ -31,7 +32,8 @@ QByteArray foldICalLine(const QByteArray &line) {
 }
 
 namespace {
-QByteArray escapeText(const QString &text) {
+QByteArray escapeText(const QString &text)
+{
     QString t = text;
     t.replace(u'\\', QStringLiteral("\\\\"));
     t.replace(u';', QStringLiteral("\\;"));
@@ -40,7 +42,8 @@ QByteArray escapeText(const QString &text) {
 }
 } // namespace
 
-QByteArray nameDayICalendar(const QDateTime &stamp) {
+QByteArray nameDayICalendar(const QDateTime &stamp)
+{
     QByteArray out;
     auto line = [&out](const QByteArray &l) { out += foldICalLine(l); };
     line("BEGIN:VCALENDAR");

@@ -13,17 +13,20 @@ using namespace quill;
 
 namespace {
 
-void writeOut(FILE *stream, const QString &text) {
+void writeOut(FILE *stream, const QString &text)
+{
     const QByteArray bytes = (text + u'\n').toUtf8();
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
 }
 
-int fail(const QString &message) {
+int fail(const QString &message)
+{
     writeOut(stderr, message);
     return 1;
 }
 
-QString usage() {
+QString usage()
+{
     return QStringLiteral(
         "Használat:\n"
         "  nevnap                  a mai nap névnapjai\n"
@@ -34,7 +37,8 @@ QString usage() {
         "  nevnap --help           ez a leírás");
 }
 
-int printDay(const QString &month, const QString &day) {
+int printDay(const QString &month, const QString &day)
+{
     const QString dayText = numberText(textValue(day));
     const NameLookup found = NameDayCalendar::lookup(month, dayText);
     if (found.error == LookupError::Month)
@@ -45,7 +49,8 @@ int printDay(const QString &month, const QString &day) {
     return 0;
 }
 
-int writeICal(const QStringList &args) {
+int writeICal(const QStringList &args)
+{
     const QByteArray ics = nameDayICalendar(QDateTime::currentDateTimeUtc());
     if (args.size() < 3 || args.at(2) == u"-") {
         std::fwrite(ics.constData(), 1, std::size_t(ics.size()), stdout);
@@ -59,7 +64,8 @@ int writeICal(const QStringList &args) {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char **argv)
+{
     QCoreApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     if (args.size() >= 2 && (args.at(1) == u"--help" || args.at(1) == u"-h")) {

@@ -12,7 +12,8 @@ namespace quill {
 
 namespace {
 QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, QRect rect,
-                 const QFont &font) {
+                 const QFont &font)
+{
     auto *label = new QLabel(text, parent);
     label->setObjectName(name);
     label->setGeometry(rect);
@@ -22,7 +23,8 @@ QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, QRec
 } // namespace
 
 About::About(QWidget *mainWindow)
-    : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint) {
+    : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint)
+{
     setObjectName(QStringLiteral("about"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Névjegy"));
@@ -77,7 +79,8 @@ About::About(QWidget *mainWindow)
     move(main.left() + twips::toPx(660), main.top() + twips::toPx(640));
 }
 
-bool About::eventFilter(QObject *watched, QEvent *event) {
+bool About::eventFilter(QObject *watched, QEvent *event)
+{
     if (event->type() == QEvent::MouseButtonPress) {
         close();
         return true;

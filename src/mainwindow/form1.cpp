@@ -29,7 +29,8 @@ namespace quill {
 
 namespace {
 
-QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect) {
+QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect)
+{
     auto *label = new QLabel(parent);
     label->setObjectName(name);
     label->setGeometry(rect);
@@ -38,7 +39,8 @@ QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect) {
 }
 
 // A cursor file: an icon directory whose entries carry the hot spot.
-QCursor loadCursor(const QString &path) {
+QCursor loadCursor(const QString &path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
@@ -59,7 +61,8 @@ Form1::Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget
     : QWidget(parent)
     , m_services(services)
     , m_book(book)
-    , m_file(file) {
+    , m_file(file)
+{
     setObjectName(QStringLiteral("Form1"));
     setFont(dialogFont());
     setWindowTitle(views::normalTitle());
@@ -105,12 +108,14 @@ Form1::Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget
     m_timer2->start();
 }
 
-Form1::~Form1() {
+Form1::~Form1()
+{
     delete m_about;
     delete m_emlek;
 }
 
-void Form1::createTodayPanel() {
+void Form1::createTodayPanel()
+{
     struct Piece {
         int index, left, width;
     };
@@ -134,7 +139,8 @@ void Form1::createTodayPanel() {
     m_label4->installEventFilter(this);
 }
 
-void Form1::createSearchPanel() {
+void Form1::createSearchPanel()
+{
     m_frame1[0] = new QFrame(this);
     m_frame1[0]->setObjectName(QStringLiteral("Frame1_0"));
     m_frame1[0]->setGeometry(twips::rect(120, 600, 5535, 1215));
@@ -209,7 +215,8 @@ void Form1::createSearchPanel() {
     setTabOrder(m_command1, m_command2);
 }
 
-void Form1::createMenu() {
+void Form1::createMenu()
+{
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("fomenu"));
     auto add = [this](QMenu *menu, const QString &name, const QString &caption) {
@@ -256,12 +263,14 @@ void Form1::createMenu() {
 
 // ---- today panel and clock -------------------------------------------------------------
 
-void Form1::setTextIfChanged(QLabel *label, const QString &text) {
+void Form1::setTextIfChanged(QLabel *label, const QString &text)
+{
     if (label->text() != text)
         label->setText(text);
 }
 
-void Form1::refreshDay(const QDateTime &now) {
+void Form1::refreshDay(const QDateTime &now)
+{
     const QDate date = now.date();
     m_shownDate = date;
     setTextIfChanged(m_label1[4], date.toString(QStringLiteral("yyyy. ")));
@@ -277,13 +286,15 @@ void Form1::refreshDay(const QDateTime &now) {
     hibajel.clear();
 }
 
-QString Form1::titleBarLine() const {
+QString Form1::titleBarLine() const
+{
     const QString two = QStringLiteral("  ");
     return m_label1[4]->text() + u' ' + m_label1[0]->text() + two + m_label1[5]->text() + two +
            m_label1[1]->text() + two + m_label1[2]->text() + two + nevsor;
 }
 
-void Form1::clockTick() {
+void Form1::clockTick()
+{
     const QDateTime now = m_services.clock.now();
     setTextIfChanged(m_label1[2], now.toString(QStringLiteral("HH:mm")));
     // The day turns whenever the date differs from the one shown, also after a sleep.
@@ -316,7 +327,8 @@ void Form1::clockTick() {
     setTextIfChanged(m_label4, caption);
 }
 
-void Form1::alertTick() {
+void Form1::alertTick()
+{
     // Ticks while a box is open are skipped: no stacked boxes.
     if (m_alertShowing)
         return;
@@ -331,7 +343,8 @@ void Form1::alertTick() {
 
 // ---- lookups ---------------------------------------------------------------------------
 
-void Form1::nevek() {
+void Form1::nevek()
+{
     const NameLookup found = NameDayCalendar::lookup(honapnev, napszam);
     if (found.error == LookupError::None)
         nevsor = found.names;
@@ -339,7 +352,8 @@ void Form1::nevek() {
         hibajel = markerText(found.error);
 }
 
-void Form1::idopont() {
+void Form1::idopont()
+{
     const auto dates = NameDayIndex::dates(m_combo2->currentText());
     if (dates)
         datumok = *dates;
@@ -347,7 +361,8 @@ void Form1::idopont() {
         hibajel = markerText(LookupError::Name);
 }
 
-void Form1::feltolt() {
+void Form1::feltolt()
+{
     for (const auto &m : MonthNames)
         m_combo1[0]->addItem(m.hungarian.toString());
     const int year = m_services.clock.now().date().year();
@@ -358,14 +373,16 @@ void Form1::feltolt() {
     m_combo2->setCompleter(new FoldingCompleter(FirstNameList(), m_combo2));
 }
 
-void Form1::modosit() {
+void Form1::modosit()
+{
     adjustDayCombo(m_combo1[1], 0, m_combo1[0]->currentText(),
                    m_services.clock.now().date().year());
 }
 
 // ---- search panel ----------------------------------------------------------------------
 
-void Form1::startingState() {
+void Form1::startingState()
+{
     m_option2->setChecked(false);
     m_combo2->setEnabled(false);
     m_combo2->setCurrentIndex(-1);
@@ -377,7 +394,8 @@ void Form1::startingState() {
     m_option1->setChecked(true);
 }
 
-void Form1::option1Click() {
+void Form1::option1Click()
+{
     m_option2->setChecked(false);
     m_combo2->setEnabled(false);
     m_label3->clear();
@@ -386,7 +404,8 @@ void Form1::option1Click() {
     m_combo1[1]->setEnabled(true);
 }
 
-void Form1::option2Click() {
+void Form1::option2Click()
+{
     m_option1->setChecked(false);
     m_combo2->setEnabled(true);
     m_label2->clear();
@@ -396,11 +415,13 @@ void Form1::option2Click() {
     m_combo1[1]->setEnabled(false);
 }
 
-void Form1::message(const QString &text) {
+void Form1::message(const QString &text)
+{
     m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Névnapok"), text);
 }
 
-void Form1::teszt1() {
+void Form1::teszt1()
+{
     if (m_option1->isChecked()) {
         hibas = m_combo1[0]->currentText().isEmpty() || m_combo1[1]->currentText().isEmpty();
         if (hibas) {
@@ -416,7 +437,8 @@ void Form1::teszt1() {
     }
 }
 
-void Form1::teszt2() {
+void Form1::teszt2()
+{
     if (m_option1->isChecked()) {
         if (hibajel == markerText(LookupError::Day) || hibajel == markerText(LookupError::Month)) {
             const bool day = hibajel == markerText(LookupError::Day);
@@ -442,7 +464,8 @@ void Form1::teszt2() {
     }
 }
 
-void Form1::kereses() {
+void Form1::kereses()
+{
     teszt1();
     if (hibas)
         return;
@@ -477,7 +500,8 @@ void Form1::kereses() {
 
 // ---- reminders -------------------------------------------------------------------------
 
-void Form1::loadReminders() {
+void Form1::loadReminders()
+{
     const LoadReport report = m_file.load(m_book);
     const QString title = QStringLiteral("Quillomat");
     if (report.readError) {
@@ -498,13 +522,15 @@ void Form1::loadReminders() {
     }
 }
 
-Emlek *Form1::emlek() {
+Emlek *Form1::emlek()
+{
     if (!m_emlek)
         m_emlek = new Emlek(m_services, m_book, m_file, egerkep1, egerkep2);
     return m_emlek;
 }
 
-void Form1::openEditor() {
+void Form1::openEditor()
+{
     Emlek *editor = emlek();
     editor->show();
     const QRect main = frameGeometry();
@@ -514,7 +540,8 @@ void Form1::openEditor() {
     editor->activateWindow();
 }
 
-void Form1::openAbout() {
+void Form1::openAbout()
+{
     if (!m_about)
         m_about = new About(this);
     m_about->show();
@@ -522,11 +549,13 @@ void Form1::openAbout() {
     m_about->activateWindow();
 }
 
-QWidget *Form1::aboutBox() const {
+QWidget *Form1::aboutBox() const
+{
     return m_about;
 }
 
-void Form1::sugas() {
+void Form1::sugas()
+{
     const HelpView view = sugotema == u"keres"   ? HelpView::Search
                           : sugotema == u"index" ? HelpView::Index
                                                  : HelpView::Contents;
@@ -539,14 +568,16 @@ void Form1::sugas() {
 
 // ---- views -----------------------------------------------------------------------------
 
-void Form1::setView(const QString &view) {
+void Form1::setView(const QString &view)
+{
     nezet = view;
     if (view == views::teljes())
         setWindowTitle(views::fullTitle());
     pipavaltas();
 }
 
-void Form1::pipavaltas() {
+void Form1::pipavaltas()
+{
     const int height = views::viewHeight(nezet);
     if (height < 0)
         return;
@@ -563,7 +594,8 @@ void Form1::pipavaltas() {
         QSize(nezet == views::teljes() ? twips::fromPx(frameGeometry().width()) : 6000, height));
 }
 
-void Form1::applyOuterSize(QSize twipsSize) {
+void Form1::applyOuterSize(QSize twipsSize)
+{
     // Sizes are the outer ones, title bar and border included, as the window system has them.
     const QSize frame = frameGeometry().size() - geometry().size();
     const QSize outer = twips::size(twipsSize.width(), twipsSize.height());
@@ -575,7 +607,8 @@ void Form1::applyOuterSize(QSize twipsSize) {
     placeTopCentre();
 }
 
-void Form1::placeTopCentre() {
+void Form1::placeTopCentre()
+{
     const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
     const int screenWidth = s ? s->geometry().width() : 0;
     const int left = (screenWidth - frameGeometry().width()) / 2;
@@ -583,7 +616,8 @@ void Form1::placeTopCentre() {
         move(left, 0);
 }
 
-void Form1::resizeEvent(QResizeEvent *event) {
+void Form1::resizeEvent(QResizeEvent *event)
+{
     QWidget::resizeEvent(event);
     if (m_resizing)
         return;
@@ -606,7 +640,8 @@ void Form1::resizeEvent(QResizeEvent *event) {
         placeTopCentre();
 }
 
-void Form1::showEvent(QShowEvent *event) {
+void Form1::showEvent(QShowEvent *event)
+{
     QWidget::showEvent(event);
     // Only now does the window system tell the frame's size.
     QTimer::singleShot(0, this, [this] {
@@ -619,13 +654,15 @@ void Form1::showEvent(QShowEvent *event) {
 
 // ---- mouse -----------------------------------------------------------------------------
 
-void Form1::mousePressEvent(QMouseEvent *event) {
+void Form1::mousePressEvent(QMouseEvent *event)
+{
     if (event->button() == Qt::RightButton)
         m_menu->popup(event->globalPosition().toPoint());
     QWidget::mousePressEvent(event);
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event) {
+bool Form1::eventFilter(QObject *watched, QEvent *event)
+{
     if (event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == m_label4) {
@@ -641,7 +678,8 @@ bool Form1::eventFilter(QObject *watched, QEvent *event) {
 
 // ---- the ways out ----------------------------------------------------------------------
 
-bool Form1::askAndSave(const QString &title, bool always) {
+bool Form1::askAndSave(const QString &title, bool always)
+{
     if (!always && !m_book.modositva)
         return true;
     const MsgAnswer answer =
@@ -658,7 +696,8 @@ bool Form1::askAndSave(const QString &title, bool always) {
     return true;
 }
 
-void Form1::endProgram() {
+void Form1::endProgram()
+{
     if (m_ending)
         return;
     m_ending = true;
@@ -673,7 +712,8 @@ void Form1::endProgram() {
     Q_EMIT programEnded();
 }
 
-void Form1::closeEvent(QCloseEvent *event) {
+void Form1::closeEvent(QCloseEvent *event)
+{
     if (!m_ending) {
         // Closed from the title bar: unsaved reminders are not dropped without a word.
         if (!askAndSave(QStringLiteral("Quillomat"), false)) {

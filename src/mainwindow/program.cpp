@@ -10,7 +10,8 @@
 
 namespace quill {
 
-int runProgram(QApplication &app) {
+int runProgram(QApplication &app)
+{
     app.setApplicationName(QStringLiteral("Quillomat"));
     app.setOrganizationName(QStringLiteral("Zelmarin"));
     app.setDesktopFileName(QStringLiteral("hu.zelmarin.Quillomat"));

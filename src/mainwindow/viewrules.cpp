@@ -2,15 +2,18 @@
 
 namespace quill::views {
 
-QString normalTitle() {
+QString normalTitle()
+{
     return QStringLiteral("A mai nap adatai") + QString(45, u' ') + QStringLiteral("Zelmarin©");
 }
 
-QString fullTitle() {
+QString fullTitle()
+{
     return QStringLiteral("Névnapok") + QString(39, u' ') + QStringLiteral("Zelmarin©");
 }
 
-int viewHeight(const QString &nezet) {
+int viewHeight(const QString &nezet)
+{
     if (nezet == cimsor())
         return 0;
     if (nezet == mini())
@@ -20,7 +23,8 @@ int viewHeight(const QString &nezet) {
     return -1;
 }
 
-ResizeOutcome resizeRule(const QString &nezet, QSize s) {
+ResizeOutcome resizeRule(const QString &nezet, QSize s)
+{
     ResizeOutcome out{s, false};
     if (nezet == mini()) {
         if (s.height() < 890 || s.height() > 910)

@@ -6,13 +6,16 @@
 namespace quill::views {
 
 /// The three views and their window titles and heights (outer size, twips).
-inline QString cimsor() {
+inline QString cimsor()
+{
     return QStringLiteral("cimsor");
 }
-inline QString mini() {
+inline QString mini()
+{
     return QStringLiteral("mini");
 }
-inline QString teljes() {
+inline QString teljes()
+{
     return QStringLiteral("teljes");
 }
 

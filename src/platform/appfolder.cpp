@@ -7,15 +7,18 @@
 
 namespace quill {
 
-AppFolder AppFolder::ofExecutable() {
+AppFolder AppFolder::ofExecutable()
+{
     return AppFolder(QCoreApplication::applicationDirPath());
 }
 
-QString AppFolder::file(const QString &name) const {
+QString AppFolder::file(const QString &name) const
+{
     return QDir(m_dir).filePath(name);
 }
 
-QString AppFolder::reminderFile(const QString &userDataDir) const {
+QString AppFolder::reminderFile(const QString &userDataDir) const
+{
     const QString name = QStringLiteral("remembers.txt");
     const QFileInfo beside(file(name));
     const QFileInfo folder(m_dir);

@@ -8,7 +8,9 @@ namespace quill {
 class AppFolder {
 public:
     explicit AppFolder(QString dir)
-        : m_dir(std::move(dir)) {}
+        : m_dir(std::move(dir))
+    {
+    }
     /// The folder of the running executable.
     static AppFolder ofExecutable();
 

@@ -2,7 +2,8 @@
 
 namespace quill {
 
-QDateTime SystemClock::now() const {
+QDateTime SystemClock::now() const
+{
     return QDateTime::currentDateTime();
 }
 

@@ -20,7 +20,9 @@ public:
 class ManualClock final : public Clock {
 public:
     explicit ManualClock(QDateTime start)
-        : m_now(std::move(start)) {}
+        : m_now(std::move(start))
+    {
+    }
     QDateTime now() const override { return m_now; }
     void set(const QDateTime &t) { m_now = t; }
     void advanceSecs(qint64 secs) { m_now = m_now.addSecs(secs); }

@@ -23,9 +23,12 @@ class HelpBrowser final : public QTextBrowser {
 public:
     HelpBrowser(QHelpEngine *engine, QWidget *parent)
         : QTextBrowser(parent)
-        , m_engine(engine) {}
+        , m_engine(engine)
+    {
+    }
 
-    QVariant loadResource(int type, const QUrl &name) override {
+    QVariant loadResource(int type, const QUrl &name) override
+    {
         if (name.scheme() == u"qthelp")
             return m_engine->fileData(name);
         return QTextBrowser::loadResource(type, name);
@@ -39,17 +42,22 @@ private:
 
 QtHelpViewer::QtHelpViewer(QString helpFile, QString cacheDir)
     : m_helpFile(std::move(helpFile))
-    , m_cacheDir(std::move(cacheDir)) {}
+    , m_cacheDir(std::move(cacheDir))
+{
+}
 
-QtHelpViewer::~QtHelpViewer() {
+QtHelpViewer::~QtHelpViewer()
+{
     delete m_window;
 }
 
-QWidget *QtHelpViewer::window() const {
+QWidget *QtHelpViewer::window() const
+{
     return m_window;
 }
 
-bool QtHelpViewer::ensureEngine() {
+bool QtHelpViewer::ensureEngine()
+{
     if (m_engine)
         return true;
     const QFileInfo help(m_helpFile);
@@ -59,21 +67,28 @@ bool QtHelpViewer::ensureEngine() {
         return false;
     auto engine =
         std::make_unique<QHelpEngine>(QDir(m_cacheDir).filePath(QStringLiteral("tartalom.qhc")));
-    if (!engine->setupData())
+    // The collection is our own cache file; it has to be writable to register the help in it.
+    engine->setReadOnly(false);
+    if (!engine->setupData()) {
+        qWarning("help: %s", qPrintable(engine->error()));
         return false;
+    }
     const QString ns = QHelpEngineCore::namespaceName(help.absoluteFilePath());
     if (ns.isEmpty())
         return false;
     if (engine->documentationFileName(ns) != help.absoluteFilePath()) {
         engine->unregisterDocumentation(ns);
-        if (!engine->registerDocumentation(help.absoluteFilePath()))
+        if (!engine->registerDocumentation(help.absoluteFilePath())) {
+            qWarning("help: %s", qPrintable(engine->error()));
             return false;
+        }
     }
     m_engine = std::move(engine);
     return true;
 }
 
-void QtHelpViewer::buildWindow() {
+void QtHelpViewer::buildWindow()
+{
     auto *window = new QWidget(nullptr, Qt::Window);
     window->setObjectName(QStringLiteral("sugoablak"));
     window->setWindowTitle(QStringLiteral("Quillomat súgó"));
@@ -133,7 +148,8 @@ void QtHelpViewer::buildWindow() {
         m_browser->setSource(start);
 }
 
-bool QtHelpViewer::show(HelpView view) {
+bool QtHelpViewer::show(HelpView view)
+{
     if (!ensureEngine())
         return false;
     if (!m_window)

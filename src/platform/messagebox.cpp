@@ -5,7 +5,8 @@
 namespace quill {
 
 MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString &title,
-                                   const QString &text, MsgButtons buttons) {
+                                   const QString &text, MsgButtons buttons)
+{
     QMessageBox box(parent);
     box.setWindowTitle(title);
     box.setText(text);

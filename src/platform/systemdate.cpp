@@ -2,11 +2,13 @@
 
 namespace quill {
 
-QString SystemDateNames::monthName(QDate date) const {
+QString SystemDateNames::monthName(QDate date) const
+{
     return m_locale.monthName(date.month(), QLocale::LongFormat);
 }
 
-QString SystemDateNames::weekdayName(QDate date) const {
+QString SystemDateNames::weekdayName(QDate date) const
+{
     return m_locale.dayName(date.dayOfWeek(), QLocale::LongFormat);
 }
 

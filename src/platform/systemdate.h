@@ -12,7 +12,9 @@ namespace quill {
 class SystemDateNames {
 public:
     explicit SystemDateNames(QLocale locale = QLocale::system())
-        : m_locale(std::move(locale)) {}
+        : m_locale(std::move(locale))
+    {
+    }
     QString monthName(QDate date) const;
     QString weekdayName(QDate date) const;
 

@@ -10,19 +10,23 @@ namespace quill::twips {
 
 inline constexpr int perPixel = 15;
 
-inline int toPx(int twips) {
+inline int toPx(int twips)
+{
     return int(std::lround(double(twips) / perPixel));
 }
 
-inline int fromPx(int px) {
+inline int fromPx(int px)
+{
     return px * perPixel;
 }
 
-inline QRect rect(int left, int top, int width, int height) {
+inline QRect rect(int left, int top, int width, int height)
+{
     return {toPx(left), toPx(top), toPx(width), toPx(height)};
 }
 
-inline QSize size(int width, int height) {
+inline QSize size(int width, int height)
+{
     return {toPx(width), toPx(height)};
 }
 

@@ -11,11 +11,13 @@ namespace quill {
 
 FocusOutWatcher::FocusOutWatcher(QWidget *watched, std::function<void()> onLeave)
     : QObject(watched)
-    , m_onLeave(std::move(onLeave)) {
+    , m_onLeave(std::move(onLeave))
+{
     watched->installEventFilter(this);
 }
 
-bool FocusOutWatcher::eventFilter(QObject *watched, QEvent *event) {
+bool FocusOutWatcher::eventFilter(QObject *watched, QEvent *event)
+{
     if (event->type() == QEvent::FocusOut) {
         const auto *focus = static_cast<QFocusEvent *>(event);
         if (focus->reason() != Qt::PopupFocusReason)
@@ -24,7 +26,8 @@ bool FocusOutWatcher::eventFilter(QObject *watched, QEvent *event) {
     return QObject::eventFilter(watched, event);
 }
 
-QComboBox *makePicker(QWidget *parent, const QString &objectName) {
+QComboBox *makePicker(QWidget *parent, const QString &objectName)
+{
     auto *combo = new QComboBox(parent);
     combo->setObjectName(objectName);
     combo->setEditable(true);
@@ -34,7 +37,8 @@ QComboBox *makePicker(QWidget *parent, const QString &objectName) {
     return combo;
 }
 
-QString FoldingCompleter::fold(const QString &text) {
+QString FoldingCompleter::fold(const QString &text)
+{
     const QString decomposed = text.normalized(QString::NormalizationForm_D);
     QString folded;
     folded.reserve(decomposed.size());
@@ -46,7 +50,8 @@ QString FoldingCompleter::fold(const QString &text) {
 }
 
 FoldingCompleter::FoldingCompleter(const QStringList &entries, QObject *parent)
-    : QCompleter(parent) {
+    : QCompleter(parent)
+{
     auto *model = new QStandardItemModel(this);
     for (const QString &entry : entries) {
         auto *item = new QStandardItem(entry);
@@ -61,15 +66,18 @@ FoldingCompleter::FoldingCompleter(const QStringList &entries, QObject *parent)
     setMaxVisibleItems(10);
 }
 
-QStringList FoldingCompleter::splitPath(const QString &path) const {
+QStringList FoldingCompleter::splitPath(const QString &path) const
+{
     return {fold(path)};
 }
 
-QString FoldingCompleter::pathFromIndex(const QModelIndex &index) const {
+QString FoldingCompleter::pathFromIndex(const QModelIndex &index) const
+{
     return index.data(Qt::DisplayRole).toString();
 }
 
-void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year) {
+void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year)
+{
     const DayListEdit edit = adjustDayList(combo->count(), leadingItems, month, year);
     if (edit.isNoop())
         return;
@@ -82,7 +90,8 @@ void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, in
         combo->setEditText(text);
 }
 
-QFont fontOf(const QString &family, double points, bool bold) {
+QFont fontOf(const QString &family, double points, bool bold)
+{
     QFont font(family);
     font.setStyleHint(family.contains(QStringLiteral("Times")) ? QFont::Serif : QFont::SansSerif);
     font.setPointSizeF(points);
@@ -90,7 +99,8 @@ QFont fontOf(const QString &family, double points, bool bold) {
     return font;
 }
 
-QFont dialogFont() {
+QFont dialogFont()
+{
     return fontOf(QStringLiteral("MS Sans Serif"), 8.25);
 }
 

@@ -25,7 +25,8 @@ private:
     std::function<void()> m_onLeave;
 };
 
-inline void onFocusOut(QWidget *widget, std::function<void()> onLeave) {
+inline void onFocusOut(QWidget *widget, std::function<void()> onLeave)
+{
     new FocusOutWatcher(widget, std::move(onLeave));
 }
 

@@ -11,12 +11,14 @@ namespace {
 
 const QString star = QStringLiteral("*");
 
-QDateTime minuteOf(const QDateTime &t) {
+QDateTime minuteOf(const QDateTime &t)
+{
     const QTime time = t.time();
     return QDateTime(t.date(), QTime(time.hour(), time.minute()), t.timeSpec());
 }
 
-bool numberMatches(const QString &field, int value, bool starAllowed) {
+bool numberMatches(const QString &field, int value, bool starAllowed)
+{
     if (starAllowed && field == star)
         return true;
     return textValue(field) == double(value);
@@ -24,11 +26,13 @@ bool numberMatches(const QString &field, int value, bool starAllowed) {
 
 } // namespace
 
-QString alertTitle() {
+QString alertTitle()
+{
     return QStringLiteral("Emlékeztető (Az ablak 1 perc múlva bezárható)");
 }
 
-bool isDue(const ReminderRecord &r, const QDateTime &moment) {
+bool isDue(const ReminderRecord &r, const QDateTime &moment)
+{
     const QDate date = moment.date();
     const QTime time = moment.time();
     if (r[Fld::Year] != star && r[Fld::Year] != QString::number(date.year()))
@@ -40,7 +44,8 @@ bool isDue(const ReminderRecord &r, const QDateTime &moment) {
            numberMatches(r[Fld::Minute], time.minute(), false);
 }
 
-QString alertText(const ReminderRecord &r) {
+QString alertText(const ReminderRecord &r)
+{
     const QString gap = QStringLiteral("     ");
     const QString &kind = r[Fld::Kind];
     auto withDate = [&](const QString &heading) -> QString {
@@ -65,7 +70,8 @@ QString alertText(const ReminderRecord &r) {
     return QStringLiteral("EMLÉKEZTETŐ!!") + gap + parts.join(u' ');
 }
 
-QList<DueAlert> dueAlerts(const ReminderTable &table, const QDateTime &moment) {
+QList<DueAlert> dueAlerts(const ReminderTable &table, const QDateTime &moment)
+{
     QList<DueAlert> due;
     for (int r = 0; r < ReminderRows; ++r) {
         if (isDue(table.row(r), moment))
@@ -75,7 +81,8 @@ QList<DueAlert> dueAlerts(const ReminderTable &table, const QDateTime &moment) {
 }
 
 QList<DueAlert> missedAlerts(const ReminderTable &table, const QDateTime &previous,
-                             const QDateTime &now) {
+                             const QDateTime &now)
+{
     QList<DueAlert> missed;
     const QDateTime last = minuteOf(now).addSecs(-60);
     QDateTime t = std::max(minuteOf(previous).addSecs(60), minuteOf(now).addDays(-1));
@@ -99,7 +106,8 @@ QList<DueAlert> missedAlerts(const ReminderTable &table, const QDateTime &previo
     return missed;
 }
 
-QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &now) {
+QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &now)
+{
     const QDateTime minute = minuteOf(now);
     const bool sameMinute = m_previous.isValid() && minuteOf(m_previous) == minute;
     if (sameMinute && m_previousFoundNothing && table.revision() == m_revision)

@@ -12,7 +12,8 @@ namespace quill {
 
 namespace {
 
-QString decodeFile(const QByteArray &bytes, bool *utf8) {
+QString decodeFile(const QByteArray &bytes, bool *utf8)
+{
     // Files written here are Windows-1250. A file that is valid UTF-8 with non-ASCII text in it
     // was written by another editor; Windows-1250 Hungarian text is practically never valid UTF-8.
     QByteArray data = bytes;
@@ -40,7 +41,8 @@ QString decodeFile(const QByteArray &bytes, bool *utf8) {
 }
 
 // One line into a record; returns whether it had all twelve separators.
-bool parseLine(QStringView line, ReminderRecord &record) {
+bool parseLine(QStringView line, ReminderRecord &record)
+{
     int field = 0;
     qsizetype start = 0;
     while (field < ReminderFields) {
@@ -59,7 +61,8 @@ bool parseLine(QStringView line, ReminderRecord &record) {
 
 } // namespace
 
-LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes) {
+LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
+{
     LoadReport report;
     const QString text = decodeFile(bytes, &report.utf8);
     qsizetype pos = 0;
@@ -89,7 +92,8 @@ LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes) {
     return report;
 }
 
-QByteArray encodeReminders(const ReminderTable &table) {
+QByteArray encodeReminders(const ReminderTable &table)
+{
     QString text;
     int line = 0;
     for (int r = 0; r < ReminderRows; ++r) {
@@ -105,11 +109,14 @@ QByteArray encodeReminders(const ReminderTable &table) {
 }
 
 ReminderFile::ReminderFile(QString path)
-    : m_path(std::move(path)) {}
+    : m_path(std::move(path))
+{
+}
 
 ReminderFile::~ReminderFile() = default;
 
-LoadReport ReminderFile::load(ReminderBook &book) {
+LoadReport ReminderFile::load(ReminderBook &book)
+{
     QFile file(m_path);
     if (!file.exists()) {
         LoadReport report;
@@ -130,7 +137,8 @@ LoadReport ReminderFile::load(ReminderBook &book) {
     return report;
 }
 
-SaveReport ReminderFile::save(const ReminderTable &table) {
+SaveReport ReminderFile::save(const ReminderTable &table)
+{
     SaveReport report;
     const QFileInfo info(m_path);
     if (!QDir().mkpath(info.absolutePath())) {
@@ -166,12 +174,14 @@ SaveReport ReminderFile::save(const ReminderTable &table) {
     return report;
 }
 
-QString saveFailureText(const ReminderFile &file, const SaveReport &report) {
+QString saveFailureText(const ReminderFile &file, const SaveReport &report)
+{
     return QStringLiteral("A mentés nem sikerült, az emlékeztetők a programban megmaradtak.\n\n") +
            file.path() + u'\n' + report.errorText;
 }
 
-bool ReminderFile::lock() {
+bool ReminderFile::lock()
+{
     const QFileInfo info(m_path);
     QDir().mkpath(info.absolutePath());
     m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));

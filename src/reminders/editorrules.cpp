@@ -8,7 +8,8 @@
 namespace quill::editor {
 
 namespace {
-QStringList numbers(int from, int to, int width) {
+QStringList numbers(int from, int to, int width)
+{
     QStringList list;
     for (int i = from; i <= to; ++i)
         list << QStringLiteral("%1").arg(i, width, 10, QLatin1Char('0'));
@@ -17,39 +18,48 @@ QStringList numbers(int from, int to, int width) {
 const QString star = QStringLiteral("*");
 } // namespace
 
-QStringList evEntries(int year) {
+QStringList evEntries(int year)
+{
     return QStringList{star} + tevEntries(year);
 }
 
-QStringList tevEntries(int year) {
+QStringList tevEntries(int year)
+{
     return numbers(year, year + 19, 1);
 }
 
-QStringList honapEntries() {
+QStringList honapEntries()
+{
     return alertMonthEntries();
 }
 
-QStringList szhonapEntries() {
+QStringList szhonapEntries()
+{
     return alertMonthEntries().mid(1);
 }
 
-QStringList napEntries(int days) {
+QStringList napEntries(int days)
+{
     return QStringList{star} + numbers(1, days, 1);
 }
 
-QStringList sznapEntries() {
+QStringList sznapEntries()
+{
     return numbers(1, 31, 1);
 }
 
-QStringList oraEntries(bool withStar) {
+QStringList oraEntries(bool withStar)
+{
     return (withStar ? QStringList{star} : QStringList{}) + numbers(0, 23, 2);
 }
 
-QStringList percEntries() {
+QStringList percEntries()
+{
     return numbers(0, 59, 2);
 }
 
-std::array<QString, 10> storedFields(int kind, const Inputs &in) {
+std::array<QString, 10> storedFields(int kind, const Inputs &in)
+{
     const QString blank = QStringLiteral(" ");
     std::array<QString, 10> f;
     f[0] = QString(QChar(u"nstme"[std::clamp(kind, 0, 4)]));
@@ -91,12 +101,14 @@ std::array<QString, 10> storedFields(int kind, const Inputs &in) {
     return f;
 }
 
-bool showDateRow(int kind, int pickedNameIndex) {
+bool showDateRow(int kind, int pickedNameIndex)
+{
     return kind == 0 && pickedNameIndex != -1;
 }
 
 Prefill nameDayPrefill(const QString &t, int honapIndex, int currentMonth,
-                       const QStringList &honapItems) {
+                       const QStringList &honapItems)
+{
     Prefill p;
     p.honap = honapIndex;
     const QStringView head = QStringView(t).left(3);
@@ -133,7 +145,8 @@ Prefill nameDayPrefill(const QString &t, int honapIndex, int currentMonth,
     return p;
 }
 
-Prefill dayBeforePrefill(int sznapIndex, int honapIndex, int evIndex) {
+Prefill dayBeforePrefill(int sznapIndex, int honapIndex, int evIndex)
+{
     Prefill p;
     p.honap = honapIndex;
     p.ev = evIndex;
@@ -153,14 +166,16 @@ Prefill dayBeforePrefill(int sznapIndex, int honapIndex, int evIndex) {
     return p;
 }
 
-int alertYearValue(const QString &evText) {
+int alertYearValue(const QString &evText)
+{
     const double v = textValue(evText);
     if (!std::isfinite(v) || std::fabs(v) > 1e9)
         return 0;
     return int(v);
 }
 
-HintTick hintTick(int egerlepes, bool pictureVisible) {
+HintTick hintTick(int egerlepes, bool pictureVisible)
+{
     HintTick tick{std::min(egerlepes + 1, 10), 0};
     if (!pictureVisible)
         return tick;

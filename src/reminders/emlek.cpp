@@ -20,7 +20,8 @@ namespace quill {
 
 namespace {
 
-QLabel *label(QWidget *parent, const QString &name, const QString &text, QRect rect) {
+QLabel *label(QWidget *parent, const QString &name, const QString &text, QRect rect)
+{
     auto *l = new QLabel(text, parent);
     l->setObjectName(name);
     l->setGeometry(rect);
@@ -28,7 +29,8 @@ QLabel *label(QWidget *parent, const QString &name, const QString &text, QRect r
 }
 
 QComboBox *picker(QWidget *parent, const QString &name, QRect rect, const QStringList &items,
-                  const QString &accessible) {
+                  const QString &accessible)
+{
     QComboBox *c = makePicker(parent, name);
     c->setGeometry(rect);
     c->addItems(items);
@@ -36,7 +38,8 @@ QComboBox *picker(QWidget *parent, const QString &name, QRect rect, const QStrin
     return c;
 }
 
-void selectClamped(QComboBox *combo, int position) {
+void selectClamped(QComboBox *combo, int position)
+{
     if (combo->count() > 0)
         combo->setCurrentIndex(std::clamp(position, 0, combo->count() - 1));
 }
@@ -50,7 +53,8 @@ Emlek::Emlek(Services &services, ReminderBook &book, ReminderFile &file, QString
     , m_book(book)
     , m_file(file)
     , m_egerkep1(std::move(egerkep1))
-    , m_egerkep2(std::move(egerkep2)) {
+    , m_egerkep2(std::move(egerkep2))
+{
     setObjectName(QStringLiteral("emlek"));
     setWindowTitle(QStringLiteral("Emlékeztetők") + QString(60, u' ') +
                    QStringLiteral("Zelmarin©"));
@@ -91,11 +95,13 @@ Emlek::Emlek(Services &services, ReminderBook &book, ReminderFile &file, QString
     m_timer1->start();
 }
 
-Emlek::~Emlek() {
+Emlek::~Emlek()
+{
     delete m_lista;
 }
 
-void Emlek::createKindButtons() {
+void Emlek::createKindButtons()
+{
     int left = 120;
     const std::array<int, 5> widths = {1335, 1575, 1455, 2895, 1335};
     for (const ReminderKind &kind : ReminderKinds) {
@@ -111,7 +117,8 @@ void Emlek::createKindButtons() {
     }
 }
 
-void Emlek::createInputs() {
+void Emlek::createInputs()
+{
     m_frame1Box = new QFrame(this);
     m_frame1Box->setObjectName(QStringLiteral("Frame1"));
     m_frame1Box->setGeometry(twips::rect(120, 600, 9120, 2055));
@@ -176,7 +183,8 @@ void Emlek::createInputs() {
     m_text3->setAccessibleName(QStringLiteral("Szöveg"));
 }
 
-void Emlek::createAlertPickers() {
+void Emlek::createAlertPickers()
+{
     auto *frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame2"));
     frame->setGeometry(twips::rect(120, 2760, 9120, 1095));
@@ -213,7 +221,8 @@ void Emlek::createAlertPickers() {
     onFocusOut(m_ev, [this] { modositas(); });
 }
 
-void Emlek::createButtons() {
+void Emlek::createButtons()
+{
     const std::array<const char16_t *, 4> captions = {u"Rögzítés", u"Törlés", u"Lista", u"Bezárás"};
     const std::array<int, 4> lefts = {120, 2400, 4680, 7545};
     for (std::size_t i = 0; i < 4; ++i) {
@@ -228,7 +237,8 @@ void Emlek::createButtons() {
     connect(m_buttons[3], &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void Emlek::feltoltes() {
+void Emlek::feltoltes()
+{
     const int year = m_services.clock.now().date().year();
     m_ev->addItems(editor::evEntries(year));
     m_honap->addItems(editor::honapEntries());
@@ -245,7 +255,8 @@ void Emlek::feltoltes() {
 
 // ---- kinds -----------------------------------------------------------------------------
 
-void Emlek::pressKind(int k) {
+void Emlek::pressKind(int k)
+{
     if (k < 0 || k > 4)
         return;
     m_text1->clear();
@@ -303,12 +314,14 @@ void Emlek::pressKind(int k) {
     setDateRowVisible(editor::showDateRow(k, pickedNameIndex()));
 }
 
-int Emlek::pickedNameIndex() const {
+int Emlek::pickedNameIndex() const
+{
     const int i = m_kernev->currentIndex();
     return i >= 0 && m_kernev->itemText(i) == m_kernev->currentText() ? i : -1;
 }
 
-void Emlek::setDateRowVisible(bool visible) {
+void Emlek::setDateRowVisible(bool visible)
+{
     m_list1->setVisible(visible);
     if (visible)
         m_list1->update();
@@ -316,22 +329,26 @@ void Emlek::setDateRowVisible(bool visible) {
     m_picture2->setVisible(visible);
 }
 
-void Emlek::kernevClick() {
+void Emlek::kernevClick()
+{
     setDateRowVisible(editor::showDateRow(m_book.emlekfajta, pickedNameIndex()));
 }
 
-void Emlek::kernevValidate() {
+void Emlek::kernevValidate()
+{
     m_list1->clear();
     if (const auto dates = NameDayIndex::editorDates(m_kernev->currentText()))
         m_list1->addItem(*dates);
 }
 
-QString Emlek::list1Selected() const {
+QString Emlek::list1Selected() const
+{
     const QListWidgetItem *item = m_list1->currentItem();
     return item && item->isSelected() ? item->text() : QString();
 }
 
-void Emlek::list1Click() {
+void Emlek::list1Click()
+{
     const bool none = list1Selected().isEmpty();
     m_picture1->setVisible(none);
     m_picture2->setVisible(none);
@@ -339,13 +356,15 @@ void Emlek::list1Click() {
 
 // ---- pre-fills -------------------------------------------------------------------------
 
-void Emlek::applyDay(bool lastDay, int position) {
+void Emlek::applyDay(bool lastDay, int position)
+{
     // The alert day list follows the alert month first, so the chosen day exists if it can.
     modositas();
     selectClamped(m_nap, lastDay ? m_nap->count() - 1 : position);
 }
 
-void Emlek::nameDayPrefill() {
+void Emlek::nameDayPrefill()
+{
     QStringList months;
     for (int i = 0; i < m_honap->count(); ++i)
         months << m_honap->itemText(i);
@@ -357,12 +376,14 @@ void Emlek::nameDayPrefill() {
         applyDay(p.lastDay, p.nap);
 }
 
-void Emlek::szhonapLeave() {
+void Emlek::szhonapLeave()
+{
     selectClamped(m_honap, m_szhonap->currentIndex() + 1);
     modositas2();
 }
 
-void Emlek::sznapLeave() {
+void Emlek::sznapLeave()
+{
     const editor::Prefill p = editor::dayBeforePrefill(
         m_sznap->currentIndex(), m_honap->currentIndex(), m_ev->currentIndex());
     if (!p.setDay)
@@ -372,22 +393,26 @@ void Emlek::sznapLeave() {
     applyDay(p.lastDay, p.nap);
 }
 
-void Emlek::tevLeave() {
+void Emlek::tevLeave()
+{
     selectClamped(m_ev, m_tev->currentIndex() + 1);
 }
 
-void Emlek::modositas() {
+void Emlek::modositas()
+{
     adjustDayCombo(m_nap, 1, m_honap->currentText(), editor::alertYearValue(m_ev->currentText()));
 }
 
-void Emlek::modositas2() {
+void Emlek::modositas2()
+{
     adjustDayCombo(m_sznap, 0, m_szhonap->currentText(),
                    editor::alertYearValue(m_ev->currentText()));
 }
 
 // ---- buttons ---------------------------------------------------------------------------
 
-void Emlek::rogzit() {
+void Emlek::rogzit()
+{
     editor::Inputs in;
     in.text1 = m_text1->text();
     in.kernev = m_kernev->currentText();
@@ -413,7 +438,8 @@ void Emlek::rogzit() {
     lista()->listafeltolt();
 }
 
-void Emlek::torles() {
+void Emlek::torles()
+{
     m_text1->clear();
     m_text2->clear();
     m_text3->clear();
@@ -425,7 +451,8 @@ void Emlek::torles() {
         c->setCurrentIndex(0);
 }
 
-void Emlek::openList() {
+void Emlek::openList()
+{
     Lista *list = lista();
     list->show();
     list->raise();
@@ -434,13 +461,15 @@ void Emlek::openList() {
     list->listafeltolt();
 }
 
-Lista *Emlek::lista() {
+Lista *Emlek::lista()
+{
     if (!m_lista)
         m_lista = new Lista(m_services, m_book, m_file, this);
     return m_lista;
 }
 
-void Emlek::closeAll() {
+void Emlek::closeAll()
+{
     if (m_lista)
         m_lista->hide();
     hide();
@@ -449,7 +478,8 @@ void Emlek::closeAll() {
 
 // ---- hint animation --------------------------------------------------------------------
 
-void Emlek::animationTick() {
+void Emlek::animationTick()
+{
     const editor::HintTick tick = editor::hintTick(m_egerlepes, !m_picture1->isHidden());
     m_egerlepes = tick.egerlepes;
     if (tick.frame == 0)

@@ -35,7 +35,8 @@ Lista::Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *
     , m_services(services)
     , m_book(book)
     , m_file(file)
-    , m_editor(editor) {
+    , m_editor(editor)
+{
     setObjectName(QStringLiteral("lista"));
     setWindowTitle(QStringLiteral("Emlékeztető bejegyzések listája") + QString(40, u' ') +
                    QStringLiteral("Zelmarin©"));
@@ -159,15 +160,18 @@ Lista::Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *
     chkcontrol();
 }
 
-int Lista::rowHeightPx() const {
+int Lista::rowHeightPx() const
+{
     return twips::toPx(rowTwips);
 }
 
-int Lista::firstShownPosition() const {
+int Lista::firstShownPosition() const
+{
     return m_scroll->value();
 }
 
-void Lista::listafeltolt() {
+void Lista::listafeltolt()
+{
     m_syncing = true;
     for (QListWidget *l : m_columns)
         l->clear();
@@ -194,7 +198,8 @@ void Lista::listafeltolt() {
     syncBoxes();
 }
 
-void Lista::sorlistaz(int row, int position) {
+void Lista::sorlistaz(int row, int position)
+{
     Q_UNUSED(position)
     const ReminderRecord &r = m_book.table.row(row);
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
@@ -205,7 +210,8 @@ void Lista::sorlistaz(int row, int position) {
     m_flags.append(r[Fld::Active] == u"1");
 }
 
-void Lista::syncBoxes() {
+void Lista::syncBoxes()
+{
     const int top = firstShownPosition();
     for (int i = 0; i < int(m_checks.size()); ++i) {
         const int p = top + i;
@@ -214,13 +220,15 @@ void Lista::syncBoxes() {
     chkcontrol();
 }
 
-void Lista::chkcontrol() {
+void Lista::chkcontrol()
+{
     const int n = m_columns[4]->count() - firstShownPosition();
     for (int i = 0; i < int(m_checks.size()); ++i)
         m_checks[std::size_t(i)]->setVisible(i < n);
 }
 
-void Lista::selectKind(int k, Origin origin) {
+void Lista::selectKind(int k, Origin origin)
+{
     if (k < 0 || k > 4)
         return;
     if (origin == FromEditor && m_option[std::size_t(k)]->isChecked() && m_book.listafajta == k)
@@ -235,7 +243,8 @@ void Lista::selectKind(int k, Origin origin) {
     }
 }
 
-void Lista::selectPosition(int position) {
+void Lista::selectPosition(int position)
+{
     kijelolt = position;
     m_syncing = true;
     for (QListWidget *l : m_columns)
@@ -243,7 +252,8 @@ void Lista::selectPosition(int position) {
     m_syncing = false;
 }
 
-void Lista::toggleActive(int box) {
+void Lista::toggleActive(int box)
+{
     const int position = firstShownPosition() + box;
     if (position >= m_flags.size())
         return;
@@ -257,7 +267,8 @@ void Lista::toggleActive(int box) {
     }
 }
 
-void Lista::torles() {
+void Lista::torles()
+{
     // Nothing selected: nothing to delete.
     if (kijelolt < 0 || kijelolt >= m_columns[10]->count())
         return;
@@ -276,7 +287,8 @@ void Lista::torles() {
     syncBoxes();
 }
 
-void Lista::beginEdit(int column) {
+void Lista::beginEdit(int column)
+{
     szerkkesz = false;
     if (column < 4 || column > 8)
         return;
@@ -296,7 +308,8 @@ void Lista::beginEdit(int column) {
     m_text1->setFocus(Qt::OtherFocusReason);
 }
 
-void Lista::finishEdit() {
+void Lista::finishEdit()
+{
     if (szerkkesz)
         return;
     // Dealt with before anything else: the message box below takes the focus away.
@@ -323,7 +336,8 @@ void Lista::finishEdit() {
         m_book.table.setField(row, szerkoszlop - 1, text);
 }
 
-void Lista::mentes() {
+void Lista::mentes()
+{
     if (!m_book.modositva)
         return;
     const MsgAnswer answer =
@@ -340,7 +354,8 @@ void Lista::mentes() {
     m_book.modositva = false;
 }
 
-bool Lista::event(QEvent *event) {
+bool Lista::event(QEvent *event)
+{
     if (event->type() == QEvent::WindowActivate) {
         chkcontrol();
         const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -353,7 +368,8 @@ bool Lista::event(QEvent *event) {
     return QWidget::event(event);
 }
 
-bool Lista::eventFilter(QObject *watched, QEvent *event) {
+bool Lista::eventFilter(QObject *watched, QEvent *event)
+{
     if (watched == m_text1) {
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);

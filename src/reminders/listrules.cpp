@@ -7,7 +7,8 @@
 
 namespace quill::list {
 
-Layout layoutFor(int kind) {
+Layout layoutFor(int kind)
+{
     Layout l;
     for (int c = 1; c <= 8; ++c)
         l.columnShown[std::size_t(c)] = true;
@@ -44,7 +45,8 @@ Layout layoutFor(int kind) {
     return l;
 }
 
-QList<int> listedRows(const ReminderTable &table, int kind) {
+QList<int> listedRows(const ReminderTable &table, int kind)
+{
     QList<int> rows;
     const QString letter = kindLetter(kind);
     if (letter.isEmpty())
@@ -56,7 +58,8 @@ QList<int> listedRows(const ReminderTable &table, int kind) {
     return rows;
 }
 
-int rowForKey(const ReminderTable &table, const QString &key) {
+int rowForKey(const ReminderTable &table, const QString &key)
+{
     if (key.isEmpty())
         return -1;
     for (int r = 0; r < ReminderRows; ++r) {
@@ -67,14 +70,16 @@ int rowForKey(const ReminderTable &table, const QString &key) {
 }
 
 namespace {
-bool twoDigitsFirst(const QString &text) {
+bool twoDigitsFirst(const QString &text)
+{
     return text.size() >= 2 && text[0].isDigit() && text[0].unicode() < 128 && text[1].isDigit() &&
            text[1].unicode() < 128;
 }
 } // namespace
 
 bool kifejezesteszt(int column, const QString &text, int currentYear, const QString &entryYear,
-                    const QString &entryMonth) {
+                    const QString &entryMonth)
+{
     // Whatever goes into the table must be writable to the file as it is.
     if (!storableText(text))
         return true;

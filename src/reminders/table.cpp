@@ -13,7 +13,8 @@ const std::array<ReminderKind, 5> ReminderKinds = {{
     {4, u'e', u"Egyéb"},
 }};
 
-int kindIndexOfLetter(QStringView letter) {
+int kindIndexOfLetter(QStringView letter)
+{
     if (letter.size() != 1)
         return -1;
     for (const auto &k : ReminderKinds) {
@@ -23,13 +24,15 @@ int kindIndexOfLetter(QStringView letter) {
     return -1;
 }
 
-QString kindLetter(int index) {
+QString kindLetter(int index)
+{
     if (index < 0 || index >= int(ReminderKinds.size()))
         return {};
     return QString(QChar(ReminderKinds[std::size_t(index)].letter));
 }
 
-void ReminderTable::setField(int row, int field, const QString &value) {
+void ReminderTable::setField(int row, int field, const QString &value)
+{
     QString &f = m_rows.at(row).at(field);
     if (f != value) {
         f = value;
@@ -37,23 +40,27 @@ void ReminderTable::setField(int row, int field, const QString &value) {
     }
 }
 
-void ReminderTable::setRow(int row, const ReminderRecord &record) {
+void ReminderTable::setRow(int row, const ReminderRecord &record)
+{
     m_rows.at(row) = record;
     ++m_revision;
 }
 
-void ReminderTable::clearRow(int row) {
+void ReminderTable::clearRow(int row)
+{
     setRow(row, ReminderRecord{});
 }
 
-int ReminderTable::rowsInUse() const {
+int ReminderTable::rowsInUse() const
+{
     int n = 0;
     for (int r = 0; r < ReminderRows; ++r)
         n += inUse(r) ? 1 : 0;
     return n;
 }
 
-QString storeRefusal(StoreResult result) {
+QString storeRefusal(StoreResult result)
+{
     switch (result) {
     case StoreResult::TableFull:
         return QStringLiteral("Az emlékeztetők listája megtelt (legfeljebb 51 bejegyzés "
@@ -67,7 +74,8 @@ QString storeRefusal(StoreResult result) {
     return {};
 }
 
-bool storableText(const QString &text) {
+bool storableText(const QString &text)
+{
     if (text.contains(u'|') || text.contains(u'\n') || text.contains(u'\r'))
         return false;
     // The file's code page must give the same text back.
@@ -77,7 +85,8 @@ bool storableText(const QString &text) {
     return !encoder.hasError() && QString(decoder.decode(bytes)) == text;
 }
 
-StoreResult storeReminder(ReminderBook &book, const std::array<QString, 10> &fields) {
+StoreResult storeReminder(ReminderBook &book, const std::array<QString, 10> &fields)
+{
     // Once every row has been handed out, a row freed during this run is used again.
     int row = book.sorszam;
     if (row < 0 || row >= ReminderRows) {
@@ -104,7 +113,8 @@ StoreResult storeReminder(ReminderBook &book, const std::array<QString, 10> &fie
     return StoreResult::Stored;
 }
 
-void clearReminder(ReminderBook &book, int row) {
+void clearReminder(ReminderBook &book, int row)
+{
     if (row < 0 || row >= ReminderRows)
         return;
     book.table.clearRow(row);

@@ -9,7 +9,8 @@ using namespace quill;
 class TestCalendar : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void translation_data() {
+    void translation_data()
+    {
         QTest::addColumn<QString>("in");
         QTest::addColumn<QString>("month");
         QTest::addColumn<QString>("weekday");
@@ -21,7 +22,8 @@ private Q_SLOTS:
         QTest::newRow("december") << u"December"_qs << u"december"_qs << u"December"_qs;
         QTest::newRow("monday") << u"Monday"_qs << u"Monday"_qs << u"Hétfő"_qs;
     }
-    void translation() {
+    void translation()
+    {
         QFETCH(QString, in);
         QFETCH(QString, month);
         QFETCH(QString, weekday);
@@ -29,7 +31,8 @@ private Q_SLOTS:
         QCOMPARE(hungarianWeekdayName(in), weekday);
     }
 
-    void monthLengths() {
+    void monthLengths()
+    {
         QCOMPARE(daysInMonth(u"február", 2024), 29);
         QCOMPARE(daysInMonth(u"február", 2026), 28);
         QCOMPARE(daysInMonth(u"február", 2100), 29);
@@ -44,7 +47,8 @@ private Q_SLOTS:
         QCOMPARE(total, 365);
     }
 
-    void dayList_data() {
+    void dayList_data()
+    {
         QTest::addColumn<int>("leading");
         QTest::addColumn<int>("days");
         QTest::addColumn<QString>("month");
@@ -59,7 +63,8 @@ private Q_SLOTS:
         QTest::newRow("star list to február") << 1 << 31 << u"február"_qs << 0 << 29;
         QTest::newRow("star list to június") << 1 << 28 << u"június"_qs << 2026 << 30;
     }
-    void dayList() {
+    void dayList()
+    {
         QFETCH(int, leading);
         QFETCH(int, days);
         QFETCH(QString, month);
@@ -81,7 +86,8 @@ private Q_SLOTS:
             QCOMPARE(items.last(), u" "_qs + QString::number(expectedDays));
     }
 
-    void numbers_data() {
+    void numbers_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
         QTest::newRow("plain") << u"7"_qs << 7.0;
@@ -97,13 +103,15 @@ private Q_SLOTS:
         QTest::newRow("08 hour") << u"08"_qs << 8.0;
         QTest::newRow("day with stop") << u"15."_qs << 15.0;
     }
-    void numbers() {
+    void numbers()
+    {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(textValue(text), value);
     }
 
-    void numberTextIsPlain() {
+    void numberTextIsPlain()
+    {
         QCOMPARE(numberText(textValue(u"07")), u"7"_qs);
         QCOMPARE(numberText(textValue(u" 1")), u"1"_qs);
         QCOMPARE(numberText(textValue(u"abc")), u"0"_qs);

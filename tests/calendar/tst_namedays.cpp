@@ -10,7 +10,8 @@ using namespace quill;
 class TestNameDays : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void tableShape() {
+    void tableShape()
+    {
         int days = 0, one = 0, two = 0, empty = 0, occurrences = 0;
         QSet<QString> distinct;
         for (int m = 1; m <= 12; ++m) {
@@ -46,7 +47,8 @@ private Q_SLOTS:
     }
 
     // Every date of the index is a day that holds the name, and every such day is in the index.
-    void indexAgreesWithTable() {
+    void indexAgreesWithTable()
+    {
         QHash<int, int> perCount;
         for (const QString &name : FirstNameList()) {
             const auto text = NameDayIndex::dates(name);
@@ -82,7 +84,8 @@ private Q_SLOTS:
         QCOMPARE(perCount.value(4), 2);
     }
 
-    void indexTexts_data() {
+    void indexTexts_data()
+    {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
         QTest::newRow("Abigél") << u"Abigél"_qs << u" február 9."_qs;
@@ -102,7 +105,8 @@ private Q_SLOTS:
         QTest::newRow("Lőrinc") << u"Lőrinc"_qs << u" augusztus 10. szeptember 5."_qs;
         QTest::newRow("Zsuzsanna") << u"Zsuzsanna"_qs << u" február 19. augusztus 11."_qs;
     }
-    void indexTexts() {
+    void indexTexts()
+    {
         QFETCH(QString, name);
         QFETCH(QString, text);
         QCOMPARE(NameDayIndex::dates(name), std::optional<QString>(text));
@@ -110,13 +114,15 @@ private Q_SLOTS:
                  std::optional<QString>(text.startsWith(u' ') ? text.mid(1) : text));
     }
 
-    void unknownNames() {
+    void unknownNames()
+    {
         for (const QString &n :
              {u"Lorinc"_qs, u"abigél"_qs, QString(), u" Abigél"_qs, u"ABIGÉL"_qs})
             QVERIFY2(!NameDayIndex::dates(n), qPrintable(n));
     }
 
-    void lookup_data() {
+    void lookup_data()
+    {
         QTest::addColumn<QString>("month");
         QTest::addColumn<QString>("day");
         QTest::addColumn<int>("error");
@@ -145,7 +151,8 @@ private Q_SLOTS:
         QTest::newRow("empty month") << QString() << u"99"_qs << mon << QString();
         QTest::newRow("September 30") << u"September"_qs << u"30"_qs << ok << u"Jeromos"_qs;
     }
-    void lookup() {
+    void lookup()
+    {
         QFETCH(QString, month);
         QFETCH(QString, day);
         QFETCH(int, error);
@@ -155,7 +162,8 @@ private Q_SLOTS:
         QCOMPARE(r.names, names);
     }
 
-    void markers() {
+    void markers()
+    {
         QCOMPARE(markerText(LookupError::Month), u"honapbaj"_qs);
         QCOMPARE(markerText(LookupError::Day), u"napbaj"_qs);
         QCOMPARE(markerText(LookupError::Name), u"nevbaj"_qs);

@@ -13,7 +13,8 @@ struct Run {
     QString out;
     QString err;
 };
-Run nevnap(const QStringList &args) {
+Run nevnap(const QStringList &args)
+{
     QProcess p;
     p.start(QStringLiteral(NEVNAP_PATH), args);
     p.waitForFinished(30000);
@@ -25,7 +26,8 @@ Run nevnap(const QStringList &args) {
 class TestNevnap : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void day_data() {
+    void day_data()
+    {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
@@ -52,7 +54,8 @@ private Q_SLOTS:
         QTest::newRow("bad name") << QStringList{u"abigél"_qs} << 1 << QString()
                                   << u"Ilyen név nem létezik!\n"_qs;
     }
-    void day() {
+    void day()
+    {
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, out);
@@ -63,7 +66,8 @@ private Q_SLOTS:
         QCOMPARE(r.err, err);
     }
 
-    void todayAndHelp() {
+    void todayAndHelp()
+    {
         const Run today = nevnap({});
         QCOMPARE(today.code, 0);
         const QDate d = QDate::currentDate();
@@ -78,7 +82,8 @@ private Q_SLOTS:
     }
 
     // The calendar as an iCalendar file: structure, line ends, folding.
-    void ical() {
+    void ical()
+    {
         QProcess p;
         p.start(QStringLiteral(NEVNAP_PATH), {u"--ical"_qs});
         QVERIFY(p.waitForFinished(30000));

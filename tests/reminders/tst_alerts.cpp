@@ -9,10 +9,12 @@ namespace {
 ReminderRecord row(const QString &kind, const QString &y, const QString &mo, const QString &d,
                    const QString &h, const QString &mi, const QString &t1 = u"Kiss"_qs,
                    const QString &t2 = u"Ábel"_qs, const QString &when = u"január 2."_qs,
-                   const QString &text = u" "_qs) {
+                   const QString &text = u" "_qs)
+{
     return {kind, t1, t2, y, mo, d, h, mi, when, text, u"1"_qs, u"0"_qs};
 }
-QDateTime at(int y, int mo, int d, int h, int mi, int s = 0) {
+QDateTime at(int y, int mo, int d, int h, int mi, int s = 0)
+{
     return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
 }
 } // namespace
@@ -20,7 +22,8 @@ QDateTime at(int y, int mo, int d, int h, int mi, int s = 0) {
 class TestAlerts : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void matching_data() {
+    void matching_data()
+    {
         QTest::addColumn<QStringList>("f"); // year, month, day, hour, minute
         QTest::addColumn<QDateTime>("moment");
         QTest::addColumn<bool>("due");
@@ -54,14 +57,16 @@ private Q_SLOTS:
                                                  QString()}
                                   << at(2026, 3, 5, 0, 0) << false;
     }
-    void matching() {
+    void matching()
+    {
         QFETCH(QStringList, f);
         QFETCH(QDateTime, moment);
         QFETCH(bool, due);
         QCOMPARE(isDue(row(u"n"_qs, f[0], f[1], f[2], f[3], f[4]), moment), due);
     }
 
-    void texts() {
+    void texts()
+    {
         QCOMPARE(alertText(row(u"t"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs, u"Ebéd"_qs,
                                u"Budapest"_qs, u"2005. március 15. 14:30"_qs)),
                  u"TALÁLKOZÓ!!     Ebéd Budapest 2005. március 15. 14:30"_qs);
@@ -81,7 +86,8 @@ private Q_SLOTS:
         QCOMPARE(alertTitle(), u"Emlékeztető (Az ablak 1 perc múlva bezárható)"_qs);
     }
 
-    void orderAndInactiveRows() {
+    void orderAndInactiveRows()
+    {
         ReminderTable t;
         auto every = [](const QString &text) {
             return row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"10"_qs, u" "_qs, u" "_qs,
@@ -101,7 +107,8 @@ private Q_SLOTS:
     }
 
     // Within a minute every scan announces again; the next minute does not.
-    void scannerWithinAMinute() {
+    void scannerWithinAMinute()
+    {
         ReminderTable t;
         t.setRow(0, row(u"n"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"10"_qs));
         AlertScanner s;
@@ -119,7 +126,8 @@ private Q_SLOTS:
     }
 
     // A sleep across an alert: it is announced once, late; not never and not twice.
-    void sleepCatchUp() {
+    void sleepCatchUp()
+    {
         ReminderTable t;
         t.setRow(0, row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"30"_qs, u" "_qs, u" "_qs,
                         u" "_qs, u"óránként"_qs));
@@ -141,7 +149,8 @@ private Q_SLOTS:
         QVERIFY(!now[0].late);
     }
 
-    void catchUpLooksBackAtMostADay() {
+    void catchUpLooksBackAtMostADay()
+    {
         ReminderTable t;
         t.setRow(0, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"1"_qs, u"10"_qs, u"15"_qs));
         AlertScanner s;

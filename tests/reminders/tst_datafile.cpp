@@ -11,20 +11,24 @@
 using namespace quill;
 
 namespace {
-QByteArray cp1250(const QString &s) {
+QByteArray cp1250(const QString &s)
+{
     QStringEncoder e("windows-1250");
     return e.encode(s);
 }
-QByteArray readAll(const QString &path) {
+QByteArray readAll(const QString &path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-void writeAll(const QString &path, const QByteArray &bytes) {
+void writeAll(const QString &path, const QByteArray &bytes)
+{
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
-std::array<QString, 10> egyeb(const QString &text) {
+std::array<QString, 10> egyeb(const QString &text)
+{
     return {u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs, u" "_qs, text};
 }
 } // namespace
@@ -32,7 +36,8 @@ std::array<QString, 10> egyeb(const QString &text) {
 class TestDataFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void firstLineAndFields() {
+    void firstLineAndFields()
+    {
         ReminderBook book;
         const QByteArray bytes =
             cp1250(u"n|Kiss|Ábel|*|január|1|*|08| január 2.| |1|7|tail ignored\r\n"_qs);
@@ -45,7 +50,8 @@ private Q_SLOTS:
         QCOMPARE(book.table.field(0, Fld::When), u" január 2."_qs);
     }
 
-    void emptyFieldsAndEmptyFile() {
+    void emptyFieldsAndEmptyFile()
+    {
         ReminderBook book;
         QCOMPARE(loadReminders(book, QByteArray()).loaded, 0);
         QCOMPARE(book.sorszam, 0);
@@ -56,7 +62,8 @@ private Q_SLOTS:
     }
 
     // The example line of the format: an "Egyéb" stored as the third line.
-    void exampleLine() {
+    void exampleLine()
+    {
         ReminderBook book;
         for (int i = 0; i < 3; ++i)
             QCOMPARE(storeReminder(book, egyeb(u"Fizetés"_qs)), StoreResult::Stored);
@@ -64,7 +71,8 @@ private Q_SLOTS:
         QCOMPARE(lines.at(2), cp1250(u"e| | |*|*|*|*|00| |Fizetés|1|2|\r"_qs));
     }
 
-    void packingAfterDelete() {
+    void packingAfterDelete()
+    {
         ReminderBook book;
         for (const QString &t : {u"egy"_qs, u"kettő"_qs, u"három"_qs})
             storeReminder(book, egyeb(t));
@@ -81,13 +89,15 @@ private Q_SLOTS:
         QCOMPARE(next.sorszam, 2);
     }
 
-    void freeRowNeverWritten() {
+    void freeRowNeverWritten()
+    {
         ReminderBook book;
         book.table.setField(5, Fld::Text1, u"maradék"_qs);
         QCOMPARE(encodeReminders(book.table), QByteArray());
     }
 
-    void roundTripIsByteExact() {
+    void roundTripIsByteExact()
+    {
         const QByteArray original =
             cp1250(u"n|Őri|Lőrinc|*|augusztus|9|*|00|augusztus 10. szeptember 5.| |1|0|\r\n"
                    "s|Űrös|Ödön|2027|november|15|07|30|november 16.| |0|1|\r\n"
@@ -100,7 +110,8 @@ private Q_SLOTS:
     }
 
     // Odd files never crash or hang the loader, and lose no line without saying so.
-    void oddFiles_data() {
+    void oddFiles_data()
+    {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("loaded");
         QTest::addColumn<int>("notLoaded");
@@ -117,7 +128,8 @@ private Q_SLOTS:
         QTest::newRow("1 MB of bars") << QByteArray(1 << 20, '|') << 1 << 0;
         QTest::newRow("60 lines") << QByteArray(line + "\r\n").repeated(60) << 51 << 9;
     }
-    void oddFiles() {
+    void oddFiles()
+    {
         QFETCH(QByteArray, bytes);
         QFETCH(int, loaded);
         QFETCH(int, notLoaded);
@@ -130,7 +142,8 @@ private Q_SLOTS:
             QCOMPARE(book.table.field(row, Fld::RowNumber), QString::number(row));
     }
 
-    void shortLineKeepsItsFields() {
+    void shortLineKeepsItsFields()
+    {
         ReminderBook book;
         const LoadReport r = loadReminders(book, cp1250(u"n|Kiss|Ábel|*|\r\n"_qs));
         QCOMPARE(r.shortLines, 1);
@@ -139,7 +152,8 @@ private Q_SLOTS:
         QCOMPARE(book.table.field(0, Fld::Month), QString());
     }
 
-    void encodings() {
+    void encodings()
+    {
         ReminderBook utf;
         const LoadReport r =
             loadReminders(utf, u"e| | |*|*|*|*|00| |Őszi ünnep|1|0|\n"_qs.toUtf8());
@@ -151,7 +165,8 @@ private Q_SLOTS:
         QCOMPARE(ansi.table.field(0, Fld::FreeText), u"Őszi ünnep"_qs);
     }
 
-    void refusedTexts() {
+    void refusedTexts()
+    {
         ReminderBook book;
         QCOMPARE(storeReminder(book, egyeb(u"a|b"_qs)), StoreResult::BadText);
         QCOMPARE(storeReminder(book, egyeb(u"két\nsor"_qs)), StoreResult::BadText);
@@ -162,7 +177,8 @@ private Q_SLOTS:
         QVERIFY(!storeRefusal(StoreResult::BadText).isEmpty());
     }
 
-    void fullTableReusesAFreedRow() {
+    void fullTableReusesAFreedRow()
+    {
         ReminderBook book;
         for (int i = 0; i < ReminderRows; ++i)
             QCOMPARE(storeReminder(book, egyeb(QString::number(i))), StoreResult::Stored);
@@ -175,7 +191,8 @@ private Q_SLOTS:
         QCOMPARE(book.sorszam, 51);
     }
 
-    void fileMissingThenCreated() {
+    void fileMissingThenCreated()
+    {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(u"sub/remembers.txt"_qs);
         ReminderFile file(path);
@@ -188,7 +205,8 @@ private Q_SLOTS:
         QVERIFY(file.backupPath().isEmpty());
     }
 
-    void overflowKeepsABackup() {
+    void overflowKeepsABackup()
+    {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
         const QByteArray original = QByteArray("e| | |*|*|*|*|00| |x|1|0|\r\n").repeated(60);
@@ -203,7 +221,8 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(path + u".bak2"_qs));
     }
 
-    void failedSaveReportsAndKeepsWhatWasThere() {
+    void failedSaveReportsAndKeepsWhatWasThere()
+    {
         // A folder where the file should be: no save can replace it, not even as root.
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
@@ -217,7 +236,8 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(path + u"/keep"_qs).isDir());
     }
 
-    void secondCopyIsLockedOut() {
+    void secondCopyIsLockedOut()
+    {
         QTemporaryDir dir;
         const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
         ReminderFile first(path);

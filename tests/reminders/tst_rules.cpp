@@ -9,7 +9,8 @@ using namespace quill;
 class TestRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void pickerContents() {
+    void pickerContents()
+    {
         const QStringList ev = editor::evEntries(2026);
         QCOMPARE(ev.size(), 21);
         QCOMPARE(ev.first(), u"*"_qs);
@@ -25,7 +26,8 @@ private Q_SLOTS:
         QCOMPARE(editor::percEntries().at(7), u"07"_qs);
     }
 
-    void storedRows() {
+    void storedRows()
+    {
         editor::Inputs in;
         in.text1 = u"Kiss"_qs;
         in.kernev = u"Ábel"_qs;
@@ -59,7 +61,8 @@ private Q_SLOTS:
         QCOMPARE(joined(editor::storedFields(4, in)), u"e| | "_qs + tail + u" |Fizetés|"_qs);
     }
 
-    void nameDayPrefill_data() {
+    void nameDayPrefill_data()
+    {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("currentMonth");
         QTest::addColumn<int>("honap");
@@ -81,7 +84,8 @@ private Q_SLOTS:
         QTest::newRow("january 1st in January")
             << u"január 1."_qs << 1 << 12 << 1 << true << true << 0;
     }
-    void nameDayPrefill() {
+    void nameDayPrefill()
+    {
         QFETCH(QString, text);
         QFETCH(int, currentMonth);
         QFETCH(int, honap);
@@ -99,7 +103,8 @@ private Q_SLOTS:
             QCOMPARE(p.nap, nap);
     }
 
-    void dayBefore() {
+    void dayBefore()
+    {
         auto p = editor::dayBeforePrefill(14, 3, 0); // 15 March
         QCOMPARE(p.nap, 14);
         QVERIFY(!p.lastDay);
@@ -113,7 +118,8 @@ private Q_SLOTS:
         QVERIFY(!p.setDay);
     }
 
-    void hintAnimation() {
+    void hintAnimation()
+    {
         int n = 0;
         QList<int> frames;
         for (int i = 0; i < 18; ++i) {
@@ -137,7 +143,8 @@ private Q_SLOTS:
         QCOMPARE(editor::alertYearValue(u"2027"_qs), 2027);
     }
 
-    void kifejezesteszt_data() {
+    void kifejezesteszt_data()
+    {
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("year");
@@ -173,7 +180,8 @@ private Q_SLOTS:
         QTest::newRow("minute 60") << 8 << u"60"_qs << any << any << true;
         QTest::newRow("other column") << 2 << u"bármi"_qs << any << any << false;
     }
-    void kifejezesteszt() {
+    void kifejezesteszt()
+    {
         QFETCH(int, column);
         QFETCH(QString, text);
         QFETCH(QString, year);
@@ -182,7 +190,8 @@ private Q_SLOTS:
         QCOMPARE(list::kifejezesteszt(column, text, 2026, year, month), wrong);
     }
 
-    void listing() {
+    void listing()
+    {
         ReminderTable t;
         for (int r : {0, 2, 5}) {
             t.setField(r, Fld::Kind, u"n"_qs);

@@ -1,0 +1,90 @@
+#include "testsupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+
+namespace quill::test {
+
+MsgAnswer RecordingBoxes::show(QWidget *, MsgIcon icon, const QString &title, const QString &text,
+                               MsgButtons buttons)
+{
+    shown.append({icon, title, text, buttons});
+    if (whileOpen)
+        whileOpen();
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+}
+
+QStringList RecordingBoxes::texts() const
+{
+    QStringList list;
+    for (const Shown &s : shown)
+        list << s.text;
+    return list;
+}
+
+Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *bytes,
+                 bool withPictures)
+    : clock(now)
+{
+    const QString bin = qEnvironmentVariable("QUILL_BIN_DIR");
+    if (withPictures) {
+        for (const QString &f : {u"hand.cur"_qs, u"mouse3.gif"_qs, u"mouse4.gif"_qs})
+            QFile::copy(QDir(bin).filePath(f), path(f));
+    }
+    if (bytes) {
+        QFile f(path(u"remembers.txt"_qs));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(*bytes);
+    }
+    services = std::make_unique<Services>(
+        Services{clock, boxes, help, AppFolder(dir.path()), SystemDateNames(locale)});
+    file = std::make_unique<ReminderFile>(path(u"remembers.txt"_qs));
+    m_form = std::make_unique<Form1>(*services, book, *file);
+}
+
+Harness::~Harness()
+{
+    m_form.reset();
+}
+
+QString Harness::path(const QString &name) const
+{
+    return QDir(dir.path()).filePath(name);
+}
+
+QByteArray Harness::fileBytes() const
+{
+    QFile f(path(u"remembers.txt"_qs));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void leave(QWidget *from, QWidget *to)
+{
+    QWidget *window = from->window();
+    if (!window->isVisible())
+        window->show();
+    QApplication::setActiveWindow(window);
+    from->setFocus(Qt::OtherFocusReason);
+    QCoreApplication::processEvents();
+    to->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+}
+
+} // namespace quill::test
+
+namespace quill::test {
+
+void typeText(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 128 && c.isPrint())
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+} // namespace quill::test

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "mainwindow/form1.h"
+#include "platform/services.h"
+#include "reminders/datafile.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <functional>
+#include <memory>
+
+namespace quill::test {
+
+/// Records every message box instead of showing it; answers from a queue (No/OK when empty).
+class RecordingBoxes final : public MessageBoxes {
+public:
+    struct Shown {
+        MsgIcon icon;
+        QString title;
+        QString text;
+        MsgButtons buttons;
+    };
+    MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
+                   MsgButtons buttons) override;
+    QStringList texts() const;
+    QList<Shown> shown;
+    QList<MsgAnswer> answers;
+    std::function<void()> whileOpen; ///< runs "inside" the modal box
+};
+
+/// Stands in for the help window.
+class FakeHelp final : public HelpViewer {
+public:
+    bool show(HelpView view) override
+    {
+        opened << view;
+        return available;
+    }
+    QList<HelpView> opened;
+    bool available = true;
+};
+
+/// A program in a temporary folder, with a fixed clock and recorded messages.
+class Harness {
+public:
+    explicit Harness(const QDateTime &now, const QLocale &locale = QLocale(QLocale::English),
+                     const QByteArray *fileBytes = nullptr, bool withPictures = true);
+    ~Harness();
+
+    QString path(const QString &name) const;
+    QByteArray fileBytes() const;
+    Form1 &form() { return *m_form; }
+
+    template <typename T> T *find(const QString &name, QWidget *in = nullptr)
+    {
+        QWidget *root = in ? in : m_form.get();
+        T *w = root->findChild<T *>(name);
+        if (!w)
+            qWarning("no widget %s", qPrintable(name));
+        return w;
+    }
+
+    QTemporaryDir dir;
+    ManualClock clock;
+    RecordingBoxes boxes;
+    FakeHelp help;
+    ReminderBook book;
+    std::unique_ptr<Services> services;
+    std::unique_ptr<ReminderFile> file;
+
+private:
+    std::unique_ptr<Form1> m_form;
+};
+
+/// Types a text, accents included, key by key.
+void typeText(QWidget *widget, const QString &text);
+
+/// Moves the focus away from a widget the way a user's Tab or click does.
+void leave(QWidget *from, QWidget *to);
+
+} // namespace quill::test

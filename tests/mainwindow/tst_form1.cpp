@@ -1,0 +1,280 @@
+#include "platform/widgets.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace quill;
+using namespace quill::test;
+
+namespace {
+QDateTime at(int y, int mo, int d, int h, int mi)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi));
+}
+QString label(Harness &h, int i)
+{
+    return h.find<QLabel>(QStringLiteral("Label1_%1").arg(i))->text();
+}
+QStringList items(QComboBox *c)
+{
+    QStringList list;
+    for (int i = 0; i < c->count(); ++i)
+        list << c->itemText(i);
+    return list;
+}
+} // namespace
+
+class TestForm1 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void startUpState()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        QCOMPARE(label(h, 4), u"2026. "_qs);
+        QCOMPARE(label(h, 0), u"december"_qs);
+        QCOMPARE(label(h, 5), u" 6."_qs);
+        QCOMPARE(label(h, 1), u"Vasárnap"_qs);
+        QCOMPARE(label(h, 2), u"07:05"_qs);
+        QCOMPARE(label(h, 3), u"Miklós napja"_qs);
+        QCOMPARE(h.form().nezet, u"mini"_qs);
+        QVERIFY(h.form().windowTitle().startsWith(u"A mai nap adatai"_qs));
+        QVERIFY(h.form().windowTitle().endsWith(u"Zelmarin©"_qs));
+        QVERIFY(h.form().hibajel.isEmpty());
+        QVERIFY(!h.book.modositva);
+        QCOMPARE(h.form().egerkep1, h.path(u"mouse3.gif"_qs));
+
+        auto *months = h.find<QComboBox>(u"Combo1_0"_qs);
+        auto *days = h.find<QComboBox>(u"Combo1_1"_qs);
+        auto *names = h.find<QComboBox>(u"Combo2"_qs);
+        QCOMPARE(months->count(), 12);
+        QCOMPARE(months->currentText(), u"január"_qs);
+        QCOMPARE(days->count(), 31);
+        QCOMPARE(days->itemText(0), u" 1"_qs);
+        QCOMPARE(days->currentText(), u" 1"_qs);
+        QCOMPARE(names->count(), 436);
+        QCOMPARE(names->itemText(0), u"Abigél"_qs);
+        QCOMPARE(names->itemText(435), u"Zsuzsanna"_qs);
+        QVERIFY(!names->isEnabled());
+        QVERIFY(names->currentText().isEmpty());
+        QVERIFY(h.find<QRadioButton>(u"Option1"_qs)->isChecked());
+        QVERIFY(!h.find<QRadioButton>(u"Option2"_qs)->isChecked());
+        QCOMPARE(h.find<QPushButton>(u"Command1"_qs)->text(), u"Keresés"_qs);
+        QCOMPARE(h.find<QPushButton>(u"Command2"_qs)->text(), u"Kilépés"_qs);
+        QCOMPARE(h.find<QLabel>(u"Label4"_qs)->text(), u"   Zelmarin ™   "_qs);
+        // Geometry in twips: 15 to the pixel.
+        QCOMPARE(h.find<QLabel>(u"Label1_3"_qs)->geometry(), QRect(248, 8, 137, 17));
+        QCOMPARE(h.form().frameGeometry().size(), QSize(400, 60));
+        QCOMPARE(h.boxes.shown.size(), 0);
+    }
+
+    void hungarianSystem()
+    {
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::Hungarian));
+        QCOMPARE(label(h, 0), u"december"_qs);
+        QCOMPARE(label(h, 1), u"vasárnap"_qs);
+        QCOMPARE(h.form().honapnev, u"december"_qs);
+    }
+
+    void thirdLanguageShowsNoNames()
+    {
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::German));
+        QCOMPARE(label(h, 0), u"Dezember"_qs);
+        QCOMPARE(label(h, 3), u" napja"_qs);
+        QVERIFY(h.form().hibajel.isEmpty()); // no search made it: not reported later
+    }
+
+    void midnightAndNewYear()
+    {
+        Harness h(at(2026, 12, 31, 23, 59));
+        QCOMPARE(label(h, 3), u"Szilveszter napja"_qs);
+        h.clock.set(at(2027, 1, 1, 0, 0));
+        h.form().clockTick();
+        QCOMPARE(label(h, 4), u"2027. "_qs);
+        QCOMPARE(label(h, 0), u"január"_qs);
+        QCOMPARE(label(h, 5), u" 1."_qs);
+        QCOMPARE(label(h, 1), u"Péntek"_qs);
+        QCOMPARE(label(h, 2), u"00:00"_qs);
+        QCOMPARE(label(h, 3), u"Fruzsina napja"_qs);
+        // A sleep through midnight: the day still turns at the first tick after waking.
+        h.clock.set(at(2027, 1, 3, 9, 30));
+        h.form().clockTick();
+        QCOMPARE(label(h, 3), u"Genovéva, Benjámin napja"_qs);
+        QCOMPARE(label(h, 1), u"Vasárnap"_qs);
+    }
+
+    void leapDay()
+    {
+        Harness h(at(2028, 2, 29, 12, 0));
+        QCOMPARE(label(h, 3), u" napja"_qs);
+        QCOMPARE(label(h, 5), u" 29."_qs);
+        QVERIFY(h.form().hibajel.isEmpty());
+    }
+
+    void signatureCycle()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        auto *sig = h.find<QLabel>(u"Label4"_qs);
+        QTest::mouseClick(sig, Qt::LeftButton);
+        QVERIFY(h.form().mozgo);
+        QStringList captions;
+        for (int i = 0; i < 26; ++i) {
+            h.form().clockTick();
+            captions << sig->text();
+        }
+        QCOMPARE(captions.at(0), u"   Z"_qs);
+        QCOMPARE(captions.at(3), u"Zelmari"_qs);
+        QCOMPARE(captions.at(4), u"elmarin "_qs);
+        QCOMPARE(captions.at(12), QString());
+        QCOMPARE(captions.mid(13, 13), captions.mid(0, 13));
+        QVERIFY(!captions.contains(u"Zelmarin"_qs));
+        const QString colour = sig->styleSheet();
+        h.form().clockTick();
+        QVERIFY(sig->styleSheet() != colour || h.form().szin[0] < 255);
+        QTest::mouseClick(sig, Qt::LeftButton);
+        h.form().clockTick();
+        QCOMPARE(sig->text(), u"   Zelmarin ™   "_qs);
+        QVERIFY(sig->styleSheet().contains(u"0, 0, 255"_qs));
+    }
+
+    void searchByDate_data()
+    {
+        QTest::addColumn<QString>("month");
+        QTest::addColumn<QString>("day");
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("monthAfter");
+        QTest::addColumn<QString>("dayAfter");
+        QTest::newRow("picked") << u"december"_qs << u" 2"_qs << u"Melinda, Vivien"_qs << QString()
+                                << u"december"_qs << u" 2"_qs;
+        QTest::newRow("07") << u"december"_qs << u"07"_qs << u"Ambrus"_qs << QString()
+                            << u"december"_qs << u"07"_qs;
+        QTest::newRow("English month")
+            << u"March"_qs << u"15"_qs << u"Kristóf"_qs << QString() << u"March"_qs << u"15"_qs;
+        QTest::newRow("31 February") << u"február"_qs << u"31"_qs << QString()
+                                     << u"Ilyen nap nem létezik!"_qs << u"február"_qs << QString();
+        QTest::newRow("abc") << u"május"_qs << u"abc"_qs << QString()
+                             << u"Ilyen nap nem létezik!"_qs << u"május"_qs << QString();
+        QTest::newRow("capital") << u"Február"_qs << u"3"_qs << QString()
+                                 << u"Ilyen hónap nem létezik!"_qs << QString() << u"3"_qs;
+        QTest::newRow("empty day") << u"május"_qs << QString() << QString()
+                                   << u"Állíts be egy dátumot!"_qs << u"május"_qs << QString();
+    }
+    void searchByDate()
+    {
+        QFETCH(QString, month);
+        QFETCH(QString, day);
+        QFETCH(QString, result);
+        QFETCH(QString, message);
+        QFETCH(QString, monthAfter);
+        QFETCH(QString, dayAfter);
+        Harness h(at(2026, 12, 6, 7, 5));
+        auto *months = h.find<QComboBox>(u"Combo1_0"_qs);
+        auto *days = h.find<QComboBox>(u"Combo1_1"_qs);
+        auto *result2 = h.find<QLabel>(u"Label2"_qs);
+        result2->setText(u"régi"_qs);
+        months->lineEdit()->clear();
+        typeText(months->lineEdit(), month);
+        days->lineEdit()->clear();
+        typeText(days->lineEdit(), day);
+        QTest::mouseClick(h.find<QPushButton>(u"Command1"_qs), Qt::LeftButton);
+        QCOMPARE(result2->text(), message.isEmpty() ? result : QString());
+        QCOMPARE(h.boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
+        if (!message.isEmpty()) {
+            QCOMPARE(h.boxes.shown.first().title, u"Névnapok"_qs);
+            QCOMPARE(h.boxes.shown.first().icon, MsgIcon::Exclamation);
+        }
+        QCOMPARE(months->currentText(), monthAfter);
+        QCOMPARE(days->currentText(), dayAfter);
+        QVERIFY(h.form().hibajel.isEmpty());
+    }
+
+    void searchByName()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        auto *names = h.find<QComboBox>(u"Combo2"_qs);
+        auto *result = h.find<QLabel>(u"Label3"_qs);
+        auto *search = h.find<QPushButton>(u"Command1"_qs);
+        QTest::mouseClick(h.find<QRadioButton>(u"Option2"_qs), Qt::LeftButton);
+        QVERIFY(names->isEnabled());
+        QVERIFY(!h.find<QComboBox>(u"Combo1_0"_qs)->isEnabled());
+        QVERIFY(h.find<QComboBox>(u"Combo1_0"_qs)->currentText().isEmpty());
+
+        QTest::mouseClick(search, Qt::LeftButton);
+        QCOMPARE(h.boxes.texts(), QStringList{u"Válassz nevet a listából!"_qs});
+        QVERIFY(result->text().isEmpty());
+
+        names->setCurrentIndex(names->findText(u"Mária"_qs));
+        QTest::mouseClick(search, Qt::LeftButton);
+        QCOMPARE(result->text(), u" aug 15. szept 8. szept 12. dec 8."_qs);
+
+        // Typing is compared exactly: nothing rewrites the case behind the user's back.
+        names->lineEdit()->clear();
+        typeText(names->lineEdit(), u"abigél"_qs);
+        QCOMPARE(names->currentText(), u"abigél"_qs);
+        QTest::mouseClick(search, Qt::LeftButton);
+        QCOMPARE(h.boxes.texts().last(), u"Ilyen név nem létezik!"_qs);
+        QVERIFY(names->currentText().isEmpty());
+        QVERIFY(result->text().isEmpty());
+        QVERIFY(h.form().hibajel.isEmpty());
+
+        names->lineEdit()->clear();
+        typeText(names->lineEdit(), u"Ábel"_qs);
+        QTest::mouseClick(search, Qt::LeftButton);
+        QCOMPARE(result->text(), u"január 2."_qs);
+
+        QTest::mouseClick(h.find<QRadioButton>(u"Option1"_qs), Qt::LeftButton);
+        QVERIFY(!names->isEnabled());
+        QVERIFY(result->text().isEmpty());
+        QVERIFY(names->currentText().isEmpty());
+    }
+
+    void suggestionsIgnoreAccents()
+    {
+        QCOMPARE(FoldingCompleter::fold(u"Lőrinc"_qs), u"lorinc"_qs);
+        Harness h(at(2026, 12, 6, 7, 5));
+        auto *names = h.find<QComboBox>(u"Combo2"_qs);
+        auto *completer = names->completer();
+        QVERIFY(completer);
+        completer->setCompletionPrefix(u"lorinc"_qs);
+        QCOMPARE(completer->completionCount(), 1);
+        QCOMPARE(completer->pathFromIndex(completer->currentIndex()), u"Lőrinc"_qs);
+    }
+
+    void dayListFollowsMonth_data()
+    {
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("february");
+        QTest::newRow("common year") << 2026 << 28;
+        QTest::newRow("leap year") << 2028 << 29;
+    }
+    void dayListFollowsMonth()
+    {
+        QFETCH(int, year);
+        QFETCH(int, february);
+        Harness h(at(year, 5, 10, 12, 0));
+        h.form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.form()));
+        auto *months = h.find<QComboBox>(u"Combo1_0"_qs);
+        auto *days = h.find<QComboBox>(u"Combo1_1"_qs);
+        months->setCurrentIndex(1);
+        QCOMPARE(days->count(), 31); // choosing alone changes nothing
+        leave(months, days);
+        QCOMPARE(days->count(), february);
+        QCOMPARE(items(days).last(), u" %1"_qs.arg(february));
+        months->setCurrentIndex(2);
+        leave(months, days);
+        QCOMPARE(days->count(), 31);
+        QCOMPARE(days->itemText(30), u"31"_qs);
+        // The English name is found by the search but not known to the day list.
+        months->setEditText(u"February"_qs);
+        leave(months, days);
+        QCOMPARE(days->count(), 31);
+    }
+};
+
+QTEST_MAIN(TestForm1)
+#include "tst_form1.moc"

@@ -1,0 +1,294 @@
+#include "mainwindow/viewrules.h"
+#include "reminders/emlek.h"
+#include "support/testsupport.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+
+using namespace quill;
+using namespace quill::test;
+
+namespace {
+QDateTime at(int y, int mo, int d, int h, int mi)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi));
+}
+QAction *action(Harness &h, const QString &name)
+{
+    return h.form().fomenu()->findChild<QAction *>(name);
+}
+void trigger(Harness &h, const QString &name)
+{
+    QAction *a = action(h, name);
+    QVERIFY2(a && a->isEnabled(), qPrintable(name));
+    a->trigger();
+}
+const QByteArray oneReminder = "e| | |*|*|*|*|00| |x|1|0|\r\n";
+} // namespace
+
+class TestViews : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void resizeRule_data()
+    {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<QSize>("in");
+        QTest::addColumn<QSize>("out");
+        QTest::addColumn<bool>("leaves");
+        QTest::newRow("mini 905 stays")
+            << u"mini"_qs << QSize(6000, 905) << QSize(6000, 905) << false;
+        QTest::newRow("mini 911 back")
+            << u"mini"_qs << QSize(6000, 911) << QSize(6000, 900) << false;
+        QTest::newRow("mini 889 back")
+            << u"mini"_qs << QSize(6000, 889) << QSize(6000, 900) << false;
+        QTest::newRow("mini wide") << u"mini"_qs << QSize(7000, 900) << QSize(6000, 900) << false;
+        QTest::newRow("cimsor 410 stays")
+            << u"cimsor"_qs << QSize(6000, 410) << QSize(6000, 410) << false;
+        QTest::newRow("cimsor taller")
+            << u"cimsor"_qs << QSize(6000, 411) << QSize(6000, 900) << true;
+        QTest::newRow("cimsor wider")
+            << u"cimsor"_qs << QSize(6011, 300) << QSize(6000, 900) << true;
+        QTest::newRow("teljes free")
+            << u"teljes"_qs << QSize(9000, 7000) << QSize(9000, 7000) << false;
+    }
+    void resizeRule()
+    {
+        QFETCH(QString, view);
+        QFETCH(QSize, in);
+        QFETCH(QSize, out);
+        QFETCH(bool, leaves);
+        const auto r = views::resizeRule(view, in);
+        QCOMPARE(r.size, out);
+        QCOMPARE(r.leavesTitleBarView, leaves);
+    }
+
+    void menuItems()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        QMenu *menu = h.form().fomenu();
+        QStringList names;
+        for (QAction *a : menu->actions())
+            names << a->objectName();
+        QCOMPARE(names, (QStringList{u"cimsor"_qs, u"mini"_qs, u"teljes"_qs, u"remember"_qs,
+                                     u"sep1"_qs, u"sugo"_qs, u"nevjegy"_qs, u"kilep"_qs}));
+        QCOMPARE(menu->defaultAction(), action(h, u"mini"_qs));
+        QVERIFY(action(h, u"mini"_qs)->isChecked());
+        QCOMPARE(action(h, u"cimsor"_qs)->text(), u"Csak címsor"_qs);
+        QCOMPARE(action(h, u"teljes"_qs)->text(), u"Keresés"_qs);
+        QCOMPARE(action(h, u"sugo"_qs)->text(), u"Súgó"_qs);
+        QCOMPARE(action(h, u"sugo"_qs)->menu()->actions().size(), 3);
+        // Right button only, over the window and over the today panel.
+        h.form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.form()));
+        QTest::mouseClick(h.find<QLabel>(u"Label1_3"_qs), Qt::LeftButton);
+        QVERIFY(!menu->isVisible());
+        QTest::mousePress(h.find<QLabel>(u"Label1_3"_qs), Qt::RightButton);
+        QVERIFY(menu->isVisible());
+        menu->hide();
+        QTest::mousePress(&h.form(), Qt::MiddleButton, {}, QPoint(5, 5));
+        QVERIFY(!menu->isVisible());
+        QTest::mousePress(&h.form(), Qt::RightButton, {}, QPoint(5, 5));
+        QVERIFY(menu->isVisible());
+        menu->hide();
+    }
+
+    void views()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        h.form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.form()));
+        trigger(h, u"teljes"_qs);
+        QCOMPARE(h.form().nezet, u"teljes"_qs);
+        QCOMPARE(h.form().frameGeometry().height(), 300);
+        QCOMPARE(h.form().windowTitle(), views::fullTitle());
+        QCOMPARE(h.form().windowTitle(), u"Névnapok"_qs + QString(39, u' ') + u"Zelmarin©"_qs);
+        QVERIFY(action(h, u"teljes"_qs)->isChecked() && !action(h, u"mini"_qs)->isChecked());
+        // The full view takes any size; the normal view brings it back.
+        h.form().resize(700, 400);
+        QCOMPARE(h.form().size(), QSize(700, 400));
+        trigger(h, u"mini"_qs);
+        QCOMPARE(h.form().frameGeometry().size(), QSize(400, 60));
+        QCOMPARE(h.form().frameGeometry().top(), 0);
+        QCOMPARE(h.form().windowTitle(), views::normalTitle());
+        h.form().resize(400, 61); // 915 twips
+        QCOMPARE(h.form().frameGeometry().height(), 60);
+
+        trigger(h, u"cimsor"_qs);
+        QCOMPARE(h.form().nezet, u"cimsor"_qs);
+        QVERIFY(action(h, u"cimsor"_qs)->isChecked());
+        QCOMPARE(h.form().windowTitle(), h.form().titleBarLine());
+        QCOMPARE(h.form().titleBarLine(), u"2026.  december   6.  Vasárnap  07:05  Miklós"_qs);
+        h.clock.set(at(2026, 12, 6, 7, 6));
+        h.form().clockTick();
+        QVERIFY(h.form().windowTitle().contains(u"07:06"_qs));
+        // Pulled open below the title bar: back to the normal view.
+        h.form().resize(400, 28);
+        QCOMPARE(h.form().nezet, u"mini"_qs);
+        QVERIFY(action(h, u"mini"_qs)->isChecked());
+        QCOMPARE(h.form().windowTitle(), views::normalTitle());
+        QCOMPARE(h.form().frameGeometry().size(), QSize(400, 60));
+    }
+
+    void help()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        trigger(h, u"tart"_qs);
+        trigger(h, u"targy"_qs);
+        trigger(h, u"keress"_qs);
+        QCOMPARE(h.help.opened,
+                 (QList<HelpView>{HelpView::Contents, HelpView::Index, HelpView::Search}));
+        QCOMPARE(h.form().sugotema, u"keres"_qs);
+        QVERIFY(h.boxes.shown.isEmpty());
+        h.help.available = false;
+        trigger(h, u"tart"_qs);
+        QCOMPARE(h.boxes.shown.size(), 1);
+        QVERIFY(h.boxes.shown[0].text.contains(u"súgó"_qs));
+    }
+
+    void realHelpFile()
+    {
+        const QString qch = qEnvironmentVariable("QUILL_BIN_DIR") + u"/tartalom.qch"_qs;
+        QTemporaryDir cache;
+        QtHelpViewer viewer(qch, cache.path());
+        QVERIFY(viewer.show(HelpView::Search));
+        QVERIFY(viewer.window()->isVisible());
+        QtHelpViewer missing(cache.path() + u"/nincs.qch"_qs, cache.path());
+        QVERIFY(!missing.show(HelpView::Contents));
+    }
+
+    void exitPaths_data()
+    {
+        QTest::addColumn<QString>("path"); // "button", "menu", "close"
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("saved");
+        const int yes = int(MsgAnswer::Yes), no = int(MsgAnswer::No);
+        QTest::newRow("button, unchanged, No") << u"button"_qs << false << no << true << false;
+        QTest::newRow("button, unchanged, Yes") << u"button"_qs << false << yes << true << true;
+        QTest::newRow("button, changed, No") << u"button"_qs << true << no << true << false;
+        QTest::newRow("menu, unchanged") << u"menu"_qs << false << yes << false << false;
+        QTest::newRow("menu, changed, Yes") << u"menu"_qs << true << yes << true << true;
+        QTest::newRow("menu, changed, No") << u"menu"_qs << true << no << true << false;
+        QTest::newRow("title bar, changed, Yes") << u"close"_qs << true << yes << true << true;
+        QTest::newRow("title bar, unchanged") << u"close"_qs << false << yes << false << false;
+    }
+    void exitPaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, changed);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, saved);
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+        h.form().show();
+        QSignalSpy ended(&h.form(), &Form1::programEnded);
+        if (changed) {
+            h.book.table.setField(0, Fld::FreeText, u"új"_qs);
+            h.book.modositva = true;
+        }
+        h.form().emlek()->show();
+        h.boxes.answers << MsgAnswer(answer);
+        if (path == u"button")
+            QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs), Qt::LeftButton);
+        else if (path == u"menu")
+            trigger(h, u"kilep"_qs);
+        else
+            h.form().close();
+        QCOMPARE(ended.size(), 1);
+        QVERIFY(!h.form().emlek()->isVisible());
+        QCOMPARE(h.boxes.shown.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(h.boxes.shown[0].text, u"Mentsem a módosításokat?"_qs);
+            QCOMPARE(h.boxes.shown[0].title, path == u"button" ? u"Naptár"_qs : u"Quillomat"_qs);
+            QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Question);
+            QCOMPARE(h.boxes.shown[0].buttons, MsgButtons::YesNo);
+        }
+        const QByteArray expected =
+            saved && changed ? QByteArray("e| | |*|*|*|*|00| |\xfaj|1|0|\r\n") : oneReminder;
+        QCOMPARE(h.fileBytes(), expected);
+    }
+
+    void failedSaveKeepsTheProgramOpen()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        QVERIFY(QDir().mkpath(h.path(u"remembers.txt/x"_qs))); // cannot be replaced
+        h.form().show();
+        QSignalSpy ended(&h.form(), &Form1::programEnded);
+        h.book.modositva = true;
+        h.boxes.answers << MsgAnswer::Yes;
+        trigger(h, u"kilep"_qs);
+        QCOMPARE(ended.size(), 0);
+        QCOMPARE(h.boxes.shown.size(), 2);
+        QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
+        QVERIFY(h.book.modositva);
+        QVERIFY(h.form().isVisible());
+    }
+
+    void aboutBox()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        h.form().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.form()));
+        trigger(h, u"nevjegy"_qs);
+        QWidget *about = h.form().aboutBox();
+        QVERIFY(about && about->isVisible());
+        trigger(h, u"nevjegy"_qs);
+        QCOMPARE(h.form().aboutBox(), about);
+        QCOMPARE(h.form().findChildren<QWidget *>(u"about"_qs).size(), 1);
+        QCOMPARE(about->findChild<QLabel *>(u"termeknev"_qs)->text(), u"Quillomat"_qs);
+        QCOMPARE(about->findChild<QLabel *>(u"verzioszam"_qs)->text(), u"Version 1.5.0"_qs);
+        QVERIFY(about->findChild<QLabel *>(u"jogok"_qs)->text().isEmpty());
+        QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
+        QCOMPARE(about->size(), QSize(312, 207));
+        QCOMPARE(about->pos(), h.form().frameGeometry().topLeft() + QPoint(44, 43));
+        QPointer<QWidget> guard(about);
+        QTest::mouseClick(about->findChild<QLabel *>(u"verzioszam"_qs), Qt::LeftButton);
+        QTRY_VERIFY(!guard);
+    }
+
+    // The alert timer: one box per due row, ticks skipped while a box is open.
+    void alertBoxes()
+    {
+        const QByteArray file = "e| | |*|*|*|*|10| |els\xf5|1|0|\r\n"
+                                "s|Kiss|Anna|*|december|6|09|10|december 7.| |0|1|\r\n";
+        Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
+        h.form().alertTick();
+        QVERIFY(h.boxes.shown.isEmpty());
+        h.clock.set(at(2026, 12, 6, 9, 10));
+        int nested = 0;
+        h.boxes.whileOpen = [&] {
+            ++nested;
+            h.boxes.whileOpen = nullptr;
+            h.form().alertTick(); // a tick while the box is open
+        };
+        h.form().alertTick();
+        QCOMPARE(h.boxes.texts(), (QStringList{u"EGYÉB!!     első"_qs,
+                                               u"SZÜLETÉSNAP!!     Kiss Anna december 7."_qs}));
+        QCOMPARE(nested, 1);
+        QCOMPARE(h.boxes.shown[0].title, u"Emlékeztető (Az ablak 1 perc múlva bezárható)"_qs);
+        QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Exclamation);
+        // Closed within the minute: back again.
+        h.form().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 4);
+        h.clock.set(at(2026, 12, 6, 9, 11));
+        h.form().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 4);
+    }
+
+    void tooManyLinesAreReported()
+    {
+        const QByteArray file = oneReminder.repeated(60);
+        Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
+        QCOMPARE(h.book.sorszam, 51);
+        QCOMPARE(h.boxes.shown.size(), 1);
+        QVERIFY(h.boxes.shown[0].text.contains(u"9 bejegyzés"_qs));
+        QVERIFY(!h.book.modositva);
+    }
+};
+
+QTEST_MAIN(TestViews)
+#include "tst_views.moc"
