@@ -1,0 +1,367 @@
+#include "reminders/emlek.h"
+#include "reminders/lista.h"
+#include "support/testsupport.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace quill;
+using namespace quill::test;
+
+namespace {
+QDateTime at(int y, int mo, int d)
+{
+    return QDateTime(QDate(y, mo, d), QTime(10, 0));
+}
+
+struct Editor {
+    explicit Editor(const QDateTime &now, bool pictures = true)
+        : h(now, QLocale(QLocale::English), nullptr, pictures)
+        , e(h.form().emlek())
+    {
+        e->show();
+        QApplication::setActiveWindow(e);
+    }
+    template <typename T> T *w(const QString &name) { return h.find<T>(name, e); }
+    QComboBox *c(const QString &name) { return w<QComboBox>(name); }
+    void kind(int k) { QTest::mouseClick(w<QPushButton>(u"Command1_%1"_qs.arg(k)), Qt::LeftButton); }
+    void store() { QTest::mouseClick(w<QPushButton>(u"Command2"_qs), Qt::LeftButton); }
+    void pickName(const QString &name)
+    {
+        QComboBox *k = c(u"kernev"_qs);
+        k->setCurrentIndex(k->findText(name));
+        Q_EMIT k->activated(k->currentIndex());
+        leave(k, w<QLineEdit>(u"Text1"_qs));
+    }
+    void pickDate()
+    {
+        auto *list = w<QListWidget>(u"List1"_qs);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(0)).center());
+        leave(list, c(u"ora"_qs));
+    }
+    QString row(int r)
+    {
+        QString s;
+        for (const QString &f : h.book.table.row(r))
+            s += f + u'|';
+        return s;
+    }
+    QStringList alert()
+    {
+        QStringList v;
+        for (const char16_t *n : {u"ev", u"honap", u"nap", u"ora", u"perc"})
+            v << c(QString::fromUtf16(n))->currentText();
+        return v;
+    }
+    Harness h;
+    Emlek *e;
+};
+} // namespace
+
+class TestEmlek : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void loadedState()
+    {
+        Editor ed(at(2026, 12, 6));
+        QVERIFY(ed.e->windowTitle().startsWith(u"Emlékeztetők"_qs));
+        QCOMPARE(ed.alert(), (QStringList{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs}));
+        QCOMPARE(ed.c(u"ev"_qs)->count(), 21);
+        QCOMPARE(ed.c(u"ev"_qs)->itemText(1), u"2026"_qs);
+        QCOMPARE(ed.c(u"tev"_qs)->currentText(), u"2026"_qs);
+        QCOMPARE(ed.c(u"nap"_qs)->count(), 32);
+        QCOMPARE(ed.c(u"szhonap"_qs)->currentText(), u"január"_qs);
+        QCOMPARE(ed.c(u"szhonap"_qs)->currentIndex(), -1);
+        QCOMPARE(ed.c(u"sznap"_qs)->currentText(), u"1"_qs);
+        QCOMPARE(ed.c(u"kernev"_qs)->count(), 436);
+        QCOMPARE(ed.c(u"kernev"_qs)->itemText(0), ed.h.find<QComboBox>(u"Combo2"_qs)->itemText(0));
+        QVERIFY(ed.w<QListWidget>(u"List1"_qs)->isHidden());
+        QCOMPARE(ed.h.book.emlekfajta, 0);
+        const QPalette::ColorRole shown = QPalette::Button;
+        QCOMPARE(ed.w<QPushButton>(u"Command1_0"_qs)->palette().color(shown),
+                 ed.e->palette().color(QPalette::Dark));
+        QCOMPARE(ed.w<QPushButton>(u"Command1_1"_qs)->palette().color(shown),
+                 ed.e->palette().color(QPalette::Button));
+    }
+
+    void layouts_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("labels");
+        QTest::addColumn<QStringList>("shown");
+        QTest::newRow("Névnap") << 0 << QStringList{u"Vezetéknév:"_qs, u"Keresztnév:"_qs, u"Névnapja(i):"_qs}
+                                << QStringList{u"Text1"_qs, u"kernev"_qs};
+        QTest::newRow("Születésnap") << 1 << QStringList{u"Vezetéknév:"_qs, u"Keresztnév:"_qs, u"Születésnapja:"_qs}
+                                     << QStringList{u"Text1"_qs, u"kernev"_qs, u"szhonap"_qs, u"sznap"_qs};
+        QTest::newRow("Találkozó") << 2 << QStringList{u"Megnevezés:"_qs, u"Helyszín:"_qs, u"Időpont:"_qs}
+                                   << QStringList{u"Text1"_qs, u"Text2"_qs, u"szhonap"_qs, u"sznap"_qs,
+                                                  u"tev"_qs, u"tora"_qs, u"tperc"_qs};
+        QTest::newRow("Mérő") << 3 << QStringList{u"Típus:"_qs, u"Fogyasztó ID:"_qs, QString()}
+                              << QStringList{u"Text1"_qs, u"Text2"_qs};
+        QTest::newRow("Egyéb") << 4 << QStringList{u"Szöveg:"_qs, QString(), QString()}
+                               << QStringList{u"Text3"_qs};
+    }
+    void layouts()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, labels);
+        QFETCH(QStringList, shown);
+        Editor ed(at(2026, 12, 6));
+        ed.kind(kind);
+        QCOMPARE(ed.h.book.emlekfajta, kind);
+        for (int i = 0; i < 3; ++i) {
+            auto *l = ed.w<QLabel>(u"Label1_%1"_qs.arg(i));
+            QCOMPARE(!l->isHidden(), !labels[i].isEmpty());
+            if (!labels[i].isEmpty())
+                QCOMPARE(l->text(), labels[i]);
+        }
+        for (const QString &name : {u"Text1"_qs, u"kernev"_qs, u"Text2"_qs, u"Text3"_qs, u"List1"_qs,
+                                    u"szhonap"_qs, u"sznap"_qs, u"tev"_qs, u"tora"_qs, u"tperc"_qs})
+            QVERIFY2(ed.e->findChild<QWidget *>(name)->isHidden() != shown.contains(name),
+                     qPrintable(name));
+        for (const char16_t *n : {u"ev", u"honap", u"nap", u"ora", u"perc"})
+            QVERIFY(!ed.c(QString::fromUtf16(n))->isHidden());
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(ed.w<QPushButton>(u"Command1_%1"_qs.arg(i))->palette().color(QPalette::Button),
+                     ed.e->palette().color(i == kind ? QPalette::Dark : QPalette::Button));
+    }
+
+    void kindChangeKeepsPickers()
+    {
+        Editor ed(at(2026, 12, 6));
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Kiss"_qs);
+        ed.c(u"kernev"_qs)->setCurrentIndex(3);
+        ed.c(u"perc"_qs)->setCurrentIndex(30);
+        ed.kind(2);
+        ed.kind(0);
+        QVERIFY(ed.w<QLineEdit>(u"Text1"_qs)->text().isEmpty());
+        QCOMPARE(ed.c(u"kernev"_qs)->currentIndex(), 3);
+        QCOMPARE(ed.c(u"perc"_qs)->currentText(), u"30"_qs);
+    }
+
+    void nameDayRow()
+    {
+        Editor ed(at(2026, 6, 1));
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Kovács"_qs);
+        ed.pickName(u"Mária"_qs);
+        auto *list = ed.w<QListWidget>(u"List1"_qs);
+        QVERIFY(!list->isHidden());
+        QVERIFY(!ed.w<QLabel>(u"Picture1"_qs)->isHidden());
+        QCOMPARE(list->count(), 1);
+        QCOMPARE(list->item(0)->text(), u"aug 15. szept 8. szept 12. dec 8."_qs);
+        ed.pickDate();
+        QVERIFY(ed.w<QLabel>(u"Picture1"_qs)->isHidden());
+        QCOMPARE(ed.alert(), (QStringList{u"2026"_qs, u"augusztus"_qs, u"14"_qs, u"*"_qs, u"00"_qs}));
+        ed.store();
+        QCOMPARE(ed.row(0), u"n|Kovács|Mária|2026|augusztus|14|*|00|aug 15. szept 8. szept 12. dec 8.| |1|0|"_qs);
+        QVERIFY(ed.h.book.modositva);
+        ed.store();
+        QCOMPARE(ed.h.book.table.field(1, Fld::RowNumber), u"1"_qs);
+        QCOMPARE(ed.h.book.sorszam, 2);
+        // Another kind hides the date row.
+        ed.kind(1);
+        QVERIFY(list->isHidden());
+        ed.kind(0);
+        QVERIFY(!list->isHidden()); // the name is still picked
+    }
+
+    void nameDayPrefills_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QStringList>("alert");
+        QTest::newRow("november 2") << QDate(2026, 6, 1) << u"Achilles"_qs
+                                    << QStringList{u"2026"_qs, u"november"_qs, u"1"_qs};
+        QTest::newRow("november 2 in December") << QDate(2026, 12, 6) << u"Achilles"_qs
+                                                << QStringList{u"2027"_qs, u"november"_qs, u"1"_qs};
+        QTest::newRow("27 September") << QDate(2026, 1, 6) << u"Adalbert"_qs
+                                       << QStringList{u"2026"_qs, u"szeptember"_qs, u"26"_qs};
+        QTest::newRow("1 March, common") << QDate(2026, 1, 6) << u"Albin"_qs
+                                         << QStringList{u"2026"_qs, u"február"_qs, u"28"_qs};
+        QTest::newRow("1 March, leap") << QDate(2028, 1, 6) << u"Albin"_qs
+                                       << QStringList{u"2028"_qs, u"február"_qs, u"29"_qs};
+        QTest::newRow("1 March, next year") << QDate(2027, 5, 6) << u"Albin"_qs
+                                            << QStringList{u"2028"_qs, u"február"_qs, u"29"_qs};
+        QTest::newRow("1 January") << QDate(2026, 5, 6) << u"Fruzsina"_qs
+                                   << QStringList{u"2026"_qs, u"december"_qs, u"31"_qs};
+        QTest::newRow("several dates") << QDate(2026, 1, 6) << u"Zoltán"_qs
+                                       << QStringList{u"2026"_qs, u"március"_qs, u"7"_qs};
+    }
+    void nameDayPrefills()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QString, name);
+        QFETCH(QStringList, alert);
+        Editor ed(QDateTime(today, QTime(9, 0)));
+        ed.pickName(name);
+        ed.pickDate();
+        QCOMPARE(ed.alert().mid(0, 3), alert);
+    }
+
+    void emptyListPrefillDoesNotFail()
+    {
+        Editor ed(at(2026, 6, 1));
+        ed.c(u"kernev"_qs)->setEditText(u"Nincsilyen"_qs);
+        leave(ed.c(u"kernev"_qs), ed.w<QLineEdit>(u"Text1"_qs));
+        QCOMPARE(ed.w<QListWidget>(u"List1"_qs)->count(), 0);
+        ed.w<QListWidget>(u"List1"_qs)->show();
+        leave(ed.w<QListWidget>(u"List1"_qs), ed.c(u"ora"_qs));
+        // No date: the month stays "*", the year steps as for any month before the current one.
+        QCOMPARE(ed.alert(), (QStringList{u"2027"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs}));
+        ed.store();
+        QCOMPARE(ed.h.book.table.field(0, Fld::When), QString());
+    }
+
+    void birthdayAndMeeting()
+    {
+        Editor ed(at(2026, 12, 6));
+        ed.kind(1);
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Kiss"_qs);
+        ed.c(u"kernev"_qs)->setEditText(u"Anna"_qs);
+        ed.c(u"szhonap"_qs)->setCurrentIndex(2);
+        leave(ed.c(u"szhonap"_qs), ed.c(u"sznap"_qs));
+        ed.c(u"sznap"_qs)->setCurrentIndex(14);
+        leave(ed.c(u"sznap"_qs), ed.c(u"ora"_qs));
+        QCOMPARE(ed.alert(), (QStringList{u"*"_qs, u"március"_qs, u"14"_qs, u"*"_qs, u"00"_qs}));
+        ed.store();
+        QCOMPARE(ed.row(0), u"s|Kiss|Anna|*|március|14|*|00|március 15.| |1|0|"_qs);
+
+        ed.kind(2);
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Ebéd"_qs);
+        typeText(ed.w<QLineEdit>(u"Text2"_qs), u"Budapest"_qs);
+        ed.c(u"tev"_qs)->setCurrentIndex(1);
+        leave(ed.c(u"tev"_qs), ed.c(u"szhonap"_qs));
+        QCOMPARE(ed.c(u"ev"_qs)->currentText(), u"2027"_qs);
+        ed.c(u"tora"_qs)->setCurrentIndex(14);
+        ed.c(u"tperc"_qs)->setCurrentIndex(30);
+        ed.store();
+        QCOMPARE(ed.row(1), u"t|Ebéd|Budapest|2027|március|14|*|00|2027. március 15. 14:30| |1|1|"_qs);
+
+        // The 1st: the last day of the month before.
+        ed.c(u"sznap"_qs)->setCurrentIndex(0);
+        leave(ed.c(u"sznap"_qs), ed.c(u"ora"_qs));
+        QCOMPARE(ed.alert().mid(1, 2), (QStringList{u"február"_qs, u"28"_qs}));
+    }
+
+    void meterAndOther()
+    {
+        Editor ed(at(2026, 12, 6));
+        ed.kind(3);
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Gáz"_qs);
+        typeText(ed.w<QLineEdit>(u"Text2"_qs), u"12-345"_qs);
+        ed.store();
+        QCOMPARE(ed.row(0), u"m|Gáz|12-345|*|*|*|*|00| | |1|0|"_qs);
+        ed.kind(4);
+        ed.w<QPlainTextEdit>(u"Text3"_qs)->setPlainText(u"Fizetés"_qs);
+        ed.store();
+        QCOMPARE(ed.row(1), u"e| | |*|*|*|*|00| |Fizetés|1|1|"_qs);
+        ed.w<QPlainTextEdit>(u"Text3"_qs)->setPlainText(u"a|b"_qs);
+        ed.store();
+        QCOMPARE(ed.h.book.sorszam, 2);
+        QCOMPARE(ed.h.boxes.shown.size(), 1);
+        QCOMPARE(ed.h.boxes.shown[0].icon, MsgIcon::Exclamation);
+    }
+
+    void alertDayFollowsMonthAndYear()
+    {
+        Editor ed(at(2026, 12, 6));
+        ed.c(u"honap"_qs)->setCurrentIndex(2);
+        leave(ed.c(u"honap"_qs), ed.c(u"nap"_qs));
+        QCOMPARE(ed.c(u"nap"_qs)->count(), 30); // "*" and 29 days
+        ed.c(u"ev"_qs)->setCurrentIndex(1);
+        leave(ed.c(u"ev"_qs), ed.c(u"nap"_qs));
+        QCOMPARE(ed.c(u"nap"_qs)->count(), 29);
+    }
+
+    void torles()
+    {
+        Editor ed(at(2026, 12, 6));
+        ed.pickName(u"Abigél"_qs);
+        ed.pickDate();
+        ed.c(u"tev"_qs)->setCurrentIndex(3);
+        ed.c(u"ora"_qs)->setCurrentIndex(5);
+        QTest::mouseClick(ed.w<QPushButton>(u"Command3"_qs), Qt::LeftButton);
+        QCOMPARE(ed.alert(), (QStringList{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs}));
+        QCOMPARE(ed.c(u"kernev"_qs)->currentIndex(), -1);
+        QVERIFY(ed.w<QListWidget>(u"List1"_qs)->isHidden());
+        QCOMPARE(ed.w<QListWidget>(u"List1"_qs)->count(), 0);
+        QCOMPARE(ed.c(u"tev"_qs)->currentIndex(), 3);
+        QCOMPARE(ed.h.book.emlekfajta, 0);
+        QCOMPARE(ed.h.book.sorszam, 0);
+    }
+
+    void closeKeepsState()
+    {
+        Editor ed(at(2026, 12, 6));
+        ed.kind(2);
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Ebéd"_qs);
+        QTest::mouseClick(ed.w<QPushButton>(u"Command5"_qs), Qt::LeftButton);
+        QVERIFY(!ed.e->isVisible());
+        QCOMPARE(ed.h.form().emlek(), ed.e);
+        QCOMPARE(ed.w<QLineEdit>(u"Text1"_qs)->text(), u"Ebéd"_qs);
+    }
+
+    void animation()
+    {
+        Editor ed(at(2026, 12, 6));
+        auto *pic = ed.w<QLabel>(u"Picture1"_qs);
+        const qint64 initial = pic->pixmap().cacheKey();
+        for (int i = 0; i < 30; ++i)
+            ed.e->animationTick();
+        QCOMPARE(pic->pixmap().cacheKey(), initial); // hidden: never changes
+        ed.pickName(u"Abigél"_qs);
+        for (int i = 0; i < 6; ++i)
+            ed.e->animationTick();
+        const qint64 frame4 = pic->pixmap().cacheKey();
+        QVERIFY(frame4 != initial);
+        for (int i = 0; i < 4; ++i)
+            ed.e->animationTick();
+        QVERIFY(pic->pixmap().cacheKey() != frame4);
+    }
+
+    void missingPicturesLeaveTheWindowWorking()
+    {
+        Editor ed(at(2026, 12, 6), false);
+        ed.pickName(u"Abigél"_qs);
+        auto *pic = ed.w<QLabel>(u"Picture1"_qs);
+        const qint64 initial = pic->pixmap().cacheKey();
+        for (int i = 0; i < 40; ++i)
+            ed.e->animationTick();
+        QCOMPARE(pic->pixmap().cacheKey(), initial);
+        ed.store();
+        QCOMPARE(ed.h.book.sorszam, 1);
+    }
+
+    void kindSyncWithList()
+    {
+        Editor ed(at(2026, 12, 6));
+        ed.kind(2);
+        QTest::mouseClick(ed.w<QPushButton>(u"Command4"_qs), Qt::LeftButton);
+        Lista *list = ed.e->lista();
+        QVERIFY(list->isVisible());
+        QVERIFY(list->findChild<QRadioButton *>(u"Option1_2"_qs)->isChecked());
+        QCOMPARE(ed.h.book.listafajta, 2);
+        ed.kind(3);
+        QVERIFY(list->findChild<QRadioButton *>(u"Option1_3"_qs)->isChecked());
+        QCOMPARE(ed.h.book.listafajta, 3);
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Víz"_qs);
+        QTest::mouseClick(list->findChild<QRadioButton *>(u"Option1_4"_qs), Qt::LeftButton);
+        QCOMPARE(ed.h.book.emlekfajta, 4);
+        QCOMPARE(ed.h.book.listafajta, 4);
+        QVERIFY(!ed.w<QPlainTextEdit>(u"Text3"_qs)->isHidden());
+        QVERIFY(ed.w<QLineEdit>(u"Text1"_qs)->text().isEmpty());
+        // A store refreshes the list.
+        ed.w<QPlainTextEdit>(u"Text3"_qs)->setPlainText(u"Fizetés"_qs);
+        ed.store();
+        QCOMPARE(list->findChild<QListWidget *>(u"List1_9"_qs)->count(), 1);
+    }
+};
+
+QTEST_MAIN(TestEmlek)
+#include "tst_emlek.moc"
