@@ -122,8 +122,11 @@ Lista::Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *
     m_scroll->setAccessibleName(QStringLiteral("Görgetés"));
     connect(m_scroll, &QScrollBar::valueChanged, this, [this](int v) {
         for (QListWidget *l : m_columns) {
-            if (l->verticalScrollBar()->value() != v)
-                l->verticalScrollBar()->setValue(v);
+            QScrollBar *bar = l->verticalScrollBar();
+            if (bar->maximum() < v)
+                l->doItemsLayout(); // rows added since the last layout pass
+            if (bar->value() != v)
+                bar->setValue(v);
         }
         syncBoxes();
     });

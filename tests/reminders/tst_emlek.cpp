@@ -29,7 +29,10 @@ struct Editor {
     }
     template <typename T> T *w(const QString &name) { return h.find<T>(name, e); }
     QComboBox *c(const QString &name) { return w<QComboBox>(name); }
-    void kind(int k) { QTest::mouseClick(w<QPushButton>(u"Command1_%1"_qs.arg(k)), Qt::LeftButton); }
+    void kind(int k)
+    {
+        QTest::mouseClick(w<QPushButton>(u"Command1_%1"_qs.arg(k)), Qt::LeftButton);
+    }
     void store() { QTest::mouseClick(w<QPushButton>(u"Command2"_qs), Qt::LeftButton); }
     void pickName(const QString &name)
     {
@@ -95,13 +98,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QStringList>("labels");
         QTest::addColumn<QStringList>("shown");
-        QTest::newRow("Névnap") << 0 << QStringList{u"Vezetéknév:"_qs, u"Keresztnév:"_qs, u"Névnapja(i):"_qs}
+        QTest::newRow("Névnap") << 0
+                                << QStringList{u"Vezetéknév:"_qs, u"Keresztnév:"_qs,
+                                               u"Névnapja(i):"_qs}
                                 << QStringList{u"Text1"_qs, u"kernev"_qs};
-        QTest::newRow("Születésnap") << 1 << QStringList{u"Vezetéknév:"_qs, u"Keresztnév:"_qs, u"Születésnapja:"_qs}
-                                     << QStringList{u"Text1"_qs, u"kernev"_qs, u"szhonap"_qs, u"sznap"_qs};
-        QTest::newRow("Találkozó") << 2 << QStringList{u"Megnevezés:"_qs, u"Helyszín:"_qs, u"Időpont:"_qs}
-                                   << QStringList{u"Text1"_qs, u"Text2"_qs, u"szhonap"_qs, u"sznap"_qs,
-                                                  u"tev"_qs, u"tora"_qs, u"tperc"_qs};
+        QTest::newRow("Születésnap")
+            << 1 << QStringList{u"Vezetéknév:"_qs, u"Keresztnév:"_qs, u"Születésnapja:"_qs}
+            << QStringList{u"Text1"_qs, u"kernev"_qs, u"szhonap"_qs, u"sznap"_qs};
+        QTest::newRow("Találkozó")
+            << 2 << QStringList{u"Megnevezés:"_qs, u"Helyszín:"_qs, u"Időpont:"_qs}
+            << QStringList{u"Text1"_qs, u"Text2"_qs, u"szhonap"_qs, u"sznap"_qs,
+                           u"tev"_qs,   u"tora"_qs,  u"tperc"_qs};
         QTest::newRow("Mérő") << 3 << QStringList{u"Típus:"_qs, u"Fogyasztó ID:"_qs, QString()}
                               << QStringList{u"Text1"_qs, u"Text2"_qs};
         QTest::newRow("Egyéb") << 4 << QStringList{u"Szöveg:"_qs, QString(), QString()}
@@ -121,8 +128,9 @@ private Q_SLOTS:
             if (!labels[i].isEmpty())
                 QCOMPARE(l->text(), labels[i]);
         }
-        for (const QString &name : {u"Text1"_qs, u"kernev"_qs, u"Text2"_qs, u"Text3"_qs, u"List1"_qs,
-                                    u"szhonap"_qs, u"sznap"_qs, u"tev"_qs, u"tora"_qs, u"tperc"_qs})
+        for (const QString &name :
+             {u"Text1"_qs, u"kernev"_qs, u"Text2"_qs, u"Text3"_qs, u"List1"_qs, u"szhonap"_qs,
+              u"sznap"_qs, u"tev"_qs, u"tora"_qs, u"tperc"_qs})
             QVERIFY2(ed.e->findChild<QWidget *>(name)->isHidden() != shown.contains(name),
                      qPrintable(name));
         for (const char16_t *n : {u"ev", u"honap", u"nap", u"ora", u"perc"})
@@ -157,9 +165,12 @@ private Q_SLOTS:
         QCOMPARE(list->item(0)->text(), u"aug 15. szept 8. szept 12. dec 8."_qs);
         ed.pickDate();
         QVERIFY(ed.w<QLabel>(u"Picture1"_qs)->isHidden());
-        QCOMPARE(ed.alert(), (QStringList{u"2026"_qs, u"augusztus"_qs, u"14"_qs, u"*"_qs, u"00"_qs}));
+        QCOMPARE(ed.alert(),
+                 (QStringList{u"2026"_qs, u"augusztus"_qs, u"14"_qs, u"*"_qs, u"00"_qs}));
         ed.store();
-        QCOMPARE(ed.row(0), u"n|Kovács|Mária|2026|augusztus|14|*|00|aug 15. szept 8. szept 12. dec 8.| |1|0|"_qs);
+        QCOMPARE(
+            ed.row(0),
+            u"n|Kovács|Mária|2026|augusztus|14|*|00|aug 15. szept 8. szept 12. dec 8.| |1|0|"_qs);
         QVERIFY(ed.h.book.modositva);
         ed.store();
         QCOMPARE(ed.h.book.table.field(1, Fld::RowNumber), u"1"_qs);
@@ -181,17 +192,17 @@ private Q_SLOTS:
         QTest::newRow("november 2 in December") << QDate(2026, 12, 6) << u"Achilles"_qs
                                                 << QStringList{u"2027"_qs, u"november"_qs, u"1"_qs};
         QTest::newRow("27 September") << QDate(2026, 1, 6) << u"Adalbert"_qs
-                                       << QStringList{u"2026"_qs, u"szeptember"_qs, u"26"_qs};
-        QTest::newRow("1 March, common") << QDate(2026, 1, 6) << u"Albin"_qs
-                                         << QStringList{u"2026"_qs, u"február"_qs, u"28"_qs};
-        QTest::newRow("1 March, leap") << QDate(2028, 1, 6) << u"Albin"_qs
-                                       << QStringList{u"2028"_qs, u"február"_qs, u"29"_qs};
-        QTest::newRow("1 March, next year") << QDate(2027, 5, 6) << u"Albin"_qs
-                                            << QStringList{u"2028"_qs, u"február"_qs, u"29"_qs};
+                                      << QStringList{u"2026"_qs, u"szeptember"_qs, u"26"_qs};
+        QTest::newRow("1 March, common")
+            << QDate(2026, 1, 6) << u"Albin"_qs << QStringList{u"2026"_qs, u"február"_qs, u"28"_qs};
+        QTest::newRow("1 March, leap")
+            << QDate(2028, 1, 6) << u"Albin"_qs << QStringList{u"2028"_qs, u"február"_qs, u"29"_qs};
+        QTest::newRow("1 March, next year")
+            << QDate(2027, 5, 6) << u"Albin"_qs << QStringList{u"2028"_qs, u"február"_qs, u"29"_qs};
         QTest::newRow("1 January") << QDate(2026, 5, 6) << u"Fruzsina"_qs
                                    << QStringList{u"2026"_qs, u"december"_qs, u"31"_qs};
-        QTest::newRow("several dates") << QDate(2026, 1, 6) << u"Zoltán"_qs
-                                       << QStringList{u"2026"_qs, u"március"_qs, u"7"_qs};
+        QTest::newRow("several dates")
+            << QDate(2026, 1, 6) << u"Zoltán"_qs << QStringList{u"2026"_qs, u"március"_qs, u"7"_qs};
     }
     void nameDayPrefills()
     {
@@ -241,7 +252,8 @@ private Q_SLOTS:
         ed.c(u"tora"_qs)->setCurrentIndex(14);
         ed.c(u"tperc"_qs)->setCurrentIndex(30);
         ed.store();
-        QCOMPARE(ed.row(1), u"t|Ebéd|Budapest|2027|március|14|*|00|2027. március 15. 14:30| |1|1|"_qs);
+        QCOMPARE(ed.row(1),
+                 u"t|Ebéd|Budapest|2027|március|14|*|00|2027. március 15. 14:30| |1|1|"_qs);
 
         // The 1st: the last day of the month before.
         ed.c(u"sznap"_qs)->setCurrentIndex(0);

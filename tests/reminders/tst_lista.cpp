@@ -1,0 +1,222 @@
+#include "reminders/emlek.h"
+#include "reminders/lista.h"
+#include "support/testsupport.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+using namespace quill;
+using namespace quill::test;
+
+namespace {
+QByteArray line(char kind, int n, const char *day = "*", const char *month = "*",
+                const char *year = "*")
+{
+    return QByteArray(1, kind) + "|Név" + QByteArray::number(n) + "|Kereszt|" + year + "|" + month +
+           "|" + day + "|*|00| | |1|" + QByteArray::number(n) + "|\r\n";
+}
+
+struct ListFixture {
+    explicit ListFixture(const QByteArray &file)
+        : h(QDateTime(QDate(2026, 12, 6), QTime(10, 0)), QLocale(QLocale::English), &file)
+        , list(h.form().emlek()->lista())
+    {
+        list->show();
+        QApplication::setActiveWindow(list);
+        list->listafeltolt();
+        list->chkcontrol();
+    }
+    QListWidget *column(int c) { return list->findChild<QListWidget *>(u"List1_%1"_qs.arg(c)); }
+    QCheckBox *box(int i) { return list->findChild<QCheckBox *>(u"Check1_%1"_qs.arg(i)); }
+    int visibleBoxes()
+    {
+        int n = 0;
+        for (int i = 0; i < 10; ++i)
+            n += box(i)->isHidden() ? 0 : 1;
+        return n;
+    }
+    void click(int c, int position)
+    {
+        QListWidget *l = column(c);
+        QTest::mouseClick(l->viewport(), Qt::LeftButton, {},
+                          l->visualItemRect(l->item(position)).center());
+    }
+    QLineEdit *edit(int c, int position)
+    {
+        click(c, position);
+        QListWidget *l = column(c);
+        QTest::mouseDClick(l->viewport(), Qt::LeftButton, {},
+                           l->visualItemRect(l->item(position)).center());
+        return list->findChild<QLineEdit *>(u"Text1"_qs);
+    }
+    Harness h;
+    Lista *list;
+};
+
+// Rows 0, 2 and 5 are name days; others are birthdays.
+QByteArray scattered()
+{
+    return line('n', 0) + line('s', 1) + line('n', 2) + line('s', 3) + line('s', 4) + line('n', 5);
+}
+} // namespace
+
+class TestLista : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void fillPerKind()
+    {
+        ListFixture f(scattered());
+        QVERIFY(f.list->windowTitle().startsWith(u"Emlékeztető bejegyzések listája"_qs));
+        QCOMPARE(f.column(1)->count(), 3);
+        QCOMPARE(f.column(10)->item(1)->text(), u"2"_qs);
+        QCOMPARE(f.column(10)->item(2)->text(), u"5"_qs);
+        QCOMPARE(f.column(1)->item(2)->text(), u"Név5"_qs);
+        QCOMPARE(f.visibleBoxes(), 3);
+        QVERIFY(f.box(0)->isChecked());
+        QVERIFY(f.column(0)->isHidden() && f.column(10)->isHidden() && f.column(9)->isHidden());
+        QCOMPARE(f.list->findChild<QLabel *>(u"Label3_7"_qs)->text(), u"Névnap(ok)"_qs);
+
+        QTest::mouseClick(f.list->findChild<QRadioButton *>(u"Option1_4"_qs), Qt::LeftButton);
+        QCOMPARE(f.h.book.listafajta, 4);
+        QCOMPARE(f.column(4)->count(), 0);
+        QCOMPARE(f.visibleBoxes(), 0);
+        QVERIFY(!f.column(9)->isHidden() && f.column(1)->isHidden());
+        QVERIFY(f.list->findChild<QLabel *>(u"Label3_1"_qs)->isHidden());
+        QCOMPARE(f.list->findChild<QLabel *>(u"Label3_0"_qs)->text(), u"Emlékeztető szöveg"_qs);
+
+        QTest::mouseClick(f.list->findChild<QRadioButton *>(u"Option1_1"_qs), Qt::LeftButton);
+        QCOMPARE(f.column(10)->item(0)->text(), u"1"_qs);
+        QCOMPARE(f.visibleBoxes(), 3);
+    }
+
+    void selectionAndActiveFlag()
+    {
+        ListFixture f(scattered());
+        f.click(2, 1);
+        QCOMPARE(f.list->kijelolt, 1);
+        for (int c = 0; c <= 10; ++c)
+            QCOMPARE(f.column(c)->currentRow(), 1);
+        QTest::mouseClick(f.box(1), Qt::LeftButton);
+        f.column(1)->setFocus();
+        QCOMPARE(f.h.book.table.field(2, Fld::Active), u"0"_qs);
+        QCOMPARE(f.h.book.table.field(0, Fld::Active), u"1"_qs);
+        QVERIFY(f.h.book.modositva);
+    }
+
+    void deleteEntry()
+    {
+        ListFixture f(scattered());
+        f.list->findChild<QCheckBox *>(u"Check1_2"_qs)->click(); // row 5 off
+        QTest::mouseClick(f.list->findChild<QPushButton *>(u"Command2"_qs), Qt::LeftButton);
+        QCOMPARE(f.h.book.table.field(0, Fld::Kind), u"n"_qs); // nothing selected: nothing gone
+        f.click(1, 1);
+        QTest::mouseClick(f.list->findChild<QPushButton *>(u"Command2"_qs), Qt::LeftButton);
+        QVERIFY(f.h.book.table.field(2, Fld::Kind).isEmpty());
+        QVERIFY(!f.h.book.table.inUse(2));
+        for (int c = 0; c <= 10; ++c)
+            QCOMPARE(f.column(c)->count(), 2);
+        QCOMPARE(f.visibleBoxes(), 2);
+        QVERIFY(f.box(0)->isChecked());
+        QVERIFY(!f.box(1)->isChecked());
+        QCOMPARE(f.column(10)->item(1)->text(), u"5"_qs);
+        // A double-click with nothing selected opens nothing.
+        QVERIFY(f.list->findChild<QLineEdit *>(u"Text1"_qs)->isHidden());
+    }
+
+    void inPlaceEdit()
+    {
+        ListFixture f(line('n', 0, "31", "április", "2026") + line('n', 1, "5", "február", "2024"));
+        QLineEdit *edit = f.edit(6, 0);
+        QVERIFY(!edit->isHidden());
+        QVERIFY(edit->hasFocus());
+        typeText(edit, u"31"_qs);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(f.h.boxes.texts(), QStringList{u"Helytelen kifejezést adott meg!"_qs});
+        QCOMPARE(f.h.boxes.shown[0].icon, MsgIcon::Critical);
+        QCOMPARE(f.h.boxes.shown[0].title, u"Emlékeztető"_qs);
+        QVERIFY(edit->isHidden());
+        QCOMPARE(f.h.book.table.field(0, Fld::Day), u"31"_qs);
+        QVERIFY(!f.h.book.modositva);
+
+        edit = f.edit(6, 1);
+        typeText(edit, u"29"_qs);
+        QTest::keyClick(edit, Qt::Key_Return);
+        f.column(1)->setFocus(); // and the focus goes: applied once only
+        QCOMPARE(f.h.boxes.shown.size(), 1);
+        QCOMPARE(f.h.book.table.field(1, Fld::Day), u"29"_qs);
+        QCOMPARE(f.column(6)->item(1)->text(), u"29"_qs);
+        QVERIFY(f.h.book.modositva);
+
+        edit = f.edit(7, 0);
+        typeText(edit, u"07"_qs);
+        f.column(1)->setFocus(); // focus loss applies too
+        QCOMPARE(f.h.book.table.field(0, Fld::Hour), u"07"_qs);
+        QVERIFY(edit->isHidden());
+        QVERIFY(edit->text().isEmpty());
+
+        edit = f.edit(8, 0);
+        typeText(edit, u"*"_qs);
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(f.h.boxes.shown.size(), 2);
+        QCOMPARE(f.h.book.table.field(0, Fld::Minute), u"00"_qs);
+
+        // Columns that are not the alert time open no edit box.
+        f.edit(1, 0);
+        QVERIFY(f.list->findChild<QLineEdit *>(u"Text1"_qs)->isHidden());
+    }
+
+    void saveAsksOnlyAfterAChange()
+    {
+        ListFixture f(scattered());
+        auto *save = f.list->findChild<QPushButton *>(u"Command3"_qs);
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY(f.h.boxes.shown.isEmpty());
+        f.box(0)->click();
+        f.h.boxes.answers << MsgAnswer::No;
+        QTest::mouseClick(save, Qt::LeftButton);
+        QCOMPARE(f.h.boxes.shown.size(), 1);
+        QCOMPARE(f.h.boxes.shown[0].text, u"Mentsem a módosításokat?"_qs);
+        QCOMPARE(f.h.boxes.shown[0].title, u"Quillomat"_qs);
+        QVERIFY(f.h.book.modositva);
+        QCOMPARE(f.h.fileBytes(), scattered());
+        f.h.boxes.answers << MsgAnswer::Yes;
+        QTest::mouseClick(save, Qt::LeftButton);
+        QVERIFY(!f.h.book.modositva);
+        QVERIFY(f.h.fileBytes().startsWith("n|N\xe9v0|Kereszt|*|*|*|*|00| | |0|0|\r\n"));
+    }
+
+    // More than ten of a kind: the boxes follow the rows scrolled into view.
+    void moreThanTen()
+    {
+        QByteArray file;
+        for (int i = 0; i < 14; ++i)
+            file += line('e', i);
+        ListFixture f(file);
+        QTest::mouseClick(f.list->findChild<QRadioButton *>(u"Option1_4"_qs), Qt::LeftButton);
+        QCOMPARE(f.column(9)->count(), 14);
+        QCOMPARE(f.visibleBoxes(), 10);
+        auto *scroll = f.list->findChild<QScrollBar *>(u"gorgeto"_qs);
+        scroll->setValue(4);
+        for (int c : {4, 5, 9})
+            QCOMPARE(f.column(c)->verticalScrollBar()->value(), 4);
+        QCOMPARE(f.visibleBoxes(), 10);
+        QVERIFY(f.box(9)->isChecked());
+        f.box(9)->click();
+        QCOMPARE(f.h.book.table.field(13, Fld::Active), u"0"_qs);
+        // Scrolling one column scrolls them all.
+        f.column(5)->verticalScrollBar()->setValue(1);
+        QCOMPARE(scroll->value(), 1);
+        QCOMPARE(f.column(9)->verticalScrollBar()->value(), 1);
+        QVERIFY(f.box(9)->isChecked()); // now row 10's box
+        scroll->setValue(4);
+        QVERIFY(!f.box(9)->isChecked()); // row 13 again
+    }
+};
+
+QTEST_MAIN(TestLista)
+#include "tst_lista.moc"
