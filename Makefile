@@ -32,6 +32,15 @@ test-asan: deps
 bench: deps build
 	bash bench/run.sh $(BUILD)
 
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DQUILL_FUZZ=ON -DQUILL_TESTS=OFF $(CMAKE_ARGS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_loader
+	mkdir -p build-fuzz/corpus
+	cp tests/fuzz/seeds/* build-fuzz/corpus/
+	./build-fuzz/bin/fuzz_loader -max_total_time=$(FUZZ_SECONDS) -max_len=200000 -timeout=10 \
+		-rss_limit_mb=4096 build-fuzz/corpus
+
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 

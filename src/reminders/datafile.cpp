@@ -8,32 +8,36 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <vector>
+
 namespace quill {
 
 namespace {
 
+bool hasHungarianLetter(const QString &text)
+{
+    static const QString letters = QStringLiteral("áéíóöőúüűÁÉÍÓÖŐÚÜŰ");
+    for (const QChar c : text) {
+        if (letters.contains(c))
+            return true;
+    }
+    return false;
+}
+
 QString decodeFile(const QByteArray &bytes, bool *utf8)
 {
-    // Files written here are Windows-1250. A file that is valid UTF-8 with non-ASCII text in it
-    // was written by another editor; Windows-1250 Hungarian text is practically never valid UTF-8.
+    // Files are Windows-1250. A file with a UTF-8 mark, or valid UTF-8 holding Hungarian
+    // letters, was written by another editor: Hungarian text in Windows-1250 is not valid UTF-8
+    // (its accented letters would have to be followed by rare symbols such as "ˇ" or "‘").
     QByteArray data = bytes;
     const bool bom = data.startsWith("\xEF\xBB\xBF");
     if (bom)
         data.remove(0, 3);
-    bool nonAscii = false;
-    for (const char c : data) {
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            nonAscii = true;
-            break;
-        }
-    }
-    if (nonAscii || bom) {
-        QStringDecoder utf(QStringDecoder::Utf8);
-        const QString text = utf.decode(data);
-        if (!utf.hasError()) {
-            *utf8 = true;
-            return text;
-        }
+    QStringDecoder utf(QStringDecoder::Utf8);
+    const QString asUtf8 = utf.decode(data);
+    if (!utf.hasError() && (bom || hasHungarianLetter(asUtf8))) {
+        *utf8 = true;
+        return asUtf8;
     }
     *utf8 = false;
     QStringDecoder cp("windows-1250");
@@ -92,6 +96,38 @@ LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
     return report;
 }
 
+namespace {
+
+// Every character the file's code page holds; anything else is written as "?", one for one, so
+// that no character can vanish or change the line's shape.
+QString fileSafe(const QString &text)
+{
+    static const std::vector<bool> repertoire = [] {
+        QByteArray all(256, '\0');
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        QStringDecoder cp("windows-1250");
+        std::vector<bool> held(0x10000, false);
+        for (const QChar c : QString(cp.decode(all)))
+            held[c.unicode()] = c != QChar::ReplacementCharacter;
+        return held;
+    }();
+    QString safe;
+    safe.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            safe += u'?';
+            ++i;
+        } else {
+            safe += repertoire[c.unicode()] ? c : QChar(u'?');
+        }
+    }
+    return safe;
+}
+
+} // namespace
+
 QByteArray encodeReminders(const ReminderTable &table)
 {
     QString text;
@@ -100,7 +136,7 @@ QByteArray encodeReminders(const ReminderTable &table)
         if (!table.inUse(r))
             continue;
         for (int f = 0; f < Fld::RowNumber; ++f)
-            text += table.field(r, f) + u'|';
+            text += fileSafe(table.field(r, f)) + u'|';
         text += QString::number(line) + QStringLiteral("|\r\n");
         ++line;
     }

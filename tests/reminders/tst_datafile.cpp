@@ -165,6 +165,19 @@ private Q_SLOTS:
         QCOMPARE(ansi.table.field(0, Fld::FreeText), u"Őszi ünnep"_qs);
     }
 
+    // Text the code page cannot hold is written as "?", one for one; the line keeps its shape.
+    void foreignCharactersKeepTheLine()
+    {
+        ReminderBook book;
+        book.table.setRow(0, {u"\uFEFF"_qs, u"😀"_qs, u"Ж"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs,
+                              u"00"_qs, u" "_qs, u"ő€"_qs, u"1"_qs, u"0"_qs});
+        const QByteArray bytes = encodeReminders(book.table);
+        QCOMPARE(bytes, QByteArray("?|?|?|*|*|*|*|00| |\xf5\x80|1|0|\r\n"));
+        ReminderBook again;
+        loadReminders(again, bytes);
+        QCOMPARE(encodeReminders(again.table), bytes);
+    }
+
     void refusedTexts()
     {
         ReminderBook book;
