@@ -1,0 +1,84 @@
+#!/usr/bin/env bash
+# End-to-end runs of the real program under Xvfb at a fixed date (faketime): an alert box
+# appears at its minute for a crafted remembers.txt, and quitting through the menu with Yes
+# writes the expected bytes.
+set -euo pipefail
+[ -n "${E2E_DEBUG:-}" ] && set -x
+bin="$1"
+work=$(mktemp -d)
+xpid=""
+cleanup() {
+    [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
+    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+exec 3<> "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+xpid=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")"
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" LANG=C.UTF-8
+mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+faketime_lib=$(ls /usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 2>/dev/null || true)
+
+fail() { echo "e2e: $*"; exit 1; }
+wait_window() { # name, seconds
+    local end=$((SECONDS + $2))
+    while [ $SECONDS -lt $end ]; do
+        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.2
+    done
+    return 1
+}
+start_at() { # folder, time
+    ( cd "$1" && exec faketime -f "@$2" ./quillomat ) >"$work/app.log" 2>&1 &
+    app=$!
+}
+setup() {
+    local dir="$work/$1"
+    mkdir -p "$dir"
+    cp "$bin"/quillomat "$bin"/hand.cur "$bin"/mouse3.gif "$bin"/mouse4.gif "$bin"/tartalom.qch "$dir"/
+    echo "$dir"
+}
+[ -n "$faketime_lib" ] || command -v faketime >/dev/null || fail "faketime is not installed"
+
+# 1. An alert box appears at its minute.
+dir=$(setup alert)
+printf 'e| | |*|*|*|*|10| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
+start_at "$dir" "2026-12-06 09:09:57"
+wait_window "A mai nap adatai" 20 >/dev/null || fail "the main window did not appear"
+box=$(wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 20) || fail "no alert box"
+echo "alert box: ok"
+kill "$app"; wait "$app" 2>/dev/null || true; app=""
+
+# 2. Store a reminder in the editor, quit through the menu, answer Yes: the file is written.
+dir=$(setup quit)
+printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
+start_at "$dir" "2026-12-06 07:05:00"
+main=$(wait_window "A mai nap adatai" 20) || fail "the main window did not appear"
+sleep 1.5
+xdotool mousemove --window "$main" 300 16 click 3
+sleep 0.5
+xdotool key Down Down Down Down Return
+editor=$(wait_window "Emlékeztetők" 10) || fail "the editor did not open"
+sleep 0.5
+xdotool mousemove --window "$editor" 64 284 click 1
+sleep 0.3
+xdotool mousemove --window "$main" 300 16 click 3
+sleep 0.5
+xdotool key Up Return
+question=$(wait_window "^Quillomat$" 10) || fail "no save question"
+sleep 0.3
+xdotool windowactivate --sync "$question" 2>/dev/null || true
+xdotool key Return
+for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$app" 2>/dev/null && fail "the program did not end"
+app=""
+expected=$(printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\nn|||*|*|*|*|00|| |1|1|\r\n' | od -An -tx1)
+actual=$(od -An -tx1 < "$dir/remembers.txt")
+[ "$expected" = "$actual" ] || { cat -A "$dir/remembers.txt"; fail "unexpected file"; }
+echo "quit with save: ok"
+echo "2 passed, 0 failed"
