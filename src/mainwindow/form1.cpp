@@ -29,6 +29,15 @@ namespace quill {
 
 namespace {
 
+void setTextColour(QLabel *label, const QColor &colour)
+{
+    if (label->palette().color(QPalette::WindowText) == colour)
+        return;
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+}
+
 QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect)
 {
     auto *label = new QLabel(parent);
@@ -69,13 +78,10 @@ Form1::Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget
     setWindowIcon(QIcon(QStringLiteral(":/quillomat/quillomat.png")));
 
     createTodayPanel();
-    createSearchPanel();
     createMenu();
 
-    // 1-2: the signature's cursor and the editor's pictures beside the program.
-    const QCursor hand = loadCursor(m_services.folder.file(QStringLiteral("hand.cur")));
-    if (!hand.pixmap().isNull())
-        m_label4->setCursor(hand);
+    // 1-2: the editor's pictures beside the program; the signature's cursor is read once the
+    // window shows, since the signature is not in the first view.
     egerkep1 = m_services.folder.file(QStringLiteral("mouse3.gif"));
     egerkep2 = m_services.folder.file(QStringLiteral("mouse4.gif"));
     // 3-5
@@ -85,10 +91,9 @@ Form1::Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget
     // 6-7, 9
     const QDateTime now = m_services.clock.now();
     refreshDay(now);
-    // 8
-    feltolt();
-    // 10
-    startingState();
+    // 8, 10: the search panel is not in the first view; it is built as soon as the event loop
+    // runs, after the window has been shown (its text fields are what loads the fonts).
+    QTimer::singleShot(0, this, &Form1::completeStartUp);
     // 11-12
     loadReminders();
     m_book.modositva = false;
@@ -108,10 +113,33 @@ Form1::Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget
     m_timer2->start();
 }
 
+void Form1::loadSignatureCursor()
+{
+    if (m_cursorLoaded)
+        return;
+    m_cursorLoaded = true;
+    const QCursor hand = loadCursor(m_services.folder.file(QStringLiteral("hand.cur")));
+    if (!hand.pixmap().isNull())
+        m_label4->setCursor(hand);
+}
+
 Form1::~Form1()
 {
     delete m_about;
     delete m_emlek;
+}
+
+void Form1::completeStartUp()
+{
+    if (m_combo2)
+        return;
+    createSearchPanel();
+    feltolt();
+    startingState();
+    for (QWidget *w : {static_cast<QWidget *>(m_frame1[0]), static_cast<QWidget *>(m_frame1[1]),
+                       static_cast<QWidget *>(m_command1), static_cast<QWidget *>(m_command2)})
+        w->show();
+    m_label4->raise();
 }
 
 void Form1::createTodayPanel()
@@ -130,7 +158,7 @@ void Form1::createTodayPanel()
     bold.setBold(true);
     m_label1[2]->setFont(bold);
     m_label1[2]->setAccessibleName(QStringLiteral("Idő"));
-    m_label1[3]->setStyleSheet(QStringLiteral("color: rgb(255, 0, 0);"));
+    setTextColour(m_label1[3], QColor(255, 0, 0));
     m_label1[3]->setAccessibleName(QStringLiteral("Mai névnap"));
 
     m_label4 = makeLabel(this, QStringLiteral("Label4"), twips::rect(2640, 3480, 1335, 375));
@@ -181,7 +209,7 @@ void Form1::createSearchPanel()
     frame2->setGeometry(twips::rect(2400, 480, 2895, 495));
     frame2->setFrameShape(QFrame::StyledPanel);
     m_label2 = makeLabel(frame2, QStringLiteral("Label2"), twips::rect(120, 180, 2655, 255));
-    m_label2->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    setTextColour(m_label2, QColor(0, 0, 255));
     m_label2->setAccessibleName(QStringLiteral("A nap névnapjai"));
 
     m_combo2 = makePicker(m_frame1[1], QStringLiteral("Combo2"));
@@ -192,7 +220,7 @@ void Form1::createSearchPanel()
     frame3->setGeometry(twips::rect(2400, 360, 2895, 495));
     frame3->setFrameShape(QFrame::StyledPanel);
     m_label3 = makeLabel(frame3, QStringLiteral("Label3"), twips::rect(120, 180, 2655, 255));
-    m_label3->setStyleSheet(QStringLiteral("color: rgb(0, 0, 255);"));
+    setTextColour(m_label3, QColor(0, 0, 255));
     m_label3->setAccessibleName(QStringLiteral("A név névnapjai"));
 
     m_command1 = new QPushButton(QStringLiteral("Keresés"), this);
@@ -307,17 +335,14 @@ void Form1::clockTick()
     }
     if (!mozgo) {
         alairas = QStringLiteral("   Zelmarin ™   ");
-        const QString style = QStringLiteral("color: rgb(0, 0, 255);");
-        if (m_label4->styleSheet() != style)
-            m_label4->setStyleSheet(style);
+        setTextColour(m_label4, QColor(0, 0, 255));
         setTextIfChanged(m_label4, alairas);
         return;
     }
     alairas = QStringLiteral("   Zelmarin   ");
     for (int &c : szin)
         c = int(std::generate_canonical<double, 32>(m_rng) * 255);
-    m_label4->setStyleSheet(
-        QStringLiteral("color: rgb(%1, %2, %3);").arg(szin[0]).arg(szin[1]).arg(szin[2]));
+    setTextColour(m_label4, QColor(szin[0], szin[1], szin[2]));
     QString caption = alairas.mid(lepes - 1, lepes + 3);
     ++lepes;
     if (lepes == 14) {
@@ -370,7 +395,6 @@ void Form1::feltolt()
     for (int d = 1; d <= days.value_or(0); ++d)
         m_combo1[1]->addItem(u' ' + QString::number(d));
     m_combo2->addItems(FirstNameList());
-    m_combo2->setCompleter(new FoldingCompleter(FirstNameList(), m_combo2));
 }
 
 void Form1::modosit()
@@ -406,6 +430,9 @@ void Form1::option1Click()
 
 void Form1::option2Click()
 {
+    // Name suggestions are built when the name search is first used.
+    if (!m_combo2->completer())
+        m_combo2->setCompleter(new FoldingCompleter(FirstNameList(), m_combo2));
     m_option1->setChecked(false);
     m_combo2->setEnabled(true);
     m_label2->clear();
@@ -570,6 +597,7 @@ void Form1::sugas()
 
 void Form1::setView(const QString &view)
 {
+    completeStartUp();
     nezet = view;
     if (view == views::teljes())
         setWindowTitle(views::fullTitle());
@@ -645,6 +673,7 @@ void Form1::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     // Only now does the window system tell the frame's size.
     QTimer::singleShot(0, this, [this] {
+        loadSignatureCursor();
         if (nezet != views::teljes())
             pipavaltas();
         else

@@ -48,6 +48,9 @@ public:
     /// The alert timer's step (every 150 ms).
     void alertTick();
 
+    /// Builds the search panel and fills its pickers; runs by itself right after the window is
+    /// first shown, and at once when anything needs the panel earlier.
+    void completeStartUp();
     /// The title-bar line built from today's panel.
     QString titleBarLine() const;
     /// The editor, loaded (hidden) on first use.
@@ -87,6 +90,7 @@ private:
     void option2Click();
     void refreshDay(const QDateTime &now);
     void loadReminders();
+    void loadSignatureCursor();
     void openEditor();
     void openAbout();
     void setView(const QString &view);
@@ -104,6 +108,7 @@ private:
     bool m_alertShowing = false;
     bool m_ending = false;
     bool m_resizing = false;
+    bool m_cursorLoaded = false;
     QDate m_shownDate;
     std::minstd_rand m_rng; // default seed: the same colour sequence every run
     QPointer<Emlek> m_emlek;

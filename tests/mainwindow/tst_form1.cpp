@@ -131,13 +131,12 @@ private Q_SLOTS:
         QCOMPARE(captions.at(12), QString());
         QCOMPARE(captions.mid(13, 13), captions.mid(0, 13));
         QVERIFY(!captions.contains(u"Zelmarin"_qs));
-        const QString colour = sig->styleSheet();
         h.form().clockTick();
-        QVERIFY(sig->styleSheet() != colour || h.form().szin[0] < 255);
+        QVERIFY(h.form().szin[0] < 255 && h.form().szin[1] < 255 && h.form().szin[2] < 255);
         QTest::mouseClick(sig, Qt::LeftButton);
         h.form().clockTick();
         QCOMPARE(sig->text(), u"   Zelmarin ™   "_qs);
-        QVERIFY(sig->styleSheet().contains(u"0, 0, 255"_qs));
+        QCOMPARE(sig->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     }
 
     void searchByDate_data()
@@ -237,6 +236,7 @@ private Q_SLOTS:
         QCOMPARE(FoldingCompleter::fold(u"Lőrinc"_qs), u"lorinc"_qs);
         Harness h(at(2026, 12, 6, 7, 5));
         auto *names = h.find<QComboBox>(u"Combo2"_qs);
+        QTest::mouseClick(h.find<QRadioButton>(u"Option2"_qs), Qt::LeftButton);
         auto *completer = names->completer();
         QVERIFY(completer);
         completer->setCompletionPrefix(u"lorinc"_qs);

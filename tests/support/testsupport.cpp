@@ -43,6 +43,7 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
         Services{clock, boxes, help, AppFolder(dir.path()), SystemDateNames(locale)});
     file = std::make_unique<ReminderFile>(path(u"remembers.txt"_qs));
     m_form = std::make_unique<Form1>(*services, book, *file);
+    m_form->completeStartUp();
 }
 
 Harness::~Harness()

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Start-up, memory and idle CPU of the real program against a bare Qt window, under Xvfb.
+#   bench/run.sh BUILD_DIR [IDLE_SECONDS] [RUNS]
+set -euo pipefail
+build="${1:-build}"
+idle="${2:-60}"
+runs="${3:-20}"
+bin="$(cd "$build/bin" && pwd)"
+work=$(mktemp -d)
+app=""
+xpid=""
+cleanup() {
+    [ -n "$app" ] && kill "$app" 2>/dev/null || true
+    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+exec 3<> "$work/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -maxclients 2048 >/dev/null 2>&1 &
+xpid=$!
+for _ in $(seq 100); do grep -q . "$work/display" 2>/dev/null && break; sleep 0.1; done
+export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || { echo "bench: no X server on $DISPLAY"; exit 1; }
+export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
+mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$work/app" && cp "$bin"/quillomat "$bin"/hand.cur "$bin"/mouse3.gif "$bin"/mouse4.gif \
+    "$bin"/tartalom.qch "$work/app/"
+
+launch() { # program title -> sets app, prints milliseconds to the first shown window
+    local t0 t1
+    rm -f "$work/app/remembers.txt.lock"
+    t0=$(date +%s%N)
+    "$1" >>"$work/log" 2>&1 &
+    app=$!
+    until xdotool search --onlyvisible --name "$2" >/dev/null 2>&1; do
+        if ! kill -0 "$app" 2>/dev/null; then
+            echo "bench: $1 ended before showing a window:" >&2
+            grep -v '^$' "$work/log" | tail -n 8 >&2
+            kill -0 "$xpid" 2>/dev/null || echo "bench: the X server is gone" >&2
+            exit 1
+        fi
+        sleep 0.005
+    done
+    t1=$(date +%s%N)
+    echo $(((t1 - t0) / 1000000))
+}
+stop() {
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    app=""
+    sleep 0.2
+}
+median() { sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+rss_kb() { awk '/VmRSS/ {print $2}' "/proc/$app/status"; }
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
+idle_cpu() { # percent of one core over $idle seconds
+    local a b hz
+    hz=$(getconf CLK_TCK)
+    a=$(cpu_ticks); sleep "$idle"; b=$(cpu_ticks)
+    awk -v d=$((b - a)) -v hz="$hz" -v s="$idle" 'BEGIN {printf "%.3f", 100 * d / hz / s}'
+}
+
+startup() { # program title
+    for _ in $(seq "$runs"); do launch "$1" "$2"; stop; done | median
+}
+
+bare_ms=$(startup "$bin/barewindow" "Bare window")
+app_ms=$(startup "$work/app/quillomat" "A mai nap adatai")
+
+launch "$bin/barewindow" "Bare window" >/dev/null; sleep 2
+bare_rss=$(rss_kb); bare_cpu=$(idle_cpu); stop
+launch "$work/app/quillomat" "A mai nap adatai" >/dev/null; sleep 2
+app_rss=$(rss_kb); app_cpu=$(idle_cpu)
+# The full view with the moving signature: menu "Keresés", then a click on the signature.
+main=$(xdotool search --onlyvisible --name "A mai nap adatai" | head -n1)
+xdotool mousemove --window "$main" 300 16 click 3; sleep 0.5
+xdotool key Down Down Down Return; sleep 1
+xdotool mousemove --window "$main" 220 244 click 1; sleep 1
+full_cpu=$(idle_cpu); stop
+
+echo "machine: $(nproc) cores, $(awk -F: '/model name/ {print $2; exit}' /proc/cpuinfo | sed 's/^ *//')"
+echo "start-up to first window, median of $runs: bare ${bare_ms} ms, quillomat ${app_ms} ms" \
+     "(ratio $(awk -v a="$app_ms" -v b="$bare_ms" 'BEGIN {printf "%.2f", a / b}'), target <= 1.2)"
+echo "resident memory after start: bare $((bare_rss / 1024)) MB, quillomat $((app_rss / 1024)) MB" \
+     "(+$(((app_rss - bare_rss) / 1024)) MB, target <= 15 MB)"
+echo "idle CPU over ${idle} s: bare ${bare_cpu} %, normal view ${app_cpu} %" \
+     "(target < 0.5 %), full view with moving signature ${full_cpu} %"
