@@ -162,6 +162,28 @@ private Q_SLOTS:
         QCOMPARE(r.names, names);
     }
 
+    // Every day answers under both month names, and only under the plain day text.
+    void everyDayBothLanguages()
+    {
+        for (int m = 1; m <= 12; ++m) {
+            for (int d = 1; d <= NameDayCalendar::tableDays(m); ++d) {
+                const QString day = QString::number(d);
+                const QString expected = NameDayCalendar::entry(m, d);
+                for (QStringView month : {MonthNames[m - 1].hungarian, MonthNames[m - 1].english}) {
+                    const NameLookup r = NameDayCalendar::lookup(month, day);
+                    QCOMPARE(r.error, LookupError::None);
+                    QCOMPARE(r.names, expected);
+                }
+                QCOMPARE(NameDayCalendar::lookup(MonthNames[m - 1].hungarian, u"0"_qs + day).error,
+                         LookupError::Day);
+            }
+            QCOMPARE(NameDayCalendar::lookup(MonthNames[m - 1].hungarian,
+                                             QString::number(NameDayCalendar::tableDays(m) + 1))
+                         .error,
+                     LookupError::Day);
+        }
+    }
+
     void markers()
     {
         QCOMPARE(markerText(LookupError::Month), u"honapbaj"_qs);
