@@ -15,15 +15,8 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -maxclients 2048 >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 100); do grep -q . "$work/display" 2>/dev/null && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || { echo "bench: no X server on $DISPLAY"; exit 1; }
-export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/../tools/xvfb.sh"
+start_xvfb
 mkdir -p "$work/app" && cp "$bin"/quillomat "$bin"/hand.cur "$bin"/mouse3.gif "$bin"/mouse4.gif \
     "$bin"/tartalom.qch "$work/app/"
 

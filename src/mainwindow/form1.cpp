@@ -47,6 +47,20 @@ QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect)
     return label;
 }
 
+// A framed result line of the search panel, in blue.
+QLabel *makeResultBox(QWidget *parent, const QString &frameName, QRect frameRect,
+                      const QString &labelName, const QString &accessibleName)
+{
+    auto *frame = new QFrame(parent);
+    frame->setObjectName(frameName);
+    frame->setGeometry(frameRect);
+    frame->setFrameShape(QFrame::StyledPanel);
+    QLabel *label = makeLabel(frame, labelName, twips::rect(120, 180, 2655, 255));
+    setTextColour(label, QColor(0, 0, 255));
+    label->setAccessibleName(accessibleName);
+    return label;
+}
+
 // A cursor file: an icon directory whose entries carry the hot spot.
 QCursor loadCursor(const QString &path)
 {
@@ -204,24 +218,16 @@ void Form1::createSearchPanel()
     for (QComboBox *c : m_combo1)
         onFocusOut(c, [this] { modosit(); });
 
-    auto *frame2 = new QFrame(m_frame1[0]);
-    frame2->setObjectName(QStringLiteral("Frame2"));
-    frame2->setGeometry(twips::rect(2400, 480, 2895, 495));
-    frame2->setFrameShape(QFrame::StyledPanel);
-    m_label2 = makeLabel(frame2, QStringLiteral("Label2"), twips::rect(120, 180, 2655, 255));
-    setTextColour(m_label2, QColor(0, 0, 255));
-    m_label2->setAccessibleName(QStringLiteral("A nap névnapjai"));
+    m_label2 =
+        makeResultBox(m_frame1[0], QStringLiteral("Frame2"), twips::rect(2400, 480, 2895, 495),
+                      QStringLiteral("Label2"), QStringLiteral("A nap névnapjai"));
 
     m_combo2 = makePicker(m_frame1[1], QStringLiteral("Combo2"));
     m_combo2->setGeometry(twips::rect(240, 480, 2055, 315));
     m_combo2->setAccessibleName(QStringLiteral("Keresztnév"));
-    auto *frame3 = new QFrame(m_frame1[1]);
-    frame3->setObjectName(QStringLiteral("Frame3"));
-    frame3->setGeometry(twips::rect(2400, 360, 2895, 495));
-    frame3->setFrameShape(QFrame::StyledPanel);
-    m_label3 = makeLabel(frame3, QStringLiteral("Label3"), twips::rect(120, 180, 2655, 255));
-    setTextColour(m_label3, QColor(0, 0, 255));
-    m_label3->setAccessibleName(QStringLiteral("A név névnapjai"));
+    m_label3 =
+        makeResultBox(m_frame1[1], QStringLiteral("Frame3"), twips::rect(2400, 360, 2895, 495),
+                      QStringLiteral("Label3"), QStringLiteral("A név névnapjai"));
 
     m_command1 = new QPushButton(QStringLiteral("Keresés"), this);
     m_command1->setObjectName(QStringLiteral("Command1"));

@@ -174,8 +174,10 @@ private Q_SLOTS:
                     QCOMPARE(r.error, LookupError::None);
                     QCOMPARE(r.names, expected);
                 }
-                QCOMPARE(NameDayCalendar::lookup(MonthNames[m - 1].hungarian, u"0"_qs + day).error,
-                         LookupError::Day);
+                QCOMPARE(
+                    NameDayCalendar::lookup(MonthNames[m - 1].hungarian, QString(u"0"_qs + day))
+                        .error,
+                    LookupError::Day);
             }
             QCOMPARE(NameDayCalendar::lookup(MonthNames[m - 1].hungarian,
                                              QString::number(NameDayCalendar::tableDays(m) + 1))

@@ -15,15 +15,9 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "e2e: $*"; exit 1; }
 
-exec 3<> "$work/display"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -maxclients 2048 >/dev/null 2>&1 &
-xpid=$!
-for _ in $(seq 100); do grep -q . "$work/display" 2>/dev/null && break; sleep 0.1; done
-export DISPLAY=":$(head -n1 "$work/display")"
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-xdpyinfo >/dev/null 2>&1 || fail "no X server on $DISPLAY"
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" LANG=C.UTF-8
-mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/../../tools/xvfb.sh"
+start_xvfb || fail "no X server"
+export LANG=C.UTF-8
 faketime_lib=$(ls /usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 2>/dev/null || true)
 
 wait_window() { # name, seconds
