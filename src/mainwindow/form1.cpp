@@ -139,6 +139,7 @@ void Form1::loadSignatureCursor()
 
 Form1::~Form1()
 {
+    stopFocusWatchers(this);
     delete m_about;
     delete m_emlek;
 }
@@ -177,6 +178,7 @@ void Form1::createTodayPanel()
 
     m_label4 = makeLabel(this, QStringLiteral("Label4"), twips::rect(2640, 3480, 1335, 375));
     m_label4->setFont(fontOf(QStringLiteral("Times New Roman"), 12, true));
+    m_label4->setAlignment(Qt::AlignCenter);
     m_label4->setAccessibleName(QStringLiteral("Aláírás"));
     m_label4->installEventFilter(this);
 }
@@ -201,6 +203,9 @@ void Form1::createSearchPanel()
     m_option2 = new QRadioButton(QStringLiteral("Dátum keresése keresztnév alapján"), m_frame1[1]);
     m_option2->setObjectName(QStringLiteral("Option2"));
     m_option2->setGeometry(twips::rect(60, 0, 2895, 375));
+    // The captions keep their design width unless this system's font needs more.
+    for (QRadioButton *o : {m_option1, m_option2})
+        o->resize(std::max(o->width(), o->sizeHint().width()), o->height());
     m_options = new QButtonGroup(this);
     m_options->addButton(m_option1);
     m_options->addButton(m_option2);

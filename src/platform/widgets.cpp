@@ -26,6 +26,13 @@ bool FocusOutWatcher::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
+void stopFocusWatchers(QWidget *window)
+{
+    const auto watchers = window->findChildren<FocusOutWatcher *>();
+    for (FocusOutWatcher *w : watchers)
+        delete w;
+}
+
 QComboBox *makePicker(QWidget *parent, const QString &objectName)
 {
     auto *combo = new QComboBox(parent);
@@ -92,8 +99,13 @@ void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, in
 
 QFont fontOf(const QString &family, double points, bool bold)
 {
-    QFont font(family);
-    font.setStyleHint(family.contains(QStringLiteral("Times")) ? QFont::Serif : QFont::SansSerif);
+    // The design's Windows fonts, then their metric-compatible free twins, then the system's.
+    QStringList families{family};
+    const bool serif = family.contains(QStringLiteral("Times"));
+    families << (serif ? QStringLiteral("Liberation Serif") : QStringLiteral("Liberation Sans"));
+    QFont font;
+    font.setFamilies(families);
+    font.setStyleHint(serif ? QFont::Serif : QFont::SansSerif);
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;

@@ -15,6 +15,7 @@ namespace quill {
 /// click elsewhere, another window. Popups of the widget itself (a combo box's list, a context
 /// menu) do not count. The focus is never held back.
 class FocusOutWatcher final : public QObject {
+    Q_OBJECT
 public:
     FocusOutWatcher(QWidget *watched, std::function<void()> onLeave);
 
@@ -30,6 +31,10 @@ inline void onFocusOut(QWidget *widget, std::function<void()> onLeave)
     new FocusOutWatcher(widget, std::move(onLeave));
 }
 
+/// Removes every focus watcher below a window; a window calls it first thing in its destructor,
+/// since destroying its children moves the focus while the window is no longer whole.
+void stopFocusWatchers(QWidget *window);
+
 /// An editable picker whose text only ever changes when the user types or picks an entry: no
 /// inline completion that rewrites case, no entry added on Enter.
 QComboBox *makePicker(QWidget *parent, const QString &objectName);
@@ -37,6 +42,7 @@ QComboBox *makePicker(QWidget *parent, const QString &objectName);
 /// Offers entries that contain what was typed, ignoring case and accents ("lorinc" offers
 /// "Lőrinc"), in a popup; the text changes only when the user picks one.
 class FoldingCompleter final : public QCompleter {
+    Q_OBJECT
 public:
     FoldingCompleter(const QStringList &entries, QObject *parent);
     QStringList splitPath(const QString &path) const override;

@@ -97,6 +97,7 @@ Emlek::Emlek(Services &services, ReminderBook &book, ReminderFile &file, QString
 
 Emlek::~Emlek()
 {
+    stopFocusWatchers(this);
     delete m_lista;
 }
 

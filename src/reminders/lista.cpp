@@ -85,9 +85,7 @@ Lista::Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *
                 twips::rect(9045, 600 + 240 * i, 255, 240))
             ->setAlignment(Qt::AlignCenter);
 
-    QFont listFont(QStringLiteral("MS Sans Serif"));
-    listFont.setStyleHint(QFont::SansSerif);
-    listFont.setPointSizeF(9.75);
+    const QFont listFont = fontOf(QStringLiteral("Arial"), 9.75);
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
         auto *list = new QListWidget(this);
         list->setObjectName(QStringLiteral("List1_%1").arg(c));
@@ -99,6 +97,7 @@ Lista::Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *
         list->setSelectionMode(QAbstractItemView::SingleSelection);
         list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
         list->setFrameShape(QFrame::Box);
+        list->setTextElideMode(Qt::ElideNone); // narrow columns clip, as a list box does
         const int column = int(c);
         connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
             if (!m_syncing)
@@ -161,6 +160,11 @@ Lista::Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *
 
     listafeltolt();
     chkcontrol();
+}
+
+Lista::~Lista()
+{
+    m_text1->removeEventFilter(this);
 }
 
 int Lista::rowHeightPx() const

@@ -27,6 +27,7 @@ public:
     enum Origin { FromUser, FromEditor };
 
     Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *editor);
+    ~Lista() override;
 
     /// Rebuilds the columns for the kind `listafajta`.
     void listafeltolt();
