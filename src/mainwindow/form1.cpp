@@ -649,10 +649,10 @@ void Form1::applyOuterSize(QSize twipsSize)
 void Form1::placeTopCentre()
 {
     const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
-    const int screenWidth = s ? s->geometry().width() : 0;
-    const int left = (screenWidth - frameGeometry().width()) / 2;
-    if (frameGeometry().topLeft() != QPoint(left, 0))
-        move(left, 0);
+    const QRect area = s ? s->geometry() : QRect();
+    const QPoint place(area.left() + (area.width() - frameGeometry().width()) / 2, area.top());
+    if (frameGeometry().topLeft() != place)
+        move(place);
 }
 
 void Form1::resizeEvent(QResizeEvent *event)

@@ -149,7 +149,8 @@ void Emlek::createInputs()
     m_list1->setGeometry(twips::rect(1680, 1160, 4095, 330));
     m_list1->setAccessibleName(QStringLiteral("Névnapja(i)"));
     m_list1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    connect(m_list1, &QListWidget::itemClicked, this, &Emlek::list1Click);
+    // A click or the keyboard: whatever changes the selected date.
+    connect(m_list1, &QListWidget::itemSelectionChanged, this, &Emlek::list1Click);
     onFocusOut(m_list1, [this] { nameDayPrefill(); });
 
     m_picture2 = new QLabel(f);

@@ -369,7 +369,8 @@ bool Lista::event(QEvent *event)
         if (s) {
             const QRect area = s->geometry();
             const QRect own = frameGeometry();
-            move((area.width() - own.width()) / 2, (area.height() - own.height()) / 2);
+            move(area.left() + (area.width() - own.width()) / 2,
+                 area.top() + (area.height() - own.height()) / 2);
         }
     }
     return QWidget::event(event);

@@ -55,18 +55,30 @@ dir=$(setup quit)
 printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
 start_at "$dir" "2026-12-06 07:05:00"
 main=$(wait_window "A mai nap adatai" 20) || fail "the main window did not appear"
-sleep 1.5
-xdotool mousemove --window "$main" 300 16 click 3
-sleep 0.5
-xdotool key Down Down Down Down Return
-editor=$(wait_window "Emlékeztetők" 10) || fail "the editor did not open"
+sleep 1
+menu() { # keys...: opens the popup menu over the today panel and walks it
+    xdotool mousemove --window "$main" 300 16 click 3
+    sleep 0.7
+    xdotool key "$@"
+}
+# Each step is tried again if the machine was too slow for the menu the first time.
+editor=""
+for _ in 1 2 3; do
+    menu Down Down Down Down Return
+    editor=$(wait_window "Emlékeztetők" 5) && break
+    xdotool key Escape
+done
+[ -n "$editor" ] || fail "the editor did not open"
 sleep 0.5
 xdotool mousemove --window "$editor" 64 284 click 1
-sleep 0.3
-xdotool mousemove --window "$main" 300 16 click 3
 sleep 0.5
-xdotool key Up Return
-question=$(wait_window "^Quillomat$" 10) || fail "no save question"
+question=""
+for _ in 1 2 3; do
+    menu Up Return
+    question=$(wait_window "^Quillomat$" 5) && break
+    xdotool key Escape
+done
+[ -n "$question" ] || fail "no save question"
 sleep 0.3
 xdotool windowactivate --sync "$question" 2>/dev/null || true
 xdotool key Return

@@ -4,9 +4,11 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTranslator>
 
 using namespace quill;
 using namespace quill::test;
@@ -277,6 +279,24 @@ private Q_SLOTS:
         h.clock.set(at(2026, 12, 6, 9, 11));
         h.form().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);
+    }
+
+    void dataFileLocation()
+    {
+        QTemporaryDir dir;
+        QCOMPARE(AppFolder(dir.path()).reminderFile(u"/elsewhere"_qs),
+                 dir.path() + u"/remembers.txt"_qs);
+        // A folder the program cannot write to (here: one that does not exist).
+        QCOMPARE(AppFolder(dir.path() + u"/nincs"_qs).reminderFile(dir.path() + u"/data"_qs),
+                 dir.path() + u"/data/remembers.txt"_qs);
+    }
+
+    void hungarianDialogButtons()
+    {
+        QTranslator qt;
+        QVERIFY(qt.load(u"qtbase_hu"_qs, QLibraryInfo::path(QLibraryInfo::TranslationsPath)));
+        QCOMPARE(qt.translate("QPlatformTheme", "&Yes"), u"&Igen"_qs);
+        QCOMPARE(qt.translate("QPlatformTheme", "&No"), u"&Nem"_qs);
     }
 
     void tooManyLinesAreReported()
