@@ -351,6 +351,9 @@ QString Emlek::list1Selected() const
 
 void Emlek::list1Click()
 {
+    // Refilling a hidden list is no click.
+    if (m_list1->isHidden())
+        return;
     const bool none = list1Selected().isEmpty();
     m_picture1->setVisible(none);
     m_picture2->setVisible(none);

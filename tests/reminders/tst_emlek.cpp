@@ -178,6 +178,8 @@ private Q_SLOTS:
         // Another kind hides the date row.
         ed.kind(1);
         QVERIFY(list->isHidden());
+        leave(ed.c(u"kernev"_qs), ed.w<QLineEdit>(u"Text1"_qs)); // refills the hidden list
+        QVERIFY(ed.w<QLabel>(u"Picture1"_qs)->isHidden());
         ed.kind(0);
         QVERIFY(!list->isHidden()); // the name is still picked
     }
