@@ -617,6 +617,7 @@ void Form1::setView(const QString &view)
 
 void Form1::pipavaltas()
 {
+    m_enforceTries = 0;
     const int height = views::viewHeight(nezet);
     if (height < 0)
         return;
@@ -673,10 +674,15 @@ void Form1::resizeEvent(QResizeEvent *event)
         pipavaltas();
         return;
     }
-    if (outcome.size != QSize(twips::fromPx(outer.width()), twips::fromPx(outer.height())))
-        applyOuterSize(outcome.size);
-    else
+    if (outcome.size != QSize(twips::fromPx(outer.width()), twips::fromPx(outer.height()))) {
+        // A window manager that will not give the size would answer every request with
+        // another refusal; a few tries are enough.
+        if (++m_enforceTries <= 3)
+            applyOuterSize(outcome.size);
+    } else {
+        m_enforceTries = 0;
         placeTopCentre();
+    }
 }
 
 void Form1::showEvent(QShowEvent *event)

@@ -109,6 +109,7 @@ private:
     bool m_ending = false;
     bool m_resizing = false;
     bool m_cursorLoaded = false;
+    int m_enforceTries = 0;
     QDate m_shownDate;
     std::minstd_rand m_rng; // default seed: the same colour sequence every run
     QPointer<Emlek> m_emlek;

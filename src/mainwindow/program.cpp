@@ -16,11 +16,13 @@ int runProgram(QApplication &app)
     app.setOrganizationName(QStringLiteral("Zelmarin"));
     app.setDesktopFileName(QStringLiteral("hu.zelmarin.Quillomat"));
 
-    // Igen/Nem/OK on every standard button, whatever the system language.
-    auto *qtHungarian = new QTranslator(&app);
-    if (qtHungarian->load(QStringLiteral("qtbase_hu"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(qtHungarian);
+    // Igen/Nem/OK on every standard button, and the help window's own controls, in Hungarian
+    // whatever the system language.
+    for (const QString &name : {QStringLiteral("qtbase_hu"), QStringLiteral("qt_help_hu")}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(translator);
+    }
 
     SystemClock clock;
     SystemMessageBoxes boxes;

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -9,6 +10,7 @@
 #include <QHelpSearchEngine>
 #include <QHelpSearchQueryWidget>
 #include <QHelpSearchResultWidget>
+#include <QScreen>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -104,6 +106,8 @@ void QtHelpViewer::buildWindow()
 
     QHelpContentWidget *contents = m_engine->contentWidget();
     m_tabs->addTab(contents, QStringLiteral("Tartalom"));
+    QObject::connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents,
+                     &QTreeView::expandAll);
     QObject::connect(contents, &QHelpContentWidget::linkActivated, m_browser,
                      [this](const QUrl &url) { m_browser->setSource(url); });
 
@@ -134,6 +138,10 @@ void QtHelpViewer::buildWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
     m_window = window;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        window->move(area.center() - window->rect().center());
+    }
 
     const auto files = m_engine->files(QHelpEngineCore::namespaceName(m_helpFile), QString(),
                                        QStringLiteral("html"));
