@@ -48,6 +48,20 @@ start_at "$dir" "2026-12-06 09:09:57"
 wait_window "A mai nap adatai" 20 >/dev/null || fail "the main window did not appear"
 box=$(wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 20) || fail "no alert box"
 echo "alert box: ok"
+# A second copy while the first runs: it says so and ends without touching the file.
+before=$(od -An -tx1 < "$dir/remembers.txt")
+( cd "$dir" && exec ./quillomat ) >/dev/null 2>&1 &
+second=$!
+refusal=$(wait_window "^Quillomat$" 20) || fail "the second copy did not say it is refused"
+xdotool windowfocus --sync "$refusal" 2>/dev/null || true
+xdotool key --clearmodifiers Return
+rc=0
+for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$second" 2>/dev/null && { kill "$second"; fail "the second copy did not end"; }
+wait "$second" || rc=$?
+[ "$rc" = 1 ] || fail "the second copy ended with $rc"
+[ "$before" = "$(od -An -tx1 < "$dir/remembers.txt")" ] || fail "the second copy changed the file"
+echo "second copy refused: ok"
 kill "$app"; wait "$app" 2>/dev/null || true; app=""
 
 # 2. Store a reminder in the editor, quit through the menu, answer Yes: the file is written.
@@ -80,7 +94,7 @@ for _ in 1 2 3; do
 done
 [ -n "$question" ] || fail "no save question"
 sleep 0.3
-xdotool windowactivate --sync "$question" 2>/dev/null || true
+xdotool windowfocus --sync "$question" 2>/dev/null || true
 xdotool key Return
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
 kill -0 "$app" 2>/dev/null && fail "the program did not end"
@@ -89,4 +103,4 @@ expected=$(printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\nn|||*|*|*|*|00|
 actual=$(od -An -tx1 < "$dir/remembers.txt")
 [ "$expected" = "$actual" ] || { cat -A "$dir/remembers.txt"; fail "unexpected file"; }
 echo "quit with save: ok"
-echo "2 passed, 0 failed"
+echo "3 passed, 0 failed"
