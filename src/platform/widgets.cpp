@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QLabel>
 #include <QStandardItemModel>
 
 namespace quill {
@@ -81,6 +82,24 @@ QStringList FoldingCompleter::splitPath(const QString &path) const
 QString FoldingCompleter::pathFromIndex(const QModelIndex &index) const
 {
     return index.data(Qt::DisplayRole).toString();
+}
+
+void setTextColour(QLabel *label, const QColor &colour)
+{
+    if (label->palette().color(QPalette::WindowText) == colour)
+        return;
+    QPalette p = label->palette();
+    p.setColor(QPalette::WindowText, colour);
+    label->setPalette(p);
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect)
+{
+    auto *label = new QLabel(parent);
+    label->setObjectName(name);
+    label->setGeometry(rect);
+    label->setFont(dialogFont());
+    return label;
 }
 
 void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year)

@@ -5,7 +5,10 @@
 #include <QObject>
 #include <functional>
 
+class QColor;
 class QComboBox;
+class QLabel;
+class QRect;
 class QStringListModel;
 class QWidget;
 
@@ -50,6 +53,11 @@ public:
     /// Lower case without accents.
     static QString fold(const QString &text);
 };
+
+/// A label in the dialog font at a place given in pixels.
+QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect);
+/// Sets a label's text colour; nothing happens when it already has it.
+void setTextColour(QLabel *label, const QColor &colour);
 
 /// The day-picker rule on a combo box; the picker's own text stays as it was.
 void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year);

@@ -244,7 +244,9 @@ void Lista::selectKind(int k, Origin origin)
     m_book.listafajta = k;
     listafeltolt();
     chkcontrol();
-    if (m_editor && m_editor->isVisible() && m_book.emlekfajta != k) {
+    // The user's choice here is the editor's choice too; the editor's own choice is not
+    // pressed back.
+    if (origin == FromUser && m_editor && m_editor->isVisible()) {
         m_book.emlekfajta = k;
         m_editor->pressKind(k);
     }
