@@ -2,26 +2,20 @@
 
 #include "about.h"
 #include "calendar/calendar.h"
-#include "calendar/namedays.h"
-#include "calendar/numtext.h"
 #include "platform/twips.h"
 #include "platform/widgets.h"
 #include "reminders/emlek.h"
 #include "viewrules.h"
 
 #include <QAction>
-#include <QButtonGroup>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QCursor>
 #include <QFile>
-#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
 

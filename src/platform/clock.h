@@ -25,7 +25,6 @@ public:
     }
     QDateTime now() const override { return m_now; }
     void set(const QDateTime &t) { m_now = t; }
-    void advanceSecs(qint64 secs) { m_now = m_now.addSecs(secs); }
 
 private:
     QDateTime m_now;

@@ -71,19 +71,15 @@ bool QtHelpViewer::ensureEngine()
         std::make_unique<QHelpEngine>(QDir(m_cacheDir).filePath(QStringLiteral("tartalom.qhc")));
     // The collection is our own cache file; it has to be writable to register the help in it.
     engine->setReadOnly(false);
-    if (!engine->setupData()) {
-        qWarning("help: %s", qPrintable(engine->error()));
+    if (!engine->setupData())
         return false;
-    }
     const QString ns = QHelpEngineCore::namespaceName(help.absoluteFilePath());
     if (ns.isEmpty())
         return false;
     if (engine->documentationFileName(ns) != help.absoluteFilePath()) {
         engine->unregisterDocumentation(ns);
-        if (!engine->registerDocumentation(help.absoluteFilePath())) {
-            qWarning("help: %s", qPrintable(engine->error()));
+        if (!engine->registerDocumentation(help.absoluteFilePath()))
             return false;
-        }
     }
     m_engine = std::move(engine);
     return true;

@@ -9,7 +9,6 @@ class QColor;
 class QComboBox;
 class QLabel;
 class QRect;
-class QStringListModel;
 class QWidget;
 
 namespace quill {

@@ -13,17 +13,6 @@ const std::array<ReminderKind, 5> ReminderKinds = {{
     {4, u'e', u"Egyéb"},
 }};
 
-int kindIndexOfLetter(QStringView letter)
-{
-    if (letter.size() != 1)
-        return -1;
-    for (const auto &k : ReminderKinds) {
-        if (letter.at(0) == QChar(k.letter))
-            return k.index;
-    }
-    return -1;
-}
-
 QString kindLetter(int index)
 {
     if (index < 0 || index >= int(ReminderKinds.size()))
@@ -49,14 +38,6 @@ void ReminderTable::setRow(int row, const ReminderRecord &record)
 void ReminderTable::clearRow(int row)
 {
     setRow(row, ReminderRecord{});
-}
-
-int ReminderTable::rowsInUse() const
-{
-    int n = 0;
-    for (int r = 0; r < ReminderRows; ++r)
-        n += inUse(r) ? 1 : 0;
-    return n;
 }
 
 QString storeRefusal(StoreResult result)

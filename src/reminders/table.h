@@ -37,8 +37,6 @@ struct ReminderKind {
 
 /// The five kinds, by index 0-4.
 extern const std::array<ReminderKind, 5> ReminderKinds;
-/// The kind's index for a stored letter, or -1.
-int kindIndexOfLetter(QStringView letter);
 /// The letter stored for a kind index ("n" for 0); empty outside 0-4.
 QString kindLetter(int index);
 
@@ -51,7 +49,6 @@ public:
     void setRow(int row, const ReminderRecord &record);
     void clearRow(int row);
     bool inUse(int row) const { return !m_rows.at(row)[Fld::Kind].isEmpty(); }
-    int rowsInUse() const;
     /// Grows with every change; lets readers skip work when nothing changed.
     std::uint64_t revision() const { return m_revision; }
 
