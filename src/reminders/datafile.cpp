@@ -8,8 +8,6 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-#include <vector>
-
 namespace quill {
 
 namespace {
@@ -102,16 +100,6 @@ namespace {
 // that no character can vanish or change the line's shape.
 QString fileSafe(const QString &text)
 {
-    static const std::vector<bool> repertoire = [] {
-        QByteArray all(256, '\0');
-        for (int i = 0; i < 256; ++i)
-            all[i] = char(i);
-        QStringDecoder cp("windows-1250");
-        std::vector<bool> held(0x10000, false);
-        for (const QChar c : QString(cp.decode(all)))
-            held[c.unicode()] = c != QChar::ReplacementCharacter;
-        return held;
-    }();
     QString safe;
     safe.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -120,7 +108,7 @@ QString fileSafe(const QString &text)
             safe += u'?';
             ++i;
         } else {
-            safe += repertoire[c.unicode()] ? c : QChar(u'?');
+            safe += fileCodePageHolds(c) ? c : QChar(u'?');
         }
     }
     return safe;

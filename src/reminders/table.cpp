@@ -1,7 +1,9 @@
 #include "table.h"
 
 #include <QStringDecoder>
-#include <QStringEncoder>
+
+#include <algorithm>
+#include <vector>
 
 namespace quill {
 
@@ -55,15 +57,26 @@ QString storeRefusal(StoreResult result)
     return {};
 }
 
+bool fileCodePageHolds(QChar c)
+{
+    static const std::vector<bool> repertoire = [] {
+        QByteArray all(256, '\0');
+        for (int i = 0; i < 256; ++i)
+            all[i] = char(i);
+        QStringDecoder cp("windows-1250");
+        std::vector<bool> held(0x10000, false);
+        for (const QChar ch : QString(cp.decode(all)))
+            held[ch.unicode()] = ch != QChar::ReplacementCharacter;
+        return held;
+    }();
+    return repertoire[c.unicode()];
+}
+
 bool storableText(const QString &text)
 {
     if (text.contains(u'|') || text.contains(u'\n') || text.contains(u'\r'))
         return false;
-    // The file's code page must give the same text back.
-    QStringEncoder encoder("windows-1250");
-    QStringDecoder decoder("windows-1250");
-    const QByteArray bytes = encoder.encode(text);
-    return !encoder.hasError() && QString(decoder.decode(bytes)) == text;
+    return std::all_of(text.cbegin(), text.cend(), fileCodePageHolds);
 }
 
 StoreResult storeReminder(ReminderBook &book, const std::array<QString, 10> &fields)

@@ -71,6 +71,9 @@ enum class StoreResult { Stored, TableFull, BadText };
 /// The message a refused store shows the user, in the user's words.
 QString storeRefusal(StoreResult result);
 
+/// Whether the data file's code page (Windows-1250) holds a character.
+bool fileCodePageHolds(QChar c);
+
 /// Whether a text can go into the data file unchanged: no field separator, no line break, and
 /// only characters the file's code page holds.
 bool storableText(const QString &text);
