@@ -6,19 +6,9 @@ build="${1:-build}"
 idle="${2:-60}"
 runs="${3:-20}"
 bin="$(cd "$build/bin" && pwd)"
-work=$(mktemp -d)
-app=""
-xpid=""
-cleanup() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null || true
-    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
 source "$(dirname "$0")/../tools/xvfb.sh"
-start_xvfb
-mkdir -p "$work/app" && cp "$bin"/quillomat "$bin"/hand.cur "$bin"/mouse3.gif "$bin"/mouse4.gif \
-    "$bin"/tartalom.qch "$work/app/"
+begin_x_session
+copy_program "$bin" "$work/app"
 
 launch() { # program title -> sets app, prints milliseconds to the first shown window
     local t0 t1

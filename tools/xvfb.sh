@@ -1,6 +1,19 @@
-# Sourced by the end-to-end tests and the benchmarks: starts a private Xvfb, exports DISPLAY and
-# a private runtime folder and home below $work, and sets xpid for the caller's cleanup.
-start_xvfb() {
+# Sourced by the end-to-end tests and the benchmarks: a private Xvfb with its own work folder,
+# runtime folder and home, all removed again on exit together with the program under test.
+# After begin_x_session: $work, $DISPLAY; the caller keeps the program's pid in $app.
+app=""
+xpid=""
+
+end_x_session() {
+    [ -n "$app" ] && kill "$app" 2>/dev/null || true
+    # Wait for the server to go, so the next session never meets its display half-closed.
+    [ -n "$xpid" ] && { kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null; } || true
+    rm -rf "$work"
+}
+
+begin_x_session() {
+    work=$(mktemp -d)
+    trap end_x_session EXIT
     exec 3<> "$work/display"
     Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -maxclients 2048 >/dev/null 2>&1 &
     xpid=$!
@@ -10,4 +23,10 @@ start_xvfb() {
     xdpyinfo >/dev/null 2>&1 || { echo "no X server on $DISPLAY"; return 1; }
     export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
     mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
+}
+
+# The program with the files that lie beside it, copied into a folder of its own.
+copy_program() { # from-bin to-folder
+    mkdir -p "$2"
+    cp "$1"/quillomat "$1"/hand.cur "$1"/mouse3.gif "$1"/mouse4.gif "$1"/tartalom.qch "$2"/
 }

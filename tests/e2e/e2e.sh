@@ -5,20 +5,12 @@
 set -euo pipefail
 [ -n "${E2E_DEBUG:-}" ] && set -x
 bin="$1"
-work=$(mktemp -d)
-xpid=""
-cleanup() {
-    [ -n "${app:-}" ] && kill "$app" 2>/dev/null || true
-    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
 fail() { echo "e2e: $*"; exit 1; }
+command -v faketime >/dev/null || fail "faketime is not installed"
 
 source "$(dirname "$0")/../../tools/xvfb.sh"
-start_xvfb || fail "no X server"
+begin_x_session || fail "no X server"
 export LANG=C.UTF-8
-faketime_lib=$(ls /usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1 2>/dev/null || true)
 
 wait_window() { # name, seconds
     local end=$((SECONDS + $2))
@@ -34,12 +26,9 @@ start_at() { # folder, time
     app=$!
 }
 setup() {
-    local dir="$work/$1"
-    mkdir -p "$dir"
-    cp "$bin"/quillomat "$bin"/hand.cur "$bin"/mouse3.gif "$bin"/mouse4.gif "$bin"/tartalom.qch "$dir"/
-    echo "$dir"
+    copy_program "$bin" "$work/$1"
+    echo "$work/$1"
 }
-[ -n "$faketime_lib" ] || command -v faketime >/dev/null || fail "faketime is not installed"
 
 # 1. An alert box appears at its minute.
 dir=$(setup alert)
