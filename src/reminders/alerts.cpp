@@ -3,19 +3,13 @@
 #include "calendar/calendar.h"
 #include "calendar/numtext.h"
 
-#include <QSet>
-
 namespace quill {
 
 namespace {
 
 const QString star = QStringLiteral("*");
 
-QDateTime minuteOf(const QDateTime &t)
-{
-    const QTime time = t.time();
-    return QDateTime(t.date(), QTime(time.hour(), time.minute()), t.timeSpec());
-}
+constexpr WallMinute minutesPerDay = 24 * 60;
 
 bool numberMatches(const QString &field, int value, bool starAllowed)
 {
@@ -31,10 +25,27 @@ QString alertTitle()
     return QStringLiteral("Emlékeztető (Az ablak 1 perc múlva bezárható)");
 }
 
-bool isDue(const ReminderRecord &r, const QDateTime &moment)
+WallMinute wallMinute(const QDateTime &localTime)
 {
-    const QDate date = moment.date();
-    const QTime time = moment.time();
+    const QTime time = localTime.time();
+    return localTime.date().toJulianDay() * minutesPerDay + time.hour() * 60 + time.minute();
+}
+
+QDate wallDate(WallMinute minute)
+{
+    return QDate::fromJulianDay(minute / minutesPerDay);
+}
+
+QTime wallTime(WallMinute minute)
+{
+    const int ofDay = int(minute % minutesPerDay);
+    return QTime(ofDay / 60, ofDay % 60);
+}
+
+bool isDue(const ReminderRecord &r, WallMinute minute)
+{
+    const QDate date = wallDate(minute);
+    const QTime time = wallTime(minute);
     if (r[Fld::Year] != star && r[Fld::Year] != QString::number(date.year()))
         return false;
     if (r[Fld::Month] != star && hungarianMonthNumber(r[Fld::Month]) != date.month())
@@ -70,54 +81,62 @@ QString alertText(const ReminderRecord &r)
     return QStringLiteral("EMLÉKEZTETŐ!!") + gap + parts.join(u' ');
 }
 
-QList<DueAlert> dueAlerts(const ReminderTable &table, const QDateTime &moment)
+QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute)
 {
     QList<DueAlert> due;
     for (int r = 0; r < ReminderRows; ++r) {
-        if (isDue(table.row(r), moment))
+        if (isDue(table.row(r), minute))
             due.append({r, alertText(table.row(r)), false});
     }
     return due;
 }
 
-QList<DueAlert> missedAlerts(const ReminderTable &table, const QDateTime &previous,
-                             const QDateTime &now)
+QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now)
 {
     QList<DueAlert> missed;
-    const QDateTime last = minuteOf(now).addSecs(-60);
-    QDateTime t = std::max(minuteOf(previous).addSecs(60), minuteOf(now).addDays(-1));
-    QSet<int> seen;
-    for (; t <= last; t = t.addSecs(60)) {
-        for (int r = 0; r < ReminderRows; ++r) {
-            if (seen.contains(r) || !isDue(table.row(r), t))
+    const WallMinute first = std::max(previous + 1, now - minutesPerDay);
+    for (int r = 0; r < ReminderRows; ++r) {
+        if (!table.inUse(r))
+            continue;
+        // The latest missed minute: a reminder of every hour is announced once, for its last.
+        for (WallMinute m = now - 1; m >= first; --m) {
+            if (!isDue(table.row(r), m))
                 continue;
-            seen.insert(r);
-            const QString when = t.toString(QStringLiteral("yyyy. MM. dd. HH:mm"));
+            const QString when = wallDate(m).toString(QStringLiteral("yyyy. MM. dd. ")) +
+                                 wallTime(m).toString(QStringLiteral("HH:mm"));
             missed.append({r,
                            alertText(table.row(r)) +
-                               QStringLiteral("\n\n(Késve jelezve: az "
-                                              "emlékeztető ideje ") +
-                               when + QStringLiteral(" volt.)"),
+                               QStringLiteral("\n\n(Késve jelezve: az emlékeztető ideje ") + when +
+                               QStringLiteral(" volt.)"),
                            true});
+            break;
         }
     }
-    std::stable_sort(missed.begin(), missed.end(),
-                     [](const DueAlert &a, const DueAlert &b) { return a.row < b.row; });
     return missed;
 }
 
 QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &now)
 {
-    const QDateTime minute = minuteOf(now);
-    const bool sameMinute = m_previous.isValid() && minuteOf(m_previous) == minute;
-    if (sameMinute && m_previousFoundNothing && table.revision() == m_revision)
+    const WallMinute minute = wallMinute(now);
+    if (m_started && minute == m_previous && m_previousFoundNothing &&
+        table.revision() == m_revision)
         return {};
     ++m_scans;
     QList<DueAlert> result;
-    if (m_previous.isValid() && minuteOf(m_previous).secsTo(minute) > 60)
-        result = missedAlerts(table, m_previous, now);
-    result += dueAlerts(table, now);
-    m_previous = now;
+    if (!m_started || minute > m_latest) {
+        if (m_started && minute - m_latest > 1)
+            result = missedAlerts(table, m_latest, minute);
+        result += dueAlerts(table, minute);
+        m_latest = minute;
+    } else if (minute == m_latest && m_previous == minute) {
+        result = dueAlerts(table, minute); // still the same minute: a box closed early comes back
+    } else if (m_latest - minute > minutesPerDay) {
+        // The clock was set back by more than a day: start again from here.
+        result = dueAlerts(table, minute);
+        m_latest = minute;
+    }
+    m_started = true;
+    m_previous = minute;
     m_revision = table.revision();
     m_previousFoundNothing = result.isEmpty();
     return result;

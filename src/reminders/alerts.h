@@ -16,25 +16,34 @@ struct DueAlert {
     bool late = false;
 };
 
-/// Whether a row's alert time matches the minute of `moment`: year as text or "*", month by
-/// its Hungarian name or "*", day and hour by number or "*", minute by number.
-bool isDue(const ReminderRecord &record, const QDateTime &moment);
+/// A minute of the wall clock, counted from the start of the Julian calendar: the date, hour and
+/// minute as the clock shows them, whatever the zone's offset. Counted this way, a minute that
+/// daylight saving skips is still passed over (and caught up), and one that it repeats is the
+/// same minute both times.
+using WallMinute = qint64;
+WallMinute wallMinute(const QDateTime &localTime);
+QDate wallDate(WallMinute minute);
+QTime wallTime(WallMinute minute);
+
+/// Whether a row's alert time matches a wall-clock minute: year as text or "*", month by its
+/// Hungarian name or "*", day and hour by number or "*", minute by number.
+bool isDue(const ReminderRecord &record, WallMinute minute);
 
 /// The box text of a row, by its kind letter.
 QString alertText(const ReminderRecord &record);
 
-/// Every row due at `moment`, in row order.
-QList<DueAlert> dueAlerts(const ReminderTable &table, const QDateTime &moment);
+/// Every row due in `minute`, in row order.
+QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute);
 
-/// Rows whose alert minute fell after `previous` and before `now` (minutes, at most a day back),
-/// each once, marked late.
-QList<DueAlert> missedAlerts(const ReminderTable &table, const QDateTime &previous,
-                             const QDateTime &now);
+/// Rows whose alert minute fell after `previous` and before `now` (at most a day back), each
+/// once, marked late and naming its latest missed minute.
+QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now);
 
 /// Decides, tick by tick, what to announce. Within one minute a reminder is announced on every
-/// scan (a box closed early comes back); when the clock jumped on by more than a minute since
-/// the previous scan, what fell in between is announced once, late. A scan is skipped when
-/// nothing can have changed since the previous one found nothing.
+/// scan (a box closed early comes back); minutes the clock jumped over (a sleep, a busy program,
+/// the hour daylight saving skips) are announced once, late; minutes that come a second time
+/// (the hour daylight saving repeats, a clock set back) are not announced again. A scan is
+/// skipped when nothing can have changed since the previous one found nothing.
 class AlertScanner {
 public:
     QList<DueAlert> scan(const ReminderTable &table, const QDateTime &now);
@@ -42,7 +51,9 @@ public:
     int scansDone() const { return m_scans; }
 
 private:
-    QDateTime m_previous;
+    bool m_started = false;
+    WallMinute m_latest = 0;   ///< the latest minute announced
+    WallMinute m_previous = 0; ///< the minute of the previous scan
     std::uint64_t m_revision = 0;
     bool m_previousFoundNothing = false;
     int m_scans = 0;

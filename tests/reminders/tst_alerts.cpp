@@ -62,7 +62,7 @@ private Q_SLOTS:
         QFETCH(QStringList, f);
         QFETCH(QDateTime, moment);
         QFETCH(bool, due);
-        QCOMPARE(isDue(row(u"n"_qs, f[0], f[1], f[2], f[3], f[4]), moment), due);
+        QCOMPARE(isDue(row(u"n"_qs, f[0], f[1], f[2], f[3], f[4]), wallMinute(moment)), due);
     }
 
     void texts()
@@ -98,7 +98,7 @@ private Q_SLOTS:
         ReminderRecord off = every(u"kikapcsolt"_qs);
         off[Fld::Active] = u"0"_qs;
         t.setRow(20, off);
-        const auto due = dueAlerts(t, at(2026, 12, 6, 9, 10));
+        const auto due = dueAlerts(t, wallMinute(at(2026, 12, 6, 9, 10)));
         QCOMPARE(due.size(), 3);
         QCOMPARE(due[0].row, 3);
         QCOMPARE(due[1].row, 20);
@@ -138,7 +138,8 @@ private Q_SLOTS:
         const auto after = s.scan(t, at(2026, 12, 6, 12, 0));
         QCOMPARE(after.size(), 2);
         QVERIFY(after[0].late && after[1].late);
-        QCOMPARE(after[0].row, 0); // hourly: once, not three times
+        QCOMPARE(after[0].row, 0); // hourly: once, not three times, for its latest minute
+        QVERIFY(after[0].text.contains(u"2026. 12. 06. 11:30"_qs));
         QVERIFY(after[1].text.startsWith(u"EGYÉB!!     egyszer"_qs));
         QVERIFY(after[1].text.contains(u"2026. 12. 06. 10:15"_qs));
         QCOMPARE(s.scan(t, at(2026, 12, 6, 12, 0, 10)).size(), 0);
@@ -156,8 +157,76 @@ private Q_SLOTS:
         AlertScanner s;
         s.scan(t, at(2026, 11, 30, 9, 0));
         QCOMPARE(s.scan(t, at(2026, 12, 3, 9, 0)).size(), 0);
-        QCOMPARE(missedAlerts(t, at(2026, 12, 1, 10, 14), at(2026, 12, 1, 10, 16)).size(), 1);
-        QCOMPARE(missedAlerts(t, at(2026, 12, 1, 10, 15), at(2026, 12, 1, 10, 16)).size(), 0);
+        const auto missed = [&t](const QDateTime &from, const QDateTime &to) {
+            return missedAlerts(t, wallMinute(from), wallMinute(to)).size();
+        };
+        QCOMPARE(missed(at(2026, 12, 1, 10, 14), at(2026, 12, 1, 10, 16)), 1);
+        QCOMPARE(missed(at(2026, 12, 1, 10, 15), at(2026, 12, 1, 10, 16)), 0);
+    }
+
+    // Alert minutes are wall-clock minutes (the suite runs in Europe/Budapest): the hour that
+    // spring skips is announced late, right after the jump; the hour that autumn repeats once.
+    void daylightSaving_data()
+    {
+        QTest::addColumn<QDate>("night");
+        QTest::addColumn<QStringList>("oneOff");    // minutes it was announced in, "late" marked
+        QTest::addColumn<QStringList>("everyHour"); // the same for a reminder at :05 every hour
+        QTest::newRow("spring forward")
+            << QDate(2026, 3, 29) << QStringList{u"03:00 late 02:30"_qs}
+            << QStringList{u"00:05"_qs, u"01:05"_qs, u"03:00 late 02:05"_qs, u"03:05"_qs,
+                           u"04:05"_qs};
+        QTest::newRow("fall back")
+            << QDate(2026, 10, 25) << QStringList{u"02:30"_qs}
+            << QStringList{u"00:05"_qs, u"01:05"_qs, u"02:05"_qs, u"03:05"_qs, u"04:05"_qs};
+    }
+    void daylightSaving()
+    {
+        QFETCH(QDate, night);
+        QFETCH(QStringList, oneOff);
+        QFETCH(QStringList, everyHour);
+        const QString month = night.month() == 3 ? u"március"_qs : u"október"_qs;
+        ReminderTable t;
+        t.setRow(0,
+                 row(u"e"_qs, u"2026"_qs, month, QString::number(night.day()), u"02"_qs, u"30"_qs));
+        t.setRow(1, row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"05"_qs));
+        AlertScanner scanner;
+        QStringList seen[2];
+        qint64 previousAbsoluteMinute = -1;
+        const qint64 start = QDateTime(night, QTime(0, 0)).toSecsSinceEpoch();
+        for (qint64 s = start;; s += 20) {
+            const QDateTime now = QDateTime::fromSecsSinceEpoch(s);
+            if (now.time() >= QTime(4, 30))
+                break;
+            for (const DueAlert &a : scanner.scan(t, now)) {
+                // One entry per real minute in which it was announced.
+                if (s / 60 == previousAbsoluteMinute && seen[a.row].size() > 0 &&
+                    seen[a.row].last().startsWith(now.toString(u"HH:mm"_qs)))
+                    continue;
+                QString entry = now.toString(u"HH:mm"_qs);
+                if (a.late)
+                    entry += u" late "_qs + a.text.mid(a.text.lastIndexOf(u':') - 2, 5);
+                seen[a.row] << entry;
+            }
+            previousAbsoluteMinute = s / 60;
+        }
+        QCOMPARE(seen[0], oneOff);
+        QCOMPARE(seen[1], everyHour);
+    }
+
+    // Asleep through the repeated hour: each reminder once, naming the minute it missed.
+    void sleepThroughTheRepeatedHour()
+    {
+        ReminderTable t;
+        t.setRow(0, row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"05"_qs));
+        t.setRow(1, row(u"e"_qs, u"2026"_qs, u"október"_qs, u"25"_qs, u"02"_qs, u"30"_qs));
+        AlertScanner scanner;
+        scanner.scan(t, QDateTime(QDate(2026, 10, 25), QTime(1, 50)));
+        // 01:50 summer time to 03:10 winter time: two hours and twenty minutes.
+        const QDateTime wake = QDateTime(QDate(2026, 10, 25), QTime(3, 10));
+        const auto late = scanner.scan(t, wake);
+        QCOMPARE(late.size(), 2);
+        QVERIFY(late[0].late && late[0].text.contains(u"2026. 10. 25. 03:05"_qs));
+        QVERIFY(late[1].late && late[1].text.contains(u"2026. 10. 25. 02:30"_qs));
     }
 };
 
