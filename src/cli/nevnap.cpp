@@ -3,10 +3,10 @@
 #include "calendar/namedays.h"
 #include "calendar/numtext.h"
 #include "cli/ical.h"
+#include "files/safefile.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
 #include <cstdio>
 
 using namespace quill;
@@ -56,9 +56,10 @@ int writeICal(const QStringList &args)
         std::fwrite(ics.constData(), 1, std::size_t(ics.size()), stdout);
         return 0;
     }
-    QFile file(args.at(2));
-    if (!file.open(QIODevice::WriteOnly) || file.write(ics) != ics.size() || !file.flush())
-        return fail(QStringLiteral("A fájl nem írható: ") + args.at(2));
+    // The file is replaced whole or not at all: a full disk never leaves half a calendar.
+    if (const int error = files::writeAtomically(files::resolvedPath(args.at(2)), ics))
+        return fail(QStringLiteral("A fájl nem írható: ") + args.at(2) + QStringLiteral(" (") +
+                    files::reasonText(error) + QStringLiteral(")"));
     return 0;
 }
 

@@ -20,11 +20,10 @@ QString AppFolder::file(const QString &name) const
 QString AppFolder::reminderFile(const QString &userDataDir) const
 {
     const QString name = QStringLiteral("remembers.txt");
+    // Whatever stands beside the program under that name is the user's file, whatever its
+    // permissions: a portable copy, or a file carried over from the old program.
     const QFileInfo beside(file(name));
-    const QFileInfo folder(m_dir);
-    const bool besideUsable =
-        beside.exists() ? beside.isWritable() && folder.isWritable() : folder.isWritable();
-    if (besideUsable)
+    if (beside.exists() || beside.isSymLink())
         return beside.filePath();
     const QString dataDir = userDataDir.isEmpty()
                                 ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)

@@ -17,9 +17,8 @@ public:
     const QString &dir() const { return m_dir; }
     QString file(const QString &name) const;
 
-    /// Where remembers.txt lives: beside the program when that folder can be written, otherwise
-    /// in the user's data folder (a system-wide install). `userDataDir` empty means the standard
-    /// one.
+    /// Where remembers.txt lives: in the user's data folder, unless a remembers.txt already lies
+    /// beside the program (a portable copy). `userDataDir` empty means the standard one.
     QString reminderFile(const QString &userDataDir = {}) const;
 
 private:

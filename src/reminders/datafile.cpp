@@ -1,12 +1,11 @@
 #include "datafile.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QLockFile>
-#include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include <cerrno>
+#include <optional>
 
 namespace quill {
 
@@ -22,24 +21,56 @@ bool hasHungarianLetter(const QString &text)
     return false;
 }
 
-QString decodeFile(const QByteArray &bytes, bool *utf8)
+// UTF-16 without a byte-order mark: NUL bytes between ASCII characters, on one side only.
+std::optional<QStringDecoder::Encoding> unmarkedUtf16(const QByteArray &bytes)
 {
-    // Files are Windows-1250. A file with a UTF-8 mark, or valid UTF-8 holding Hungarian
-    // letters, was written by another editor: Hungarian text in Windows-1250 is not valid UTF-8
-    // (its accented letters would have to be followed by rare symbols such as "ˇ" or "‘").
-    QByteArray data = bytes;
-    const bool bom = data.startsWith("\xEF\xBB\xBF");
-    if (bom)
-        data.remove(0, 3);
+    if (bytes.size() < 4 || bytes.size() % 2 != 0)
+        return std::nullopt;
+    const qsizetype pairs = std::min<qsizetype>(bytes.size() / 2, 4096);
+    qsizetype evenZero = 0, oddZero = 0;
+    for (qsizetype i = 0; i < pairs; ++i) {
+        evenZero += bytes[2 * i] == '\0';
+        oddZero += bytes[2 * i + 1] == '\0';
+    }
+    if (oddZero * 4 >= pairs * 3 && evenZero * 10 < pairs)
+        return QStringDecoder::Utf16LE;
+    if (evenZero * 4 >= pairs * 3 && oddZero * 10 < pairs)
+        return QStringDecoder::Utf16BE;
+    return std::nullopt;
+}
+
+// Text is letters, digits, signs, blanks, tabs and line ends; anything else means the bytes are
+// no reminder file (or not in an encoding we can tell), and loading them would make garbage rows.
+bool isText(const QString &text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t' && u != u'\r' && u != u'\n') || (u >= 0x7F && u <= 0x9F) ||
+            u == 0xFFFD)
+            return false;
+    }
+    return true;
+}
+
+QString decodeFile(const QByteArray &bytes, FileEncoding *encoding)
+{
+    // Files are Windows-1250. A byte-order mark, or NUL bytes between ASCII characters, say
+    // UTF-16. A UTF-8 mark, or valid UTF-8 holding Hungarian letters, says UTF-8: Hungarian text
+    // in Windows-1250 is not valid UTF-8 (its accented letters would have to be followed by rare
+    // symbols such as "ˇ" or "‘").
+    *encoding = FileEncoding::Utf16;
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return QStringDecoder(QStringDecoder::Utf16).decode(bytes);
+    if (const auto utf16 = unmarkedUtf16(bytes))
+        return QStringDecoder(*utf16).decode(bytes);
     QStringDecoder utf(QStringDecoder::Utf8);
-    const QString asUtf8 = utf.decode(data);
-    if (!utf.hasError() && (bom || hasHungarianLetter(asUtf8))) {
-        *utf8 = true;
+    const QString asUtf8 = utf.decode(bytes);
+    if (!utf.hasError() && (bytes.startsWith("\xEF\xBB\xBF") || hasHungarianLetter(asUtf8))) {
+        *encoding = FileEncoding::Utf8;
         return asUtf8;
     }
-    *utf8 = false;
-    QStringDecoder cp("windows-1250");
-    return cp.decode(bytes);
+    *encoding = FileEncoding::Windows1250;
+    return QStringDecoder("windows-1250").decode(bytes);
 }
 
 // One line into a record; returns whether it had all twelve separators.
@@ -61,41 +92,6 @@ bool parseLine(QStringView line, ReminderRecord &record)
     return true;
 }
 
-} // namespace
-
-LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
-{
-    LoadReport report;
-    const QString text = decodeFile(bytes, &report.utf8);
-    qsizetype pos = 0;
-    const qsizetype n = text.size();
-    while (pos < n) {
-        qsizetype end = pos;
-        while (end < n && text[end] != u'\r' && text[end] != u'\n')
-            ++end;
-        const QStringView line = QStringView(text).mid(pos, end - pos);
-        pos = end + 1;
-        if (end < n && text[end] == u'\r' && pos < n && text[pos] == u'\n')
-            ++pos;
-        if (line.trimmed().isEmpty())
-            continue;
-        if (book.sorszam < 0 || book.sorszam >= ReminderRows) {
-            ++report.notLoaded;
-            continue;
-        }
-        ReminderRecord record;
-        if (!parseLine(line, record))
-            ++report.shortLines;
-        record[Fld::RowNumber] = QString::number(book.sorszam);
-        book.table.setRow(book.sorszam, record);
-        ++book.sorszam;
-        ++report.loaded;
-    }
-    return report;
-}
-
-namespace {
-
 // Every character the file's code page holds; anything else is written as "?", one for one, so
 // that no character can vanish or change the line's shape.
 QString fileSafe(const QString &text)
@@ -116,6 +112,101 @@ QString fileSafe(const QString &text)
 
 } // namespace
 
+bool LoadReport::keepsOriginal() const
+{
+    switch (outcome) {
+    case Outcome::Missing:
+    case Outcome::NotAFile:
+        return false;
+    case Outcome::Unreadable:
+    case Outcome::NotText:
+        return true;
+    case Outcome::Loaded:
+        break;
+    }
+    return encoding != FileEncoding::Windows1250 || notLoaded > 0 || freeLines > 0 ||
+           rewriteDiffers;
+}
+
+namespace {
+
+// The lines of a decoded file as records, at most `room` of them; the rest are counted.
+QList<ReminderRecord> readLines(const QString &text, int room, LoadReport &report)
+{
+    QList<ReminderRecord> rows;
+    qsizetype pos = 0;
+    const qsizetype n = text.size();
+    while (pos < n) {
+        qsizetype end = pos;
+        while (end < n && text[end] != u'\r' && text[end] != u'\n')
+            ++end;
+        const QStringView line = QStringView(text).mid(pos, end - pos);
+        pos = end + 1;
+        if (end < n && text[end] == u'\r' && pos < n && text[pos] == u'\n')
+            ++pos;
+        if (line.trimmed().isEmpty())
+            continue;
+        if (rows.size() >= room) {
+            ++report.notLoaded;
+            continue;
+        }
+        ReminderRecord record;
+        if (!parseLine(line, record))
+            ++report.shortLines;
+        if (record[Fld::Kind].isEmpty())
+            ++report.freeLines;
+        rows << record;
+    }
+    return rows;
+}
+
+// Whether the rows in use, written to the file and read back, come back as they are.
+bool rewritesUnchanged(const QList<ReminderRecord> &rows)
+{
+    ReminderTable table;
+    QList<ReminderRecord> inUse;
+    for (int r = 0; r < rows.size(); ++r) {
+        table.setRow(r, rows[r]);
+        if (table.inUse(r))
+            inUse << rows[r];
+    }
+    FileEncoding encoding;
+    LoadReport ignored;
+    const QList<ReminderRecord> back =
+        readLines(decodeFile(encodeReminders(table), &encoding), ReminderRows, ignored);
+    if (back.size() != inUse.size())
+        return false;
+    for (int r = 0; r < back.size(); ++r) {
+        if (!std::equal(back[r].begin(), back[r].begin() + Fld::RowNumber, inUse[r].begin()))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
+{
+    LoadReport report;
+    const QString text = decodeFile(bytes, &report.encoding);
+    if (!isText(text)) {
+        report.outcome = LoadReport::Outcome::NotText;
+        return report;
+    }
+    const int room = std::clamp(ReminderRows - book.sorszam, 0, ReminderRows);
+    const QList<ReminderRecord> rows = readLines(text, room, report);
+    // Text that only happens to look like Windows-1250 (or that looks like another encoding
+    // once the program has written it) would not come back as it was: its original is kept.
+    report.rewriteDiffers = !rewritesUnchanged(rows);
+    for (ReminderRecord record : rows) {
+        record[Fld::RowNumber] = QString::number(book.sorszam);
+        book.table.setRow(book.sorszam, record);
+        ++book.sorszam;
+        ++report.loaded;
+    }
+    return report;
+}
+
 QByteArray encodeReminders(const ReminderTable &table)
 {
     QString text;
@@ -132,85 +223,233 @@ QByteArray encodeReminders(const ReminderTable &table)
     return encoder.encode(text);
 }
 
-ReminderFile::ReminderFile(QString path)
-    : m_path(std::move(path))
+namespace {
+
+QString backupSentence(const LoadReport &r)
 {
+    if (!r.keepsOriginal())
+        return {};
+    if (!r.backupPath.isEmpty())
+        return QStringLiteral("A teljes régi fájlt a program megőrizte ezen a néven:\n") +
+               r.backupPath;
+    return QStringLiteral("A régi fájlról nem sikerült biztonsági másolatot készíteni (%1); "
+                          "a program addig nem írja felül, amíg a másolat el nem készül.")
+        .arg(files::reasonText(r.backupError));
+}
+
+} // namespace
+
+bool loadNoticeIsFailure(const LoadReport &r)
+{
+    return r.outcome == LoadReport::Outcome::Unreadable ||
+           r.outcome == LoadReport::Outcome::NotAFile || r.outcome == LoadReport::Outcome::NotText;
+}
+
+QString loadNotice(const LoadReport &r, const QString &path)
+{
+    QStringList parts;
+    switch (r.outcome) {
+    case LoadReport::Outcome::Missing:
+        return {};
+    case LoadReport::Outcome::Unreadable:
+        parts << QStringLiteral("Az emlékeztetők fájlja nem olvasható:\n%1\nOk: %2.")
+                     .arg(path, files::reasonText(r.error))
+              << QStringLiteral("A program üres listával indul.");
+        break;
+    case LoadReport::Outcome::NotAFile:
+        parts << QStringLiteral("Az emlékeztetők fájlja nem használható:\n%1\nOk: %2.")
+                     .arg(path, files::reasonText(r.error))
+              << QStringLiteral("A program üres listával indul, és oda semmit sem ír; a mentés "
+                                "addig nem lehetséges, amíg ez így marad.");
+        break;
+    case LoadReport::Outcome::NotText:
+        parts << QStringLiteral("Az emlékeztetők fájlja nem szöveges fájlnak látszik "
+                                "(vezérlőkaraktereket vagy bináris adatot tartalmaz):\n%1")
+                     .arg(path)
+              << QStringLiteral("A program üres listával indul.");
+        break;
+    case LoadReport::Outcome::Loaded:
+        if (r.encoding != FileEncoding::Windows1250)
+            parts << QStringLiteral("Az emlékeztetők fájlja %1 kódolású volt; a program "
+                                    "beolvasta, és mentéskor Windows-1250 kódolással írja vissza.")
+                         .arg(r.encoding == FileEncoding::Utf8 ? QStringLiteral("UTF-8")
+                                                               : QStringLiteral("UTF-16"));
+        if (r.notLoaded > 0)
+            parts << QStringLiteral("Az emlékeztetők fájljában több bejegyzés van, mint amennyi "
+                                    "elfér (51). %1 bejegyzés nem töltődött be.")
+                         .arg(r.notLoaded);
+        if (r.freeLines > 0)
+            parts << QStringLiteral("A fájl %1 sorában nincs megadva az emlékeztető fajtája; "
+                                    "ezeket a program nem tudja használni.")
+                         .arg(r.freeLines);
+        if (r.rewriteDiffers && parts.isEmpty())
+            parts << QStringLiteral("Az emlékeztetők fájljának egyes sorai mentés után nem "
+                                    "pontosan így kerülnének vissza.");
+        break;
+    }
+    if (parts.isEmpty())
+        return {};
+    const QString backup = backupSentence(r);
+    if (!backup.isEmpty())
+        parts << backup;
+    return parts.join(QStringLiteral("\n\n"));
+}
+
+ReminderFile::ReminderFile(const QString &path)
+    : m_path(files::resolvedPath(path))
+{
+    // Nothing but a regular file, or nothing yet, gets a lock beside it: never "/dev/null.lock".
+    const QString lockBeside = files::typeProblem(m_path) == 0 ? m_path : path;
+    m_lock = std::make_unique<files::LockFile>(lockBeside + QStringLiteral(".lock"));
 }
 
 ReminderFile::~ReminderFile() = default;
 
 LoadReport ReminderFile::load(ReminderBook &book)
 {
-    QFile file(m_path);
-    if (!file.exists()) {
-        LoadReport report;
-        report.missing = true;
+    const files::ReadResult read = files::readRegularFile(m_path, maxBytes);
+    m_stamp = files::stampOf(m_path);
+    LoadReport report;
+    if (!read.exists) {
+        report.outcome = LoadReport::Outcome::Missing;
         return report;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        LoadReport report;
-        report.readError = true;
-        report.errorText = file.errorString();
-        // Never overwrite a file we could not read.
+    if (read.error != 0) {
+        report.error = read.error;
+        const bool notAFile = read.error < 0 && read.error != files::TooLarge;
+        report.outcome = notAFile ? LoadReport::Outcome::NotAFile : LoadReport::Outcome::Unreadable;
+    } else {
+        report = loadReminders(book, read.bytes);
+    }
+    if (report.keepsOriginal()) {
         m_backupOwed = true;
-        return report;
+        m_original = read.bytes;
+        m_originalRead = read.error == 0;
+        report.backupError = keepOriginal(m_originalRead ? &m_original : nullptr);
+        report.backupPath = m_backupPath;
     }
-    m_original = file.readAll();
-    LoadReport report = loadReminders(book, m_original);
-    m_backupOwed = report.notLoaded > 0 || report.utf8;
     return report;
+}
+
+QString ReminderFile::backupName(int n) const
+{
+    return m_path + QStringLiteral(".bak") + (n > 1 ? QString::number(n) : QString());
+}
+
+// Keeps the file now at m_path under the first free backup name, or finds it already kept there
+// from an earlier run. A copy of the bytes where we have them (a second name of the same file
+// would change with it if the file were edited in place), a second name where the file cannot
+// be read or the disk has no room for a copy.
+int ReminderFile::keepOriginal(const QByteArray *bytes)
+{
+    const files::FileStamp current = files::stampOf(m_path);
+    for (int n = 1; n < 1000; ++n) {
+        const QString name = backupName(n);
+        const files::FileStamp existing = files::stampOf(name);
+        if (existing.exists) {
+            const bool sameFile =
+                existing.device == current.device && existing.inode == current.inode;
+            const bool sameBytes = bytes && existing.size == bytes->size() &&
+                                   files::readRegularFile(name, maxBytes).bytes == *bytes;
+            if (sameFile || sameBytes) {
+                m_backupOwed = false;
+                m_backupPath = name;
+                return 0;
+            }
+            continue;
+        }
+        int error = bytes ? files::writeNewFile(name, *bytes) : EPERM;
+        if (error != 0 && error != EEXIST) {
+            const int linkError = files::hardLink(m_path, name);
+            if (linkError == 0)
+                error = 0;
+            else if (!bytes)
+                error = linkError;
+        }
+        if (error == EEXIST)
+            continue;
+        if (error == 0) {
+            m_backupOwed = false;
+            m_backupPath = name;
+        }
+        return error;
+    }
+    return EEXIST;
 }
 
 SaveReport ReminderFile::save(const ReminderTable &table)
 {
     SaveReport report;
-    const QFileInfo info(m_path);
-    if (!QDir().mkpath(info.absolutePath())) {
-        report.ok = false;
-        report.errorText = QStringLiteral("A mappa nem hozható létre: ") + info.absolutePath();
+    auto fail = [&report](SaveReport::Stage stage, int error) {
+        report.failed = stage;
+        report.error = error;
         return report;
+    };
+    if (const int error = files::makeFolder(QFileInfo(m_path).absolutePath()))
+        return fail(SaveReport::Stage::Write, error);
+    // A copy that could not take the lock at start-up takes it now, or leaves the file alone.
+    if (!m_lock->isLocked() && m_lock->tryLock() == files::LockFile::Result::HeldByAnother)
+        return fail(SaveReport::Stage::OtherCopy, 0);
+    // Someone else wrote the file since we read it: keep their version too.
+    const files::FileStamp now = files::stampOf(m_path);
+    if (now.exists && now != m_stamp && !m_backupOwed && files::typeProblem(m_path) == 0) {
+        const files::ReadResult read = files::readRegularFile(m_path, maxBytes);
+        m_backupOwed = true;
+        m_originalRead = read.error == 0;
+        m_original = read.bytes;
     }
     if (m_backupOwed) {
-        QString candidate = m_path + QStringLiteral(".bak");
-        for (int i = 2; QFile::exists(candidate); ++i)
-            candidate = m_path + QStringLiteral(".bak") + QString::number(i);
-        const bool copied = m_original.isEmpty() ? QFile::copy(m_path, candidate) : [&] {
-            QSaveFile backup(candidate);
-            return backup.open(QIODevice::WriteOnly) &&
-                   backup.write(m_original) == m_original.size() && backup.commit();
-        }();
-        if (!copied) {
-            report.ok = false;
-            report.errorText =
-                QStringLiteral("A régi adatfájlról nem sikerült biztonsági másolatot készíteni: ") +
-                candidate;
-            return report;
-        }
-        m_backupPath = candidate;
-        m_backupOwed = false;
+        if (const int error = keepOriginal(m_originalRead ? &m_original : nullptr))
+            return fail(SaveReport::Stage::Backup, error);
     }
-    QSaveFile file(m_path);
-    const QByteArray bytes = encodeReminders(table);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        report.ok = false;
-        report.errorText = file.errorString();
-    }
+    if (const int error = files::writeAtomically(m_path, encodeReminders(table)))
+        return fail(SaveReport::Stage::Write, error);
+    m_stamp = files::stampOf(m_path);
     return report;
+}
+
+files::LockFile::Result ReminderFile::lock()
+{
+    m_lockFolderError = files::makeFolder(QFileInfo(m_lock->path()).absolutePath());
+    if (m_lockFolderError != 0)
+        return files::LockFile::Result::Failed;
+    return m_lock->tryLock();
+}
+
+int ReminderFile::lockError() const
+{
+    return m_lockFolderError != 0 ? m_lockFolderError : m_lock->error();
+}
+
+QString ReminderFile::lockPath() const
+{
+    return m_lock->path();
+}
+
+void ReminderFile::unlock()
+{
+    m_lock->unlock();
 }
 
 QString saveFailureText(const ReminderFile &file, const SaveReport &report)
 {
+    QString reason;
+    switch (report.failed) {
+    case SaveReport::Stage::OtherCopy:
+        reason = QStringLiteral("a fájlt a Quillomat egy másik, most futó példánya használja");
+        break;
+    case SaveReport::Stage::Backup:
+        reason = QStringLiteral("a régi fájlról nem sikerült biztonsági másolatot készíteni (%1), "
+                                "ezért a program nem írja felül")
+                     .arg(files::reasonText(report.error));
+        break;
+    case SaveReport::Stage::Write:
+    case SaveReport::Stage::None:
+        reason = files::reasonText(report.error);
+        break;
+    }
     return QStringLiteral("A mentés nem sikerült, az emlékeztetők a programban megmaradtak.\n\n") +
-           file.path() + u'\n' + report.errorText;
-}
-
-bool ReminderFile::lock()
-{
-    const QFileInfo info(m_path);
-    QDir().mkpath(info.absolutePath());
-    m_lock = std::make_unique<QLockFile>(m_path + QStringLiteral(".lock"));
-    m_lock->setStaleLockTime(0);
-    return m_lock->tryLock(0);
+           file.path() + QStringLiteral("\nOk: ") + reason + u'.';
 }
 
 } // namespace quill

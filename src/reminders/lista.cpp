@@ -355,7 +355,7 @@ void Lista::mentes()
     if (answer != MsgAnswer::Yes)
         return;
     const SaveReport saved = m_file.save(m_book.table);
-    if (!saved.ok) {
+    if (!saved.ok()) {
         m_services.boxes.show(this, MsgIcon::Critical, QStringLiteral("Quillomat"),
                               saveFailureText(m_file, saved));
         return;

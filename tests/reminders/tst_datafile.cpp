@@ -1,14 +1,20 @@
 #include "reminders/datafile.h"
 #include "reminders/table.h"
+#include "support/realfaults.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
+#include <sys/stat.h>
+
 using namespace quill;
+using namespace quill::test;
 
 namespace {
 QByteArray cp1250(const QString &s)
@@ -121,7 +127,6 @@ private Q_SLOTS:
         QTest::newRow("LF only") << QByteArray(line + "\n" + line + "\n") << 2 << 0;
         QTest::newRow("lone CR") << QByteArray(line + "\r" + line + "\r") << 2 << 0;
         QTest::newRow("blank lines") << QByteArray("\r\n\r\n" + line + "\r\n   \r\n") << 1 << 0;
-        QTest::newRow("NUL bytes") << QByteArray("e|\0|x|\0\0\r\n", 10) << 1 << 0;
         QTest::newRow("short line") << QByteArray("n|Kiss|Ábel") << 1 << 0;
         QTest::newRow("10000 lines") << QByteArray(line + "\r\n").repeated(10000) << 51 << 9949;
         QTest::newRow("1 MB line") << QByteArray(1 << 20, 'x') << 1 << 0;
@@ -152,17 +157,60 @@ private Q_SLOTS:
         QCOMPARE(book.table.field(0, Fld::Month), QString());
     }
 
+    // What the bytes are decides how they are read; whatever is not Windows-1250 text is kept
+    // whole before the file is first replaced.
+    void encodings_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("outcome");
+        QTest::addColumn<int>("encoding");
+        QTest::addColumn<bool>("keeps");
+        const QString line = u"e| | |*|*|*|*|00| |Őszi ünnep|1|0|\r\n"_qs;
+        const auto utf16 = [&line](QStringEncoder::Encoding e, bool mark) {
+            QStringEncoder encoder(e, mark ? QStringEncoder::Flag::WriteBom
+                                           : QStringEncoder::Flag::Default);
+            return QByteArray(encoder.encode(line));
+        };
+        const int loaded = int(LoadReport::Outcome::Loaded);
+        const int notText = int(LoadReport::Outcome::NotText);
+        const int cp = int(FileEncoding::Windows1250), u8 = int(FileEncoding::Utf8),
+                  u16 = int(FileEncoding::Utf16);
+        QTest::newRow("windows-1250") << cp1250(line) << loaded << cp << false;
+        QTest::newRow("utf-8") << line.toUtf8() << loaded << u8 << true;
+        QTest::newRow("utf-8 mark")
+            << QByteArray("\xEF\xBB\xBF" + line.toUtf8()) << loaded << u8 << true;
+        QTest::newRow("utf-16le mark")
+            << utf16(QStringEncoder::Utf16LE, true) << loaded << u16 << true;
+        QTest::newRow("utf-16be mark")
+            << utf16(QStringEncoder::Utf16BE, true) << loaded << u16 << true;
+        QTest::newRow("utf-16le") << utf16(QStringEncoder::Utf16LE, false) << loaded << u16 << true;
+        QTest::newRow("utf-16be") << utf16(QStringEncoder::Utf16BE, false) << loaded << u16 << true;
+        QTest::newRow("NUL bytes") << QByteArray("e|\0|x|\0\0\r\n", 10) << notText << cp << true;
+        QTest::newRow("binary") << QByteArray::fromHex("7f454c460201010000000000") << notText << cp
+                                << true;
+        QTest::newRow("escape") << QByteArray("e| | |*|*|*|*|00| |\x1b[2J|1|0|\r\n") << notText
+                                << cp << true;
+        QTest::newRow("tab is text")
+            << QByteArray("e| | |*|*|*|*|00| |a\tb|1|0|\r\n") << loaded << cp << false;
+    }
     void encodings()
     {
-        ReminderBook utf;
-        const LoadReport r =
-            loadReminders(utf, u"e| | |*|*|*|*|00| |Őszi ünnep|1|0|\n"_qs.toUtf8());
-        QVERIFY(r.utf8);
-        QCOMPARE(utf.table.field(0, Fld::FreeText), u"Őszi ünnep"_qs);
-        ReminderBook ansi;
-        const LoadReport a = loadReminders(ansi, cp1250(u"e| | |*|*|*|*|00| |Őszi ünnep|1|0|"_qs));
-        QVERIFY(!a.utf8);
-        QCOMPARE(ansi.table.field(0, Fld::FreeText), u"Őszi ünnep"_qs);
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, outcome);
+        QFETCH(int, encoding);
+        QFETCH(bool, keeps);
+        ReminderBook book;
+        const LoadReport r = loadReminders(book, bytes);
+        QCOMPARE(int(r.outcome), outcome);
+        QCOMPARE(r.keepsOriginal(), keeps);
+        if (outcome == int(LoadReport::Outcome::NotText)) {
+            QCOMPARE(book.sorszam, 0);
+            return;
+        }
+        QCOMPARE(int(r.encoding), encoding);
+        QCOMPARE(book.sorszam, 1);
+        QVERIFY(book.table.field(0, Fld::FreeText) == u"Őszi ünnep"_qs ||
+                book.table.field(0, Fld::FreeText) == u"a\tb"_qs);
     }
 
     // Text the code page cannot hold is written as "?", one for one; the line keeps its shape.
@@ -210,53 +258,215 @@ private Q_SLOTS:
         const QString path = QDir(dir.path()).filePath(u"sub/remembers.txt"_qs);
         ReminderFile file(path);
         ReminderBook book;
-        QVERIFY(file.load(book).missing);
-        QCOMPARE(book.sorszam, 0);
+        const LoadReport r = file.load(book);
+        QCOMPARE(r.outcome, LoadReport::Outcome::Missing);
+        QVERIFY(loadNotice(r, path).isEmpty());
         storeReminder(book, egyeb(u"x"_qs));
-        QVERIFY(file.save(book.table).ok);
+        QVERIFY(file.save(book.table).ok());
         QCOMPARE(readAll(path), encodeReminders(book.table));
-        QVERIFY(file.backupPath().isEmpty());
+        QCOMPARE(QDir(dir.filePath(u"sub"_qs)).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{u"remembers.txt"_qs, u"remembers.txt.lock"_qs}));
     }
 
+    // The whole original is kept under the name the message gives; an identical copy from an
+    // earlier run is used again rather than piling up.
     void overflowKeepsABackup()
     {
         QTemporaryDir dir;
-        const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
+        const QString path = dir.filePath(u"remembers.txt"_qs);
         const QByteArray original = QByteArray("e| | |*|*|*|*|00| |x|1|0|\r\n").repeated(60);
         writeAll(path, original);
-        ReminderFile file(path);
-        ReminderBook book;
-        QCOMPARE(file.load(book).notLoaded, 9);
-        QVERIFY(file.save(book.table).ok);
-        QCOMPARE(readAll(path + u".bak"_qs), original);
-        QCOMPARE(file.backupPath(), path + u".bak"_qs);
-        QVERIFY(file.save(book.table).ok); // one backup per run
-        QVERIFY(!QFile::exists(path + u".bak2"_qs));
+        writeAll(path + u".bak"_qs, "someone else's");
+        for (int run = 0; run < 2; ++run) {
+            ReminderFile file(path);
+            ReminderBook book;
+            const LoadReport r = file.load(book);
+            QCOMPARE(r.notLoaded, 9);
+            QCOMPARE(r.backupPath, path + u".bak2"_qs);
+            QVERIFY(loadNotice(r, path).contains(u"9 bejegyzés"_qs));
+            QVERIFY(loadNotice(r, path).contains(path + u".bak2"_qs));
+        }
+        QCOMPARE(readAll(path + u".bak2"_qs), original);
+        QVERIFY(!QFile::exists(path + u".bak3"_qs));
+        QCOMPARE(readAll(path + u".bak"_qs), QByteArray("someone else's"));
     }
 
-    void failedSaveReportsAndKeepsWhatWasThere()
+    void binaryFileIsKeptAndNotLoaded()
     {
-        // A folder where the file should be: no save can replace it, not even as root.
         QTemporaryDir dir;
-        const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
-        QVERIFY(QDir().mkpath(path + u"/keep"_qs));
+        const QString path = dir.filePath(u"remembers.txt"_qs);
+        const QByteArray garbage = QByteArray::fromHex("00ff10203040ffd8ffe000104a464946");
+        writeAll(path, garbage);
         ReminderFile file(path);
         ReminderBook book;
+        const LoadReport r = file.load(book);
+        QCOMPARE(r.outcome, LoadReport::Outcome::NotText);
+        QVERIFY(loadNoticeIsFailure(r));
+        QCOMPARE(book.sorszam, 0);
+        QCOMPARE(readAll(r.backupPath), garbage);
+        storeReminder(book, egyeb(u"új"_qs));
+        QVERIFY(file.save(book.table).ok());
+        QCOMPARE(readAll(path), encodeReminders(book.table));
+        QCOMPARE(readAll(path + u".bak"_qs), garbage);
+    }
+
+    // A real full disk: the save fails with its reason and the old file stays byte for byte;
+    // the start-up backup still gets made, as a second name of the file.
+    void fullDisk()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(u"disk"_qs);
+        SmallDisk disk(folder, 16);
+        if (!disk.mounted())
+            QSKIP("mounting a small tmpfs needs root");
+        const QString path = QDir(folder).filePath(u"remembers.txt"_qs);
+        const QByteArray original = QByteArray("e| | |*|*|*|*|00| |x|1|0|\r\n").repeated(52);
+        writeAll(path, original);
+        QVERIFY(disk.fill());
+        ReminderFile file(path);
+        QCOMPARE(file.lock(), files::LockFile::Result::Locked);
+        ReminderBook book;
+        const LoadReport r = file.load(book);
+        QCOMPARE(r.notLoaded, 1);
+        QCOMPARE(r.backupError, 0);
+        QCOMPARE(readAll(r.backupPath), original);
+        clearReminder(book, 3);
+        const SaveReport saved = file.save(book.table);
+        QCOMPARE(saved.failed, SaveReport::Stage::Write);
+        QCOMPARE(saved.error, ENOSPC);
+        QCOMPARE(readAll(path), original);
+        QVERIFY(saveFailureText(file, saved).contains(u"betelt a lemez"_qs));
+        QVERIFY(
+            !QDir(folder).entryList(QDir::Hidden | QDir::Files).join(u' ').contains(u".rem"_qs));
+    }
+
+    // A pipe or a device in the file's place is told at once and never written to.
+    void notAFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << u"pipe"_qs;
+        QTest::newRow("link to /dev/null") << u"null"_qs;
+        QTest::newRow("folder") << u"folder"_qs;
+    }
+    void notAFile()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"remembers.txt"_qs);
+        if (kind == u"pipe")
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        else if (kind == u"null")
+            QVERIFY(QFile::link(u"/dev/null"_qs, path));
+        else
+            QVERIFY(QDir().mkpath(path + u"/keep"_qs));
+        ReminderFile file(path);
+        QCOMPARE(file.lock(), files::LockFile::Result::Locked);
+        QVERIFY(file.lockPath().startsWith(dir.path()));
+        ReminderBook book;
+        QElapsedTimer timer;
+        timer.start();
+        const LoadReport r = file.load(book);
+        QVERIFY(timer.elapsed() < 1000);
+        QCOMPARE(r.outcome, LoadReport::Outcome::NotAFile);
+        QVERIFY(loadNotice(r, file.path()).contains(files::reasonText(r.error)));
         storeReminder(book, egyeb(u"x"_qs));
-        const SaveReport r = file.save(book.table);
-        QVERIFY(!r.ok);
-        QVERIFY(!r.errorText.isEmpty());
-        QVERIFY(QFileInfo(path + u"/keep"_qs).isDir());
+        const SaveReport saved = file.save(book.table);
+        QCOMPARE(saved.failed, SaveReport::Stage::Write);
+        QCOMPARE(saved.error, r.error);
+        QVERIFY(!QFileInfo(u"/dev/null"_qs).isFile());
+        QVERIFY(!QFileInfo(file.path()).isFile());
     }
 
-    void secondCopyIsLockedOut()
+    // As a user who may not read the file: the user is told, the file is kept under a second
+    // name before anything replaces it. A file the user may not write is loaded; saves say why.
+    void filesTheUserMayNotTouch()
+    {
+        if (rerunUnprivileged())
+            return;
+        QTemporaryDir dir;
+        const QString secret = dir.filePath(u"secret/remembers.txt"_qs);
+        QDir().mkpath(dir.filePath(u"secret"_qs));
+        writeAll(secret, "e| | |*|*|*|*|00| |titok|1|0|\r\n");
+        QFile::setPermissions(secret, QFileDevice::WriteOwner);
+        ReminderFile file(secret);
+        ReminderBook book;
+        const LoadReport r = file.load(book);
+        QCOMPARE(r.outcome, LoadReport::Outcome::Unreadable);
+        QCOMPARE(r.error, EACCES);
+        QCOMPARE(r.backupPath, secret + u".bak"_qs);
+        QVERIFY(loadNotice(r, secret).contains(secret + u".bak"_qs));
+        QCOMPARE(files::stampOf(r.backupPath).inode, files::stampOf(secret).inode);
+        storeReminder(book, egyeb(u"új"_qs));
+        const SaveReport first = file.save(book.table);
+        QVERIFY2(first.ok(), qPrintable(saveFailureText(file, first)));
+        QFile::setPermissions(secret, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QCOMPARE(readAll(secret), encodeReminders(book.table));
+        QVERIFY(files::stampOf(r.backupPath).inode != files::stampOf(secret).inode);
+        // Neither readable nor writable: kept, and never replaced.
+        file.unlock();
+        QFile::setPermissions(secret, {});
+        ReminderFile closed(secret);
+        ReminderBook none;
+        QCOMPARE(closed.load(none).outcome, LoadReport::Outcome::Unreadable);
+        QCOMPARE(closed.save(none.table).error, EACCES);
+        QFile::setPermissions(secret, QFileDevice::ReadOwner);
+        QCOMPARE(readAll(secret), encodeReminders(book.table));
+
+        const QString readOnly = dir.filePath(u"remembers.txt"_qs);
+        const QByteArray old = "e| | |*|*|*|*|00| |régi|1|0|\r\n";
+        writeAll(readOnly, old);
+        QFile::setPermissions(readOnly, QFileDevice::ReadOwner);
+        ReminderFile second(readOnly);
+        ReminderBook loaded;
+        QCOMPARE(second.load(loaded).loaded, 1);
+        const SaveReport saved = second.save(loaded.table);
+        QCOMPARE(saved.error, EACCES);
+        QCOMPARE(readAll(readOnly), old);
+    }
+
+    // Someone changed the file behind the program's back: their version is kept too.
+    void externalChangeIsKept()
     {
         QTemporaryDir dir;
-        const QString path = QDir(dir.path()).filePath(u"remembers.txt"_qs);
-        ReminderFile first(path);
-        ReminderFile second(path);
-        QVERIFY(first.lock());
-        QVERIFY(!second.lock());
+        const QString path = dir.filePath(u"remembers.txt"_qs);
+        writeAll(path, "e| | |*|*|*|*|00| |egy|1|0|\r\n");
+        ReminderFile file(path);
+        ReminderBook book;
+        file.load(book);
+        QVERIFY(file.save(book.table).ok());
+        QVERIFY(!QFile::exists(path + u".bak"_qs)); // our own save is no change
+        const QByteArray theirs = "e| | |*|*|*|*|00| |kettő|1|0|\r\n";
+        writeAll(path, theirs);
+        QVERIFY(file.save(book.table).ok());
+        QCOMPARE(readAll(path + u".bak"_qs), theirs);
+    }
+
+    // Two folders whose files are links to one file: one lock, one running copy.
+    void linkedFoldersShareOneLock()
+    {
+        QTemporaryDir dir;
+        for (const QString &sub : {u"a"_qs, u"b"_qs, u"shared"_qs})
+            QDir().mkpath(dir.filePath(sub));
+        const QString shared = dir.filePath(u"shared/data.txt"_qs);
+        writeAll(shared, "e| | |*|*|*|*|00| |x|1|0|\r\n");
+        QVERIFY(QFile::link(shared, dir.filePath(u"a/remembers.txt"_qs)));
+        QVERIFY(QFile::link(u"../shared/data.txt"_qs, dir.filePath(u"b/remembers.txt"_qs)));
+        ReminderFile a(dir.filePath(u"a/remembers.txt"_qs));
+        ReminderFile b(dir.filePath(u"b/remembers.txt"_qs));
+        QCOMPARE(a.path(), b.path());
+        QCOMPARE(a.lock(), files::LockFile::Result::Locked);
+        QCOMPARE(b.lock(), files::LockFile::Result::HeldByAnother);
+        QCOMPARE(a.lockPath(), QFileInfo(shared).canonicalFilePath() + u".lock"_qs);
+        // Even a copy that never asked for the lock will not save over the file.
+        ReminderBook book;
+        b.load(book);
+        const SaveReport saved = b.save(book.table);
+        QCOMPARE(saved.failed, SaveReport::Stage::OtherCopy);
+        QVERIFY(saveFailureText(b, saved).contains(u"másik"_qs));
+        a.unlock();
+        QVERIFY(!QFile::exists(a.lockPath()));
+        QVERIFY(b.save(book.table).ok());
+        QVERIFY(QFileInfo(dir.filePath(u"a/remembers.txt"_qs)).isSymLink());
     }
 };
 

@@ -9,16 +9,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStringEncoder>
 
 using namespace quill;
 using namespace quill::test;
 
 namespace {
-QByteArray line(char kind, int n, const char *day = "*", const char *month = "*",
-                const char *year = "*")
+QByteArray line(char kind, int n, const QString &day = u"*"_qs, const QString &month = u"*"_qs,
+                const QString &year = u"*"_qs)
 {
-    return QByteArray(1, kind) + "|Név" + QByteArray::number(n) + "|Kereszt|" + year + "|" + month +
-           "|" + day + "|*|00| | |1|" + QByteArray::number(n) + "|\r\n";
+    const QString text = QChar(char16_t(kind)) + u"|Név"_qs + QString::number(n) + u"|Kereszt|"_qs +
+                         year + u'|' + month + u'|' + day + u"|*|00| | |1|"_qs +
+                         QString::number(n) + u"|\r\n"_qs;
+    return QStringEncoder("windows-1250").encode(text);
 }
 
 struct ListFixture {
@@ -130,7 +133,8 @@ private Q_SLOTS:
 
     void inPlaceEdit()
     {
-        ListFixture f(line('n', 0, "31", "április", "2026") + line('n', 1, "5", "február", "2024"));
+        ListFixture f(line('n', 0, u"31"_qs, u"április"_qs, u"2026"_qs) +
+                      line('n', 1, u"5"_qs, u"február"_qs, u"2024"_qs));
         QLineEdit *edit = f.edit(6, 0);
         QVERIFY(!edit->isHidden());
         QVERIFY(edit->hasFocus());

@@ -1,0 +1,376 @@
+#include "safefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace quill::files {
+
+namespace {
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+int typeOf(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return 0;
+    if (S_ISDIR(mode))
+        return IsDirectory;
+    if (S_ISFIFO(mode))
+        return IsPipe;
+    if (S_ISSOCK(mode))
+        return IsSocket;
+    return IsDevice;
+}
+
+// Writes everything or reports why not; a signal in between is no failure.
+int writeAll(int fd, const QByteArray &bytes)
+{
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += n;
+    }
+    return 0;
+}
+
+// The data has to be on the disk before the file counts as written: a full disk or a failing
+// device may only say so here. File systems that cannot sync (EINVAL) have nothing to flush.
+int syncAndClose(int fd)
+{
+    int error = 0;
+    if (::fsync(fd) != 0 && errno != EINVAL)
+        error = errno;
+    if (::close(fd) != 0 && error == 0 && errno != EINTR)
+        error = errno;
+    return error;
+}
+
+mode_t defaultMode()
+{
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+void syncFolder(const QString &path)
+{
+    const int dir = ::open(native(QFileInfo(path).absolutePath()).constData(),
+                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+}
+
+} // namespace
+
+QString reasonText(int error)
+{
+    switch (error) {
+    case 0:
+        return QString();
+    case IsDirectory:
+        return QStringLiteral("nem fájl, hanem mappa áll a helyén");
+    case IsPipe:
+        return QStringLiteral("nem fájl, hanem adatcsatorna (FIFO) áll a helyén");
+    case IsSocket:
+        return QStringLiteral("nem fájl, hanem hálózati csatlakozó (socket) áll a helyén");
+    case IsDevice:
+        return QStringLiteral("nem fájl, hanem eszköz áll a helyén");
+    case TooLarge:
+        return QStringLiteral("a fájl túl nagy ahhoz, hogy emlékeztetőket tartalmazzon");
+    case ENOSPC:
+        return QStringLiteral("betelt a lemez, nincs több szabad hely");
+    case EDQUOT:
+        return QStringLiteral("elfogyott a felhasználónak jutó lemezterület (kvóta)");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("nincs hozzá jogosultság");
+    case EROFS:
+        return QStringLiteral("a lemez csak olvasható");
+    case ENOENT:
+        return QStringLiteral("a fájl vagy a mappája nem létezik");
+    case ENOTDIR:
+        return QStringLiteral("az útvonal egyik tagja nem mappa");
+    case EISDIR:
+        return QStringLiteral("nem fájl, hanem mappa áll a helyén");
+    case ELOOP:
+        return QStringLiteral("a hivatkozások körbe mutatnak");
+    case ENAMETOOLONG:
+        return QStringLiteral("túl hosszú az útvonal");
+    case EIO:
+        return QStringLiteral("írási vagy olvasási hiba, a lemez hibás lehet");
+    case EMFILE:
+    case ENFILE:
+        return QStringLiteral("túl sok fájl van megnyitva");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("a fájlt egy másik program használja");
+    case ENOLCK:
+        return QStringLiteral("ezen a lemezen nem lehet fájlt zárolni");
+    case EEXIST:
+        return QStringLiteral("már létezik ilyen nevű fájl");
+    default:
+        return QStringLiteral("rendszerhiba (%1: %2)")
+            .arg(error)
+            .arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+QString resolvedPath(const QString &path)
+{
+    QFileInfo info(path);
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty())
+        return canonical;
+    // A dangling link: follow it to where the file will be; a loop stays as it was.
+    for (int hops = 0; hops < 40 && info.isSymLink(); ++hops) {
+        const QString target = info.symLinkTarget();
+        if (target.isEmpty())
+            break;
+        info = QFileInfo(target);
+        if (!info.isSymLink()) {
+            const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+            return folder.isEmpty() ? info.absoluteFilePath()
+                                    : QDir(folder).filePath(info.fileName());
+        }
+    }
+    return QFileInfo(path).absoluteFilePath();
+}
+
+int typeProblem(const QString &path)
+{
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0)
+        return errno == ENOENT ? 0 : errno;
+    return typeOf(st.st_mode);
+}
+
+ReadResult readRegularFile(const QString &path, qint64 maxBytes)
+{
+    ReadResult result;
+    const QByteArray name = native(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0) {
+        if (errno != ENOENT) {
+            result.exists = true;
+            result.error = errno;
+        }
+        return result;
+    }
+    result.exists = true;
+    // A pipe would block the open and a device is nobody's reminder file: look before opening.
+    if ((result.error = typeOf(st.st_mode)) != 0)
+        return result;
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        result.error = errno;
+        return result;
+    }
+    if (::fstat(fd, &st) != 0 || (result.error = typeOf(st.st_mode)) != 0 ||
+        st.st_size > maxBytes) {
+        if (result.error == 0)
+            result.error = st.st_size > maxBytes ? TooLarge : errno;
+        ::close(fd);
+        return result;
+    }
+    QByteArray bytes;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            result.error = errno;
+            break;
+        }
+        if (n == 0)
+            break;
+        bytes.append(buffer, n);
+        if (bytes.size() > maxBytes) {
+            result.error = TooLarge;
+            break;
+        }
+    }
+    ::close(fd);
+    if (result.error == 0)
+        result.bytes = bytes;
+    return result;
+}
+
+int writeAtomically(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray name = native(path);
+    struct stat st {};
+    const bool exists = ::stat(name.constData(), &st) == 0;
+    if (!exists && errno != ENOENT)
+        return errno;
+    if (exists) {
+        if (const int type = typeOf(st.st_mode))
+            return type;
+        // Replacing by rename would get past a read-only file; its mode says no.
+        if (::access(name.constData(), W_OK) != 0)
+            return errno;
+    }
+    const QFileInfo info(path);
+    QByteArray temp =
+        native(QDir(info.absolutePath()).filePath(u'.' + info.fileName())) + ".XXXXXX";
+    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    ::fchmod(fd, exists ? st.st_mode & 07777 : defaultMode());
+    int error = writeAll(fd, bytes);
+    if (error != 0)
+        ::close(fd);
+    else
+        error = syncAndClose(fd);
+    if (error == 0 && ::rename(temp.constData(), name.constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temp.constData());
+        return error;
+    }
+    syncFolder(path);
+    return 0;
+}
+
+int writeNewFile(const QString &path, const QByteArray &bytes)
+{
+    const QByteArray name = native(path);
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return errno;
+    int error = writeAll(fd, bytes);
+    if (error != 0)
+        ::close(fd);
+    else
+        error = syncAndClose(fd);
+    if (error != 0) {
+        ::unlink(name.constData());
+        return error;
+    }
+    syncFolder(path);
+    return 0;
+}
+
+int makeFolder(const QString &path)
+{
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    struct stat st {};
+    if (::stat(native(absolute).constData(), &st) == 0)
+        return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
+    const QString parent = QFileInfo(absolute).path();
+    if (parent != absolute) {
+        if (const int error = makeFolder(parent))
+            return error;
+    }
+    if (::mkdir(native(absolute).constData(), 0777) != 0 && errno != EEXIST)
+        return errno;
+    return 0;
+}
+
+int hardLink(const QString &from, const QString &to)
+{
+    if (::link(native(from).constData(), native(to).constData()) != 0)
+        return errno;
+    syncFolder(to);
+    return 0;
+}
+
+FileStamp stampOf(const QString &path)
+{
+    FileStamp stamp;
+    struct stat st {};
+    if (::stat(native(path).constData(), &st) != 0)
+        return stamp;
+    stamp.exists = true;
+    stamp.device = st.st_dev;
+    stamp.inode = st.st_ino;
+    stamp.size = st.st_size;
+    stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return stamp;
+}
+
+LockFile::LockFile(QString path)
+    : m_path(std::move(path))
+{
+}
+
+LockFile::~LockFile()
+{
+    unlock();
+}
+
+LockFile::Result LockFile::tryLock()
+{
+    if (m_fd >= 0)
+        return Result::Locked;
+    const QByteArray name = native(m_path);
+    // A few rounds: the file may be removed by its previous owner between our open and our lock.
+    for (int round = 0; round < 5; ++round) {
+        int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+        int openError = fd < 0 ? errno : 0;
+        if (fd < 0 && (openError == EACCES || openError == EPERM || openError == EISDIR)) {
+            // An existing lock file we may only read still takes a lock.
+            fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+            if (fd < 0 && errno == EACCES && ::unlink(name.constData()) == 0)
+                continue; // one we may not even read holds no lock: make a new one
+            if (fd < 0 && errno != ENOENT)
+                openError = errno;
+        }
+        if (fd < 0) {
+            m_error = openError;
+            return Result::Failed;
+        }
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            m_error = errno;
+            ::close(fd);
+            return m_error == EWOULDBLOCK ? Result::HeldByAnother : Result::Failed;
+        }
+        struct stat held {
+        }, now{};
+        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &now) == 0 &&
+            held.st_dev == now.st_dev && held.st_ino == now.st_ino) {
+            // The process id is for people only; a full disk may keep it out.
+            const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
+            if (::ftruncate(fd, 0) == 0) {
+                const ssize_t written = ::pwrite(fd, pid.constData(), std::size_t(pid.size()), 0);
+                Q_UNUSED(written)
+            }
+            m_fd = fd;
+            m_error = 0;
+            return Result::Locked;
+        }
+        ::close(fd);
+    }
+    m_error = EBUSY;
+    return Result::Failed;
+}
+
+void LockFile::unlock()
+{
+    if (m_fd < 0)
+        return;
+    // Removed while still held, so nobody can take a lock on a file that is about to vanish.
+    ::unlink(native(m_path).constData());
+    ::close(m_fd);
+    m_fd = -1;
+}
+
+} // namespace quill::files

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Reading, writing and locking files so that nothing the user keeps is ever lost or half written:
+// only regular files are read or written, a file is replaced whole or not at all, and every
+// failure comes back with its reason.
+namespace quill::files {
+
+/// Why an operation failed: 0 for none, an errno value, or one of these codes.
+enum : int {
+    IsDirectory = -1,
+    IsPipe = -2,
+    IsSocket = -3,
+    IsDevice = -4,
+    TooLarge = -5,
+};
+
+/// The reason of a failure in the user's words (Hungarian), for instance "betelt a lemez".
+QString reasonText(int error);
+
+/// The path with every symbolic link followed. A link whose target does not exist yet gives the
+/// target's path, so a file first saved through a link is created where the link points.
+QString resolvedPath(const QString &path);
+
+/// 0 when `path` names a regular file or nothing at all; otherwise what stands there
+/// (IsDirectory, IsPipe, ...) or the errno of looking.
+int typeProblem(const QString &path);
+
+struct ReadResult {
+    bool exists = false;
+    int error = 0; ///< 0 when `bytes` holds the whole file
+    QByteArray bytes;
+};
+
+/// Reads a regular file whole. Anything else (a folder, a pipe that would block, a device) is
+/// never opened; a file larger than `maxBytes` is not read.
+ReadResult readRegularFile(const QString &path, qint64 maxBytes);
+
+/// Replaces the file at `path` with `bytes`: written to a temporary file beside it, flushed to the
+/// disk, then renamed over it, so the path holds the old file or the new one, whole, whatever
+/// happens. An existing file that is not a regular file, or that may not be written, is left
+/// alone. Returns 0 or the reason of the failure; nothing is left behind on failure.
+int writeAtomically(const QString &path, const QByteArray &bytes);
+
+/// Writes `bytes` as a new file at `path`, which must not exist yet (EEXIST otherwise); on
+/// failure nothing is left behind.
+int writeNewFile(const QString &path, const QByteArray &bytes);
+
+/// Creates a folder and the folders above it as needed; 0 when it exists afterwards.
+int makeFolder(const QString &path);
+
+/// Gives the file at `from` a second name `to` (a hard link): no copy, no disk space needed.
+int hardLink(const QString &from, const QString &to);
+
+/// Identity of a file on disk, to tell whether someone else replaced or changed it.
+struct FileStamp {
+    bool exists = false;
+    quint64 device = 0, inode = 0;
+    qint64 size = 0, modifiedNs = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+FileStamp stampOf(const QString &path);
+
+/// An exclusive lock that the kernel holds for this process (flock on a small file): it goes
+/// with the process however the process ends, so a file left behind (empty, stale, unreadable)
+/// never blocks anyone. The file holds the owner's process id, for people only.
+class LockFile {
+public:
+    enum class Result { Locked, HeldByAnother, Failed };
+
+    explicit LockFile(QString path);
+    ~LockFile();
+    LockFile(const LockFile &) = delete;
+    LockFile &operator=(const LockFile &) = delete;
+
+    Result tryLock();
+    /// Why the last tryLock() failed.
+    int error() const { return m_error; }
+    bool isLocked() const { return m_fd >= 0; }
+    const QString &path() const { return m_path; }
+    /// Removes the file and lets go of the lock.
+    void unlock();
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    int m_error = 0;
+};
+
+} // namespace quill::files
