@@ -19,6 +19,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <cstdio>
+
 namespace quill {
 
 namespace {
@@ -272,23 +274,11 @@ void Form1::alertTick()
 void Form1::loadReminders()
 {
     const LoadReport report = m_file.load(m_book);
-    const QString title = QStringLiteral("Quillomat");
-    if (report.readError) {
-        m_services.boxes.show(this, MsgIcon::Critical, title,
-                              QStringLiteral("Az emlékeztetők fájlja nem olvasható:\n") +
-                                  m_file.path() + u'\n' + report.errorText +
-                                  QStringLiteral("\n\nA program üres listával indul; mentéskor "
-                                                 "a régi fájlról másolat készül."));
-    } else if (report.notLoaded > 0) {
+    const QString notice = loadNotice(report, m_file.path());
+    if (!notice.isEmpty())
         m_services.boxes.show(
-            this, MsgIcon::Exclamation, title,
-            QStringLiteral("Az emlékeztetők fájljában több bejegyzés van, mint amennyi "
-                           "elfér (51). %1 bejegyzés nem töltődött be.\n\nA fájl érintetlen "
-                           "marad; az első mentés előtt a teljes régi fájlról másolat készül "
-                           "(%2.bak).")
-                .arg(report.notLoaded)
-                .arg(m_file.path()));
-    }
+            this, loadNoticeIsFailure(report) ? MsgIcon::Critical : MsgIcon::Exclamation,
+            QStringLiteral("Quillomat"), notice);
 }
 
 Emlek *Form1::emlek()
@@ -462,15 +452,43 @@ bool Form1::askAndSave(const QString &title, bool always)
     const MsgAnswer answer =
         m_services.boxes.show(this, MsgIcon::Question, title,
                               QStringLiteral("Mentsem a módosításokat?"), MsgButtons::YesNo);
-    if (answer != MsgAnswer::Yes)
+    if (answer != MsgAnswer::Yes) {
+        m_declinedRevision = m_book.table.revision();
         return true;
+    }
     const SaveReport saved = m_file.save(m_book.table);
-    if (!saved.ok) {
+    if (!saved.ok()) {
         m_services.boxes.show(this, MsgIcon::Critical, title, saveFailureText(m_file, saved));
         return false;
     }
     m_book.modositva = false;
     return true;
+}
+
+bool Form1::saveWithoutAsking()
+{
+    if (!m_book.modositva || m_book.table.revision() == m_declinedRevision)
+        return true;
+    const SaveReport saved = m_file.save(m_book.table);
+    if (!saved.ok()) {
+        // No one may be there to see a box any more; the terminal or the session log is told.
+        std::fprintf(stderr, "%s\n", qPrintable(saveFailureText(m_file, saved)));
+        return false;
+    }
+    m_book.modositva = false;
+    return true;
+}
+
+bool Form1::stopFromOutside()
+{
+    const bool saved = saveWithoutAsking();
+    endProgram();
+    return saved;
+}
+
+bool Form1::commitSession(bool mayAsk)
+{
+    return mayAsk ? askAndSave(QStringLiteral("Quillomat"), false) : saveWithoutAsking();
 }
 
 void Form1::endProgram()
@@ -492,8 +510,10 @@ void Form1::endProgram()
 void Form1::closeEvent(QCloseEvent *event)
 {
     if (!m_ending) {
-        // Closed from the title bar: unsaved reminders are not dropped without a word.
-        if (!askAndSave(QStringLiteral("Quillomat"), false)) {
+        // Closed from the title bar: unsaved reminders are not dropped without a word. After the
+        // session's question was answered "No", the session's end closes without asking again.
+        const bool settled = m_book.table.revision() == m_declinedRevision;
+        if (!settled && !askAndSave(QStringLiteral("Quillomat"), false)) {
             event->ignore();
             return;
         }

@@ -59,6 +59,14 @@ public:
     QWidget *aboutBox() const;
     QMenu *fomenu() const { return m_menu; }
 
+    /// The program is told to stop from outside (a signal: logout, shutdown, kill): changed
+    /// reminders are saved without a question, every window closes. False when the save failed.
+    bool stopFromOutside();
+    /// The desktop session is ending and asks for unsaved work. With leave to ask, the exit
+    /// question is asked; without it the changes are saved. False asks the session to cancel
+    /// the logout, since the reminders could not be saved.
+    bool commitSession(bool mayAsk);
+
 Q_SIGNALS:
     /// The user ended the program; every window of it has been closed.
     void programEnded();
@@ -98,6 +106,7 @@ private:
     void placeTopCentre();
     void message(const QString &text);
     bool askAndSave(const QString &title, bool always);
+    bool saveWithoutAsking();
     void endProgram();
     static void setTextIfChanged(QLabel *label, const QString &text);
 
@@ -107,6 +116,7 @@ private:
     AlertScanner m_scanner;
     bool m_alertShowing = false;
     bool m_ending = false;
+    std::uint64_t m_declinedRevision = ~std::uint64_t(0); ///< the table as it was at a "No"
     bool m_resizing = false;
     bool m_cursorLoaded = false;
     int m_enforceTries = 0;

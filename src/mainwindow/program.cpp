@@ -2,9 +2,11 @@
 
 #include "form1.h"
 #include "platform/services.h"
+#include "platform/termination.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
+#include <QSessionManager>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -33,19 +35,49 @@ int runProgram(QApplication &app)
     Services services{clock, boxes, help, folder, SystemDateNames()};
 
     ReminderFile file(folder.reminderFile());
-    if (!file.lock()) {
+    switch (file.lock()) {
+    case files::LockFile::Result::HeldByAnother:
         boxes.show(nullptr, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
                    QStringLiteral("A Quillomat már fut. Egyszerre csak egy példánya futhat, "
                                   "hogy az emlékeztetők ne írják felül egymást."),
                    MsgButtons::Ok);
         return 1;
+    case files::LockFile::Result::Failed:
+        // Where no lock file can be made, no copy can save either (a save makes a new file
+        // there too); the lock is taken again before the first save.
+        boxes.show(nullptr, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
+                   QStringLiteral("A zárolófájl nem hozható létre:\n%1\nOk: %2.\n\nA program "
+                                  "elindul, de amíg ez így marad, a módosításokat nem tudja "
+                                  "menteni.")
+                       .arg(file.lockPath(), files::reasonText(file.lockError())),
+                   MsgButtons::Ok);
+        break;
+    case files::LockFile::Result::Locked:
+        break;
     }
     ReminderBook book;
     Form1 form(services, book, file);
     QObject::connect(&form, &Form1::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Logout, shutdown, kill: the changes are kept without a question.
+    TerminationSignals stop;
+    QObject::connect(&stop, &TerminationSignals::received, &form, [&form] {
+        form.stopFromOutside();
+        QCoreApplication::exit(0);
+    });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
+                     [&form](QSessionManager &session) {
+                         const bool mayAsk = session.allowsInteraction();
+                         const bool kept = form.commitSession(mayAsk);
+                         if (mayAsk)
+                             session.release();
+                         if (!kept)
+                             session.cancel();
+                     });
     form.show();
-    return app.exec();
+    const int code = app.exec();
+    file.unlock();
+    return code;
 }
 
 } // namespace quill

@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
-# End-to-end runs of the real program under Xvfb at a fixed date (faketime): an alert box
-# appears at its minute for a crafted remembers.txt, and quitting through the menu with Yes
-# writes the expected bytes.
+# End-to-end runs of the real program under Xvfb at a fixed date (faketime): an alert box at its
+# minute, a second copy kept off the file, saving on the way out, and nothing lost when the
+# program is stopped from outside or meets odd things in the place of its file.
 set -euo pipefail
 [ -n "${E2E_DEBUG:-}" ] && set -x
 bin="$1"
-fail() { echo "e2e: $*"; exit 1; }
+fail() { echo "e2e: $*"; [ -f "$work/app.log" ] && cat "$work/app.log"; exit 1; }
 command -v faketime >/dev/null || fail "faketime is not installed"
 
 source "$(dirname "$0")/../../tools/xvfb.sh"
 begin_x_session || fail "no X server"
 export LANG=C.UTF-8
+passed=0
 
 wait_window() { # name, seconds
     local end=$((SECONDS + $2))
@@ -21,60 +22,92 @@ wait_window() { # name, seconds
     done
     return 1
 }
-start_at() { # folder, time
+start_at() { # folder, time; $app is the program itself, not faketime's wrapper around it
     ( cd "$1" && exec faketime -f "@$2" ./quillomat ) >"$work/app.log" 2>&1 &
     app=$!
+    local child=""
+    for _ in $(seq 50); do
+        child=$(pgrep -P "$app" -x quillomat || true)
+        [ -n "$child" ] && break
+        sleep 0.1
+    done
+    [ -n "$child" ] && app=$child
 }
 setup() {
     copy_program "$bin" "$work/$1"
     echo "$work/$1"
 }
-
-# 1. An alert box appears at its minute.
-dir=$(setup alert)
-printf 'e| | |*|*|*|*|10| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
-start_at "$dir" "2026-12-06 09:09:57"
-wait_window "A mai nap adatai" 20 >/dev/null || fail "the main window did not appear"
-box=$(wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 20) || fail "no alert box"
-echo "alert box: ok"
-# A second copy while the first runs: it says so and ends without touching the file.
-before=$(od -An -tx1 < "$dir/remembers.txt")
-( cd "$dir" && exec ./quillomat ) >/dev/null 2>&1 &
-second=$!
-refusal=$(wait_window "^Quillomat$" 20) || fail "the second copy did not say it is refused"
-xdotool windowfocus --sync "$refusal" 2>/dev/null || true
-xdotool key --clearmodifiers Return
-rc=0
-for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$second" 2>/dev/null && { kill "$second"; fail "the second copy did not end"; }
-wait "$second" || rc=$?
-[ "$rc" = 1 ] || fail "the second copy ended with $rc"
-[ "$before" = "$(od -An -tx1 < "$dir/remembers.txt")" ] || fail "the second copy changed the file"
-echo "second copy refused: ok"
-kill "$app"; wait "$app" 2>/dev/null || true; app=""
-
-# 2. Store a reminder in the editor, quit through the menu, answer Yes: the file is written.
-dir=$(setup quit)
-printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
-start_at "$dir" "2026-12-06 07:05:00"
-main=$(wait_window "A mai nap adatai" 20) || fail "the main window did not appear"
-sleep 1
+ok() { echo "$1: ok"; passed=$((passed + 1)); }
+press_in() { # window, key
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    xdotool key --clearmodifiers "$2"
+}
+ended() { # pid, seconds: waits for the process to end
+    for _ in $(seq $(($2 * 5))); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.2; done
+    return 1
+}
+stop_app() { kill "$app" 2>/dev/null || true; ended "$app" 10 || true; app=""; }
 menu() { # keys...: opens the popup menu over the today panel and walks it
     xdotool mousemove --window "$main" 300 16 click 3
     sleep 0.7
     xdotool key "$@"
 }
-# Each step is tried again if the machine was too slow for the menu the first time.
-editor=""
-for _ in 1 2 3; do
-    menu Down Down Down Down Return
-    editor=$(wait_window "Emlékeztetők" 5) && break
-    xdotool key Escape
-done
-[ -n "$editor" ] || fail "the editor did not open"
-sleep 0.5
-xdotool mousemove --window "$editor" 64 284 click 1
-sleep 0.5
+open_editor() {
+    editor=""
+    for _ in 1 2 3; do # tried again if the machine was too slow for the menu
+        menu Down Down Down Down Return
+        editor=$(wait_window "Emlékeztetők" 5) && break
+        xdotool key Escape
+    done
+    [ -n "$editor" ] || fail "the editor did not open"
+    sleep 0.5
+}
+store_name_day() { # surname: typed into the editor, then "Rögzítés"
+    xdotool mousemove --window "$editor" 200 63 click 1
+    sleep 0.2
+    xdotool type --delay 20 "$1"
+    xdotool mousemove --window "$editor" 64 284 click 1
+    sleep 0.5
+}
+hex() { od -An -tx1 < "$1"; }
+
+# An alert box appears at its minute; a second copy is refused and leaves the file alone.
+dir=$(setup alert)
+printf 'e| | |*|*|*|*|10| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
+start_at "$dir" "2026-12-06 09:09:57"
+wait_window "A mai nap adatai" 20 >/dev/null || fail "the main window did not appear"
+wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 20 >/dev/null || fail "no alert box"
+ok "alert box"
+before=$(hex "$dir/remembers.txt")
+( cd "$dir" && exec ./quillomat ) >/dev/null 2>&1 &
+second=$!
+refusal=$(wait_window "^Quillomat$" 20) || fail "the second copy did not say it is refused"
+press_in "$refusal" Return
+ended "$second" 10 || { kill "$second"; fail "the second copy did not end"; }
+rc=0; wait "$second" || rc=$?
+[ "$rc" = 1 ] || fail "the second copy ended with $rc"
+[ "$before" = "$(hex "$dir/remembers.txt")" ] || fail "the second copy changed the file"
+ok "second copy refused"
+# The same file reached through a link from another folder is the same file.
+linked=$(setup linked)
+ln -s "$dir/remembers.txt" "$linked/remembers.txt"
+( cd "$linked" && exec ./quillomat ) >/dev/null 2>&1 &
+second=$!
+refusal=$(wait_window "^Quillomat$" 20) || fail "a copy in a linked folder was not refused"
+press_in "$refusal" Return
+ended "$second" 10 || { kill "$second"; fail "the linked copy did not end"; }
+ok "linked folder refused"
+stop_app
+
+# Store a reminder in the editor, quit through the menu, answer Yes: the file is written.
+dir=$(setup quit)
+printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
+: > "$dir/remembers.txt.lock" # left by a power cut: it must not matter
+start_at "$dir" "2026-12-06 07:05:00"
+main=$(wait_window "A mai nap adatai" 20) || fail "the main window did not appear"
+sleep 1
+open_editor
+store_name_day Kiss
 question=""
 for _ in 1 2 3; do
     menu Up Return
@@ -83,13 +116,56 @@ for _ in 1 2 3; do
 done
 [ -n "$question" ] || fail "no save question"
 sleep 0.3
-xdotool windowfocus --sync "$question" 2>/dev/null || true
-xdotool key Return
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$app" 2>/dev/null && fail "the program did not end"
+press_in "$question" Return
+ended "$app" 10 || fail "the program did not end"
 app=""
-expected=$(printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\nn|||*|*|*|*|00|| |1|1|\r\n' | od -An -tx1)
-actual=$(od -An -tx1 < "$dir/remembers.txt")
-[ "$expected" = "$actual" ] || { cat -A "$dir/remembers.txt"; fail "unexpected file"; }
-echo "quit with save: ok"
-echo "3 passed, 0 failed"
+expected=$(printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\nn|Kiss||*|*|*|*|00|| |1|1|\r\n' | od -An -tx1)
+[ "$expected" = "$(hex "$dir/remembers.txt")" ] || { cat -A "$dir/remembers.txt"; fail "unexpected file"; }
+[ ! -e "$dir/remembers.txt.lock" ] || fail "the lock file was left behind"
+ok "quit with save"
+
+# Stopped from outside (logout, shutdown, kill) with an unsaved reminder: it is kept.
+dir=$(setup term)
+start_at "$dir" "2026-12-06 07:05:00"
+main=$(wait_window "A mai nap adatai" 20) || fail "the main window did not appear"
+sleep 1
+open_editor
+store_name_day Nagy
+kill -TERM "$app"
+ended "$app" 10 || fail "SIGTERM did not end the program"
+app=""
+file="$HOME/.local/share/Zelmarin/Quillomat/remembers.txt"
+grep -q '^n|Nagy|' "$file" || fail "the reminder was lost on SIGTERM"
+[ ! -e "$file.lock" ] || fail "the lock file was left behind after SIGTERM"
+start_at "$dir" "2026-12-06 07:06:00"
+wait_window "A mai nap adatai" 20 >/dev/null || fail "no restart"
+grep -q '^n|Nagy|' "$file" || fail "the restart lost the reminder"
+stop_app
+ok "SIGTERM keeps the reminder"
+
+# A pipe in the file's place is told at once, and never written to.
+dir=$(setup pipe)
+mkfifo "$dir/remembers.txt"
+start_at "$dir" "2026-12-06 07:05:00"
+box=$(wait_window "^Quillomat$" 5) || fail "a pipe as the file was not told"
+press_in "$box" Return
+main=$(wait_window "A mai nap adatai" 10) || fail "no main window after the pipe"
+kill -TERM "$app"; ended "$app" 10 || fail "the program did not end"; app=""
+[ -p "$dir/remembers.txt" ] || fail "the pipe was replaced"
+ok "pipe in the file's place"
+
+# A UTF-16 file is read, told, and kept whole before anything replaces it.
+dir=$(setup utf16)
+printf '\xff\xfe' > "$dir/remembers.txt"
+printf 'e| | |*|*|*|*|30| |K\xe1v\xe9|1|0|\r\n' | iconv -f CP1250 -t UTF-16LE >> "$dir/remembers.txt"
+cp "$dir/remembers.txt" "$work/utf16.orig"
+start_at "$dir" "2026-12-06 07:05:00"
+box=$(wait_window "^Quillomat$" 10) || fail "a UTF-16 file was not told"
+press_in "$box" Return
+main=$(wait_window "A mai nap adatai" 10) || fail "no main window after the UTF-16 notice"
+stop_app
+cmp -s "$work/utf16.orig" "$dir/remembers.txt.bak" || fail "no whole copy of the UTF-16 file"
+cmp -s "$work/utf16.orig" "$dir/remembers.txt" || fail "the UTF-16 file was changed"
+ok "UTF-16 file"
+
+echo "$passed passed, 0 failed"

@@ -1,5 +1,6 @@
 #include "mainwindow/viewrules.h"
 #include "reminders/emlek.h"
+#include "support/realfaults.h"
 #include "support/testsupport.h"
 
 #include <QAction>
@@ -230,6 +231,73 @@ private Q_SLOTS:
         QVERIFY(h.form().isVisible());
     }
 
+    // A real full disk when the user saves on the way out: told why, nothing lost, still open.
+    void fullDiskOnExit()
+    {
+        QTemporaryDir data;
+        SmallDisk disk(data.filePath(u"disk"_qs));
+        if (!disk.mounted())
+            QSKIP("mounting a small tmpfs needs root");
+        const QByteArray original = oneReminder.repeated(3);
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &original, true,
+                  data.filePath(u"disk"_qs));
+        h.form().show();
+        QVERIFY(disk.fill());
+        QSignalSpy ended(&h.form(), &Form1::programEnded);
+        QCOMPARE(storeReminder(h.book, {u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs,
+                                        u"*"_qs, u"00"_qs, u" "_qs, u"új"_qs}),
+                 StoreResult::Stored);
+        h.boxes.answers << MsgAnswer::Yes;
+        QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs), Qt::LeftButton);
+        QCOMPARE(ended.size(), 0);
+        QCOMPARE(h.boxes.shown.size(), 2);
+        QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
+        QVERIFY(h.boxes.shown[1].text.contains(u"betelt a lemez"_qs));
+        QVERIFY(h.book.modositva);
+        QVERIFY(h.form().isVisible());
+        QCOMPARE(h.fileBytes(), original);
+        // Stopped from outside with the disk still full: the old file is still whole.
+        QVERIFY(!h.form().stopFromOutside());
+        QCOMPARE(h.fileBytes(), original);
+    }
+
+    // Stopped from outside (a signal, or a session that may not ask): saved without a question;
+    // a session that may ask asks, and a "No" is not overruled by the session's end.
+    void endingFromOutside()
+    {
+        {
+            Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+            h.book.table.setField(0, Fld::FreeText, u"új"_qs);
+            h.book.modositva = true;
+            QSignalSpy ended(&h.form(), &Form1::programEnded);
+            QVERIFY(h.form().stopFromOutside());
+            QCOMPARE(ended.size(), 1);
+            QVERIFY(h.boxes.shown.isEmpty());
+            QCOMPARE(h.fileBytes(), QByteArray("e| | |*|*|*|*|00| |\xfaj|1|0|\r\n"));
+        }
+        {
+            Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+            h.book.table.setField(0, Fld::FreeText, u"más"_qs);
+            h.book.modositva = true;
+            QVERIFY(h.form().commitSession(false));
+            QVERIFY(h.boxes.shown.isEmpty());
+            QVERIFY(h.fileBytes().contains("m\xe1s"));
+        }
+        {
+            Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+            h.form().show();
+            h.book.table.setField(0, Fld::FreeText, u"más"_qs);
+            h.book.modositva = true;
+            h.boxes.answers << MsgAnswer::No;
+            QVERIFY(h.form().commitSession(true));
+            QCOMPARE(h.boxes.texts(), QStringList{u"Mentsem a módosításokat?"_qs});
+            h.form().close(); // the session ends: no second question, nothing saved
+            QVERIFY(h.form().stopFromOutside());
+            QCOMPARE(h.boxes.shown.size(), 1);
+            QCOMPARE(h.fileBytes(), oneReminder);
+        }
+    }
+
     void aboutBox()
     {
         Harness h(at(2026, 12, 6, 7, 5));
@@ -281,14 +349,15 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.shown.size(), 4);
     }
 
+    // The user's data folder, unless the user's file already lies beside the program, whatever
+    // it is (a portable copy, a file from the old program, a link).
     void dataFileLocation()
     {
         QTemporaryDir dir;
-        QCOMPARE(AppFolder(dir.path()).reminderFile(u"/elsewhere"_qs),
-                 dir.path() + u"/remembers.txt"_qs);
-        // A folder the program cannot write to (here: one that does not exist).
-        QCOMPARE(AppFolder(dir.path() + u"/nincs"_qs).reminderFile(dir.path() + u"/data"_qs),
-                 dir.path() + u"/data/remembers.txt"_qs);
+        const AppFolder folder(dir.path());
+        QCOMPARE(folder.reminderFile(u"/data"_qs), u"/data/remembers.txt"_qs);
+        QVERIFY(QFile::link(u"/nowhere/remembers.txt"_qs, dir.filePath(u"remembers.txt"_qs)));
+        QCOMPARE(folder.reminderFile(u"/data"_qs), dir.path() + u"/remembers.txt"_qs);
     }
 
     void hungarianDialogButtons()

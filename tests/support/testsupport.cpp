@@ -26,8 +26,10 @@ QStringList RecordingBoxes::texts() const
 }
 
 Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *bytes,
-                 bool withPictures)
+                 bool withPictures, const QString &dataFolder)
     : clock(now)
+    , m_dataPath(QDir(dataFolder.isEmpty() ? dir.path() : dataFolder)
+                     .filePath(QStringLiteral("remembers.txt")))
 {
     const QString bin = qEnvironmentVariable("QUILL_BIN_DIR");
     if (withPictures) {
@@ -35,13 +37,13 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
             QFile::copy(QDir(bin).filePath(f), path(f));
     }
     if (bytes) {
-        QFile f(path(u"remembers.txt"_qs));
+        QFile f(m_dataPath);
         if (f.open(QIODevice::WriteOnly))
             f.write(*bytes);
     }
     services = std::make_unique<Services>(
         Services{clock, boxes, help, AppFolder(dir.path()), SystemDateNames(locale)});
-    file = std::make_unique<ReminderFile>(path(u"remembers.txt"_qs));
+    file = std::make_unique<ReminderFile>(m_dataPath);
     m_form = std::make_unique<Form1>(*services, book, *file);
     m_form->completeStartUp();
 }
@@ -58,7 +60,7 @@ QString Harness::path(const QString &name) const
 
 QByteArray Harness::fileBytes() const
 {
-    QFile f(path(u"remembers.txt"_qs));
+    QFile f(m_dataPath);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 

@@ -43,11 +43,14 @@ public:
 /// A program in a temporary folder, with a fixed clock and recorded messages.
 class Harness {
 public:
+    /// `dataFolder`: where remembers.txt lies, when not beside the program.
     explicit Harness(const QDateTime &now, const QLocale &locale = QLocale(QLocale::English),
-                     const QByteArray *fileBytes = nullptr, bool withPictures = true);
+                     const QByteArray *fileBytes = nullptr, bool withPictures = true,
+                     const QString &dataFolder = {});
     ~Harness();
 
     QString path(const QString &name) const;
+    QString dataPath() const { return m_dataPath; }
     QByteArray fileBytes() const;
     Form1 &form() { return *m_form; }
 
@@ -69,6 +72,7 @@ public:
     std::unique_ptr<ReminderFile> file;
 
 private:
+    QString m_dataPath;
     std::unique_ptr<Form1> m_form;
 };
 
