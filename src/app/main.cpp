@@ -1,4 +1,4 @@
-#include "mainwindow/program.h"
+#include "windows/program.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "mainwindow/form1.h"
 #include "platform/services.h"
 #include "reminders/datafile.h"
+#include "windows/mainwindow.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
-#include "mainwindow/viewrules.h"
-#include "reminders/emlek.h"
 #include "support/realfaults.h"
 #include "support/testsupport.h"
+#include "views/viewrules.h"
+#include "windows/remindereditor.h"
 
 #include <QAction>
 #include <QLabel>
@@ -35,39 +35,6 @@ const QByteArray oneReminder = "e| | |*|*|*|*|00| |x|1|0|\r\n";
 class TestViews : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void resizeRule_data()
-    {
-        QTest::addColumn<QString>("view");
-        QTest::addColumn<QSize>("in");
-        QTest::addColumn<QSize>("out");
-        QTest::addColumn<bool>("leaves");
-        QTest::newRow("mini 905 stays")
-            << u"mini"_qs << QSize(6000, 905) << QSize(6000, 905) << false;
-        QTest::newRow("mini 911 back")
-            << u"mini"_qs << QSize(6000, 911) << QSize(6000, 900) << false;
-        QTest::newRow("mini 889 back")
-            << u"mini"_qs << QSize(6000, 889) << QSize(6000, 900) << false;
-        QTest::newRow("mini wide") << u"mini"_qs << QSize(7000, 900) << QSize(6000, 900) << false;
-        QTest::newRow("cimsor 410 stays")
-            << u"cimsor"_qs << QSize(6000, 410) << QSize(6000, 410) << false;
-        QTest::newRow("cimsor taller")
-            << u"cimsor"_qs << QSize(6000, 411) << QSize(6000, 900) << true;
-        QTest::newRow("cimsor wider")
-            << u"cimsor"_qs << QSize(6011, 300) << QSize(6000, 900) << true;
-        QTest::newRow("teljes free")
-            << u"teljes"_qs << QSize(9000, 7000) << QSize(9000, 7000) << false;
-    }
-    void resizeRule()
-    {
-        QFETCH(QString, view);
-        QFETCH(QSize, in);
-        QFETCH(QSize, out);
-        QFETCH(bool, leaves);
-        const auto r = views::resizeRule(view, in);
-        QCOMPARE(r.size, out);
-        QCOMPARE(r.leavesTitleBarView, leaves);
-    }
-
     void menuItems()
     {
         Harness h(at(2026, 12, 6, 7, 5));
@@ -149,17 +116,6 @@ private Q_SLOTS:
         trigger(h, u"tart"_qs);
         QCOMPARE(h.boxes.shown.size(), 1);
         QVERIFY(h.boxes.shown[0].text.contains(u"súgó"_qs));
-    }
-
-    void realHelpFile()
-    {
-        const QString qch = qEnvironmentVariable("QUILL_BIN_DIR") + u"/tartalom.qch"_qs;
-        QTemporaryDir cache;
-        QtHelpViewer viewer(qch, cache.path());
-        QVERIFY(viewer.show(HelpView::Search));
-        QVERIFY(viewer.window()->isVisible());
-        QtHelpViewer missing(cache.path() + u"/nincs.qch"_qs, cache.path());
-        QVERIFY(!missing.show(HelpView::Contents));
     }
 
     void exitPaths_data()
@@ -347,17 +303,6 @@ private Q_SLOTS:
         h.clock.set(at(2026, 12, 6, 9, 11));
         h.form().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);
-    }
-
-    // The user's data folder, unless the user's file already lies beside the program, whatever
-    // it is (a portable copy, a file from the old program, a link).
-    void dataFileLocation()
-    {
-        QTemporaryDir dir;
-        const AppFolder folder(dir.path());
-        QCOMPARE(folder.reminderFile(u"/data"_qs), u"/data/remembers.txt"_qs);
-        QVERIFY(QFile::link(u"/nowhere/remembers.txt"_qs, dir.filePath(u"remembers.txt"_qs)));
-        QCOMPARE(folder.reminderFile(u"/data"_qs), dir.path() + u"/remembers.txt"_qs);
     }
 
     void hungarianDialogButtons()

@@ -1,11 +1,11 @@
-#include "form1.h"
+#include "mainwindow.h"
 
-#include "about.h"
+#include "aboutbox.h"
 #include "calendar/calendar.h"
 #include "platform/twips.h"
-#include "platform/widgets.h"
-#include "reminders/emlek.h"
-#include "viewrules.h"
+#include "remindereditor.h"
+#include "views/viewrules.h"
+#include "widgets.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
-#include "reminders/emlek.h"
-#include "reminders/lista.h"
 #include "support/testsupport.h"
+#include "windows/remindereditor.h"
+#include "windows/reminderlist.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -68,7 +68,7 @@ QByteArray scattered()
 }
 } // namespace
 
-class TestLista : public QObject {
+class TestReminderList : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void fillPerKind()
@@ -222,5 +222,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestLista)
-#include "tst_lista.moc"
+QTEST_MAIN(TestReminderList)
+#include "tst_reminderlist.moc"

@@ -1,6 +1,6 @@
 #include "program.h"
 
-#include "form1.h"
+#include "mainwindow.h"
 #include "platform/services.h"
 #include "platform/termination.h"
 

@@ -1,8 +1,8 @@
-#include "about.h"
+#include "aboutbox.h"
 
 #include "platform/twips.h"
-#include "platform/widgets.h"
 #include "version.h"
+#include "widgets.h"
 
 #include <QEvent>
 #include <QFrame>

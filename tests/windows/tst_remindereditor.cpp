@@ -1,6 +1,6 @@
-#include "reminders/emlek.h"
-#include "reminders/lista.h"
 #include "support/testsupport.h"
+#include "windows/remindereditor.h"
+#include "windows/reminderlist.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -67,7 +67,7 @@ struct Editor {
 };
 } // namespace
 
-class TestEmlek : public QObject {
+class TestReminderEditor : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void loadedState()
@@ -377,5 +377,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestEmlek)
-#include "tst_emlek.moc"
+QTEST_MAIN(TestReminderEditor)
+#include "tst_remindereditor.moc"

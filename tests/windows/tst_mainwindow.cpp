@@ -1,5 +1,5 @@
-#include "platform/widgets.h"
 #include "support/testsupport.h"
+#include "windows/widgets.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -28,7 +28,7 @@ QStringList items(QComboBox *c)
 }
 } // namespace
 
-class TestForm1 : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void startUpState()
@@ -276,5 +276,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestForm1)
-#include "tst_form1.moc"
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

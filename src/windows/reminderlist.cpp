@@ -1,10 +1,10 @@
-#include "lista.h"
+#include "reminderlist.h"
 
 #include "calendar/numtext.h"
-#include "emlek.h"
-#include "listrules.h"
 #include "platform/twips.h"
-#include "platform/widgets.h"
+#include "remindereditor.h"
+#include "reminders/listrules.h"
+#include "widgets.h"
 
 #include <QCheckBox>
 #include <QEvent>

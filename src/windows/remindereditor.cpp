@@ -1,11 +1,11 @@
-#include "emlek.h"
+#include "remindereditor.h"
 
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
-#include "editorrules.h"
-#include "lista.h"
 #include "platform/twips.h"
-#include "platform/widgets.h"
+#include "reminderlist.h"
+#include "reminders/editorrules.h"
+#include "widgets.h"
 
 #include <QComboBox>
 #include <QFrame>

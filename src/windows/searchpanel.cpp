@@ -4,9 +4,9 @@
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
 #include "calendar/numtext.h"
-#include "form1.h"
+#include "mainwindow.h"
 #include "platform/twips.h"
-#include "platform/widgets.h"
+#include "widgets.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
