@@ -7,21 +7,6 @@
 
 namespace quill {
 
-QString markerText(LookupError error)
-{
-    switch (error) {
-    case LookupError::Month:
-        return QStringLiteral("honapbaj");
-    case LookupError::Day:
-        return QStringLiteral("napbaj");
-    case LookupError::Name:
-        return QStringLiteral("nevbaj");
-    case LookupError::None:
-        break;
-    }
-    return {};
-}
-
 QString NameDayCalendar::entry(int month, int day)
 {
     if (month < 1 || month > 12 || day < 1 || day > tableDays(month))

@@ -6,11 +6,8 @@
 
 namespace quill {
 
-/// The markers a failed lookup leaves for the search panel.
+/// Why a lookup found nothing: no such month, no such day in it, no such first name.
 enum class LookupError { None, Month, Day, Name };
-
-/// "honapbaj", "napbaj", "nevbaj", or empty.
-QString markerText(LookupError error);
 
 struct NameLookup {
     LookupError error = LookupError::None;

@@ -46,35 +46,39 @@ bool isDue(const ReminderRecord &r, WallMinute minute)
 {
     const QDate date = wallDate(minute);
     const QTime time = wallTime(minute);
-    if (r[Fld::Year] != star && r[Fld::Year] != QString::number(date.year()))
+    if (r[Field::Year] != star && r[Field::Year] != QString::number(date.year()))
         return false;
-    if (r[Fld::Month] != star && hungarianMonthNumber(r[Fld::Month]) != date.month())
+    if (r[Field::Month] != star && hungarianMonthNumber(r[Field::Month]) != date.month())
         return false;
-    return numberMatches(r[Fld::Day], date.day(), true) &&
-           numberMatches(r[Fld::Hour], time.hour(), true) &&
-           numberMatches(r[Fld::Minute], time.minute(), false);
+    return numberMatches(r[Field::Day], date.day(), true) &&
+           numberMatches(r[Field::Hour], time.hour(), true) &&
+           numberMatches(r[Field::Minute], time.minute(), false);
 }
 
 QString alertText(const ReminderRecord &r)
 {
     const QString gap = QStringLiteral("     ");
-    const QString &kind = r[Fld::Kind];
-    auto withDate = [&](const QString &heading) -> QString {
-        return heading + gap + r[Fld::Text1] + u' ' + r[Fld::Text2] + u' ' + r[Fld::When];
+    const auto withDate = [&](const QString &heading) -> QString {
+        return heading + gap + r[Field::Text1] + u' ' + r[Field::Text2] + u' ' + r[Field::When];
     };
-    if (kind == u"n")
-        return withDate(QStringLiteral("NÉVNAP!!"));
-    if (kind == u"s")
-        return withDate(QStringLiteral("SZÜLETÉSNAP!!"));
-    if (kind == u"t")
-        return withDate(QStringLiteral("TALÁLKOZÓ!!"));
-    if (kind == u"m")
-        return QStringLiteral("MÉRŐÓRAÁLLÁS!!") + gap + r[Fld::Text1] + u' ' + r[Fld::Text2];
-    if (kind == u"e")
-        return QStringLiteral("EGYÉB!!") + gap + r[Fld::FreeText];
+    if (const auto kind = kindOfLetter(r[Field::Kind])) {
+        switch (*kind) {
+        case ReminderKind::NameDay:
+            return withDate(QStringLiteral("NÉVNAP!!"));
+        case ReminderKind::Birthday:
+            return withDate(QStringLiteral("SZÜLETÉSNAP!!"));
+        case ReminderKind::Meeting:
+            return withDate(QStringLiteral("TALÁLKOZÓ!!"));
+        case ReminderKind::MeterReading:
+            return QStringLiteral("MÉRŐÓRAÁLLÁS!!") + gap + r[Field::Text1] + u' ' +
+                   r[Field::Text2];
+        case ReminderKind::Other:
+            return QStringLiteral("EGYÉB!!") + gap + r[Field::FreeText];
+        }
+    }
     // A row of a kind this program never writes: show what it holds.
     QStringList parts;
-    for (int f : {Fld::Text1, Fld::Text2, Fld::When, Fld::FreeText}) {
+    for (int f : {Field::Text1, Field::Text2, Field::When, Field::FreeText}) {
         if (!r[std::size_t(f)].trimmed().isEmpty())
             parts << r[std::size_t(f)].trimmed();
     }

@@ -153,7 +153,7 @@ QList<ReminderRecord> readLines(const QString &text, int room, LoadReport &repor
         ReminderRecord record;
         if (!parseLine(line, record))
             ++report.shortLines;
-        if (record[Fld::Kind].isEmpty())
+        if (record[Field::Kind].isEmpty())
             ++report.freeLines;
         rows << record;
     }
@@ -177,7 +177,7 @@ bool rewritesUnchanged(const QList<ReminderRecord> &rows)
     if (back.size() != inUse.size())
         return false;
     for (int r = 0; r < back.size(); ++r) {
-        if (!std::equal(back[r].begin(), back[r].begin() + Fld::RowNumber, inUse[r].begin()))
+        if (!std::equal(back[r].begin(), back[r].begin() + Field::RowNumber, inUse[r].begin()))
             return false;
     }
     return true;
@@ -193,15 +193,15 @@ LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
         report.outcome = LoadReport::Outcome::NotText;
         return report;
     }
-    const int room = std::clamp(ReminderRows - book.sorszam, 0, ReminderRows);
+    const int room = std::clamp(ReminderRows - book.rowsHandedOut, 0, ReminderRows);
     const QList<ReminderRecord> rows = readLines(text, room, report);
     // Text that only happens to look like Windows-1250 (or that looks like another encoding
     // once the program has written it) would not come back as it was: its original is kept.
     report.rewriteDiffers = !rewritesUnchanged(rows);
     for (ReminderRecord record : rows) {
-        record[Fld::RowNumber] = QString::number(book.sorszam);
-        book.table.setRow(book.sorszam, record);
-        ++book.sorszam;
+        record[Field::RowNumber] = QString::number(book.rowsHandedOut);
+        book.table.setRow(book.rowsHandedOut, record);
+        ++book.rowsHandedOut;
         ++report.loaded;
     }
     return report;
@@ -214,7 +214,7 @@ QByteArray encodeReminders(const ReminderTable &table)
     for (int r = 0; r < ReminderRows; ++r) {
         if (!table.inUse(r))
             continue;
-        for (int f = 0; f < Fld::RowNumber; ++f)
+        for (int f = 0; f < Field::RowNumber; ++f)
             text += fileSafe(table.field(r, f)) + u'|';
         text += QString::number(line) + QStringLiteral("|\r\n");
         ++line;

@@ -35,7 +35,7 @@ struct LoadReport {
     bool keepsOriginal() const;
 };
 
-/// Reads data-file bytes into the book, appending from row `sorszam`. Windows-1250, or UTF-8 or
+/// Reads data-file bytes into the book, appending from the next free row. Windows-1250, or UTF-8 or
 /// UTF-16 where the bytes say so; lines end with CR LF, LF or a lone CR; blank lines are
 /// skipped; text after the twelfth "|" is ignored. Field 11 of a loaded row is its row index,
 /// whatever the line said. Bytes that are no text load nothing.

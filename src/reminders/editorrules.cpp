@@ -18,107 +18,124 @@ QStringList numbers(int from, int to, int width)
 const QString star = QStringLiteral("*");
 } // namespace
 
-QStringList evEntries(int year)
+QStringList alertYearEntries(int year)
 {
-    return QStringList{star} + tevEntries(year);
+    return QStringList{star} + meetingYearEntries(year);
 }
 
-QStringList tevEntries(int year)
+QStringList meetingYearEntries(int year)
 {
     return numbers(year, year + 19, 1);
 }
 
-QStringList honapEntries()
+QStringList alertMonthEntries()
 {
-    return alertMonthEntries();
+    return quill::alertMonthEntries();
 }
 
-QStringList szhonapEntries()
+QStringList monthEntries()
 {
-    return alertMonthEntries().mid(1);
+    return quill::alertMonthEntries().mid(1);
 }
 
-QStringList napEntries(int days)
+QStringList alertDayEntries(int days)
 {
     return QStringList{star} + numbers(1, days, 1);
 }
 
-QStringList sznapEntries()
+QStringList dayEntries()
 {
     return numbers(1, 31, 1);
 }
 
-QStringList oraEntries(bool withStar)
+QStringList hourEntries(bool withStar)
 {
     return (withStar ? QStringList{star} : QStringList{}) + numbers(0, 23, 2);
 }
 
-QStringList percEntries()
+QStringList minuteEntries()
 {
     return numbers(0, 59, 2);
 }
 
-std::array<QString, 10> storedFields(int kind, const Inputs &in)
+ReminderFields0to9 storedFields(ReminderKind kind, const Inputs &in)
 {
     const QString blank = QStringLiteral(" ");
-    std::array<QString, 10> f;
-    f[0] = QString(QChar(u"nstme"[std::clamp(kind, 0, 4)]));
-    f[3] = in.ev;
-    f[4] = in.honap;
-    f[5] = in.nap;
-    f[6] = in.ora;
-    f[7] = in.perc;
-    f[9] = blank;
+    ReminderFields0to9 f;
+    f[Field::Kind] = kindLetter(kind);
+    f[Field::Year] = in.alertYear;
+    f[Field::Month] = in.alertMonth;
+    f[Field::Day] = in.alertDay;
+    f[Field::Hour] = in.alertHour;
+    f[Field::Minute] = in.alertMinute;
+    f[Field::FreeText] = blank;
     switch (kind) {
-    case 0:
-        f[1] = in.text1;
-        f[2] = in.kernev;
-        f[8] = in.list1;
+    case ReminderKind::NameDay:
+        f[Field::Text1] = in.firstLine;
+        f[Field::Text2] = in.firstName;
+        f[Field::When] = in.nameDayDates;
         break;
-    case 1:
-        f[1] = in.text1;
-        f[2] = in.kernev;
-        f[8] = in.szhonap + u' ' + in.sznap + u'.';
+    case ReminderKind::Birthday:
+        f[Field::Text1] = in.firstLine;
+        f[Field::Text2] = in.firstName;
+        f[Field::When] = in.month + u' ' + in.day + u'.';
         break;
-    case 2:
-        f[1] = in.text1;
-        f[2] = in.text2;
-        f[8] = in.tev + QStringLiteral(". ") + in.szhonap + u' ' + in.sznap + QStringLiteral(". ") +
-               in.tora + u':' + in.tperc;
+    case ReminderKind::Meeting:
+        f[Field::Text1] = in.firstLine;
+        f[Field::Text2] = in.secondLine;
+        f[Field::When] = in.meetingYear + QStringLiteral(". ") + in.month + u' ' + in.day +
+                         QStringLiteral(". ") + in.meetingHour + u':' + in.meetingMinute;
         break;
-    case 3:
-        f[1] = in.text1;
-        f[2] = in.text2;
-        f[8] = blank;
+    case ReminderKind::MeterReading:
+        f[Field::Text1] = in.firstLine;
+        f[Field::Text2] = in.secondLine;
+        f[Field::When] = blank;
         break;
-    default:
-        f[1] = blank;
-        f[2] = blank;
-        f[8] = blank;
-        f[9] = in.text3;
+    case ReminderKind::Other:
+        f[Field::Text1] = blank;
+        f[Field::Text2] = blank;
+        f[Field::When] = blank;
+        f[Field::FreeText] = in.freeText;
         break;
     }
     return f;
 }
 
-bool showDateRow(int kind, int pickedNameIndex)
+bool hasNoText(ReminderKind kind, const Inputs &in)
 {
-    return kind == 0 && pickedNameIndex != -1;
+    const auto empty = [](const QString &t) { return t.trimmed().isEmpty(); };
+    switch (kind) {
+    case ReminderKind::NameDay:
+        return empty(in.firstLine) && empty(in.firstName) && empty(in.nameDayDates);
+    case ReminderKind::Birthday:
+        return empty(in.firstLine) && empty(in.firstName);
+    case ReminderKind::Meeting:
+    case ReminderKind::MeterReading:
+        return empty(in.firstLine) && empty(in.secondLine);
+    case ReminderKind::Other:
+        break;
+    }
+    return empty(in.freeText);
 }
 
-Prefill nameDayPrefill(const QString &t, int honapIndex, int currentMonth,
-                       const QStringList &honapItems)
+bool showDateRow(ReminderKind kind, int pickedName)
+{
+    return kind == ReminderKind::NameDay && pickedName != -1;
+}
+
+Prefill nameDayPrefill(const QString &t, int alertMonth, int currentMonth,
+                       const QStringList &alertMonths)
 {
     Prefill p;
-    p.honap = honapIndex;
+    p.alertMonth = alertMonth;
     const QStringView head = QStringView(t).left(3);
-    for (int i = 0; i < honapItems.size(); ++i) {
-        if (QStringView(honapItems[i]).left(3) == head && !t.isEmpty()) {
-            p.honap = i;
+    for (int i = 0; i < alertMonths.size(); ++i) {
+        if (QStringView(alertMonths[i]).left(3) == head && !t.isEmpty()) {
+            p.alertMonth = i;
             break;
         }
     }
-    p.ev = currentMonth > p.honap ? 2 : 1;
+    p.alertYear = currentMonth > p.alertMonth ? 2 : 1;
 
     qsizetype at = -1;
     for (qsizetype i = 0; i < t.size() && at < 0; ++i) {
@@ -132,58 +149,58 @@ Prefill nameDayPrefill(const QString &t, int honapIndex, int currentMonth,
         d = d * 10 + t[at + 1].digitValue();
     p.setDay = true;
     if (d != 1) {
-        p.nap = std::max(0, d - 1);
+        p.alertDay = std::max(0, d - 1);
         return p;
     }
     p.lastDay = true;
-    if (p.honap > 1) {
-        --p.honap;
-    } else if (p.honap == 1) {
-        p.honap = 12;
-        p.ev = std::max(1, p.ev - 1);
+    if (p.alertMonth > 1) {
+        --p.alertMonth;
+    } else if (p.alertMonth == 1) {
+        p.alertMonth = 12;
+        p.alertYear = std::max(1, p.alertYear - 1);
     }
     return p;
 }
 
-Prefill dayBeforePrefill(int sznapIndex, int honapIndex, int evIndex)
+Prefill dayBeforePrefill(int dayPosition, int alertMonth, int alertYear)
 {
     Prefill p;
-    p.honap = honapIndex;
-    p.ev = evIndex;
-    p.setDay = sznapIndex >= 0;
-    if (sznapIndex != 0) {
-        p.nap = sznapIndex;
+    p.alertMonth = alertMonth;
+    p.alertYear = alertYear;
+    p.setDay = dayPosition >= 0;
+    if (dayPosition != 0) {
+        p.alertDay = dayPosition;
         return p;
     }
     p.lastDay = true;
-    if (honapIndex > 1) {
-        p.honap = honapIndex - 1;
-    } else if (honapIndex == 1) {
-        p.honap = 12;
-        if (evIndex > 1)
-            p.ev = evIndex - 1;
+    if (alertMonth > 1) {
+        p.alertMonth = alertMonth - 1;
+    } else if (alertMonth == 1) {
+        p.alertMonth = 12;
+        if (alertYear > 1)
+            p.alertYear = alertYear - 1;
     }
     return p;
 }
 
-int alertYearValue(const QString &evText)
+int alertYearValue(const QString &alertYearText)
 {
-    const double v = textValue(evText);
+    const double v = textValue(alertYearText);
     if (!std::isfinite(v) || std::fabs(v) > 1e9)
         return 0;
     return int(v);
 }
 
-HintTick hintTick(int egerlepes, bool pictureVisible)
+HintTick hintTick(int step, bool pictureVisible)
 {
-    HintTick tick{std::min(egerlepes + 1, 10), 0};
+    HintTick tick{std::min(step + 1, 10), HintTick::Frame::Unchanged};
     if (!pictureVisible)
         return tick;
-    if (tick.egerlepes == 6) {
-        tick.frame = 2;
-    } else if (tick.egerlepes >= 10) {
-        tick.frame = 1;
-        tick.egerlepes = 1;
+    if (tick.step == 6) {
+        tick.frame = HintTick::Frame::Second;
+    } else if (tick.step >= 10) {
+        tick.frame = HintTick::Frame::First;
+        tick.step = 1;
     }
     return tick;
 }

@@ -7,52 +7,63 @@
 
 namespace quill::list {
 
-Layout layoutFor(int kind)
+int fieldOf(Column column)
+{
+    static constexpr std::array<int, ColumnCount> fields = {
+        Field::Kind, Field::Text1, Field::Text2,  Field::When,     Field::Year,     Field::Month,
+        Field::Day,  Field::Hour,  Field::Minute, Field::FreeText, Field::RowNumber};
+    return fields[std::size_t(column)];
+}
+
+bool isAlertColumn(Column column)
+{
+    return column >= Column::AlertYear && column <= Column::AlertMinute;
+}
+
+Layout layoutFor(ReminderKind kind)
 {
     Layout l;
-    for (int c = 1; c <= 8; ++c)
+    for (int c = int(Column::Text1); c <= int(Column::AlertMinute); ++c)
         l.columnShown[std::size_t(c)] = true;
     switch (kind) {
-    case 1:
-        l.header0 = QStringLiteral("Vezetéknév");
-        l.header1 = QStringLiteral("Keresztnév");
-        l.header7 = QStringLiteral("Születésnap");
+    case ReminderKind::NameDay:
+        l.firstHeader = QStringLiteral("Vezetéknév");
+        l.secondHeader = QStringLiteral("Keresztnév");
+        l.whenHeader = QStringLiteral("Névnap(ok)");
         break;
-    case 2:
-        l.header0 = QStringLiteral("Esemény");
-        l.header1 = QStringLiteral("Helyszín");
-        l.header7 = QStringLiteral("Időpont");
+    case ReminderKind::Birthday:
+        l.firstHeader = QStringLiteral("Vezetéknév");
+        l.secondHeader = QStringLiteral("Keresztnév");
+        l.whenHeader = QStringLiteral("Születésnap");
         break;
-    case 3:
-        l.header0 = QStringLiteral("Fajta");
-        l.header1 = QStringLiteral("Azonosító");
-        l.columnShown[3] = false;
+    case ReminderKind::Meeting:
+        l.firstHeader = QStringLiteral("Esemény");
+        l.secondHeader = QStringLiteral("Helyszín");
+        l.whenHeader = QStringLiteral("Időpont");
         break;
-    case 4:
-        l.header0 = QStringLiteral("Emlékeztető szöveg");
-        l.header1Shown = false;
-        l.header7Shown = false;
+    case ReminderKind::MeterReading:
+        l.firstHeader = QStringLiteral("Fajta");
+        l.secondHeader = QStringLiteral("Azonosító");
+        l.columnShown[std::size_t(Column::When)] = false;
+        break;
+    case ReminderKind::Other:
+        l.firstHeader = QStringLiteral("Emlékeztető szöveg");
+        l.secondHeaderShown = false;
+        l.whenHeaderShown = false;
         l.columnShown.fill(false);
-        for (int c = 4; c <= 9; ++c)
+        for (int c = int(Column::AlertYear); c <= int(Column::FreeText); ++c)
             l.columnShown[std::size_t(c)] = true;
-        break;
-    default:
-        l.header0 = QStringLiteral("Vezetéknév");
-        l.header1 = QStringLiteral("Keresztnév");
-        l.header7 = QStringLiteral("Névnap(ok)");
         break;
     }
     return l;
 }
 
-QList<int> listedRows(const ReminderTable &table, int kind)
+QList<int> listedRows(const ReminderTable &table, ReminderKind kind)
 {
     QList<int> rows;
     const QString letter = kindLetter(kind);
-    if (letter.isEmpty())
-        return rows;
     for (int r = 0; r < ReminderRows; ++r) {
-        if (table.field(r, Fld::Kind) == letter)
+        if (table.field(r, Field::Kind) == letter)
             rows << r;
     }
     return rows;
@@ -63,7 +74,7 @@ int rowForKey(const ReminderTable &table, const QString &key)
     if (key.isEmpty())
         return -1;
     for (int r = 0; r < ReminderRows; ++r) {
-        if (table.field(r, Fld::RowNumber) == key)
+        if (table.field(r, Field::RowNumber) == key)
             return r;
     }
     return -1;
@@ -77,22 +88,22 @@ bool twoDigitsFirst(const QString &text)
 }
 } // namespace
 
-bool kifejezesteszt(int column, const QString &text, int currentYear, const QString &entryYear,
-                    const QString &entryMonth)
+bool isValidListEntry(Column column, const QString &text, int currentYear, const QString &entryYear,
+                      const QString &entryMonth)
 {
     // Whatever goes into the table must be writable to the file as it is.
     if (!storableText(text))
-        return true;
+        return false;
     const QString star = QStringLiteral("*");
     const double value = textValue(text);
     switch (column) {
-    case 4:
-        return !(text == star || (value >= currentYear && value <= currentYear + 20));
-    case 5:
-        return !alertMonthEntries().contains(text);
-    case 6: {
+    case Column::AlertYear:
+        return text == star || (value >= currentYear && value <= currentYear + 20);
+    case Column::AlertMonth:
+        return alertMonthEntries().contains(text);
+    case Column::AlertDay: {
         if (text == star)
-            return false;
+            return true;
         const double yearValue = entryYear == star ? 0.0 : textValue(entryYear);
         const long long year = std::llround(yearValue);
         int days = 31;
@@ -102,16 +113,16 @@ bool kifejezesteszt(int column, const QString &text, int currentYear, const QStr
             else
                 days = daysInMonth(entryMonth, 2001).value_or(31);
         }
-        return !(isWhole(value) && value >= 1 && value <= days);
+        return isWhole(value) && value >= 1 && value <= days;
     }
-    case 7:
+    case Column::AlertHour:
         if (text == star)
-            return false;
-        return !(twoDigitsFirst(text) && isWhole(value) && value >= 0 && value <= 23);
-    case 8:
-        return !(twoDigitsFirst(text) && isWhole(value) && value >= 0 && value <= 59);
+            return true;
+        return twoDigitsFirst(text) && isWhole(value) && value >= 0 && value <= 23;
+    case Column::AlertMinute:
+        return twoDigitsFirst(text) && isWhole(value) && value >= 0 && value <= 59;
     default:
-        return false;
+        return true;
     }
 }
 

@@ -6,30 +6,50 @@
 #include <QString>
 #include <array>
 
+// The rules of the reminder list: which columns show what, which rows are listed, and which
+// in-place entries of the alert time are accepted.
 namespace quill::list {
 
-/// Column c of the list window shows this field of a row (column 0 the kind letter, 10 the row).
-inline constexpr std::array<int, 11> columnField = {0, 1, 2, 8, 3, 4, 5, 6, 7, 9, 11};
-
-/// Captions and visible columns for a kind.
-struct Layout {
-    QString header0, header1, header7;
-    bool header1Shown = true;
-    bool header7Shown = true;
-    std::array<bool, 11> columnShown{};
+/// The list's eleven side-by-side columns (`List1_0` .. `List1_10`).
+enum class Column : int {
+    KindLetter = 0, ///< never shown
+    Text1 = 1,
+    Text2 = 2,
+    When = 3,
+    AlertYear = 4,
+    AlertMonth = 5,
+    AlertDay = 6,
+    AlertHour = 7,
+    AlertMinute = 8,
+    FreeText = 9,
+    RowKey = 10, ///< the row's number, never shown: the key back into the table
 };
-Layout layoutFor(int kind);
+inline constexpr int ColumnCount = 11;
+
+/// The table field a column shows.
+int fieldOf(Column column);
+/// The alert-time columns, which alone can be corrected in place.
+bool isAlertColumn(Column column);
+
+/// Header captions and visible columns for a kind.
+struct Layout {
+    QString firstHeader, secondHeader, whenHeader;
+    bool secondHeaderShown = true;
+    bool whenHeaderShown = true;
+    std::array<bool, ColumnCount> columnShown{};
+};
+Layout layoutFor(ReminderKind kind);
 
 /// The table rows listed for a kind, in table order.
-QList<int> listedRows(const ReminderTable &table, int kind);
+QList<int> listedRows(const ReminderTable &table, ReminderKind kind);
 
-/// The table row that the key of column 10 names: the first row whose field 11 equals it, or -1.
+/// The table row that a key of the row-key column names: the first row whose field 11 equals
+/// it, or -1.
 int rowForKey(const ReminderTable &table, const QString &key);
 
-/// The entry check of an in-place edit of column 4-8 (alert year, month, day, hour, minute);
-/// true when the entry is wrong. `entryYear` and `entryMonth` are the year and month columns of
-/// the same entry; `currentYear` the clock's year.
-bool kifejezesteszt(int column, const QString &text, int currentYear, const QString &entryYear,
-                    const QString &entryMonth);
+/// Whether an in-place entry of an alert-time column is accepted. `entryYear` and `entryMonth`
+/// are the year and month columns of the same entry; `currentYear` the clock's year.
+bool isValidListEntry(Column column, const QString &text, int currentYear, const QString &entryYear,
+                      const QString &entryMonth);
 
 } // namespace quill::list

@@ -7,19 +7,36 @@
 
 namespace quill {
 
-const std::array<ReminderKind, 5> ReminderKinds = {{
-    {0, u'n', u"Névnap"},
-    {1, u's', u"Születésnap"},
-    {2, u't', u"Találkozó"},
-    {3, u'm', u"Mérőóraállás bejelentés"},
-    {4, u'e', u"Egyéb"},
-}};
-
-QString kindLetter(int index)
+QString kindLetter(ReminderKind kind)
 {
-    if (index < 0 || index >= int(ReminderKinds.size()))
-        return {};
-    return QString(QChar(ReminderKinds[std::size_t(index)].letter));
+    static constexpr std::array<char16_t, 5> letters = {u'n', u's', u't', u'm', u'e'};
+    return QString(QChar(letters[std::size_t(kind)]));
+}
+
+std::optional<ReminderKind> kindOfLetter(const QString &letter)
+{
+    for (ReminderKind kind : AllReminderKinds) {
+        if (letter == kindLetter(kind))
+            return kind;
+    }
+    return std::nullopt;
+}
+
+QString kindCaption(ReminderKind kind)
+{
+    switch (kind) {
+    case ReminderKind::NameDay:
+        return QStringLiteral("Névnap");
+    case ReminderKind::Birthday:
+        return QStringLiteral("Születésnap");
+    case ReminderKind::Meeting:
+        return QStringLiteral("Találkozó");
+    case ReminderKind::MeterReading:
+        return QStringLiteral("Mérőóraállás bejelentés");
+    case ReminderKind::Other:
+        break;
+    }
+    return QStringLiteral("Egyéb");
 }
 
 void ReminderTable::setField(int row, int field, const QString &value)
@@ -79,10 +96,10 @@ bool storableText(const QString &text)
     return std::all_of(text.cbegin(), text.cend(), fileCodePageHolds);
 }
 
-StoreResult storeReminder(ReminderBook &book, const std::array<QString, 10> &fields)
+StoreResult storeReminder(ReminderBook &book, const ReminderFields0to9 &fields)
 {
     // Once every row has been handed out, a row freed during this run is used again.
-    int row = book.sorszam;
+    int row = book.rowsHandedOut;
     if (row < 0 || row >= ReminderRows) {
         row = -1;
         for (int r = 0; r < ReminderRows && row < 0; ++r) {
@@ -98,21 +115,12 @@ StoreResult storeReminder(ReminderBook &book, const std::array<QString, 10> &fie
     }
     ReminderRecord record;
     std::copy(fields.begin(), fields.end(), record.begin());
-    record[Fld::Active] = QStringLiteral("1");
-    record[Fld::RowNumber] = QString::number(row);
+    record[Field::Active] = QStringLiteral("1");
+    record[Field::RowNumber] = QString::number(row);
     book.table.setRow(row, record);
-    book.modositva = true;
-    if (row == book.sorszam)
-        ++book.sorszam;
+    if (row == book.rowsHandedOut)
+        ++book.rowsHandedOut;
     return StoreResult::Stored;
-}
-
-void clearReminder(ReminderBook &book, int row)
-{
-    if (row < 0 || row >= ReminderRows)
-        return;
-    book.table.clearRow(row);
-    book.modositva = true;
 }
 
 } // namespace quill

@@ -3,11 +3,12 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace quill {
 
-/// The fields of one reminder row.
-namespace Fld {
+/// The twelve fields of a reminder row, by number; every field is text.
+namespace Field {
 enum : int {
     Kind = 0,      ///< kind letter; empty means the row is free
     Text1 = 1,     ///< surname, event, meter type
@@ -22,23 +23,32 @@ enum : int {
     Active = 10,   ///< "1" or "0"
     RowNumber = 11 ///< the row's own index
 };
-} // namespace Fld
+} // namespace Field
 
 inline constexpr int ReminderRows = 51;
 inline constexpr int ReminderFields = 12;
 
 using ReminderRecord = std::array<QString, ReminderFields>;
+/// The fields a new reminder is stored with; the table adds the active flag and the row number.
+using ReminderFields0to9 = std::array<QString, 10>;
 
-struct ReminderKind {
-    int index;
-    char16_t letter;
-    QStringView caption;
-};
+/// The five kinds of reminder, in the order of the kind buttons.
+enum class ReminderKind { NameDay, Birthday, Meeting, MeterReading, Other };
+inline constexpr std::array<ReminderKind, 5> AllReminderKinds = {
+    ReminderKind::NameDay, ReminderKind::Birthday, ReminderKind::Meeting,
+    ReminderKind::MeterReading, ReminderKind::Other};
 
-/// The five kinds, by index 0-4.
-extern const std::array<ReminderKind, 5> ReminderKinds;
-/// The letter stored for a kind index ("n" for 0); empty outside 0-4.
-QString kindLetter(int index);
+/// The kind's position among the kind buttons (0-4), as the controls' names count them.
+inline int kindIndex(ReminderKind kind)
+{
+    return int(kind);
+}
+/// The letter stored in field 0: "n", "s", "t", "m", "e".
+QString kindLetter(ReminderKind kind);
+/// The kind a stored letter stands for; none for letters this program never writes.
+std::optional<ReminderKind> kindOfLetter(const QString &letter);
+/// The caption of the kind's button and option: "Névnap", "Születésnap", ...
+QString kindCaption(ReminderKind kind);
 
 /// 51 rows of 12 text fields. Rows are never moved; a free row has an empty field 0.
 class ReminderTable {
@@ -48,7 +58,9 @@ public:
     void setField(int row, int field, const QString &value);
     void setRow(int row, const ReminderRecord &record);
     void clearRow(int row);
-    bool inUse(int row) const { return !m_rows.at(row)[Fld::Kind].isEmpty(); }
+    bool inUse(int row) const { return !m_rows.at(row)[Field::Kind].isEmpty(); }
+    /// Whether the row's active flag is on: anything but "0" (a short line may have none).
+    bool isActive(int row) const { return m_rows.at(row)[Field::Active] != u"0"; }
     /// Grows with every change; lets readers skip work when nothing changed.
     std::uint64_t revision() const { return m_revision; }
 
@@ -57,13 +69,11 @@ private:
     std::uint64_t m_revision = 0;
 };
 
-/// The table with the values that travel with it; one instance, handed to every window.
+/// The table with the count of rows handed out in this run (`sorszam`): the row the next new
+/// reminder goes to.
 struct ReminderBook {
     ReminderTable table;
-    int sorszam = 0;        ///< rows handed out this run: the row the next reminder goes to
-    int emlekfajta = 0;     ///< kind chosen in the editor
-    int listafajta = 0;     ///< kind shown in the list window
-    bool modositva = false; ///< changed since load or the last save
+    int rowsHandedOut = 0;
 };
 
 enum class StoreResult { Stored, TableFull, BadText };
@@ -78,12 +88,9 @@ bool fileCodePageHolds(QChar c);
 /// only characters the file's code page holds.
 bool storableText(const QString &text);
 
-/// Appends a reminder at row `sorszam`: fields 0-9 as given, field 10 "1", field 11 the row.
+/// Appends a reminder at the next row: fields 0-9 as given, field 10 "1", field 11 the row.
 /// When all 51 rows have been handed out, the first free row is used again; with none free, or
 /// with a text the file cannot hold, nothing changes and the refusal is returned.
-StoreResult storeReminder(ReminderBook &book, const std::array<QString, 10> &fields);
-
-/// Frees a row: all twelve fields empty. `sorszam` stays.
-void clearReminder(ReminderBook &book, int row);
+StoreResult storeReminder(ReminderBook &book, const ReminderFields0to9 &fields);
 
 } // namespace quill

@@ -12,26 +12,28 @@ QString fullTitle()
     return QStringLiteral("Névnapok") + QString(39, u' ') + QStringLiteral("Zelmarin©");
 }
 
-int viewHeight(const QString &nezet)
+int viewHeight(View view)
 {
-    if (nezet == cimsor())
+    switch (view) {
+    case View::TitleBar:
         return 0;
-    if (nezet == mini())
+    case View::Normal:
         return 900;
-    if (nezet == teljes())
-        return 4500;
-    return -1;
+    case View::Full:
+        break;
+    }
+    return 4500;
 }
 
-ResizeOutcome resizeRule(const QString &nezet, QSize s)
+ResizeOutcome resizeRule(View view, QSize s)
 {
     ResizeOutcome out{s, false};
-    if (nezet == mini()) {
+    if (view == View::Normal) {
         if (s.height() < 890 || s.height() > 910)
             out.size.setHeight(900);
         if (s.width() < 5990 || s.width() > 6010)
             out.size.setWidth(6000);
-    } else if (nezet == cimsor()) {
+    } else if (view == View::TitleBar) {
         if (s.height() > 410 || s.width() > 6010) {
             out.size = QSize(6000, 900);
             out.leavesTitleBarView = true;

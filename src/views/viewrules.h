@@ -3,27 +3,21 @@
 #include <QSize>
 #include <QString>
 
+// The main window's three views: what each is called, how tall it is, and what a new size
+// does to it. Sizes are outer sizes in twips.
 namespace quill::views {
 
-/// The three views and their window titles and heights (outer size, twips).
-inline QString cimsor()
-{
-    return QStringLiteral("cimsor");
-}
-inline QString mini()
-{
-    return QStringLiteral("mini");
-}
-inline QString teljes()
-{
-    return QStringLiteral("teljes");
-}
+enum class View {
+    TitleBar, ///< only the title bar, which shows today's line (`cimsor`)
+    Normal,   ///< today's panel (`mini`)
+    Full,     ///< today's panel and the search (`teljes`)
+};
 
 QString normalTitle();
 QString fullTitle();
 
-/// The height a view gives the window, in twips; -1 for an unknown view.
-int viewHeight(const QString &nezet);
+/// The height a view gives the window, in twips.
+int viewHeight(View view);
 
 /// What the resize rule makes of a new outer size (twips) in a view: the size to set, or the
 /// same size when it stays. `leavesTitleBarView` tells that the title-bar view is left for the
@@ -32,6 +26,6 @@ struct ResizeOutcome {
     QSize size;
     bool leavesTitleBarView = false;
 };
-ResizeOutcome resizeRule(const QString &nezet, QSize twipsSize);
+ResizeOutcome resizeRule(View view, QSize twipsSize);
 
 } // namespace quill::views

@@ -10,19 +10,7 @@
 
 namespace quill {
 
-namespace {
-QLabel *addLabel(QWidget *parent, const QString &name, const QString &text, QRect rect,
-                 const QFont &font)
-{
-    auto *label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setFont(font);
-    return label;
-}
-} // namespace
-
-About::About(QWidget *mainWindow)
+AboutBox::AboutBox(QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("about"));
@@ -56,18 +44,18 @@ About::About(QWidget *mainWindow)
     picture->setAccessibleName(QStringLiteral("A program ikonja"));
 
     const QFont times = fontOf(QStringLiteral("Times New Roman"), 8.25);
-    addLabel(frame, QStringLiteral("termeknev"), QStringLiteral("Quillomat"),
-             twips::rect(1080, 720, 1695, 495), fontOf(QStringLiteral("Arial"), 13.5));
-    addLabel(frame, QStringLiteral("verzioszam"),
-             QStringLiteral("Version %1.%2.%3")
-                 .arg(version::major)
-                 .arg(version::minor)
-                 .arg(version::patch),
-             twips::rect(1080, 1080, 1455, 255), dialogFont());
-    addLabel(frame, QStringLiteral("copyright"), QStringLiteral("© Zelmarin, 2026"),
-             twips::rect(2040, 240, 2295, 255), times);
-    QLabel *rights = addLabel(frame, QStringLiteral("jogok"), QString(),
-                              twips::rect(120, 1680, 4095, 1095), times);
+    makeLabel(frame, QStringLiteral("termeknev"), QStringLiteral("Quillomat"),
+              twips::rect(1080, 720, 1695, 495), fontOf(QStringLiteral("Arial"), 13.5));
+    makeLabel(frame, QStringLiteral("verzioszam"),
+              QStringLiteral("Version %1.%2.%3")
+                  .arg(version::major)
+                  .arg(version::minor)
+                  .arg(version::patch),
+              twips::rect(1080, 1080, 1455, 255), dialogFont());
+    makeLabel(frame, QStringLiteral("copyright"), QStringLiteral("© Zelmarin, 2026"),
+              twips::rect(2040, 240, 2295, 255), times);
+    QLabel *rights = makeLabel(frame, QStringLiteral("jogok"), QString(),
+                               twips::rect(120, 1680, 4095, 1095), times);
     rights->setWordWrap(true);
     rights->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
@@ -79,7 +67,7 @@ About::About(QWidget *mainWindow)
     move(main.left() + twips::toPx(660), main.top() + twips::toPx(640));
 }
 
-bool About::eventFilter(QObject *watched, QEvent *event)
+bool AboutBox::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         close();

@@ -4,11 +4,12 @@
 
 namespace quill {
 
-/// The about box: a borderless panel over the main window's upper left part, closed by a click.
-class About : public QWidget {
+/// The about box (`about`): a borderless panel over the main window's upper left part that
+/// shows the program's name, version and maker, closed by a click.
+class AboutBox : public QWidget {
     Q_OBJECT
 public:
-    explicit About(QWidget *mainWindow);
+    explicit AboutBox(QWidget *mainWindow);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -2,15 +2,20 @@
 
 #include "aboutbox.h"
 #include "calendar/calendar.h"
+#include "calendar/namedays.h"
 #include "platform/twips.h"
 #include "remindereditor.h"
-#include "views/viewrules.h"
+#include "reminderlist.h"
+#include "reminders/session.h"
+#include "savequestion.h"
+#include "searchpanel.h"
 #include "widgets.h"
 
 #include <QAction>
 #include <QCloseEvent>
 #include <QCursor>
 #include <QFile>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -23,7 +28,10 @@
 
 namespace quill {
 
+using views::View;
+
 namespace {
+
 // A cursor file: an icon directory whose entries carry the hot spot.
 QCursor loadCursor(const QString &path)
 {
@@ -43,11 +51,10 @@ QCursor loadCursor(const QString &path)
 
 } // namespace
 
-Form1::Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget *parent)
+MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *parent)
     : QWidget(parent)
     , m_services(services)
-    , m_book(book)
-    , m_file(file)
+    , m_session(session)
 {
     setObjectName(QStringLiteral("Form1"));
     setFont(dialogFont());
@@ -55,136 +62,113 @@ Form1::Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget
     setWindowIcon(QIcon(QStringLiteral(":/quillomat/quillomat.png")));
 
     createTodayPanel();
+    createSignature();
     createMenu();
-
-    // 1-2: the editor's pictures beside the program; the signature's cursor is read once the
-    // window shows, since the signature is not in the first view.
-    egerkep1 = m_services.folder.file(QStringLiteral("mouse3.gif"));
-    egerkep2 = m_services.folder.file(QStringLiteral("mouse4.gif"));
-    // 3-5
-    nezet = views::mini();
-    lepes = 1;
-    mozgo = false;
-    // 6-7, 9
-    const QDateTime now = m_services.clock.now();
-    refreshDay(now);
-    // 8, 10: the search panel is not in the first view; it is built as soon as the event loop
-    // runs, after the window has been shown (its text fields are what loads the fonts).
-    QTimer::singleShot(0, this, &Form1::completeStartUp);
-    // 11-12
+    showToday(m_services.clock.now());
+    // The search panel is not in the first view: it is built as soon as the event loop runs,
+    // after the window has been shown (its text fields are what loads the fonts).
+    QTimer::singleShot(0, this, &MainWindow::completeStartUp);
     loadReminders();
-    m_book.modositva = false;
 
-    applyOuterSize(QSize(6000, views::viewHeight(nezet)));
+    applyOuterSize(QSize(6000, views::viewHeight(m_view)));
     clockTick();
-
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(150);
-    connect(m_timer1, &QTimer::timeout, this, &Form1::clockTick);
-    m_timer1->start();
-    m_timer2 = new QTimer(this);
-    m_timer2->setObjectName(QStringLiteral("Timer2"));
-    m_timer2->setInterval(150);
-    connect(m_timer2, &QTimer::timeout, this, &Form1::alertTick);
-    m_timer2->start();
+    createTimers();
 }
 
-void Form1::loadSignatureCursor()
-{
-    if (m_cursorLoaded)
-        return;
-    m_cursorLoaded = true;
-    const QCursor hand = loadCursor(m_services.folder.file(QStringLiteral("hand.cur")));
-    if (!hand.pixmap().isNull())
-        m_label4->setCursor(hand);
-}
-
-Form1::~Form1()
+MainWindow::~MainWindow()
 {
     stopFocusWatchers(this);
     delete m_about;
-    delete m_emlek;
+    delete m_editor;
+    delete m_list;
 }
 
-void Form1::completeStartUp()
+void MainWindow::completeStartUp()
 {
-    if (m_combo2)
+    if (m_search)
         return;
-    createSearchPanel();
-    feltolt();
-    startingState();
-    for (QWidget *w : {static_cast<QWidget *>(m_frame1[0]), static_cast<QWidget *>(m_frame1[1]),
-                       static_cast<QWidget *>(m_command1), static_cast<QWidget *>(m_command2)})
+    m_search = new SearchPanel(this, m_services);
+    for (QWidget *w : m_search->controls()) {
+        if (qobject_cast<QFrame *>(w))
+            w->installEventFilter(this); // the popup menu opens over the boxes too
         w->show();
-    m_label4->raise();
+    }
+    m_exitButton = makeButton(this, QStringLiteral("Command2"), QStringLiteral("Kilépés"),
+                              twips::rect(4080, 3480, 1575, 375));
+    connect(m_exitButton, &QPushButton::clicked, this, [this] {
+        if (askAndSave(QStringLiteral("Naptár"), true))
+            endProgram();
+    });
+    setTabOrder(m_search->controls().last(), m_exitButton);
+    m_exitButton->show();
+    m_signature->raise();
 }
 
-void Form1::createTodayPanel()
+void MainWindow::createTodayPanel()
 {
     struct Piece {
-        int index, left, width;
+        TodayPiece piece;
+        int left, width;
     };
-    for (const Piece &p : {Piece{4, 120, 495}, Piece{0, 720, 975}, Piece{5, 1560, 375},
-                           Piece{1, 2040, 855}, Piece{2, 3000, 615}, Piece{3, 3720, 2055}}) {
-        QLabel *label = makeLabel(this, QStringLiteral("Label1_%1").arg(p.index),
+    for (const Piece &p :
+         {Piece{Year, 120, 495}, Piece{Month, 720, 975}, Piece{Day, 1560, 375},
+          Piece{Weekday, 2040, 855}, Piece{Time, 3000, 615}, Piece{Names, 3720, 2055}}) {
+        QLabel *label = makeLabel(this, QStringLiteral("Label1_%1").arg(p.piece), QString(),
                                   twips::rect(p.left, 120, p.width, 255));
-        label->installEventFilter(this);
-        m_label1[std::size_t(p.index)] = label;
+        label->installEventFilter(this); // the popup menu opens over the panel too
+        m_today[p.piece] = label;
     }
     QFont bold = dialogFont();
     bold.setBold(true);
-    m_label1[2]->setFont(bold);
-    m_label1[2]->setAccessibleName(QStringLiteral("Idő"));
-    setTextColour(m_label1[3], QColor(255, 0, 0));
-    m_label1[3]->setAccessibleName(QStringLiteral("Mai névnap"));
-
-    m_label4 = makeLabel(this, QStringLiteral("Label4"), twips::rect(2640, 3480, 1335, 375));
-    m_label4->setFont(fontOf(QStringLiteral("Times New Roman"), 12, true));
-    m_label4->setAlignment(Qt::AlignCenter);
-    m_label4->setAccessibleName(QStringLiteral("Aláírás"));
-    m_label4->installEventFilter(this);
+    m_today[Time]->setFont(bold);
+    m_today[Time]->setAccessibleName(QStringLiteral("Idő"));
+    setTextColour(m_today[Names], QColor(255, 0, 0));
+    m_today[Names]->setAccessibleName(QStringLiteral("Mai névnap"));
 }
 
-void Form1::createMenu()
+void MainWindow::createSignature()
+{
+    m_signature =
+        makeLabel(this, QStringLiteral("Label4"), QString(), twips::rect(2640, 3480, 1335, 375),
+                  fontOf(QStringLiteral("Times New Roman"), 12, true));
+    m_signature->setAlignment(Qt::AlignCenter);
+    m_signature->setAccessibleName(QStringLiteral("Aláírás"));
+    m_signature->installEventFilter(this);
+}
+
+void MainWindow::createMenu()
 {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("fomenu"));
-    auto add = [this](QMenu *menu, const QString &name, const QString &caption) {
+    auto add = [](QMenu *menu, const QString &name, const QString &caption) {
         QAction *a = menu->addAction(caption);
         a->setObjectName(name);
         return a;
     };
-    m_cimsor = add(m_menu, QStringLiteral("cimsor"), QStringLiteral("Csak címsor"));
-    m_mini = add(m_menu, QStringLiteral("mini"), QStringLiteral("Normál"));
-    m_teljes = add(m_menu, QStringLiteral("teljes"), QStringLiteral("Keresés"));
-    for (QAction *a : {m_cimsor, m_mini, m_teljes})
+    m_titleBarItem = add(m_menu, QStringLiteral("cimsor"), QStringLiteral("Csak címsor"));
+    m_normalItem = add(m_menu, QStringLiteral("mini"), QStringLiteral("Normál"));
+    m_fullItem = add(m_menu, QStringLiteral("teljes"), QStringLiteral("Keresés"));
+    for (QAction *a : {m_titleBarItem, m_normalItem, m_fullItem})
         a->setCheckable(true);
-    m_mini->setChecked(true);
-    m_menu->setDefaultAction(m_mini);
-    connect(m_cimsor, &QAction::triggered, this, [this] { setView(views::cimsor()); });
-    connect(m_mini, &QAction::triggered, this, [this] { setView(views::mini()); });
-    connect(m_teljes, &QAction::triggered, this, [this] { setView(views::teljes()); });
+    m_normalItem->setChecked(true);
+    m_menu->setDefaultAction(m_normalItem);
+    connect(m_titleBarItem, &QAction::triggered, this, [this] { setView(View::TitleBar); });
+    connect(m_normalItem, &QAction::triggered, this, [this] { setView(View::Normal); });
+    connect(m_fullItem, &QAction::triggered, this, [this] { setView(View::Full); });
     connect(add(m_menu, QStringLiteral("remember"), QStringLiteral("Emlékeztetők")),
-            &QAction::triggered, this, &Form1::openEditor);
+            &QAction::triggered, this, &MainWindow::openEditor);
     m_menu->addSeparator()->setObjectName(QStringLiteral("sep1"));
-    QMenu *sugo = m_menu->addMenu(QStringLiteral("Súgó"));
-    sugo->setObjectName(QStringLiteral("sugo_menu"));
-    sugo->menuAction()->setObjectName(QStringLiteral("sugo"));
-    auto help = [this](const QString &topic) {
-        return [this, topic] {
-            sugotema = topic;
-            sugas();
-        };
-    };
-    connect(add(sugo, QStringLiteral("tart"), QStringLiteral("Tartalom")), &QAction::triggered,
-            this, help(QStringLiteral("tartalom")));
-    connect(add(sugo, QStringLiteral("targy"), QStringLiteral("Tárgymutató")), &QAction::triggered,
-            this, help(QStringLiteral("index")));
-    connect(add(sugo, QStringLiteral("keress"), QStringLiteral("Keresés")), &QAction::triggered,
-            this, help(QStringLiteral("keres")));
+    QMenu *help = m_menu->addMenu(QStringLiteral("Súgó"));
+    help->setObjectName(QStringLiteral("sugo_menu"));
+    help->menuAction()->setObjectName(QStringLiteral("sugo"));
+    connect(add(help, QStringLiteral("tart"), QStringLiteral("Tartalom")), &QAction::triggered,
+            this, [this] { showHelp(HelpView::Contents); });
+    connect(add(help, QStringLiteral("targy"), QStringLiteral("Tárgymutató")), &QAction::triggered,
+            this, [this] { showHelp(HelpView::Index); });
+    connect(add(help, QStringLiteral("keress"), QStringLiteral("Keresés")), &QAction::triggered,
+            this, [this] { showHelp(HelpView::Search); });
     connect(add(m_menu, QStringLiteral("nevjegy"), QStringLiteral("Névjegy")), &QAction::triggered,
-            this, &Form1::openAbout);
+            this, &MainWindow::openAbout);
     connect(add(m_menu, QStringLiteral("kilep"), QStringLiteral("Kilépés")), &QAction::triggered,
             this, [this] {
                 if (askAndSave(QStringLiteral("Quillomat"), false))
@@ -192,75 +176,90 @@ void Form1::createMenu()
             });
 }
 
-// ---- today panel and clock -------------------------------------------------------------
-
-void Form1::setTextIfChanged(QLabel *label, const QString &text)
+void MainWindow::createTimers()
 {
-    if (label->text() != text)
-        label->setText(text);
+    m_clockTimer = new QTimer(this);
+    m_clockTimer->setObjectName(QStringLiteral("Timer1"));
+    m_clockTimer->setInterval(150);
+    connect(m_clockTimer, &QTimer::timeout, this, &MainWindow::clockTick);
+    m_clockTimer->start();
+    m_alertTimer = new QTimer(this);
+    m_alertTimer->setObjectName(QStringLiteral("Timer2"));
+    m_alertTimer->setInterval(150);
+    connect(m_alertTimer, &QTimer::timeout, this, &MainWindow::alertTick);
+    m_alertTimer->start();
 }
 
-void Form1::refreshDay(const QDateTime &now)
+// ---- today panel and clock -------------------------------------------------------------
+
+void MainWindow::showToday(const QDateTime &now)
 {
     const QDate date = now.date();
     m_shownDate = date;
-    setTextIfChanged(m_label1[4], date.toString(QStringLiteral("yyyy. ")));
-    setTextIfChanged(m_label1[5], u' ' + QString::number(date.day()) + u'.');
+    setTextIfChanged(m_today[Year], date.toString(QStringLiteral("yyyy. ")));
+    setTextIfChanged(m_today[Day], u' ' + QString::number(date.day()) + u'.');
+    // The system's names are shown in Hungarian where they are English; the lookup takes
+    // both, and a system in a third language finds no names.
     const QString month = m_services.dateNames.monthName(date);
-    setTextIfChanged(m_label1[0], hungarianMonthName(month));
-    setTextIfChanged(m_label1[1], hungarianWeekdayName(m_services.dateNames.weekdayName(date)));
-    honapnev = month;
-    napszam = QString::number(date.day());
-    nevek();
-    setTextIfChanged(m_label1[3], nevsor + QStringLiteral(" napja"));
-    // A day without a recognised month leaves its marker here; no search made it.
-    hibajel.clear();
+    setTextIfChanged(m_today[Month], hungarianMonthName(month));
+    setTextIfChanged(m_today[Weekday],
+                     hungarianWeekdayName(m_services.dateNames.weekdayName(date)));
+    const NameLookup found = NameDayCalendar::lookup(month, QString::number(date.day()));
+    if (found.error == LookupError::None)
+        m_todaysNames = found.names;
+    setTextIfChanged(m_today[Names], m_todaysNames + QStringLiteral(" napja"));
 }
 
-QString Form1::titleBarLine() const
+QString MainWindow::titleBarLine() const
 {
     const QString two = QStringLiteral("  ");
-    return m_label1[4]->text() + u' ' + m_label1[0]->text() + two + m_label1[5]->text() + two +
-           m_label1[1]->text() + two + m_label1[2]->text() + two + nevsor;
+    return m_today[Year]->text() + u' ' + m_today[Month]->text() + two + m_today[Day]->text() +
+           two + m_today[Weekday]->text() + two + m_today[Time]->text() + two + m_todaysNames;
 }
 
-void Form1::clockTick()
+void MainWindow::clockTick()
 {
     const QDateTime now = m_services.clock.now();
-    setTextIfChanged(m_label1[2], now.toString(QStringLiteral("HH:mm")));
+    setTextIfChanged(m_today[Time], now.toString(QStringLiteral("HH:mm")));
     // The day turns whenever the date differs from the one shown, also after a sleep.
     if (now.date() != m_shownDate)
-        refreshDay(now);
-    if (nezet == views::cimsor()) {
+        showToday(now);
+    if (m_view == View::TitleBar) {
         const QString line = titleBarLine();
         if (windowTitle() != line)
             setWindowTitle(line);
     }
-    if (!mozgo) {
-        alairas = QStringLiteral("   Zelmarin ™   ");
-        setTextColour(m_label4, QColor(0, 0, 255));
-        setTextIfChanged(m_label4, alairas);
-        return;
-    }
-    alairas = QStringLiteral("   Zelmarin   ");
-    for (int &c : szin)
-        c = int(std::generate_canonical<double, 32>(m_rng) * 255);
-    setTextColour(m_label4, QColor(szin[0], szin[1], szin[2]));
-    QString caption = alairas.mid(lepes - 1, lepes + 3);
-    ++lepes;
-    if (lepes == 14) {
-        caption.clear();
-        lepes = 1;
-    }
-    setTextIfChanged(m_label4, caption);
+    moveSignature();
 }
 
-void Form1::alertTick()
+void MainWindow::moveSignature()
+{
+    if (!m_signatureMoving) {
+        setTextColour(m_signature, QColor(0, 0, 255));
+        setTextIfChanged(m_signature, QStringLiteral("   Zelmarin ™   "));
+        return;
+    }
+    // Windows of the name that grow by one letter a step, then one empty step: 13 in all.
+    const QString name = QStringLiteral("   Zelmarin   ");
+    std::array<int, 3> rgb{};
+    for (int &c : rgb)
+        c = int(std::generate_canonical<double, 32>(m_random) * 255);
+    setTextColour(m_signature, QColor(rgb[0], rgb[1], rgb[2]));
+    QString caption = name.mid(m_signatureStep - 1, m_signatureStep + 3);
+    ++m_signatureStep;
+    if (m_signatureStep == 14) {
+        caption.clear();
+        m_signatureStep = 1;
+    }
+    setTextIfChanged(m_signature, caption);
+}
+
+void MainWindow::alertTick()
 {
     // Ticks while a box is open are skipped: no stacked boxes.
     if (m_alertShowing)
         return;
-    const QList<DueAlert> due = m_scanner.scan(m_book.table, m_services.clock.now());
+    const QList<DueAlert> due = m_scanner.scan(m_session.table(), m_services.clock.now());
     if (due.isEmpty())
         return;
     m_alertShowing = true;
@@ -271,27 +270,39 @@ void Form1::alertTick()
 
 // ---- reminders -------------------------------------------------------------------------
 
-void Form1::loadReminders()
+void MainWindow::loadReminders()
 {
-    const LoadReport report = m_file.load(m_book);
-    const QString notice = loadNotice(report, m_file.path());
+    const LoadReport report = m_session.load();
+    const QString notice = loadNotice(report, m_session.file().path());
     if (!notice.isEmpty())
         m_services.boxes.show(
             this, loadNoticeIsFailure(report) ? MsgIcon::Critical : MsgIcon::Exclamation,
             QStringLiteral("Quillomat"), notice);
 }
 
-Emlek *Form1::emlek()
+ReminderEditor *MainWindow::reminderEditor()
 {
-    if (!m_emlek)
-        m_emlek = new Emlek(m_services, m_book, m_file, egerkep1, egerkep2);
-    return m_emlek;
+    if (!m_editor) {
+        m_editor = new ReminderEditor(m_services, m_session,
+                                      {m_services.folder.file(QStringLiteral("mouse3.gif")),
+                                       m_services.folder.file(QStringLiteral("mouse4.gif"))});
+        connect(m_editor, &ReminderEditor::listRequested, this, &MainWindow::openList);
+    }
+    return m_editor;
 }
 
-void Form1::openEditor()
+ReminderList *MainWindow::reminderList()
 {
-    Emlek *editor = emlek();
+    if (!m_list)
+        m_list = new ReminderList(m_services, m_session);
+    return m_list;
+}
+
+void MainWindow::openEditor()
+{
+    ReminderEditor *editor = reminderEditor();
     editor->show();
+    // Centred under the main window.
     const QRect main = frameGeometry();
     const QRect own = editor->frameGeometry();
     editor->move(main.left() + (main.width() - own.width()) / 2, main.top() + main.height());
@@ -299,25 +310,31 @@ void Form1::openEditor()
     editor->activateWindow();
 }
 
-void Form1::openAbout()
+void MainWindow::openList(ReminderKind kind)
+{
+    ReminderList *list = reminderList();
+    list->show();
+    list->raise();
+    list->activateWindow();
+    list->showKind(kind);
+}
+
+void MainWindow::openAbout()
 {
     if (!m_about)
-        m_about = new About(this);
+        m_about = new AboutBox(this);
     m_about->show();
     m_about->raise();
     m_about->activateWindow();
 }
 
-QWidget *Form1::aboutBox() const
+QWidget *MainWindow::aboutBox() const
 {
     return m_about;
 }
 
-void Form1::sugas()
+void MainWindow::showHelp(HelpView view)
 {
-    const HelpView view = sugotema == u"keres"   ? HelpView::Search
-                          : sugotema == u"index" ? HelpView::Index
-                                                 : HelpView::Contents;
     if (!m_services.help.show(view)) {
         m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
                               QStringLiteral("A súgó nem nyitható meg: a súgófájl (tartalom.qch) "
@@ -327,35 +344,36 @@ void Form1::sugas()
 
 // ---- views -----------------------------------------------------------------------------
 
-void Form1::setView(const QString &view)
+void MainWindow::setView(View view)
 {
     completeStartUp();
-    nezet = view;
-    if (view == views::teljes())
-        setWindowTitle(views::fullTitle());
-    pipavaltas();
+    m_view = view;
+    applyView();
 }
 
-void Form1::pipavaltas()
+// The view's check mark, title and height.
+void MainWindow::applyView()
 {
     m_enforceTries = 0;
-    const int height = views::viewHeight(nezet);
-    if (height < 0)
-        return;
-    m_cimsor->setChecked(nezet == views::cimsor());
-    m_mini->setChecked(nezet == views::mini());
-    m_teljes->setChecked(nezet == views::teljes());
-    if (nezet == views::cimsor())
+    m_titleBarItem->setChecked(m_view == View::TitleBar);
+    m_normalItem->setChecked(m_view == View::Normal);
+    m_fullItem->setChecked(m_view == View::Full);
+    switch (m_view) {
+    case View::TitleBar:
         setWindowTitle(titleBarLine());
-    else if (nezet == views::mini())
+        break;
+    case View::Normal:
         setWindowTitle(views::normalTitle());
-    else
+        break;
+    case View::Full:
         setWindowTitle(views::fullTitle());
-    applyOuterSize(
-        QSize(nezet == views::teljes() ? twips::fromPx(frameGeometry().width()) : 6000, height));
+        break;
+    }
+    const int width = m_view == View::Full ? twips::fromPx(frameGeometry().width()) : 6000;
+    applyOuterSize(QSize(width, views::viewHeight(m_view)));
 }
 
-void Form1::applyOuterSize(QSize twipsSize)
+void MainWindow::applyOuterSize(QSize twipsSize)
 {
     // Sizes are the outer ones, title bar and border included, as the window system has them.
     const QSize frame = frameGeometry().size() - geometry().size();
@@ -368,7 +386,7 @@ void Form1::applyOuterSize(QSize twipsSize)
     placeTopCentre();
 }
 
-void Form1::placeTopCentre()
+void MainWindow::placeTopCentre()
 {
     const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
     const QRect area = s ? s->geometry() : QRect();
@@ -377,7 +395,7 @@ void Form1::placeTopCentre()
         move(place);
 }
 
-void Form1::resizeEvent(QResizeEvent *event)
+void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     if (m_resizing)
@@ -386,16 +404,16 @@ void Form1::resizeEvent(QResizeEvent *event)
     QSize outer = event->size() + frame;
     // The title-bar view keeps only what the window system draws; what counts there is how far
     // the user pulled the window open below it.
-    if (nezet == views::cimsor())
+    if (m_view == View::TitleBar)
         outer = event->size();
-    const auto outcome = views::resizeRule(
-        nezet, QSize(twips::fromPx(outer.width()), twips::fromPx(outer.height())));
+    const QSize outerTwips(twips::fromPx(outer.width()), twips::fromPx(outer.height()));
+    const auto outcome = views::resizeRule(m_view, outerTwips);
     if (outcome.leavesTitleBarView) {
-        nezet = views::mini();
-        pipavaltas();
+        m_view = View::Normal;
+        applyView();
         return;
     }
-    if (outcome.size != QSize(twips::fromPx(outer.width()), twips::fromPx(outer.height()))) {
+    if (outcome.size != outerTwips) {
         // A window manager that will not give the size would answer every request with
         // another refusal; a few tries are enough.
         if (++m_enforceTries <= 3)
@@ -406,35 +424,45 @@ void Form1::resizeEvent(QResizeEvent *event)
     }
 }
 
-void Form1::showEvent(QShowEvent *event)
+void MainWindow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     // Only now does the window system tell the frame's size.
     QTimer::singleShot(0, this, [this] {
         loadSignatureCursor();
-        if (nezet != views::teljes())
-            pipavaltas();
+        if (m_view != View::Full)
+            applyView();
         else
             placeTopCentre();
     });
 }
 
+void MainWindow::loadSignatureCursor()
+{
+    if (m_cursorLoaded)
+        return;
+    m_cursorLoaded = true;
+    const QCursor hand = loadCursor(m_services.folder.file(QStringLiteral("hand.cur")));
+    if (!hand.pixmap().isNull())
+        m_signature->setCursor(hand);
+}
+
 // ---- mouse -----------------------------------------------------------------------------
 
-void Form1::mousePressEvent(QMouseEvent *event)
+void MainWindow::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::RightButton)
         m_menu->popup(event->globalPosition().toPoint());
     QWidget::mousePressEvent(event);
 }
 
-bool Form1::eventFilter(QObject *watched, QEvent *event)
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (watched == m_label4) {
+        if (watched == m_signature) {
             if (mouse->button() == Qt::LeftButton)
-                mozgo = !mozgo;
+                m_signatureMoving = !m_signatureMoving;
         } else if (mouse->button() == Qt::RightButton) {
             m_menu->popup(mouse->globalPosition().toPoint());
             return true;
@@ -445,74 +473,64 @@ bool Form1::eventFilter(QObject *watched, QEvent *event)
 
 // ---- the ways out ----------------------------------------------------------------------
 
-bool Form1::askAndSave(const QString &title, bool always)
+bool MainWindow::askAndSave(const QString &title, bool always)
 {
-    if (!always && !m_book.modositva)
-        return true;
-    const MsgAnswer answer =
-        m_services.boxes.show(this, MsgIcon::Question, title,
-                              QStringLiteral("Mentsem a módosításokat?"), MsgButtons::YesNo);
-    if (answer != MsgAnswer::Yes) {
-        m_declinedRevision = m_book.table.revision();
-        return true;
-    }
-    const SaveReport saved = m_file.save(m_book.table);
-    if (!saved.ok()) {
-        m_services.boxes.show(this, MsgIcon::Critical, title, saveFailureText(m_file, saved));
-        return false;
-    }
-    m_book.modositva = false;
-    return true;
+    const SaveOutcome outcome = quill::askAndSave(m_session, m_services.boxes, this, title,
+                                                  always ? Ask::Always : Ask::WhenModified);
+    if (outcome == SaveOutcome::Declined)
+        m_declinedRevision = m_session.table().revision();
+    return outcome != SaveOutcome::Failed;
 }
 
-bool Form1::saveWithoutAsking()
+bool MainWindow::saveWithoutAsking()
 {
-    if (!m_book.modositva || m_book.table.revision() == m_declinedRevision)
+    if (!m_session.isModified() || m_session.table().revision() == m_declinedRevision)
         return true;
-    const SaveReport saved = m_file.save(m_book.table);
+    const SaveReport saved = m_session.save();
     if (!saved.ok()) {
         // No one may be there to see a box any more; the terminal or the session log is told.
-        std::fprintf(stderr, "%s\n", qPrintable(saveFailureText(m_file, saved)));
+        std::fprintf(stderr, "%s\n", qPrintable(saveFailureText(m_session.file(), saved)));
         return false;
     }
-    m_book.modositva = false;
     return true;
 }
 
-bool Form1::stopFromOutside()
+bool MainWindow::stopFromOutside()
 {
     const bool saved = saveWithoutAsking();
     endProgram();
     return saved;
 }
 
-bool Form1::commitSession(bool mayAsk)
+bool MainWindow::commitSession(bool mayAsk)
 {
     return mayAsk ? askAndSave(QStringLiteral("Quillomat"), false) : saveWithoutAsking();
 }
 
-void Form1::endProgram()
+void MainWindow::endProgram()
 {
     if (m_ending)
         return;
     m_ending = true;
-    m_timer1->stop();
-    m_timer2->stop();
+    m_clockTimer->stop();
+    m_alertTimer->stop();
     if (m_about)
         m_about->close();
-    if (m_emlek)
-        m_emlek->closeAll();
+    if (m_editor)
+        m_editor->closeForGood();
+    if (m_list)
+        m_list->hide();
     m_menu->hide();
     close();
     Q_EMIT programEnded();
 }
 
-void Form1::closeEvent(QCloseEvent *event)
+void MainWindow::closeEvent(QCloseEvent *event)
 {
     if (!m_ending) {
         // Closed from the title bar: unsaved reminders are not dropped without a word. After the
         // session's question was answered "No", the session's end closes without asking again.
-        const bool settled = m_book.table.revision() == m_declinedRevision;
+        const bool settled = m_session.table().revision() == m_declinedRevision;
         if (!settled && !askAndSave(QStringLiteral("Quillomat"), false)) {
             event->ignore();
             return;

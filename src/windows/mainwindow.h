@@ -2,8 +2,7 @@
 
 #include "platform/services.h"
 #include "reminders/alerts.h"
-#include "reminders/datafile.h"
-#include "reminders/table.h"
+#include "views/viewrules.h"
 
 #include <QDate>
 #include <QPointer>
@@ -12,38 +11,28 @@
 #include <random>
 
 class QAction;
-class QButtonGroup;
-class QComboBox;
-class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QRadioButton;
 class QTimer;
 
 namespace quill {
 
-class About;
-class Emlek;
+class AboutBox;
+class ReminderEditor;
+class ReminderList;
+class ReminderSession;
+class SearchPanel;
 
-/// The main window: today's panel with its clock, the name-day search, the three views, the
-/// popup menu and the ways out of the program.
-class Form1 : public QWidget {
+/// The main window (`Form1`): today's panel with its clock and the maker's signature, the
+/// name-day search, the three views, the popup menu, the alerts and the ways out of the program.
+class MainWindow : public QWidget {
     Q_OBJECT
 public:
-    Form1(Services &services, ReminderBook &book, ReminderFile &file, QWidget *parent = nullptr);
-    ~Form1() override;
+    MainWindow(Services &services, ReminderSession &session, QWidget *parent = nullptr);
+    ~MainWindow() override;
 
-    // Window state, as the procedures share it.
-    QString honapnev, napszam, nevsor, datumok, hibajel;
-    bool hibas = false;
-    QString nezet, sugotema, alairas;
-    bool mozgo = false;
-    int lepes = 0;
-    std::array<int, 3> szin{};
-    QString egerkep1, egerkep2;
-
-    /// The clock timer's step (every 150 ms).
+    /// The clock timer's step (every 150 ms): time, title-bar line, day turn, signature.
     void clockTick();
     /// The alert timer's step (every 150 ms).
     void alertTick();
@@ -51,13 +40,17 @@ public:
     /// Builds the search panel and fills its pickers; runs by itself right after the window is
     /// first shown, and at once when anything needs the panel earlier.
     void completeStartUp();
-    /// The title-bar line built from today's panel.
+
+    views::View view() const { return m_view; }
+    /// The title-bar view's title: today's panel in one line.
     QString titleBarLine() const;
-    /// The editor, loaded (hidden) on first use.
-    Emlek *emlek();
+    bool signatureMoving() const { return m_signatureMoving; }
+    QMenu *popupMenu() const { return m_menu; }
+    /// The reminder editor and list, created hidden on first use.
+    ReminderEditor *reminderEditor();
+    ReminderList *reminderList();
     /// The open about box, if any.
     QWidget *aboutBox() const;
-    QMenu *fomenu() const { return m_menu; }
 
     /// The program is told to stop from outside (a signal: logout, shutdown, kill): changed
     /// reminders are saved without a question, every window closes. False when the save failed.
@@ -79,70 +72,60 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // Procedures of the window.
-    void nevek();
-    void idopont();
-    void feltolt();
-    void teszt1();
-    void teszt2();
-    void modosit();
-    void pipavaltas();
-    void sugas();
-    void kereses();
-
     void createTodayPanel();
-    void createSearchPanel();
+    void createSignature();
     void createMenu();
-    void startingState();
-    void option1Click();
-    void option2Click();
-    void refreshDay(const QDateTime &now);
+    void createTimers();
+    void showToday(const QDateTime &now);
+    void moveSignature();
     void loadReminders();
     void loadSignatureCursor();
     void openEditor();
+    void openList(ReminderKind kind);
     void openAbout();
-    void setView(const QString &view);
+    void showHelp(HelpView view);
+    void setView(views::View view);
+    void applyView();
     void applyOuterSize(QSize twipsSize);
     void placeTopCentre();
-    void message(const QString &text);
     bool askAndSave(const QString &title, bool always);
     bool saveWithoutAsking();
     void endProgram();
-    static void setTextIfChanged(QLabel *label, const QString &text);
 
     Services &m_services;
-    ReminderBook &m_book;
-    ReminderFile &m_file;
+    ReminderSession &m_session;
     AlertScanner m_scanner;
+    views::View m_view = views::View::Normal;
+    QString m_todaysNames;
     bool m_alertShowing = false;
     bool m_ending = false;
-    std::uint64_t m_declinedRevision = ~std::uint64_t(0); ///< the table as it was at a "No"
     bool m_resizing = false;
     bool m_cursorLoaded = false;
     int m_enforceTries = 0;
     QDate m_shownDate;
-    std::minstd_rand m_rng; // default seed: the same colour sequence every run
-    QPointer<Emlek> m_emlek;
-    QPointer<About> m_about;
+    std::uint64_t m_declinedRevision = ~std::uint64_t(0); ///< the table as it was at a "No"
 
-    std::array<QLabel *, 6> m_label1{};
-    QLabel *m_label4 = nullptr;
-    QTimer *m_timer1 = nullptr;
-    QTimer *m_timer2 = nullptr;
-    std::array<QFrame *, 2> m_frame1{};
-    QRadioButton *m_option1 = nullptr;
-    QRadioButton *m_option2 = nullptr;
-    QButtonGroup *m_options = nullptr;
-    std::array<QComboBox *, 2> m_combo1{};
-    QComboBox *m_combo2 = nullptr;
-    QLabel *m_label2 = nullptr;
-    QLabel *m_label3 = nullptr;
-    QPushButton *m_command1 = nullptr;
-    QPushButton *m_command2 = nullptr;
+    // The signature: still and blue, or moving through 13 steps in random colours.
+    bool m_signatureMoving = false;
+    int m_signatureStep = 1;
+    std::minstd_rand m_random; // default seed: the same colours every run
+
+    QPointer<ReminderEditor> m_editor;
+    QPointer<ReminderList> m_list;
+    QPointer<AboutBox> m_about;
+    SearchPanel *m_search = nullptr;
+
+    /// Today's panel, `Label1_0` .. `Label1_5`, by the design's numbering.
+    enum TodayPiece : std::size_t { Month = 0, Weekday, Time, Names, Year, Day };
+    std::array<QLabel *, 6> m_today{};
+    QLabel *m_signature = nullptr;
+    QPushButton *m_exitButton = nullptr;
+    QTimer *m_clockTimer = nullptr;
+    QTimer *m_alertTimer = nullptr;
     QMenu *m_menu = nullptr;
-    QAction *m_cimsor = nullptr;
-    QAction *m_mini = nullptr;
-    QAction *m_teljes = nullptr;
+    QAction *m_titleBarItem = nullptr;
+    QAction *m_normalItem = nullptr;
+    QAction *m_fullItem = nullptr;
 };
 
 } // namespace quill

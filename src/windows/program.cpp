@@ -3,6 +3,7 @@
 #include "mainwindow.h"
 #include "platform/services.h"
 #include "platform/termination.h"
+#include "reminders/session.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -55,26 +56,26 @@ int runProgram(QApplication &app)
     case files::LockFile::Result::Locked:
         break;
     }
-    ReminderBook book;
-    Form1 form(services, book, file);
-    QObject::connect(&form, &Form1::programEnded, &app, &QCoreApplication::quit,
+    ReminderSession session(file);
+    MainWindow window(services, session);
+    QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // Logout, shutdown, kill: the changes are kept without a question.
     TerminationSignals stop;
-    QObject::connect(&stop, &TerminationSignals::received, &form, [&form] {
-        form.stopFromOutside();
+    QObject::connect(&stop, &TerminationSignals::received, &window, [&window] {
+        window.stopFromOutside();
         QCoreApplication::exit(0);
     });
-    QObject::connect(&app, &QGuiApplication::commitDataRequest, &form,
-                     [&form](QSessionManager &session) {
-                         const bool mayAsk = session.allowsInteraction();
-                         const bool kept = form.commitSession(mayAsk);
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager &manager) {
+                         const bool mayAsk = manager.allowsInteraction();
+                         const bool kept = window.commitSession(mayAsk);
                          if (mayAsk)
-                             session.release();
+                             manager.release();
                          if (!kept)
-                             session.cancel();
+                             manager.cancel();
                      });
-    form.show();
+    window.show();
     const int code = app.exec();
     file.unlock();
     return code;

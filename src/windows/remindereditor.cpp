@@ -3,8 +3,8 @@
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
 #include "platform/twips.h"
-#include "reminderlist.h"
 #include "reminders/editorrules.h"
+#include "reminders/session.h"
 #include "widgets.h"
 
 #include <QComboBox>
@@ -18,42 +18,34 @@
 
 namespace quill {
 
+using editor::Prefill;
+
 namespace {
 
-QLabel *label(QWidget *parent, const QString &name, const QString &text, QRect rect)
+QFrame *makeBox(QWidget *parent, const QString &name, const QRect &rect)
 {
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(rect);
-    return l;
+    auto *box = new QFrame(parent);
+    box->setObjectName(name);
+    box->setGeometry(rect);
+    box->setFrameShape(QFrame::StyledPanel);
+    return box;
 }
 
-QComboBox *picker(QWidget *parent, const QString &name, QRect rect, const QStringList &items,
-                  const QString &accessible)
+template <typename Edit> Edit *makeEdit(QWidget *parent, const QString &name, const QRect &rect)
 {
-    QComboBox *c = makePicker(parent, name);
-    c->setGeometry(rect);
-    c->addItems(items);
-    c->setAccessibleName(accessible);
-    return c;
-}
-
-void selectClamped(QComboBox *combo, int position)
-{
-    if (combo->count() > 0)
-        combo->setCurrentIndex(std::clamp(position, 0, combo->count() - 1));
+    auto *edit = new Edit(parent);
+    edit->setObjectName(name);
+    edit->setGeometry(rect);
+    return edit;
 }
 
 } // namespace
 
-Emlek::Emlek(Services &services, ReminderBook &book, ReminderFile &file, QString egerkep1,
-             QString egerkep2)
+ReminderEditor::ReminderEditor(Services &services, ReminderSession &session, HintFrames frames)
     : QWidget(nullptr)
     , m_services(services)
-    , m_book(book)
-    , m_file(file)
-    , m_egerkep1(std::move(egerkep1))
-    , m_egerkep2(std::move(egerkep2))
+    , m_session(session)
+    , m_framePaths(std::move(frames))
 {
     setObjectName(QStringLiteral("emlek"));
     setWindowTitle(QStringLiteral("Emlékeztetők") + QString(60, u' ') +
@@ -65,439 +57,440 @@ Emlek::Emlek(Services &services, ReminderBook &book, ReminderFile &file, QString
     createInputs();
     createAlertPickers();
     createButtons();
-    feltoltes();
-    for (QComboBox *c : {m_ev, m_honap, m_nap, m_ora, m_perc, m_tev, m_tora, m_tperc})
-        c->setCurrentIndex(0);
-    m_szhonap->setCurrentIndex(-1);
-    m_szhonap->setEditText(QStringLiteral("január"));
-    m_sznap->setCurrentIndex(-1);
-    m_sznap->setEditText(QStringLiteral("1"));
-    m_kernev->setCurrentIndex(-1);
-    m_kernev->setEditText(QString());
+    fillPickers();
+    setTabOrderOfInputs();
+    // Opens in the name-day layout.
+    applyKind(ReminderKind::NameDay);
 
-    // The input order, then the kind buttons.
-    const QList<QWidget *> order = {
-        m_text1,      m_kernev,  m_text2,   m_list1,      m_tev,        m_szhonap,
-        m_sznap,      m_tora,    m_tperc,   m_text3,      m_ev,         m_honap,
-        m_nap,        m_ora,     m_perc,    m_buttons[0], m_buttons[1], m_buttons[2],
-        m_buttons[3], m_kind[0], m_kind[1], m_kind[2],    m_kind[3],    m_kind[4]};
-    for (int i = 0; i + 1 < order.size(); ++i)
-        setTabOrder(order[i], order[i + 1]);
+    // A kind chosen in the list window is chosen here too, as a click would.
+    connect(&m_session, &ReminderSession::kindChosen, this,
+            [this](ReminderKind kind, KindChooser chooser) {
+                if (chooser == KindChooser::List && isVisible())
+                    chooseKind(kind);
+            });
 
-    // Opens in the name-day layout, whatever kind was last chosen elsewhere.
-    pressKind(0);
-    m_book.emlekfajta = 0;
-
-    m_timer1 = new QTimer(this);
-    m_timer1->setObjectName(QStringLiteral("Timer1"));
-    m_timer1->setInterval(150);
-    connect(m_timer1, &QTimer::timeout, this, &Emlek::animationTick);
-    m_timer1->start();
+    m_hintTimer = new QTimer(this);
+    m_hintTimer->setObjectName(QStringLiteral("Timer1"));
+    m_hintTimer->setInterval(150);
+    connect(m_hintTimer, &QTimer::timeout, this, &ReminderEditor::animationTick);
+    m_hintTimer->start();
 }
 
-Emlek::~Emlek()
+ReminderEditor::~ReminderEditor()
 {
     stopFocusWatchers(this);
-    delete m_lista;
 }
 
-void Emlek::createKindButtons()
+void ReminderEditor::createKindButtons()
 {
     int left = 120;
     const std::array<int, 5> widths = {1335, 1575, 1455, 2895, 1335};
-    for (const ReminderKind &kind : ReminderKinds) {
-        const auto k = std::size_t(kind.index);
-        auto *b = new QPushButton(kind.caption.toString(), this);
-        b->setObjectName(QStringLiteral("Command1_%1").arg(kind.index));
-        b->setGeometry(twips::rect(left, 120, widths[k], 375));
+    for (ReminderKind kind : AllReminderKinds) {
+        const int i = kindIndex(kind);
+        QPushButton *b = makeButton(this, QStringLiteral("Command1_%1").arg(i), kindCaption(kind),
+                                    twips::rect(left, 120, widths[std::size_t(i)], 375));
         b->setAutoFillBackground(true);
-        left += widths[k] + 60;
-        const int index = kind.index;
-        connect(b, &QPushButton::clicked, this, [this, index] { pressKind(index); });
-        m_kind[k] = b;
+        left += widths[std::size_t(i)] + 60;
+        connect(b, &QPushButton::clicked, this, [this, kind] { chooseKind(kind); });
+        m_kindButtons[std::size_t(i)] = b;
     }
 }
 
-void Emlek::createInputs()
+void ReminderEditor::createInputs()
 {
-    m_frame1Box = new QFrame(this);
-    m_frame1Box->setObjectName(QStringLiteral("Frame1"));
-    m_frame1Box->setGeometry(twips::rect(120, 600, 9120, 2055));
-    m_frame1Box->setFrameShape(QFrame::StyledPanel);
-    QFrame *f = m_frame1Box;
+    QFrame *box = makeBox(this, QStringLiteral("Frame1"), twips::rect(120, 600, 9120, 2055));
     for (int i = 0; i < 3; ++i)
-        m_label1[std::size_t(i)] = label(f, QStringLiteral("Label1_%1").arg(i), QString(),
-                                         twips::rect(120, 240 + 480 * i, 1455, 255));
+        m_rowLabels[std::size_t(i)] = makeLabel(box, QStringLiteral("Label1_%1").arg(i), QString(),
+                                                twips::rect(120, 240 + 480 * i, 1455, 255));
 
-    m_text1 = new QLineEdit(f);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->setGeometry(twips::rect(1680, 200, 3255, 315));
-    m_label1[0]->setBuddy(m_text1);
+    m_firstLine =
+        makeEdit<QLineEdit>(box, QStringLiteral("Text1"), twips::rect(1680, 200, 3255, 315));
+    m_firstName = makePicker(box, QStringLiteral("kernev"), twips::rect(1680, 680, 3255, 315));
+    m_firstName->setAccessibleName(QStringLiteral("Keresztnév"));
+    connect(m_firstName, &QComboBox::activated, this, &ReminderEditor::nameChosen);
+    onFocusOut(m_firstName, [this] { fillNameDayDates(); });
+    m_secondLine =
+        makeEdit<QLineEdit>(box, QStringLiteral("Text2"), twips::rect(1680, 680, 3255, 315));
 
-    m_kernev = makePicker(f, QStringLiteral("kernev"));
-    m_kernev->setGeometry(twips::rect(1680, 680, 3255, 315));
-    m_kernev->setAccessibleName(QStringLiteral("Keresztnév"));
-    connect(m_kernev, &QComboBox::activated, this, &Emlek::kernevClick);
-    onFocusOut(m_kernev, [this] { kernevValidate(); });
+    m_nameDayDates =
+        makeEdit<QListWidget>(box, QStringLiteral("List1"), twips::rect(1680, 1160, 4095, 330));
+    m_nameDayDates->setAccessibleName(QStringLiteral("Névnapja(i)"));
+    m_nameDayDates->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A click or the keyboard: whatever changes the picked date.
+    connect(m_nameDayDates, &QListWidget::itemSelectionChanged, this, &ReminderEditor::dateClicked);
+    onFocusOut(m_nameDayDates, [this] { prefillFromNameDay(); });
+    m_hintArrow =
+        makeLabel(box, QStringLiteral("Picture2"), QString(), twips::rect(5880, 1200, 240, 240));
+    m_hintArrow->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint16.png")));
+    m_hintPicture =
+        makeLabel(box, QStringLiteral("Picture1"), QString(), twips::rect(6240, 1080, 480, 480));
+    m_hintPicture->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint32.png")));
+    m_hintPicture->setAccessibleName(QStringLiteral("Kattintson a névnap dátumára"));
 
-    m_text2 = new QLineEdit(f);
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    m_text2->setGeometry(twips::rect(1680, 680, 3255, 315));
+    createDatePickers(box);
 
-    m_list1 = new QListWidget(f);
-    m_list1->setObjectName(QStringLiteral("List1"));
-    m_list1->setGeometry(twips::rect(1680, 1160, 4095, 330));
-    m_list1->setAccessibleName(QStringLiteral("Névnapja(i)"));
-    m_list1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // A click or the keyboard: whatever changes the selected date.
-    connect(m_list1, &QListWidget::itemSelectionChanged, this, &Emlek::list1Click);
-    onFocusOut(m_list1, [this] { nameDayPrefill(); });
-
-    m_picture2 = new QLabel(f);
-    m_picture2->setObjectName(QStringLiteral("Picture2"));
-    m_picture2->setGeometry(twips::rect(5880, 1200, 240, 240));
-    m_picture2->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint16.png")));
-    m_picture1 = new QLabel(f);
-    m_picture1->setObjectName(QStringLiteral("Picture1"));
-    m_picture1->setGeometry(twips::rect(6240, 1080, 480, 480));
-    m_picture1->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint32.png")));
-    m_picture1->setAccessibleName(QStringLiteral("Kattintson a névnap dátumára"));
-
-    const int year = m_services.clock.now().date().year();
-    m_tev = picker(f, QStringLiteral("tev"), twips::rect(1680, 1160, 855, 315),
-                   editor::tevEntries(year), QStringLiteral("A találkozó éve"));
-    m_szhonap = picker(f, QStringLiteral("szhonap"), twips::rect(2640, 1160, 1455, 315), {},
-                       QStringLiteral("Hónap"));
-    m_sznap = picker(f, QStringLiteral("sznap"), twips::rect(4200, 1160, 735, 315), {},
-                     QStringLiteral("Nap"));
-    m_tora = picker(f, QStringLiteral("tora"), twips::rect(5040, 1160, 735, 315), {},
-                    QStringLiteral("A találkozó órája"));
-    m_tperc = picker(f, QStringLiteral("tperc"), twips::rect(5880, 1160, 735, 315), {},
-                     QStringLiteral("A találkozó perce"));
-    onFocusOut(m_szhonap, [this] { szhonapLeave(); });
-    onFocusOut(m_sznap, [this] { sznapLeave(); });
-    onFocusOut(m_tev, [this] { tevLeave(); });
-
-    m_text3 = new QPlainTextEdit(f);
-    m_text3->setObjectName(QStringLiteral("Text3"));
-    m_text3->setGeometry(twips::rect(120, 200, 8880, 1695));
-    m_text3->setTabChangesFocus(true);
-    m_text3->setAccessibleName(QStringLiteral("Szöveg"));
+    m_freeText =
+        makeEdit<QPlainTextEdit>(box, QStringLiteral("Text3"), twips::rect(120, 200, 8880, 1695));
+    m_freeText->setTabChangesFocus(true);
+    m_freeText->setAccessibleName(QStringLiteral("Szöveg"));
 }
 
-void Emlek::createAlertPickers()
+// The birthday's month and day, and the meeting's year, hour and minute.
+void ReminderEditor::createDatePickers(QFrame *box)
 {
-    auto *frame = new QFrame(this);
-    frame->setObjectName(QStringLiteral("Frame2"));
-    frame->setGeometry(twips::rect(120, 2760, 9120, 1095));
-    frame->setFrameShape(QFrame::StyledPanel);
-    QLabel *heading = label(frame, QStringLiteral("Label7"), QStringLiteral("Ekkor emlékeztessen:"),
-                            twips::rect(120, 60, 3000, 255));
-    QFont bold = heading->font();
+    const int year = m_services.clock.now().date().year();
+    m_meetingYear = makePicker(box, QStringLiteral("tev"), twips::rect(1680, 1160, 855, 315),
+                               editor::meetingYearEntries(year));
+    m_meetingYear->setAccessibleName(QStringLiteral("A találkozó éve"));
+    m_month = makePicker(box, QStringLiteral("szhonap"), twips::rect(2640, 1160, 1455, 315));
+    m_month->setAccessibleName(QStringLiteral("Hónap"));
+    m_day = makePicker(box, QStringLiteral("sznap"), twips::rect(4200, 1160, 735, 315));
+    m_day->setAccessibleName(QStringLiteral("Nap"));
+    m_meetingHour = makePicker(box, QStringLiteral("tora"), twips::rect(5040, 1160, 735, 315));
+    m_meetingHour->setAccessibleName(QStringLiteral("A találkozó órája"));
+    m_meetingMinute = makePicker(box, QStringLiteral("tperc"), twips::rect(5880, 1160, 735, 315));
+    m_meetingMinute->setAccessibleName(QStringLiteral("A találkozó perce"));
+    onFocusOut(m_month, [this] { prefillFromMonth(); });
+    onFocusOut(m_day, [this] { prefillFromDay(); });
+    onFocusOut(m_meetingYear, [this] { prefillFromMeetingYear(); });
+}
+
+void ReminderEditor::createAlertPickers()
+{
+    QFrame *box = makeBox(this, QStringLiteral("Frame2"), twips::rect(120, 2760, 9120, 1095));
+    QFont bold = dialogFont();
     bold.setBold(true);
-    heading->setFont(bold);
+    makeLabel(box, QStringLiteral("Label7"), QStringLiteral("Ekkor emlékeztessen:"),
+              twips::rect(120, 60, 3000, 255), bold);
 
     struct Slot {
-        QComboBox **combo;
+        QComboBox **picker;
         const char16_t *name;
         const char16_t *caption;
         const char16_t *accessible;
         int labelLeft, labelWidth, left, width;
     };
     const std::array<Slot, 5> slots = {{
-        {&m_ev, u"ev", u"év:", u"Emlékeztetés éve", 120, 375, 480, 1095},
-        {&m_honap, u"honap", u"hónap:", u"Emlékeztetés hónapja", 1680, 735, 2400, 1455},
-        {&m_nap, u"nap", u"nap:", u"Emlékeztetés napja", 3960, 495, 4440, 735},
-        {&m_ora, u"ora", u"óra:", u"Emlékeztetés órája", 5280, 495, 5760, 735},
-        {&m_perc, u"perc", u"perc:", u"Emlékeztetés perce", 6600, 495, 7080, 735},
+        {&m_alertYear, u"ev", u"év:", u"Emlékeztetés éve", 120, 375, 480, 1095},
+        {&m_alertMonth, u"honap", u"hónap:", u"Emlékeztetés hónapja", 1680, 735, 2400, 1455},
+        {&m_alertDay, u"nap", u"nap:", u"Emlékeztetés napja", 3960, 495, 4440, 735},
+        {&m_alertHour, u"ora", u"óra:", u"Emlékeztetés órája", 5280, 495, 5760, 735},
+        {&m_alertMinute, u"perc", u"perc:", u"Emlékeztetés perce", 6600, 495, 7080, 735},
     }};
     for (const Slot &s : slots) {
-        QLabel *l =
-            label(frame, QString::fromUtf16(s.name) + QStringLiteral("_felirat"),
-                  QString::fromUtf16(s.caption), twips::rect(s.labelLeft, 540, s.labelWidth, 255));
-        *s.combo = picker(frame, QString::fromUtf16(s.name), twips::rect(s.left, 500, s.width, 315),
-                          {}, QString::fromUtf16(s.accessible));
-        l->setBuddy(*s.combo);
+        const QString name = QString::fromUtf16(s.name);
+        QLabel *l = makeLabel(box, name + QStringLiteral("_felirat"), QString::fromUtf16(s.caption),
+                              twips::rect(s.labelLeft, 540, s.labelWidth, 255));
+        *s.picker = makePicker(box, name, twips::rect(s.left, 500, s.width, 315));
+        (*s.picker)->setAccessibleName(QString::fromUtf16(s.accessible));
+        l->setBuddy(*s.picker);
     }
-    onFocusOut(m_honap, [this] { modositas(); });
-    onFocusOut(m_ev, [this] { modositas(); });
+    onFocusOut(m_alertMonth, [this] { fitAlertDayPicker(); });
+    onFocusOut(m_alertYear, [this] { fitAlertDayPicker(); });
 }
 
-void Emlek::createButtons()
+void ReminderEditor::createButtons()
 {
     const std::array<const char16_t *, 4> captions = {u"Rögzítés", u"Törlés", u"Lista", u"Bezárás"};
     const std::array<int, 4> lefts = {120, 2400, 4680, 7545};
-    for (std::size_t i = 0; i < 4; ++i) {
-        auto *b = new QPushButton(QString::fromUtf16(captions[i]), this);
-        b->setObjectName(QStringLiteral("Command%1").arg(i + 2));
-        b->setGeometry(twips::rect(lefts[i], 4080, 1695, 375));
-        m_buttons[i] = b;
-    }
-    connect(m_buttons[0], &QPushButton::clicked, this, &Emlek::rogzit);
-    connect(m_buttons[1], &QPushButton::clicked, this, &Emlek::torles);
-    connect(m_buttons[2], &QPushButton::clicked, this, &Emlek::openList);
+    for (std::size_t i = 0; i < 4; ++i)
+        m_buttons[i] =
+            makeButton(this, QStringLiteral("Command%1").arg(i + 2),
+                       QString::fromUtf16(captions[i]), twips::rect(lefts[i], 4080, 1695, 375));
+    connect(m_buttons[0], &QPushButton::clicked, this, &ReminderEditor::storeReminder);
+    connect(m_buttons[1], &QPushButton::clicked, this, &ReminderEditor::clearInputs);
+    connect(m_buttons[2], &QPushButton::clicked, this, [this] { Q_EMIT listRequested(m_kind); });
     connect(m_buttons[3], &QPushButton::clicked, this, &QWidget::hide);
 }
 
-void Emlek::feltoltes()
+void ReminderEditor::fillPickers()
 {
     const int year = m_services.clock.now().date().year();
-    m_ev->addItems(editor::evEntries(year));
-    m_honap->addItems(editor::honapEntries());
-    m_szhonap->addItems(editor::szhonapEntries());
-    m_nap->addItems(editor::napEntries(daysInMonth(m_honap->itemText(0), year).value_or(31)));
-    m_sznap->addItems(editor::sznapEntries());
-    m_ora->addItems(editor::oraEntries(true));
-    m_tora->addItems(editor::oraEntries(false));
-    m_perc->addItems(editor::percEntries());
-    m_tperc->addItems(editor::percEntries());
-    m_kernev->addItems(FirstNameList());
-    m_kernev->setCompleter(new FoldingCompleter(FirstNameList(), m_kernev));
+    m_alertYear->addItems(editor::alertYearEntries(year));
+    m_alertMonth->addItems(editor::alertMonthEntries());
+    m_month->addItems(editor::monthEntries());
+    m_alertDay->addItems(
+        editor::alertDayEntries(daysInMonth(m_alertMonth->itemText(0), year).value_or(31)));
+    m_day->addItems(editor::dayEntries());
+    m_alertHour->addItems(editor::hourEntries(true));
+    m_meetingHour->addItems(editor::hourEntries(false));
+    m_alertMinute->addItems(editor::minuteEntries());
+    m_meetingMinute->addItems(editor::minuteEntries());
+    m_firstName->addItems(FirstNameList());
+    m_firstName->setCompleter(new FoldingCompleter(FirstNameList(), m_firstName));
+    for (QComboBox *c : {m_alertYear, m_alertMonth, m_alertDay, m_alertHour, m_alertMinute,
+                         m_meetingYear, m_meetingHour, m_meetingMinute})
+        c->setCurrentIndex(0);
+    // The birthday's date shows "január" and "1" without an entry picked.
+    m_month->setCurrentIndex(-1);
+    m_month->setEditText(QStringLiteral("január"));
+    m_day->setCurrentIndex(-1);
+    m_day->setEditText(QStringLiteral("1"));
+    m_firstName->setCurrentIndex(-1);
+    m_firstName->setEditText(QString());
+}
+
+void ReminderEditor::setTabOrderOfInputs()
+{
+    const QList<QWidget *> order = {m_firstLine,
+                                    m_firstName,
+                                    m_secondLine,
+                                    m_nameDayDates,
+                                    m_meetingYear,
+                                    m_month,
+                                    m_day,
+                                    m_meetingHour,
+                                    m_meetingMinute,
+                                    m_freeText,
+                                    m_alertYear,
+                                    m_alertMonth,
+                                    m_alertDay,
+                                    m_alertHour,
+                                    m_alertMinute,
+                                    m_buttons[0],
+                                    m_buttons[1],
+                                    m_buttons[2],
+                                    m_buttons[3],
+                                    m_kindButtons[0],
+                                    m_kindButtons[1],
+                                    m_kindButtons[2],
+                                    m_kindButtons[3],
+                                    m_kindButtons[4]};
+    for (int i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order[i], order[i + 1]);
 }
 
 // ---- kinds -----------------------------------------------------------------------------
 
-void Emlek::pressKind(int k)
+void ReminderEditor::chooseKind(ReminderKind kind)
 {
-    if (k < 0 || k > 4)
-        return;
-    m_text1->clear();
-    m_text2->clear();
-    m_text3->clear();
+    applyKind(kind);
+    m_session.chooseKind(kind, KindChooser::Editor);
+}
+
+// The kind's layout: its captions and inputs shown, the texts emptied, its button pressed.
+void ReminderEditor::applyKind(ReminderKind kind)
+{
+    m_firstLine->clear();
+    m_secondLine->clear();
+    m_freeText->clear();
     for (QWidget *w : std::initializer_list<QWidget *>{
-             m_text1, m_text2, m_text3, m_kernev, m_list1, m_szhonap, m_sznap, m_label1[0],
-             m_label1[1], m_label1[2], m_picture1, m_picture2, m_tev, m_tora, m_tperc})
+             m_firstLine, m_secondLine, m_freeText, m_firstName, m_nameDayDates, m_month, m_day,
+             m_rowLabels[0], m_rowLabels[1], m_rowLabels[2], m_hintPicture, m_hintArrow,
+             m_meetingYear, m_meetingHour, m_meetingMinute})
         w->hide();
-    for (std::size_t i = 0; i < m_kind.size(); ++i) {
-        QPalette p = m_kind[i]->palette();
+    for (ReminderKind k : AllReminderKinds) {
+        QPushButton *b = m_kindButtons[std::size_t(kindIndex(k))];
+        QPalette p = b->palette();
         p.setColor(QPalette::Button,
-                   palette().color(int(i) == k ? QPalette::Dark : QPalette::Button));
-        m_kind[i]->setPalette(p);
+                   palette().color(k == kind ? QPalette::Dark : QPalette::Button));
+        b->setPalette(p);
     }
-    m_book.emlekfajta = k;
+    m_kind = kind;
 
     struct Captions {
-        const char16_t *l0, *l1, *l2;
+        const char16_t *first, *second, *third;
     };
-    const std::array<Captions, 5> captions = {{
+    static constexpr std::array<Captions, 5> captions = {{
         {u"Vezetéknév:", u"Keresztnév:", u"Névnapja(i):"},
         {u"Vezetéknév:", u"Keresztnév:", u"Születésnapja:"},
         {u"Megnevezés:", u"Helyszín:", u"Időpont:"},
         {u"Típus:", u"Fogyasztó ID:", nullptr},
         {u"Szöveg:", nullptr, nullptr},
     }};
-    const Captions &c = captions[std::size_t(k)];
-    m_label1[0]->setText(QString::fromUtf16(c.l0));
-    m_label1[0]->show();
-    if (c.l1) {
-        m_label1[1]->setText(QString::fromUtf16(c.l1));
-        m_label1[1]->show();
+    const Captions &c = captions[std::size_t(kindIndex(kind))];
+    for (std::size_t i = 0; i < 3; ++i) {
+        const char16_t *caption = i == 0 ? c.first : i == 1 ? c.second : c.third;
+        if (caption) {
+            m_rowLabels[i]->setText(QString::fromUtf16(caption));
+            m_rowLabels[i]->show();
+        }
     }
-    if (c.l2) {
-        m_label1[2]->setText(QString::fromUtf16(c.l2));
-        m_label1[2]->show();
-    }
-    m_text1->setVisible(k <= 3);
-    m_kernev->setVisible(k <= 1);
-    m_text2->setVisible(k == 2 || k == 3);
-    m_text3->setVisible(k == 4);
-    m_szhonap->setVisible(k == 1 || k == 2);
-    m_sznap->setVisible(k == 1 || k == 2);
-    m_tev->setVisible(k == 2);
-    m_tora->setVisible(k == 2);
-    m_tperc->setVisible(k == 2);
-    m_label1[1]->setBuddy(k <= 1 ? static_cast<QWidget *>(m_kernev) : m_text2);
-    m_label1[0]->setBuddy(k == 4 ? static_cast<QWidget *>(m_text3) : m_text1);
-
-    if (m_lista && m_lista->isVisible()) {
-        m_book.listafajta = k;
-        m_lista->selectKind(k, Lista::FromEditor);
-    }
-    setDateRowVisible(editor::showDateRow(k, pickedNameIndex()));
+    const bool person = kind == ReminderKind::NameDay || kind == ReminderKind::Birthday;
+    const bool datePickers = kind == ReminderKind::Birthday || kind == ReminderKind::Meeting;
+    const bool secondLine = kind == ReminderKind::Meeting || kind == ReminderKind::MeterReading;
+    m_firstLine->setVisible(kind != ReminderKind::Other);
+    m_firstName->setVisible(person);
+    m_secondLine->setVisible(secondLine);
+    m_freeText->setVisible(kind == ReminderKind::Other);
+    m_month->setVisible(datePickers);
+    m_day->setVisible(datePickers);
+    for (QComboBox *meeting : {m_meetingYear, m_meetingHour, m_meetingMinute})
+        meeting->setVisible(kind == ReminderKind::Meeting);
+    m_rowLabels[1]->setBuddy(person ? static_cast<QWidget *>(m_firstName) : m_secondLine);
+    m_rowLabels[0]->setBuddy(kind == ReminderKind::Other ? static_cast<QWidget *>(m_freeText)
+                                                         : m_firstLine);
+    setDateRowVisible(editor::showDateRow(kind, pickedName()));
 }
 
-int Emlek::pickedNameIndex() const
+// The index of the first name picked from the list, -1 for a typed one.
+int ReminderEditor::pickedName() const
 {
-    const int i = m_kernev->currentIndex();
-    return i >= 0 && m_kernev->itemText(i) == m_kernev->currentText() ? i : -1;
+    const int i = m_firstName->currentIndex();
+    return i >= 0 && m_firstName->itemText(i) == m_firstName->currentText() ? i : -1;
 }
 
-void Emlek::setDateRowVisible(bool visible)
+void ReminderEditor::setDateRowVisible(bool visible)
 {
-    m_list1->setVisible(visible);
+    m_nameDayDates->setVisible(visible);
     if (visible)
-        m_list1->update();
-    m_picture1->setVisible(visible);
-    m_picture2->setVisible(visible);
+        m_nameDayDates->update();
+    m_hintPicture->setVisible(visible);
+    m_hintArrow->setVisible(visible);
 }
 
-void Emlek::kernevClick()
+void ReminderEditor::nameChosen()
 {
-    setDateRowVisible(editor::showDateRow(m_book.emlekfajta, pickedNameIndex()));
+    setDateRowVisible(editor::showDateRow(m_kind, pickedName()));
 }
 
-void Emlek::kernevValidate()
+void ReminderEditor::fillNameDayDates()
 {
-    m_list1->clear();
-    if (const auto dates = NameDayIndex::editorDates(m_kernev->currentText()))
-        m_list1->addItem(*dates);
+    m_nameDayDates->clear();
+    if (const auto dates = NameDayIndex::editorDates(m_firstName->currentText()))
+        m_nameDayDates->addItem(*dates);
 }
 
-QString Emlek::list1Selected() const
+QString ReminderEditor::pickedNameDayDates() const
 {
-    const QListWidgetItem *item = m_list1->currentItem();
+    const QListWidgetItem *item = m_nameDayDates->currentItem();
     return item && item->isSelected() ? item->text() : QString();
 }
 
-void Emlek::list1Click()
+void ReminderEditor::dateClicked()
 {
     // Refilling a hidden list is no click.
-    if (m_list1->isHidden())
+    if (m_nameDayDates->isHidden())
         return;
-    const bool none = list1Selected().isEmpty();
-    m_picture1->setVisible(none);
-    m_picture2->setVisible(none);
+    const bool none = pickedNameDayDates().isEmpty();
+    m_hintPicture->setVisible(none);
+    m_hintArrow->setVisible(none);
 }
 
 // ---- pre-fills -------------------------------------------------------------------------
 
-void Emlek::applyDay(bool lastDay, int position)
+void ReminderEditor::selectAlertDay(bool lastDay, int position)
 {
     // The alert day list follows the alert month first, so the chosen day exists if it can.
-    modositas();
-    selectClamped(m_nap, lastDay ? m_nap->count() - 1 : position);
+    fitAlertDayPicker();
+    selectClamped(m_alertDay, lastDay ? m_alertDay->count() - 1 : position);
 }
 
-void Emlek::nameDayPrefill()
+void ReminderEditor::prefillFromNameDay()
 {
     QStringList months;
-    for (int i = 0; i < m_honap->count(); ++i)
-        months << m_honap->itemText(i);
-    const editor::Prefill p = editor::nameDayPrefill(list1Selected(), m_honap->currentIndex(),
-                                                     m_services.clock.now().date().month(), months);
-    selectClamped(m_honap, p.honap);
-    selectClamped(m_ev, p.ev);
+    for (int i = 0; i < m_alertMonth->count(); ++i)
+        months << m_alertMonth->itemText(i);
+    const Prefill p = editor::nameDayPrefill(pickedNameDayDates(), m_alertMonth->currentIndex(),
+                                             m_services.clock.now().date().month(), months);
+    selectClamped(m_alertMonth, p.alertMonth);
+    selectClamped(m_alertYear, p.alertYear);
     if (p.setDay)
-        applyDay(p.lastDay, p.nap);
+        selectAlertDay(p.lastDay, p.alertDay);
 }
 
-void Emlek::szhonapLeave()
+void ReminderEditor::prefillFromMonth()
 {
-    selectClamped(m_honap, m_szhonap->currentIndex() + 1);
-    modositas2();
+    selectClamped(m_alertMonth, m_month->currentIndex() + 1);
+    fitDateDayPicker();
 }
 
-void Emlek::sznapLeave()
+void ReminderEditor::prefillFromDay()
 {
-    const editor::Prefill p = editor::dayBeforePrefill(
-        m_sznap->currentIndex(), m_honap->currentIndex(), m_ev->currentIndex());
+    const Prefill p = editor::dayBeforePrefill(m_day->currentIndex(), m_alertMonth->currentIndex(),
+                                               m_alertYear->currentIndex());
     if (!p.setDay)
         return;
-    selectClamped(m_honap, p.honap);
-    selectClamped(m_ev, p.ev);
-    applyDay(p.lastDay, p.nap);
+    selectClamped(m_alertMonth, p.alertMonth);
+    selectClamped(m_alertYear, p.alertYear);
+    selectAlertDay(p.lastDay, p.alertDay);
 }
 
-void Emlek::tevLeave()
+void ReminderEditor::prefillFromMeetingYear()
 {
-    selectClamped(m_ev, m_tev->currentIndex() + 1);
+    selectClamped(m_alertYear, m_meetingYear->currentIndex() + 1);
 }
 
-void Emlek::modositas()
+void ReminderEditor::fitAlertDayPicker()
 {
-    adjustDayCombo(m_nap, 1, m_honap->currentText(), editor::alertYearValue(m_ev->currentText()));
+    adjustDayCombo(m_alertDay, 1, m_alertMonth->currentText(),
+                   editor::alertYearValue(m_alertYear->currentText()));
 }
 
-void Emlek::modositas2()
+void ReminderEditor::fitDateDayPicker()
 {
-    adjustDayCombo(m_sznap, 0, m_szhonap->currentText(),
-                   editor::alertYearValue(m_ev->currentText()));
+    adjustDayCombo(m_day, 0, m_month->currentText(),
+                   editor::alertYearValue(m_alertYear->currentText()));
 }
 
 // ---- buttons ---------------------------------------------------------------------------
 
-void Emlek::rogzit()
+editor::Inputs ReminderEditor::inputs() const
 {
     editor::Inputs in;
-    in.text1 = m_text1->text();
-    in.kernev = m_kernev->currentText();
-    in.text2 = m_text2->text();
-    in.list1 = list1Selected();
-    in.text3 = m_text3->toPlainText();
-    in.tev = m_tev->currentText();
-    in.szhonap = m_szhonap->currentText();
-    in.sznap = m_sznap->currentText();
-    in.tora = m_tora->currentText();
-    in.tperc = m_tperc->currentText();
-    in.ev = m_ev->currentText();
-    in.honap = m_honap->currentText();
-    in.nap = m_nap->currentText();
-    in.ora = m_ora->currentText();
-    in.perc = m_perc->currentText();
-    const StoreResult result = storeReminder(m_book, editor::storedFields(m_book.emlekfajta, in));
-    if (result != StoreResult::Stored) {
-        m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Emlékeztető"),
-                              storeRefusal(result));
-        return;
-    }
-    lista()->listafeltolt();
+    in.firstLine = m_firstLine->text();
+    in.firstName = m_firstName->currentText();
+    in.secondLine = m_secondLine->text();
+    in.nameDayDates = pickedNameDayDates();
+    in.freeText = m_freeText->toPlainText();
+    in.meetingYear = m_meetingYear->currentText();
+    in.month = m_month->currentText();
+    in.day = m_day->currentText();
+    in.meetingHour = m_meetingHour->currentText();
+    in.meetingMinute = m_meetingMinute->currentText();
+    in.alertYear = m_alertYear->currentText();
+    in.alertMonth = m_alertMonth->currentText();
+    in.alertDay = m_alertDay->currentText();
+    in.alertHour = m_alertHour->currentText();
+    in.alertMinute = m_alertMinute->currentText();
+    return in;
 }
 
-void Emlek::torles()
+void ReminderEditor::storeReminder()
 {
-    m_text1->clear();
-    m_text2->clear();
-    m_text3->clear();
-    m_kernev->setCurrentIndex(-1);
-    m_kernev->setEditText(QString());
-    m_list1->clear();
+    const StoreResult result = m_session.store(editor::storedFields(m_kind, inputs()));
+    if (result != StoreResult::Stored)
+        m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Emlékeztető"),
+                              storeRefusal(result));
+}
+
+void ReminderEditor::clearInputs()
+{
+    m_firstLine->clear();
+    m_secondLine->clear();
+    m_freeText->clear();
+    m_firstName->setCurrentIndex(-1);
+    m_firstName->setEditText(QString());
+    m_nameDayDates->clear();
     setDateRowVisible(false);
-    for (QComboBox *c : {m_ev, m_honap, m_nap, m_ora, m_perc})
+    for (QComboBox *c : {m_alertYear, m_alertMonth, m_alertDay, m_alertHour, m_alertMinute})
         c->setCurrentIndex(0);
 }
 
-void Emlek::openList()
+void ReminderEditor::closeForGood()
 {
-    Lista *list = lista();
-    list->show();
-    list->raise();
-    list->activateWindow();
-    list->selectKind(m_book.emlekfajta, Lista::FromEditor);
-    list->listafeltolt();
-}
-
-Lista *Emlek::lista()
-{
-    if (!m_lista)
-        m_lista = new Lista(m_services, m_book, m_file, this);
-    return m_lista;
-}
-
-void Emlek::closeAll()
-{
-    if (m_lista)
-        m_lista->hide();
     hide();
-    m_timer1->stop();
+    m_hintTimer->stop();
 }
 
 // ---- hint animation --------------------------------------------------------------------
 
-void Emlek::animationTick()
+void ReminderEditor::animationTick()
 {
-    const editor::HintTick tick = editor::hintTick(m_egerlepes, !m_picture1->isHidden());
-    m_egerlepes = tick.egerlepes;
-    if (tick.frame == 0)
+    const editor::HintTick tick = editor::hintTick(m_hintStep, !m_hintPicture->isHidden());
+    m_hintStep = tick.step;
+    if (tick.frame == editor::HintTick::Frame::Unchanged)
         return;
     if (!m_framesLoaded) {
-        m_frame1 = QPixmap(m_egerkep1);
-        m_frame2 = QPixmap(m_egerkep2);
+        m_firstFrame = QPixmap(m_framePaths.first);
+        m_secondFrame = QPixmap(m_framePaths.second);
         m_framesLoaded = true;
     }
     // A missing or unreadable picture leaves the one shown before.
-    const QPixmap &frame = tick.frame == 1 ? m_frame1 : m_frame2;
+    const QPixmap &frame =
+        tick.frame == editor::HintTick::Frame::First ? m_firstFrame : m_secondFrame;
     if (!frame.isNull())
-        m_picture1->setPixmap(frame);
+        m_hintPicture->setPixmap(frame);
 }
 
 } // namespace quill

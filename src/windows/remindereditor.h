@@ -1,11 +1,9 @@
 #pragma once
 
 #include "platform/services.h"
-#include "reminders/datafile.h"
 #include "reminders/table.h"
 
 #include <QPixmap>
-#include <QPointer>
 #include <QWidget>
 #include <array>
 
@@ -20,76 +18,88 @@ class QTimer;
 
 namespace quill {
 
-class Lista;
+class ReminderSession;
+namespace editor {
+struct Inputs;
+}
 
-/// The reminder editor: composes one reminder of one of the five kinds and appends it to the
-/// table. Closing only hides it; it keeps its inputs for the whole run.
-class Emlek : public QWidget {
+/// The reminder editor (`emlek`): composes one reminder of one of the five kinds and appends it
+/// to the session's table. Closing only hides it; it keeps its inputs for the whole run.
+class ReminderEditor : public QWidget {
     Q_OBJECT
 public:
-    Emlek(Services &services, ReminderBook &book, ReminderFile &file, QString egerkep1,
-          QString egerkep2);
-    ~Emlek() override;
+    /// The two pictures of the hint animation, files beside the program.
+    struct HintFrames {
+        QString first, second;
+    };
 
-    /// Chooses kind k exactly as a click on its button does.
-    void pressKind(int k);
-    /// The list window, created hidden on first reference.
-    Lista *lista();
+    ReminderEditor(Services &services, ReminderSession &session, HintFrames frames);
+    ~ReminderEditor() override;
+
+    ReminderKind kind() const { return m_kind; }
+    /// Chooses a kind exactly as a click on its button does.
+    void chooseKind(ReminderKind kind);
     /// The hint animation's step (every 150 ms).
     void animationTick();
-    /// Hides this window and the list window for good, at the end of the program.
-    void closeAll();
-    int egerlepes() const { return m_egerlepes; }
+    int hintStep() const { return m_hintStep; }
+    /// Hides the window for good, at the end of the program.
+    void closeForGood();
+
+Q_SIGNALS:
+    /// "Lista": the list window is wanted, on this kind.
+    void listRequested(ReminderKind kind);
 
 private:
-    void feltoltes();
-    void modositas();
-    void modositas2();
-    void rogzit();
-    void torles();
-    void openList();
-
     void createKindButtons();
     void createInputs();
+    void createDatePickers(QFrame *box);
     void createAlertPickers();
     void createButtons();
-    void kernevClick();
-    void kernevValidate();
-    void list1Click();
-    void nameDayPrefill();
-    void szhonapLeave();
-    void sznapLeave();
-    void tevLeave();
-    void applyDay(bool lastDay, int position);
-    int pickedNameIndex() const;
-    QString list1Selected() const;
+    void fillPickers();
+    void setTabOrderOfInputs();
+    void applyKind(ReminderKind kind);
+    void nameChosen();
+    void fillNameDayDates();
+    void dateClicked();
+    void prefillFromNameDay();
+    void prefillFromMonth();
+    void prefillFromDay();
+    void prefillFromMeetingYear();
+    void fitAlertDayPicker();
+    void fitDateDayPicker();
+    void selectAlertDay(bool lastDay, int position);
+    editor::Inputs inputs() const;
+    void storeReminder();
+    void clearInputs();
+    int pickedName() const;
+    QString pickedNameDayDates() const;
     void setDateRowVisible(bool visible);
 
     Services &m_services;
-    ReminderBook &m_book;
-    ReminderFile &m_file;
-    QString m_egerkep1, m_egerkep2;
-    QPixmap m_frame1, m_frame2;
+    ReminderSession &m_session;
+    ReminderKind m_kind = ReminderKind::NameDay;
+    HintFrames m_framePaths;
+    QPixmap m_firstFrame, m_secondFrame;
     bool m_framesLoaded = false;
-    int m_egerlepes = 0;
-    QPointer<Lista> m_lista;
+    int m_hintStep = 0;
 
-    std::array<QPushButton *, 5> m_kind{};
-    std::array<QLabel *, 3> m_label1{};
-    QFrame *m_frame1Box = nullptr;
-    QLineEdit *m_text1 = nullptr;
-    QLineEdit *m_text2 = nullptr;
-    QPlainTextEdit *m_text3 = nullptr;
-    QComboBox *m_kernev = nullptr;
-    QListWidget *m_list1 = nullptr;
-    QLabel *m_picture1 = nullptr;
-    QLabel *m_picture2 = nullptr;
-    QComboBox *m_tev = nullptr, *m_szhonap = nullptr, *m_sznap = nullptr;
-    QComboBox *m_tora = nullptr, *m_tperc = nullptr;
-    QComboBox *m_ev = nullptr, *m_honap = nullptr, *m_nap = nullptr;
-    QComboBox *m_ora = nullptr, *m_perc = nullptr;
-    std::array<QPushButton *, 4> m_buttons{};
-    QTimer *m_timer1 = nullptr;
+    std::array<QPushButton *, 5> m_kindButtons{};
+    std::array<QLabel *, 3> m_rowLabels{};
+    QLineEdit *m_firstLine = nullptr;      ///< `Text1`
+    QLineEdit *m_secondLine = nullptr;     ///< `Text2`
+    QPlainTextEdit *m_freeText = nullptr;  ///< `Text3`
+    QComboBox *m_firstName = nullptr;      ///< `kernev`
+    QListWidget *m_nameDayDates = nullptr; ///< `List1`
+    QLabel *m_hintPicture = nullptr;       ///< `Picture1`, the animated one
+    QLabel *m_hintArrow = nullptr;         ///< `Picture2`
+    // The birthday's and the meeting's date: `tev`, `szhonap`, `sznap`, `tora`, `tperc`.
+    QComboBox *m_meetingYear = nullptr, *m_month = nullptr, *m_day = nullptr;
+    QComboBox *m_meetingHour = nullptr, *m_meetingMinute = nullptr;
+    // The alert moment: `ev`, `honap`, `nap`, `ora`, `perc`.
+    QComboBox *m_alertYear = nullptr, *m_alertMonth = nullptr, *m_alertDay = nullptr;
+    QComboBox *m_alertHour = nullptr, *m_alertMinute = nullptr;
+    std::array<QPushButton *, 4> m_buttons{}; ///< store, clear, list, close
+    QTimer *m_hintTimer = nullptr;
 };
 
 } // namespace quill

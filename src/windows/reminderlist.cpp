@@ -2,8 +2,8 @@
 
 #include "calendar/numtext.h"
 #include "platform/twips.h"
-#include "remindereditor.h"
-#include "reminders/listrules.h"
+#include "reminders/session.h"
+#include "savequestion.h"
 #include "widgets.h"
 
 #include <QCheckBox>
@@ -20,22 +20,30 @@
 
 namespace quill {
 
+using list::Column;
+
 namespace {
 constexpr int columnTop = 1920;
 constexpr int columnHeight = 2430;
 constexpr int rowTwips = 240;
-constexpr std::array<int, 11> columnLeft = {6960, 240,  1680, 2880, 6000, 6600,
-                                            7800, 8160, 8520, 240,  6960};
-constexpr std::array<int, 11> columnWidth = {495, 1455, 1215, 2895, 615, 1215,
-                                             375, 375,  375,  5055, 855};
+constexpr std::array<int, list::ColumnCount> columnLeft = {6960, 240,  1680, 2880, 6000, 6600,
+                                                           7800, 8160, 8520, 240,  6960};
+constexpr std::array<int, list::ColumnCount> columnWidth = {495, 1455, 1215, 2895, 615, 1215,
+                                                            375, 375,  375,  5055, 855};
+int leftOf(Column c)
+{
+    return columnLeft[std::size_t(c)];
+}
+int widthOf(Column c)
+{
+    return columnWidth[std::size_t(c)];
+}
 } // namespace
 
-Lista::Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *editor)
+ReminderList::ReminderList(Services &services, ReminderSession &session)
     : QWidget(nullptr)
     , m_services(services)
-    , m_book(book)
-    , m_file(file)
-    , m_editor(editor)
+    , m_session(session)
 {
     setObjectName(QStringLiteral("lista"));
     setWindowTitle(QStringLiteral("Emlékeztető bejegyzések listája") + QString(40, u' ') +
@@ -43,330 +51,365 @@ Lista::Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *
     setFont(dialogFont());
     setFixedSize(twips::size(9720, 5280));
 
-    const std::array<int, 5> optionWidths = {1335, 1575, 1455, 2895, 1335};
-    int left = 240;
-    for (const ReminderKind &kind : ReminderKinds) {
-        auto *o = new QRadioButton(kind.caption.toString(), this);
-        o->setObjectName(QStringLiteral("Option1_%1").arg(kind.index));
-        o->setGeometry(twips::rect(left, 240, optionWidths[std::size_t(kind.index)], 315));
-        left += optionWidths[std::size_t(kind.index)] + 60;
-        const int k = kind.index;
-        connect(o, &QRadioButton::clicked, this, [this, k] { selectKind(k, FromUser); });
-        m_option[std::size_t(k)] = o;
-    }
-    m_option[0]->setChecked(true);
+    createKindOptions();
+    createHeaders();
+    createColumns();
+    createActiveBoxes();
+    createButtons();
 
-    auto caption = [this](const QString &name, const QString &text, QRect r) {
-        auto *l = new QLabel(text, this);
-        l->setObjectName(name);
-        l->setGeometry(r);
-        return l;
-    };
-    QFont bold = font();
+    // A reminder stored in the editor shows at once; this window's own changes are in place.
+    connect(&m_session, &ReminderSession::changed, this, [this] {
+        if (!m_changingTable)
+            refill();
+    });
+    // A kind chosen in the editor is chosen here too, while this window is shown.
+    connect(&m_session, &ReminderSession::kindChosen, this,
+            [this](ReminderKind kind, KindChooser chooser) {
+                if (chooser == KindChooser::Editor && isVisible())
+                    followKind(kind);
+            });
+
+    refill();
+    updateActiveBoxes();
+}
+
+ReminderList::~ReminderList()
+{
+    m_editBox->removeEventFilter(this);
+}
+
+void ReminderList::createKindOptions()
+{
+    const std::array<int, 5> widths = {1335, 1575, 1455, 2895, 1335};
+    int left = 240;
+    for (ReminderKind kind : AllReminderKinds) {
+        const auto i = std::size_t(kindIndex(kind));
+        auto *o = new QRadioButton(kindCaption(kind), this);
+        o->setObjectName(QStringLiteral("Option1_%1").arg(i));
+        o->setGeometry(twips::rect(left, 240, widths[i], 315));
+        left += widths[i] + 60;
+        connect(o, &QRadioButton::clicked, this, [this, kind] { chooseKind(kind); });
+        m_kindOptions[i] = o;
+    }
+    m_kindOptions[0]->setChecked(true);
+}
+
+void ReminderList::createHeaders()
+{
+    QFont bold = dialogFont();
     bold.setBold(true);
-    caption(QStringLiteral("adatok_felirat"), QStringLiteral("Emlékeztető adatai"),
-            twips::rect(240, 1200, 5535, 255))
-        ->setFont(bold);
-    caption(QStringLiteral("idopont_felirat"), QStringLiteral("Jelzés időpontja"),
-            twips::rect(6000, 1200, 2895, 255))
-        ->setFont(bold);
-    const std::array<int, 8> headerColumn = {1, 2, 4, 5, 6, 7, 8, 3};
+    makeLabel(this, QStringLiteral("adatok_felirat"), QStringLiteral("Emlékeztető adatai"),
+              twips::rect(240, 1200, 5535, 255), bold);
+    makeLabel(this, QStringLiteral("idopont_felirat"), QStringLiteral("Jelzés időpontja"),
+              twips::rect(6000, 1200, 2895, 255), bold);
+    const std::array<Column, 8> over = {Column::Text1,       Column::Text2,    Column::AlertYear,
+                                        Column::AlertMonth,  Column::AlertDay, Column::AlertHour,
+                                        Column::AlertMinute, Column::When};
     const std::array<const char16_t *, 8> fixed = {u"",    u"",    u"Év",   u"Hónap",
                                                    u"Nap", u"Óra", u"Perc", u""};
-    for (std::size_t i = 0; i < m_headers.size(); ++i) {
-        const int c = headerColumn[i];
-        m_headers[i] = caption(
-            QStringLiteral("Label3_%1").arg(i), QString::fromUtf16(fixed[i]),
-            twips::rect(columnLeft[std::size_t(c)], 1620, columnWidth[std::size_t(c)], 255));
-    }
-    const QString aktiv = QStringLiteral("AKTIV");
+    for (std::size_t i = 0; i < m_headers.size(); ++i)
+        m_headers[i] =
+            makeLabel(this, QStringLiteral("Label3_%1").arg(i), QString::fromUtf16(fixed[i]),
+                      twips::rect(leftOf(over[i]), 1620, widthOf(over[i]), 255));
+    // "AKTIV", one letter under the other, over the active boxes.
+    const QString active = QStringLiteral("AKTIV");
     for (int i = 0; i < 5; ++i)
-        caption(QStringLiteral("Label2_%1").arg(i), aktiv.at(i),
-                twips::rect(9045, 600 + 240 * i, 255, 240))
+        makeLabel(this, QStringLiteral("Label2_%1").arg(i), active.at(i),
+                  twips::rect(9045, 600 + 240 * i, 255, 240))
             ->setAlignment(Qt::AlignCenter);
+}
 
+void ReminderList::createColumns()
+{
     const QFont listFont = fontOf(QStringLiteral("Arial"), 9.75);
-    for (std::size_t c = 0; c < m_columns.size(); ++c) {
-        auto *list = new QListWidget(this);
-        list->setObjectName(QStringLiteral("List1_%1").arg(c));
-        list->setGeometry(twips::rect(columnLeft[c], columnTop, columnWidth[c], columnHeight));
-        list->setFont(listFont);
-        list->setUniformItemSizes(true);
-        list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-        list->setFrameShape(QFrame::Box);
-        list->setTextElideMode(Qt::ElideNone); // narrow columns clip, as a list box does
-        const int column = int(c);
-        connect(list, &QListWidget::currentRowChanged, this, [this](int row) {
+    for (int c = 0; c < list::ColumnCount; ++c) {
+        const auto at = Column(c);
+        auto *l = new QListWidget(this);
+        l->setObjectName(QStringLiteral("List1_%1").arg(c));
+        l->setGeometry(twips::rect(leftOf(at), columnTop, widthOf(at), columnHeight));
+        l->setFont(listFont);
+        l->setUniformItemSizes(true);
+        l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setSelectionMode(QAbstractItemView::SingleSelection);
+        l->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        l->setFrameShape(QFrame::Box);
+        l->setTextElideMode(Qt::ElideNone); // narrow columns clip, as a list box does
+        connect(l, &QListWidget::currentRowChanged, this, [this](int row) {
             if (!m_syncing)
                 selectPosition(row);
         });
-        connect(list, &QListWidget::itemDoubleClicked, this, [this, column] { beginEdit(column); });
+        connect(l, &QListWidget::itemDoubleClicked, this, [this, at] { beginEdit(at); });
         // Every column scrolls as one, so a row always shows one reminder.
-        connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+        connect(l->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
             if (m_scroll->value() != v)
                 m_scroll->setValue(v);
         });
-        m_columns[c] = list;
+        m_columns[std::size_t(c)] = l;
     }
-    m_columns[0]->hide();
-    m_columns[10]->hide();
-    m_columns[9]->hide();
+    for (Column never : {Column::KindLetter, Column::RowKey, Column::FreeText})
+        column(never)->hide();
 
     m_scroll = new QScrollBar(Qt::Vertical, this);
     m_scroll->setObjectName(QStringLiteral("gorgeto"));
     m_scroll->setGeometry(twips::rect(9360, columnTop, 255, columnHeight));
     m_scroll->setAccessibleName(QStringLiteral("Görgetés"));
-    connect(m_scroll, &QScrollBar::valueChanged, this, [this](int v) {
-        for (QListWidget *l : m_columns) {
-            QScrollBar *bar = l->verticalScrollBar();
-            if (bar->maximum() < v)
-                l->doItemsLayout(); // rows added since the last layout pass
-            if (bar->value() != v)
-                bar->setValue(v);
-        }
-        syncBoxes();
-    });
+    connect(m_scroll, &QScrollBar::valueChanged, this, &ReminderList::scrollTo);
 
-    for (std::size_t i = 0; i < m_checks.size(); ++i) {
+    m_editBox = new QLineEdit(this);
+    m_editBox->setObjectName(QStringLiteral("Text1"));
+    m_editBox->hide();
+    m_editBox->installEventFilter(this);
+}
+
+void ReminderList::createActiveBoxes()
+{
+    for (std::size_t i = 0; i < m_activeBoxes.size(); ++i) {
         auto *box = new QCheckBox(this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
         box->setGeometry(twips::rect(9045, columnTop + rowTwips * int(i), 255, rowTwips));
         box->setAccessibleName(QStringLiteral("Aktív, %1. sor").arg(i + 1));
         const int index = int(i);
         connect(box, &QCheckBox::clicked, this, [this, index] { toggleActive(index); });
-        m_checks[i] = box;
+        m_activeBoxes[i] = box;
     }
-
-    m_text1 = new QLineEdit(this);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_text1->hide();
-    m_text1->installEventFilter(this);
-
-    const std::array<std::pair<const char16_t *, const char16_t *>, 3> buttons = {
-        {{u"Command2", u"Törlés"}, {u"Command3", u"Mentés"}, {u"Command1", u"Bezárás"}}};
-    const std::array<int, 3> lefts = {240, 3960, 7680};
-    std::array<QPushButton *, 3> made{};
-    for (std::size_t i = 0; i < buttons.size(); ++i) {
-        made[i] = new QPushButton(QString::fromUtf16(buttons[i].second), this);
-        made[i]->setObjectName(QString::fromUtf16(buttons[i].first));
-        made[i]->setGeometry(twips::rect(lefts[i], 4560, 1695, 375));
-    }
-    connect(made[0], &QPushButton::clicked, this, &Lista::torles);
-    connect(made[1], &QPushButton::clicked, this, &Lista::mentes);
-    connect(made[2], &QPushButton::clicked, this, &QWidget::hide);
-
-    listafeltolt();
-    chkcontrol();
 }
 
-Lista::~Lista()
+void ReminderList::createButtons()
 {
-    m_text1->removeEventFilter(this);
+    connect(makeButton(this, QStringLiteral("Command2"), QStringLiteral("Törlés"),
+                       twips::rect(240, 4560, 1695, 375)),
+            &QPushButton::clicked, this, &ReminderList::deleteSelected);
+    connect(makeButton(this, QStringLiteral("Command3"), QStringLiteral("Mentés"),
+                       twips::rect(3960, 4560, 1695, 375)),
+            &QPushButton::clicked, this, &ReminderList::save);
+    connect(makeButton(this, QStringLiteral("Command1"), QStringLiteral("Bezárás"),
+                       twips::rect(7680, 4560, 1695, 375)),
+            &QPushButton::clicked, this, &QWidget::hide);
 }
 
-int Lista::rowHeightPx() const
+int ReminderList::rowHeightPx() const
 {
     return twips::toPx(rowTwips);
 }
 
-int Lista::firstShownPosition() const
+int ReminderList::firstShownPosition() const
 {
     return m_scroll->value();
 }
 
-void Lista::listafeltolt()
+// ---- filling ---------------------------------------------------------------------------
+
+void ReminderList::refill()
 {
     m_syncing = true;
     for (QListWidget *l : m_columns)
         l->clear();
     m_syncing = false;
-    m_flags.clear();
-    kijelolt = -1;
-    const int kind = std::clamp(m_book.listafajta, 0, 4);
-    const list::Layout layout = list::layoutFor(kind);
-    m_headers[0]->setText(layout.header0);
-    m_headers[0]->setGeometry(
-        twips::rect(240, 1620, kind == 4 ? columnWidth[9] : columnWidth[1], 255));
-    m_headers[1]->setText(layout.header1);
-    m_headers[1]->setVisible(layout.header1Shown);
-    m_headers[7]->setText(layout.header7);
-    m_headers[7]->setVisible(layout.header7Shown);
-    for (std::size_t c = 1; c <= 9; ++c)
-        m_columns[c]->setVisible(layout.columnShown[c]);
-    int position = 0;
-    for (int row : list::listedRows(m_book.table, kind))
-        sorlistaz(row, position++);
-    m_scroll->setRange(0, std::max(0, position - 10));
+    m_activeFlags.clear();
+    m_selected = -1;
+    const list::Layout layout = list::layoutFor(m_kind);
+    m_headers[0]->setText(layout.firstHeader);
+    const Column firstColumn = m_kind == ReminderKind::Other ? Column::FreeText : Column::Text1;
+    m_headers[0]->setGeometry(twips::rect(240, 1620, widthOf(firstColumn), 255));
+    m_headers[1]->setText(layout.secondHeader);
+    m_headers[1]->setVisible(layout.secondHeaderShown);
+    m_headers[7]->setText(layout.whenHeader);
+    m_headers[7]->setVisible(layout.whenHeaderShown);
+    for (int c = int(Column::Text1); c <= int(Column::FreeText); ++c)
+        m_columns[std::size_t(c)]->setVisible(layout.columnShown[std::size_t(c)]);
+    for (int row : list::listedRows(m_session.table(), m_kind))
+        appendRow(row);
+    m_scroll->setRange(0, std::max(0, int(m_activeFlags.size()) - 10));
     m_scroll->setPageStep(10);
     m_scroll->setValue(0);
-    syncBoxes();
+    syncActiveBoxes();
 }
 
-void Lista::sorlistaz(int row, int position)
+void ReminderList::appendRow(int row)
 {
-    Q_UNUSED(position)
-    const ReminderRecord &r = m_book.table.row(row);
-    for (std::size_t c = 0; c < m_columns.size(); ++c) {
-        auto *item = new QListWidgetItem(r[std::size_t(list::columnField[c])]);
+    const ReminderRecord &r = m_session.table().row(row);
+    for (int c = 0; c < list::ColumnCount; ++c) {
+        auto *item = new QListWidgetItem(r[std::size_t(list::fieldOf(Column(c)))]);
         item->setSizeHint(QSize(10, rowHeightPx()));
-        m_columns[c]->addItem(item);
+        m_columns[std::size_t(c)]->addItem(item);
     }
-    m_flags.append(r[Fld::Active] == u"1");
+    m_activeFlags.append(r[Field::Active] == u"1");
 }
 
-void Lista::syncBoxes()
+void ReminderList::scrollTo(int top)
+{
+    for (QListWidget *l : m_columns) {
+        QScrollBar *bar = l->verticalScrollBar();
+        if (bar->maximum() < top)
+            l->doItemsLayout(); // rows added since the last layout pass
+        if (bar->value() != top)
+            bar->setValue(top);
+    }
+    syncActiveBoxes();
+}
+
+// The ten boxes show the flags of the ten entries in view.
+void ReminderList::syncActiveBoxes()
 {
     const int top = firstShownPosition();
-    for (int i = 0; i < int(m_checks.size()); ++i) {
+    for (int i = 0; i < int(m_activeBoxes.size()); ++i) {
         const int p = top + i;
-        m_checks[std::size_t(i)]->setChecked(p < m_flags.size() && m_flags[p]);
+        m_activeBoxes[std::size_t(i)]->setChecked(p < m_activeFlags.size() && m_activeFlags[p]);
     }
-    chkcontrol();
+    updateActiveBoxes();
 }
 
-void Lista::chkcontrol()
+void ReminderList::updateActiveBoxes()
 {
-    const int n = m_columns[4]->count() - firstShownPosition();
-    for (int i = 0; i < int(m_checks.size()); ++i)
-        m_checks[std::size_t(i)]->setVisible(i < n);
+    const int n = column(Column::AlertYear)->count() - firstShownPosition();
+    for (int i = 0; i < int(m_activeBoxes.size()); ++i)
+        m_activeBoxes[std::size_t(i)]->setVisible(i < n);
 }
 
-void Lista::selectKind(int k, Origin origin)
+// ---- kinds -----------------------------------------------------------------------------
+
+void ReminderList::selectKindOption(ReminderKind kind)
 {
-    if (k < 0 || k > 4)
-        return;
-    if (origin == FromEditor && m_option[std::size_t(k)]->isChecked() && m_book.listafajta == k)
-        return;
-    m_option[std::size_t(k)]->setChecked(true);
-    m_book.listafajta = k;
-    listafeltolt();
-    chkcontrol();
-    // The user's choice here is the editor's choice too; the editor's own choice is not
-    // pressed back.
-    if (origin == FromUser && m_editor && m_editor->isVisible()) {
-        m_book.emlekfajta = k;
-        m_editor->pressKind(k);
-    }
+    m_kindOptions[std::size_t(kindIndex(kind))]->setChecked(true);
+    m_kind = kind;
+    refill();
+    updateActiveBoxes();
 }
 
-void Lista::selectPosition(int position)
+void ReminderList::followKind(ReminderKind kind)
 {
-    kijelolt = position;
+    if (!m_kindOptions[std::size_t(kindIndex(kind))]->isChecked() || m_kind != kind)
+        selectKindOption(kind);
+}
+
+void ReminderList::showKind(ReminderKind kind)
+{
+    followKind(kind);
+    refill();
+}
+
+// The user's choice here is the editor's choice too.
+void ReminderList::chooseKind(ReminderKind kind)
+{
+    selectKindOption(kind);
+    m_session.chooseKind(kind, KindChooser::List);
+}
+
+// ---- selection and changes -------------------------------------------------------------
+
+void ReminderList::selectPosition(int position)
+{
+    m_selected = position;
     m_syncing = true;
     for (QListWidget *l : m_columns)
         l->setCurrentRow(position);
     m_syncing = false;
 }
 
-void Lista::toggleActive(int box)
+template <typename Change> void ReminderList::changeTable(Change change)
+{
+    m_changingTable = true;
+    change();
+    m_changingTable = false;
+}
+
+void ReminderList::toggleActive(int box)
 {
     const int position = firstShownPosition() + box;
-    if (position >= m_flags.size())
+    if (position >= m_activeFlags.size())
         return;
-    const bool on = m_checks[std::size_t(box)]->isChecked();
-    m_flags[position] = on;
-    const QList<int> rows = list::listedRows(m_book.table, m_book.listafajta);
-    if (position < rows.size()) {
-        m_book.table.setField(rows[position], Fld::Active,
-                              on ? QStringLiteral("1") : QStringLiteral("0"));
-        m_book.modositva = true;
-    }
+    const bool on = m_activeBoxes[std::size_t(box)]->isChecked();
+    m_activeFlags[position] = on;
+    const QList<int> rows = list::listedRows(m_session.table(), m_kind);
+    if (position < rows.size())
+        changeTable([&] {
+            m_session.setField(rows[position], Field::Active,
+                               on ? QStringLiteral("1") : QStringLiteral("0"));
+        });
 }
 
-void Lista::torles()
+void ReminderList::deleteSelected()
 {
     // Nothing selected: nothing to delete.
-    if (kijelolt < 0 || kijelolt >= m_columns[10]->count())
+    if (m_selected < 0 || m_selected >= column(Column::RowKey)->count())
         return;
-    const int row = list::rowForKey(m_book.table, m_columns[10]->item(kijelolt)->text());
+    const int row =
+        list::rowForKey(m_session.table(), column(Column::RowKey)->item(m_selected)->text());
     if (row >= 0)
-        clearReminder(m_book, row);
+        changeTable([&] { m_session.clear(row); });
     m_syncing = true;
     for (QListWidget *l : m_columns)
-        delete l->takeItem(kijelolt);
+        delete l->takeItem(m_selected);
     m_syncing = false;
-    m_flags.removeAt(kijelolt);
-    kijelolt = -1;
+    m_activeFlags.removeAt(m_selected);
+    m_selected = -1;
     for (QListWidget *l : m_columns)
         l->setCurrentRow(-1);
-    m_scroll->setRange(0, std::max(0, int(m_flags.size()) - 10));
-    syncBoxes();
+    m_scroll->setRange(0, std::max(0, int(m_activeFlags.size()) - 10));
+    syncActiveBoxes();
 }
 
-void Lista::beginEdit(int column)
+void ReminderList::beginEdit(Column at)
 {
-    szerkkesz = false;
-    if (column < 4 || column > 8)
+    m_editDone = false;
+    if (!list::isAlertColumn(at))
         return;
-    const int position = m_columns[std::size_t(column)]->currentRow();
+    const int position = column(at)->currentRow();
     if (position < 0) {
-        szerkkesz = true;
+        m_editDone = true;
         return;
     }
-    szerkoszlop = column;
-    szerksor = position;
-    const QRect cell = m_columns[std::size_t(column)]->geometry();
-    const int y = cell.top() + (szerksor - firstShownPosition()) * rowHeightPx();
-    m_text1->setGeometry(cell.left(), y, cell.width(), rowHeightPx() + 4);
-    m_text1->clear();
-    m_text1->show();
-    m_text1->raise();
-    m_text1->setFocus(Qt::OtherFocusReason);
+    m_editColumn = at;
+    m_editPosition = position;
+    const QRect cell = column(at)->geometry();
+    const int y = cell.top() + (m_editPosition - firstShownPosition()) * rowHeightPx();
+    m_editBox->setGeometry(cell.left(), y, cell.width(), rowHeightPx() + 4);
+    m_editBox->clear();
+    m_editBox->show();
+    m_editBox->raise();
+    m_editBox->setFocus(Qt::OtherFocusReason);
 }
 
-void Lista::finishEdit()
+void ReminderList::finishEdit()
 {
-    if (szerkkesz)
+    if (m_editDone)
         return;
     // Dealt with before anything else: the message box below takes the focus away.
-    szerkkesz = true;
-    const QString text = m_text1->text();
-    m_text1->clear();
-    m_text1->hide();
-    const auto cellText = [this](int column) {
-        const QListWidgetItem *item = m_columns[std::size_t(column)]->item(szerksor);
+    m_editDone = true;
+    const QString text = m_editBox->text();
+    m_editBox->clear();
+    m_editBox->hide();
+    if (m_editPosition < 0 || m_editPosition >= column(Column::RowKey)->count())
+        return;
+    const auto cellText = [this](Column c) {
+        const QListWidgetItem *item = column(c)->item(m_editPosition);
         return item ? item->text() : QString();
     };
-    if (szerksor < 0 || szerksor >= m_columns[10]->count())
-        return;
-    if (list::kifejezesteszt(szerkoszlop, text, m_services.clock.now().date().year(), cellText(4),
-                             cellText(5))) {
+    if (!list::isValidListEntry(m_editColumn, text, m_services.clock.now().date().year(),
+                                cellText(Column::AlertYear), cellText(Column::AlertMonth))) {
         m_services.boxes.show(this, MsgIcon::Critical, QStringLiteral("Emlékeztető"),
                               QStringLiteral("Helytelen kifejezést adott meg!"));
         return;
     }
-    m_book.modositva = true;
-    m_columns[std::size_t(szerkoszlop)]->item(szerksor)->setText(text);
-    const int row = int(textValue(cellText(10)));
+    column(m_editColumn)->item(m_editPosition)->setText(text);
+    const int row = int(textValue(cellText(Column::RowKey)));
     if (row >= 0 && row < ReminderRows)
-        m_book.table.setField(row, szerkoszlop - 1, text);
+        changeTable([&] { m_session.setField(row, list::fieldOf(m_editColumn), text); });
 }
 
-void Lista::mentes()
+void ReminderList::save()
 {
-    if (!m_book.modositva)
-        return;
-    const MsgAnswer answer =
-        m_services.boxes.show(this, MsgIcon::Question, QStringLiteral("Quillomat"),
-                              QStringLiteral("Mentsem a módosításokat?"), MsgButtons::YesNo);
-    if (answer != MsgAnswer::Yes)
-        return;
-    const SaveReport saved = m_file.save(m_book.table);
-    if (!saved.ok()) {
-        m_services.boxes.show(this, MsgIcon::Critical, QStringLiteral("Quillomat"),
-                              saveFailureText(m_file, saved));
-        return;
-    }
-    m_book.modositva = false;
+    askAndSave(m_session, m_services.boxes, this, QStringLiteral("Quillomat"), Ask::WhenModified);
 }
 
-bool Lista::event(QEvent *event)
+// ---- events ----------------------------------------------------------------------------
+
+bool ReminderList::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate) {
-        chkcontrol();
+        updateActiveBoxes();
+        // Centred on its screen each time it becomes the active window.
         const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
         if (s) {
             const QRect area = s->geometry();
@@ -378,9 +421,9 @@ bool Lista::event(QEvent *event)
     return QWidget::event(event);
 }
 
-bool Lista::eventFilter(QObject *watched, QEvent *event)
+bool ReminderList::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_text1) {
+    if (watched == m_editBox) {
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

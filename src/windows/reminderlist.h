@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/services.h"
-#include "reminders/datafile.h"
+#include "reminders/listrules.h"
 #include "reminders/table.h"
 
 #include <QWidget>
@@ -17,59 +17,73 @@ class QScrollBar;
 
 namespace quill {
 
-class Emlek;
+class ReminderSession;
 
-/// The reminder list: the reminders of one kind as side-by-side columns, with their active
-/// boxes, delete, in-place correction of the alert time and save.
-class Lista : public QWidget {
+/// The reminder list (`lista`): the reminders of one kind as side-by-side columns, with their
+/// active boxes, delete, in-place correction of the alert time and save.
+class ReminderList : public QWidget {
     Q_OBJECT
 public:
-    enum Origin { FromUser, FromEditor };
+    ReminderList(Services &services, ReminderSession &session);
+    ~ReminderList() override;
 
-    Lista(Services &services, ReminderBook &book, ReminderFile &file, Emlek *editor);
-    ~Lista() override;
-
-    /// Rebuilds the columns for the kind `listafajta`.
-    void listafeltolt();
+    ReminderKind kind() const { return m_kind; }
+    /// Shows the reminders of a kind, as the editor's "Lista" asks: its option is selected, and
+    /// the editor is not pressed back.
+    void showKind(ReminderKind kind);
+    /// Rebuilds the columns from the table for the kind shown.
+    void refill();
     /// Shows one active box per listed entry in view and hides the rest.
-    void chkcontrol();
-    /// Kind option k becomes selected. From the editor, the option already selected does nothing.
-    void selectKind(int k, Origin origin);
-
-    // In-place edit state.
-    int kijelolt = -1;
-    int szerkoszlop = 0;
-    int szerksor = -1;
-    bool szerkkesz = true;
+    void updateActiveBoxes();
+    /// The entry selected in the columns, -1 for none.
+    int selectedPosition() const { return m_selected; }
 
 protected:
     bool event(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void sorlistaz(int row, int position);
+    void createKindOptions();
+    void createHeaders();
+    void createColumns();
+    void createActiveBoxes();
+    void createButtons();
+    QListWidget *column(list::Column c) const { return m_columns[std::size_t(c)]; }
+    void chooseKind(ReminderKind kind);
+    void followKind(ReminderKind kind);
+    void selectKindOption(ReminderKind kind);
+    void appendRow(int row);
     void selectPosition(int position);
-    void beginEdit(int column);
-    void finishEdit();
-    void toggleActive(int box);
-    void torles();
-    void mentes();
-    void syncBoxes();
+    void scrollTo(int top);
+    void syncActiveBoxes();
     int firstShownPosition() const;
     int rowHeightPx() const;
+    void beginEdit(list::Column column);
+    void finishEdit();
+    void toggleActive(int box);
+    void deleteSelected();
+    void save();
+    template <typename Change> void changeTable(Change change);
 
     Services &m_services;
-    ReminderBook &m_book;
-    ReminderFile &m_file;
-    Emlek *m_editor;
-    std::array<QRadioButton *, 5> m_option{};
-    std::array<QListWidget *, 11> m_columns{};
-    std::array<QLabel *, 8> m_headers{};
-    std::array<QCheckBox *, 10> m_checks{};
-    QList<bool> m_flags; ///< the active flag of each listed entry, by position
-    QScrollBar *m_scroll = nullptr;
-    QLineEdit *m_text1 = nullptr;
+    ReminderSession &m_session;
+    ReminderKind m_kind = ReminderKind::NameDay;
+    int m_selected = -1;
+    // The in-place edit: its column and position, and whether it has been dealt with.
+    list::Column m_editColumn = list::Column::AlertYear;
+    int m_editPosition = -1;
+    bool m_editDone = true;
+    bool m_changingTable = false;
     bool m_syncing = false;
+
+    std::array<QRadioButton *, 5> m_kindOptions{};
+    std::array<QListWidget *, list::ColumnCount> m_columns{};
+    /// `Label3_0` .. `Label3_7`: 0 over the first text, 1 the second, 2-6 the alert time, 7 when.
+    std::array<QLabel *, 8> m_headers{};
+    std::array<QCheckBox *, 10> m_activeBoxes{};
+    QList<bool> m_activeFlags; ///< the active flag of each listed entry, by position
+    QScrollBar *m_scroll = nullptr;
+    QLineEdit *m_editBox = nullptr;
 };
 
 } // namespace quill

@@ -1,10 +1,7 @@
-// The name-day search panel of the main window: its controls, the two lookups and the checks
-// around them.
+#include "searchpanel.h"
 
 #include "calendar/calendar.h"
-#include "calendar/namedays.h"
 #include "calendar/numtext.h"
-#include "mainwindow.h"
 #include "platform/twips.h"
 #include "widgets.h"
 
@@ -19,249 +16,238 @@ namespace quill {
 
 namespace {
 
-// A framed result line of the search panel, in blue.
-QLabel *makeResultBox(QWidget *parent, const QString &frameName, QRect frameRect,
-                      const QString &labelName, const QString &accessibleName)
+QFrame *makeFrame(QWidget *parent, const QString &name, const QRect &rect)
 {
     auto *frame = new QFrame(parent);
-    frame->setObjectName(frameName);
-    frame->setGeometry(frameRect);
+    frame->setObjectName(name);
+    frame->setGeometry(rect);
     frame->setFrameShape(QFrame::StyledPanel);
-    QLabel *label = makeLabel(frame, labelName, twips::rect(120, 180, 2655, 255));
+    return frame;
+}
+
+// A framed result line, in blue.
+QLabel *makeResultLine(QWidget *parent, const QString &frameName, const QRect &frameRect,
+                       const QString &labelName)
+{
+    QFrame *frame = makeFrame(parent, frameName, frameRect);
+    QLabel *label = makeLabel(frame, labelName, QString(), twips::rect(120, 180, 2655, 255));
     setTextColour(label, QColor(0, 0, 255));
-    label->setAccessibleName(accessibleName);
     return label;
 }
+
+QRadioButton *makeOption(QWidget *parent, const QString &name, const QString &caption,
+                         int widthTwips)
+{
+    auto *option = new QRadioButton(caption, parent);
+    option->setObjectName(name);
+    option->setGeometry(twips::rect(60, 0, widthTwips, 375));
+    // The caption keeps its design width unless this system's font needs more.
+    option->resize(std::max(option->width(), option->sizeHint().width()), option->height());
+    return option;
+}
+
 } // namespace
 
-void Form1::createSearchPanel()
+SearchPanel::SearchPanel(QWidget *window, Services &services)
+    : QObject(window)
+    , m_services(services)
 {
-    m_frame1[0] = new QFrame(this);
-    m_frame1[0]->setObjectName(QStringLiteral("Frame1_0"));
-    m_frame1[0]->setGeometry(twips::rect(120, 600, 5535, 1215));
-    m_frame1[1] = new QFrame(this);
-    m_frame1[1]->setObjectName(QStringLiteral("Frame1_1"));
-    m_frame1[1]->setGeometry(twips::rect(120, 2040, 5535, 1215));
-    for (QFrame *f : m_frame1) {
-        f->setFrameShape(QFrame::StyledPanel);
-        f->installEventFilter(this);
-    }
-
-    m_option1 = new QRadioButton(QStringLiteral("Névnap keresése dátum alapján"), m_frame1[0]);
-    m_option1->setObjectName(QStringLiteral("Option1"));
-    m_option1->setGeometry(twips::rect(60, 0, 2655, 375));
-    m_option1->setChecked(true);
-    m_option2 = new QRadioButton(QStringLiteral("Dátum keresése keresztnév alapján"), m_frame1[1]);
-    m_option2->setObjectName(QStringLiteral("Option2"));
-    m_option2->setGeometry(twips::rect(60, 0, 2895, 375));
-    // The captions keep their design width unless this system's font needs more.
-    for (QRadioButton *o : {m_option1, m_option2})
-        o->resize(std::max(o->width(), o->sizeHint().width()), o->height());
-    m_options = new QButtonGroup(this);
-    m_options->addButton(m_option1);
-    m_options->addButton(m_option2);
-    connect(m_option1, &QRadioButton::clicked, this, &Form1::option1Click);
-    connect(m_option2, &QRadioButton::clicked, this, &Form1::option2Click);
-
-    m_combo1[0] = makePicker(m_frame1[0], QStringLiteral("Combo1_0"));
-    m_combo1[0]->setGeometry(twips::rect(240, 600, 1335, 315));
-    m_combo1[0]->setEditText(QStringLiteral("január"));
-    m_combo1[0]->setAccessibleName(QStringLiteral("Hónap"));
-    m_combo1[1] = makePicker(m_frame1[0], QStringLiteral("Combo1_1"));
-    m_combo1[1]->setGeometry(twips::rect(1680, 600, 615, 315));
-    m_combo1[1]->setEditText(QStringLiteral("1"));
-    m_combo1[1]->setAccessibleName(QStringLiteral("Nap"));
-    for (QComboBox *c : m_combo1)
-        onFocusOut(c, [this] { modosit(); });
-
-    m_label2 =
-        makeResultBox(m_frame1[0], QStringLiteral("Frame2"), twips::rect(2400, 480, 2895, 495),
-                      QStringLiteral("Label2"), QStringLiteral("A nap névnapjai"));
-
-    m_combo2 = makePicker(m_frame1[1], QStringLiteral("Combo2"));
-    m_combo2->setGeometry(twips::rect(240, 480, 2055, 315));
-    m_combo2->setAccessibleName(QStringLiteral("Keresztnév"));
-    m_label3 =
-        makeResultBox(m_frame1[1], QStringLiteral("Frame3"), twips::rect(2400, 360, 2895, 495),
-                      QStringLiteral("Label3"), QStringLiteral("A név névnapjai"));
-
-    m_command1 = new QPushButton(QStringLiteral("Keresés"), this);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command1->setGeometry(twips::rect(240, 3480, 1935, 375));
-    connect(m_command1, &QPushButton::clicked, this, &Form1::kereses);
-    m_command2 = new QPushButton(QStringLiteral("Kilépés"), this);
-    m_command2->setObjectName(QStringLiteral("Command2"));
-    m_command2->setGeometry(twips::rect(4080, 3480, 1575, 375));
-    connect(m_command2, &QPushButton::clicked, this, [this] {
-        if (askAndSave(QStringLiteral("Naptár"), true))
-            endProgram();
-    });
-
-    setTabOrder(m_option1, m_option2);
-    setTabOrder(m_option2, m_combo1[0]);
-    setTabOrder(m_combo1[0], m_combo1[1]);
-    setTabOrder(m_combo1[1], m_combo2);
-    setTabOrder(m_combo2, m_command1);
-    setTabOrder(m_command1, m_command2);
+    createDateSearch(window);
+    createNameSearch(window);
+    m_searchButton = makeButton(window, QStringLiteral("Command1"), QStringLiteral("Keresés"),
+                                twips::rect(240, 3480, 1935, 375));
+    connect(m_searchButton, &QPushButton::clicked, this, &SearchPanel::search);
+    // The two options sit in different boxes; one group keeps them exclusive.
+    auto *options = new QButtonGroup(this);
+    options->addButton(m_byDate);
+    options->addButton(m_byName);
+    fillPickers();
+    setStartingState();
+    QWidget::setTabOrder(m_byDate, m_byName);
+    QWidget::setTabOrder(m_byName, m_month);
+    QWidget::setTabOrder(m_month, m_day);
+    QWidget::setTabOrder(m_day, m_name);
+    QWidget::setTabOrder(m_name, m_searchButton);
 }
 
-// ---- lookups ---------------------------------------------------------------------------
-
-void Form1::nevek()
+void SearchPanel::createDateSearch(QWidget *window)
 {
-    const NameLookup found = NameDayCalendar::lookup(honapnev, napszam);
-    if (found.error == LookupError::None)
-        nevsor = found.names;
-    else
-        hibajel = markerText(found.error);
+    m_frames[0] = makeFrame(window, QStringLiteral("Frame1_0"), twips::rect(120, 600, 5535, 1215));
+    m_byDate = makeOption(m_frames[0], QStringLiteral("Option1"),
+                          QStringLiteral("Névnap keresése dátum alapján"), 2655);
+    m_byDate->setChecked(true);
+    connect(m_byDate, &QRadioButton::clicked, this, &SearchPanel::chooseDateSearch);
+    m_month = makePicker(m_frames[0], QStringLiteral("Combo1_0"), twips::rect(240, 600, 1335, 315));
+    m_month->setEditText(QStringLiteral("január"));
+    m_month->setAccessibleName(QStringLiteral("Hónap"));
+    m_day = makePicker(m_frames[0], QStringLiteral("Combo1_1"), twips::rect(1680, 600, 615, 315));
+    m_day->setEditText(QStringLiteral("1"));
+    m_day->setAccessibleName(QStringLiteral("Nap"));
+    // Leaving either picker brings the day list to the month's length.
+    onFocusOut(m_month, [this] { fitDayPicker(); });
+    onFocusOut(m_day, [this] { fitDayPicker(); });
+    m_namesFound = makeResultLine(m_frames[0], QStringLiteral("Frame2"),
+                                  twips::rect(2400, 480, 2895, 495), QStringLiteral("Label2"));
 }
 
-void Form1::idopont()
+void SearchPanel::createNameSearch(QWidget *window)
 {
-    const auto dates = NameDayIndex::dates(m_combo2->currentText());
-    if (dates)
-        datumok = *dates;
-    else
-        hibajel = markerText(LookupError::Name);
+    m_frames[1] = makeFrame(window, QStringLiteral("Frame1_1"), twips::rect(120, 2040, 5535, 1215));
+    m_byName = makeOption(m_frames[1], QStringLiteral("Option2"),
+                          QStringLiteral("Dátum keresése keresztnév alapján"), 2895);
+    connect(m_byName, &QRadioButton::clicked, this, &SearchPanel::chooseNameSearch);
+    m_name = makePicker(m_frames[1], QStringLiteral("Combo2"), twips::rect(240, 480, 2055, 315));
+    m_name->setAccessibleName(QStringLiteral("Keresztnév"));
+    m_datesFound = makeResultLine(m_frames[1], QStringLiteral("Frame3"),
+                                  twips::rect(2400, 360, 2895, 495), QStringLiteral("Label3"));
 }
 
-void Form1::feltolt()
+QList<QWidget *> SearchPanel::controls() const
+{
+    return {m_frames[0], m_frames[1], m_searchButton};
+}
+
+void SearchPanel::fillPickers()
 {
     for (const auto &m : MonthNames)
-        m_combo1[0]->addItem(m.hungarian.toString());
+        m_month->addItem(m.hungarian.toString());
+    // The design's day items carry the blank of a number's sign: " 1" to " 31".
     const int year = m_services.clock.now().date().year();
-    const auto days = daysInMonth(m_combo1[0]->currentText(), year);
+    const auto days = daysInMonth(m_month->currentText(), year);
     for (int d = 1; d <= days.value_or(0); ++d)
-        m_combo1[1]->addItem(u' ' + QString::number(d));
-    m_combo2->addItems(FirstNameList());
+        m_day->addItem(u' ' + QString::number(d));
+    m_name->addItems(FirstNameList());
 }
 
-void Form1::modosit()
+void SearchPanel::setStartingState()
 {
-    adjustDayCombo(m_combo1[1], 0, m_combo1[0]->currentText(),
-                   m_services.clock.now().date().year());
-}
-
-// ---- search panel ----------------------------------------------------------------------
-
-void Form1::startingState()
-{
-    m_option2->setChecked(false);
-    m_combo2->setEnabled(false);
-    m_combo2->setCurrentIndex(-1);
-    m_combo2->setEditText(QString());
-    for (QComboBox *c : m_combo1) {
+    m_byName->setChecked(false);
+    m_name->setEnabled(false);
+    m_name->setCurrentIndex(-1);
+    m_name->setEditText(QString());
+    for (QComboBox *c : {m_month, m_day}) {
         c->setEnabled(true);
         c->setCurrentIndex(0);
     }
-    m_option1->setChecked(true);
+    m_byDate->setChecked(true);
 }
 
-void Form1::option1Click()
+void SearchPanel::fitDayPicker()
 {
-    m_option2->setChecked(false);
-    m_combo2->setEnabled(false);
-    m_label3->clear();
-    m_combo2->setEditText(QString());
-    m_combo1[0]->setEnabled(true);
-    m_combo1[1]->setEnabled(true);
+    adjustDayCombo(m_day, 0, m_month->currentText(), m_services.clock.now().date().year());
 }
 
-void Form1::option2Click()
+void SearchPanel::chooseDateSearch()
+{
+    m_byName->setChecked(false);
+    m_name->setEnabled(false);
+    m_datesFound->clear();
+    m_name->setEditText(QString());
+    m_month->setEnabled(true);
+    m_day->setEnabled(true);
+}
+
+void SearchPanel::chooseNameSearch()
 {
     // Name suggestions are built when the name search is first used.
-    if (!m_combo2->completer())
-        m_combo2->setCompleter(new FoldingCompleter(FirstNameList(), m_combo2));
-    m_option1->setChecked(false);
-    m_combo2->setEnabled(true);
-    m_label2->clear();
-    m_combo1[0]->setEditText(QString());
-    m_combo1[1]->setEditText(QString());
-    m_combo1[0]->setEnabled(false);
-    m_combo1[1]->setEnabled(false);
+    if (!m_name->completer())
+        m_name->setCompleter(new FoldingCompleter(FirstNameList(), m_name));
+    m_byDate->setChecked(false);
+    m_name->setEnabled(true);
+    m_namesFound->clear();
+    m_month->setEditText(QString());
+    m_day->setEditText(QString());
+    m_month->setEnabled(false);
+    m_day->setEnabled(false);
 }
 
-void Form1::message(const QString &text)
+void SearchPanel::message(const QString &text)
 {
-    m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Névnapok"), text);
+    m_services.boxes.show(m_searchButton->window(), MsgIcon::Exclamation,
+                          QStringLiteral("Névnapok"), text);
 }
 
-void Form1::teszt1()
+bool SearchPanel::checkSearchInput()
 {
-    if (m_option1->isChecked()) {
-        hibas = m_combo1[0]->currentText().isEmpty() || m_combo1[1]->currentText().isEmpty();
-        if (hibas) {
-            message(QStringLiteral("Állíts be egy dátumot!"));
-            m_label2->clear();
-        }
-    } else {
-        hibas = m_combo2->currentText().isEmpty();
-        if (hibas) {
-            message(QStringLiteral("Válassz nevet a listából!"));
-            m_label3->clear();
-        }
+    if (m_byDate->isChecked()) {
+        if (!m_month->currentText().isEmpty() && !m_day->currentText().isEmpty())
+            return true;
+        message(QStringLiteral("Állíts be egy dátumot!"));
+        m_namesFound->clear();
+        return false;
     }
+    if (!m_name->currentText().isEmpty())
+        return true;
+    message(QStringLiteral("Válassz nevet a listából!"));
+    m_datesFound->clear();
+    return false;
 }
 
-void Form1::teszt2()
+// The input that found nothing is emptied, so the user chooses again.
+void SearchPanel::reportNotFound(LookupError error)
 {
-    if (m_option1->isChecked()) {
-        if (hibajel == markerText(LookupError::Day) || hibajel == markerText(LookupError::Month)) {
-            const bool day = hibajel == markerText(LookupError::Day);
-            message(day ? QStringLiteral("Ilyen nap nem létezik!")
-                        : QStringLiteral("Ilyen hónap nem létezik!"));
-            m_combo1[day ? 1 : 0]->setEditText(QString());
-            m_label2->clear();
-            hibas = true;
-            hibajel.clear();
-        } else {
-            hibas = false;
-        }
-        return;
-    }
-    if (hibajel == markerText(LookupError::Name)) {
+    switch (error) {
+    case LookupError::Day:
+        message(QStringLiteral("Ilyen nap nem létezik!"));
+        m_day->setEditText(QString());
+        m_namesFound->clear();
+        break;
+    case LookupError::Month:
+        message(QStringLiteral("Ilyen hónap nem létezik!"));
+        m_month->setEditText(QString());
+        m_namesFound->clear();
+        break;
+    case LookupError::Name:
         message(QStringLiteral("Ilyen név nem létezik!"));
-        m_combo2->setEditText(QString());
-        m_label3->clear();
-        hibas = true;
-        hibajel.clear();
-    } else {
-        hibas = false;
+        m_name->setEditText(QString());
+        m_datesFound->clear();
+        break;
+    case LookupError::None:
+        break;
     }
 }
 
-void Form1::kereses()
+void SearchPanel::search()
 {
-    teszt1();
-    if (hibas)
+    if (!checkSearchInput())
         return;
-    if (m_option1->isChecked()) {
-        m_option2->setChecked(false);
-        m_combo2->setEnabled(false);
-        m_combo2->setEditText(QString());
-        m_combo1[0]->setEnabled(true);
-        m_combo1[1]->setEnabled(true);
-        m_label3->hide();
-        honapnev = m_combo1[0]->currentText();
-        napszam = numberText(textValue(m_combo1[1]->currentText()));
-        nevek();
-        teszt2();
-        if (!hibas)
-            m_label2->setText(nevsor);
-    } else {
-        m_option1->setChecked(false);
-        m_combo2->setEnabled(true);
-        m_combo1[0]->setEditText(QString());
-        m_combo1[1]->setEditText(QString());
-        m_label2->clear();
-        m_label3->show();
-        m_combo1[0]->setEnabled(false);
-        m_combo1[1]->setEnabled(false);
-        idopont();
-        teszt2();
-        if (!hibas)
-            m_label3->setText(datumok);
-    }
+    if (m_byDate->isChecked())
+        searchByDate();
+    else
+        searchByName();
+}
+
+void SearchPanel::searchByDate()
+{
+    m_byName->setChecked(false);
+    m_name->setEnabled(false);
+    m_name->setEditText(QString());
+    m_month->setEnabled(true);
+    m_day->setEnabled(true);
+    m_datesFound->hide();
+    // The day is read as a number and written back plainly: " 1" and "07" are days too.
+    const QString day = numberText(textValue(m_day->currentText()));
+    const NameLookup found = NameDayCalendar::lookup(m_month->currentText(), day);
+    if (found.error != LookupError::None)
+        reportNotFound(found.error);
+    else
+        m_namesFound->setText(found.names);
+}
+
+void SearchPanel::searchByName()
+{
+    m_byDate->setChecked(false);
+    m_name->setEnabled(true);
+    m_month->setEditText(QString());
+    m_day->setEditText(QString());
+    m_namesFound->clear();
+    m_datesFound->show();
+    m_month->setEnabled(false);
+    m_day->setEnabled(false);
+    if (const auto dates = NameDayIndex::dates(m_name->currentText()))
+        m_datesFound->setText(*dates);
+    else
+        reportNotFound(LookupError::Name);
 }
 
 } // namespace quill

@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QStandardItemModel>
 
 namespace quill {
@@ -34,15 +35,24 @@ void stopFocusWatchers(QWidget *window)
         delete w;
 }
 
-QComboBox *makePicker(QWidget *parent, const QString &objectName)
+QComboBox *makePicker(QWidget *parent, const QString &objectName, const QRect &rect,
+                      const QStringList &entries)
 {
     auto *combo = new QComboBox(parent);
     combo->setObjectName(objectName);
+    combo->setGeometry(rect);
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setCompleter(nullptr);
     combo->setMaxVisibleItems(12);
+    combo->addItems(entries);
     return combo;
+}
+
+void selectClamped(QComboBox *picker, int position)
+{
+    if (picker->count() > 0)
+        picker->setCurrentIndex(std::clamp(position, 0, picker->count() - 1));
 }
 
 QString FoldingCompleter::fold(const QString &text)
@@ -93,13 +103,35 @@ void setTextColour(QLabel *label, const QColor &colour)
     label->setPalette(p);
 }
 
-QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect)
+QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &text,
+                  const QRect &rect)
 {
-    auto *label = new QLabel(parent);
-    label->setObjectName(name);
+    return makeLabel(parent, objectName, text, rect, dialogFont());
+}
+
+QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &text,
+                  const QRect &rect, const QFont &font)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(objectName);
     label->setGeometry(rect);
-    label->setFont(dialogFont());
+    label->setFont(font);
     return label;
+}
+
+QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption,
+                        const QRect &rect)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(objectName);
+    button->setGeometry(rect);
+    return button;
+}
+
+void setTextIfChanged(QLabel *label, const QString &text)
+{
+    if (label->text() != text)
+        label->setText(text);
 }
 
 void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year)

@@ -8,9 +8,11 @@
 class QColor;
 class QComboBox;
 class QLabel;
+class QPushButton;
 class QRect;
 class QWidget;
 
+// Small helpers every window uses to build and watch its controls.
 namespace quill {
 
 /// Calls a function whenever the watched widget loses the input focus, however it goes: Tab, a
@@ -39,7 +41,11 @@ void stopFocusWatchers(QWidget *window);
 
 /// An editable picker whose text only ever changes when the user types or picks an entry: no
 /// inline completion that rewrites case, no entry added on Enter.
-QComboBox *makePicker(QWidget *parent, const QString &objectName);
+QComboBox *makePicker(QWidget *parent, const QString &objectName, const QRect &rect,
+                      const QStringList &entries = {});
+
+/// Selects a position of a picker, the nearest one that exists.
+void selectClamped(QComboBox *picker, int position);
 
 /// Offers entries that contain what was typed, ignoring case and accents ("lorinc" offers
 /// "Lőrinc"), in a popup; the text changes only when the user picks one.
@@ -53,10 +59,18 @@ public:
     static QString fold(const QString &text);
 };
 
-/// A label in the dialog font at a place given in pixels.
-QLabel *makeLabel(QWidget *parent, const QString &name, QRect rect);
+/// A label with its name, text and place (pixels), in the dialog font unless told otherwise.
+QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &text,
+                  const QRect &rect);
+QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &text,
+                  const QRect &rect, const QFont &font);
+/// A push button with its name, caption and place (pixels).
+QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption,
+                        const QRect &rect);
 /// Sets a label's text colour; nothing happens when it already has it.
 void setTextColour(QLabel *label, const QColor &colour);
+/// Sets a label's text; nothing happens when it already shows it.
+void setTextIfChanged(QLabel *label, const QString &text);
 
 /// The day-picker rule on a combo box; the picker's own text stays as it was.
 void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year);

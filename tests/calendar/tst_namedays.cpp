@@ -185,14 +185,6 @@ private Q_SLOTS:
                      LookupError::Day);
         }
     }
-
-    void markers()
-    {
-        QCOMPARE(markerText(LookupError::Month), u"honapbaj"_qs);
-        QCOMPARE(markerText(LookupError::Day), u"napbaj"_qs);
-        QCOMPARE(markerText(LookupError::Name), u"nevbaj"_qs);
-        QCOMPARE(markerText(LookupError::None), QString());
-    }
 };
 
 QTEST_GUILESS_MAIN(TestNameDays)

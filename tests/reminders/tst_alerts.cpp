@@ -96,7 +96,7 @@ private Q_SLOTS:
         t.setRow(50, every(u"utolsó"_qs));
         t.setRow(3, every(u"első"_qs));
         ReminderRecord off = every(u"kikapcsolt"_qs);
-        off[Fld::Active] = u"0"_qs;
+        off[Field::Active] = u"0"_qs;
         t.setRow(20, off);
         const auto due = dueAlerts(t, wallMinute(at(2026, 12, 6, 9, 10)));
         QCOMPARE(due.size(), 3);
@@ -121,7 +121,7 @@ private Q_SLOTS:
         QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 11, 20)).size(), 0);
         QCOMPARE(s.scansDone(), done);
         // A change to the table is seen at once.
-        t.setField(0, Fld::Minute, u"11"_qs);
+        t.setField(0, Field::Minute, u"11"_qs);
         QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 11, 21)).size(), 1);
     }
 

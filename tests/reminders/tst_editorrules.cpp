@@ -10,65 +10,67 @@ class TestEditorRules : public QObject {
 private Q_SLOTS:
     void pickerContents()
     {
-        const QStringList ev = editor::evEntries(2026);
+        const QStringList ev = editor::alertYearEntries(2026);
         QCOMPARE(ev.size(), 21);
         QCOMPARE(ev.first(), u"*"_qs);
         QCOMPARE(ev.at(1), u"2026"_qs);
         QCOMPARE(ev.last(), u"2045"_qs);
-        QCOMPARE(editor::tevEntries(2026).size(), 20);
-        QCOMPARE(editor::honapEntries().size(), 13);
-        QCOMPARE(editor::szhonapEntries().first(), u"január"_qs);
-        QCOMPARE(editor::napEntries(31).size(), 32);
-        QCOMPARE(editor::oraEntries(true).at(1), u"00"_qs);
-        QCOMPARE(editor::oraEntries(false).last(), u"23"_qs);
-        QCOMPARE(editor::percEntries().size(), 60);
-        QCOMPARE(editor::percEntries().at(7), u"07"_qs);
+        QCOMPARE(editor::meetingYearEntries(2026).size(), 20);
+        QCOMPARE(editor::alertMonthEntries().size(), 13);
+        QCOMPARE(editor::monthEntries().first(), u"január"_qs);
+        QCOMPARE(editor::alertDayEntries(31).size(), 32);
+        QCOMPARE(editor::hourEntries(true).at(1), u"00"_qs);
+        QCOMPARE(editor::hourEntries(false).last(), u"23"_qs);
+        QCOMPARE(editor::minuteEntries().size(), 60);
+        QCOMPARE(editor::minuteEntries().at(7), u"07"_qs);
     }
 
     void storedRows()
     {
         editor::Inputs in;
-        in.text1 = u"Kiss"_qs;
-        in.kernev = u"Ábel"_qs;
-        in.text2 = u"Budapest"_qs;
-        in.list1 = u"január 2."_qs;
-        in.text3 = u"Fizetés"_qs;
-        in.tev = u"2027"_qs;
-        in.szhonap = u"március"_qs;
-        in.sznap = u"15"_qs;
-        in.tora = u"14"_qs;
-        in.tperc = u"30"_qs;
-        in.ev = u"*"_qs;
-        in.honap = u"március"_qs;
-        in.nap = u"14"_qs;
-        in.ora = u"*"_qs;
-        in.perc = u"00"_qs;
+        in.firstLine = u"Kiss"_qs;
+        in.firstName = u"Ábel"_qs;
+        in.secondLine = u"Budapest"_qs;
+        in.nameDayDates = u"január 2."_qs;
+        in.freeText = u"Fizetés"_qs;
+        in.meetingYear = u"2027"_qs;
+        in.month = u"március"_qs;
+        in.day = u"15"_qs;
+        in.meetingHour = u"14"_qs;
+        in.meetingMinute = u"30"_qs;
+        in.alertYear = u"*"_qs;
+        in.alertMonth = u"március"_qs;
+        in.alertDay = u"14"_qs;
+        in.alertHour = u"*"_qs;
+        in.alertMinute = u"00"_qs;
         const QString tail = u"|*|március|14|*|00|"_qs;
-        auto joined = [](const std::array<QString, 10> &f) {
+        auto joined = [](const ReminderFields0to9 &f) {
             QString s;
             for (const QString &x : f)
                 s += x + u'|';
             return s;
         };
-        QCOMPARE(joined(editor::storedFields(0, in)),
+        QCOMPARE(joined(editor::storedFields(ReminderKind::NameDay, in)),
                  u"n|Kiss|Ábel"_qs + tail + u"január 2.| |"_qs);
-        QCOMPARE(joined(editor::storedFields(1, in)),
+        QCOMPARE(joined(editor::storedFields(ReminderKind::Birthday, in)),
                  u"s|Kiss|Ábel"_qs + tail + u"március 15.| |"_qs);
-        QCOMPARE(joined(editor::storedFields(2, in)),
+        QCOMPARE(joined(editor::storedFields(ReminderKind::Meeting, in)),
                  u"t|Kiss|Budapest"_qs + tail + u"2027. március 15. 14:30| |"_qs);
-        QCOMPARE(joined(editor::storedFields(3, in)), u"m|Kiss|Budapest"_qs + tail + u" | |"_qs);
-        QCOMPARE(joined(editor::storedFields(4, in)), u"e| | "_qs + tail + u" |Fizetés|"_qs);
+        QCOMPARE(joined(editor::storedFields(ReminderKind::MeterReading, in)),
+                 u"m|Kiss|Budapest"_qs + tail + u" | |"_qs);
+        QCOMPARE(joined(editor::storedFields(ReminderKind::Other, in)),
+                 u"e| | "_qs + tail + u" |Fizetés|"_qs);
     }
 
     void nameDayPrefill_data()
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<int>("currentMonth");
-        QTest::addColumn<int>("honap");
-        QTest::addColumn<int>("ev");
+        QTest::addColumn<int>("alertMonth");
+        QTest::addColumn<int>("alertYear");
         QTest::addColumn<bool>("setDay");
         QTest::addColumn<bool>("lastDay");
-        QTest::addColumn<int>("nap");
+        QTest::addColumn<int>("alertDay");
         QTest::newRow("november 2.") << u"november 2."_qs << 6 << 11 << 1 << true << false << 1;
         QTest::newRow("november 2. in December")
             << u"november 2."_qs << 12 << 11 << 2 << true << false << 1;
@@ -87,32 +89,32 @@ private Q_SLOTS:
     {
         QFETCH(QString, text);
         QFETCH(int, currentMonth);
-        QFETCH(int, honap);
-        QFETCH(int, ev);
+        QFETCH(int, alertMonth);
+        QFETCH(int, alertYear);
         QFETCH(bool, setDay);
         QFETCH(bool, lastDay);
-        QFETCH(int, nap);
+        QFETCH(int, alertDay);
         // The empty text keeps the month picker where it was (April here).
         const auto p = editor::nameDayPrefill(text, 4, currentMonth, alertMonthEntries());
-        QCOMPARE(p.honap, honap);
-        QCOMPARE(p.ev, ev);
+        QCOMPARE(p.alertMonth, alertMonth);
+        QCOMPARE(p.alertYear, alertYear);
         QCOMPARE(p.setDay, setDay);
         QCOMPARE(p.lastDay, lastDay);
         if (setDay && !lastDay)
-            QCOMPARE(p.nap, nap);
+            QCOMPARE(p.alertDay, alertDay);
     }
 
     void dayBefore()
     {
         auto p = editor::dayBeforePrefill(14, 3, 0); // 15 March
-        QCOMPARE(p.nap, 14);
+        QCOMPARE(p.alertDay, 14);
         QVERIFY(!p.lastDay);
         p = editor::dayBeforePrefill(0, 3, 0); // 1 March
         QVERIFY(p.lastDay);
-        QCOMPARE(p.honap, 2);
+        QCOMPARE(p.alertMonth, 2);
         p = editor::dayBeforePrefill(0, 1, 3); // 1 January of Y+2
-        QCOMPARE(p.honap, 12);
-        QCOMPARE(p.ev, 2);
+        QCOMPARE(p.alertMonth, 12);
+        QCOMPARE(p.alertYear, 2);
         p = editor::dayBeforePrefill(-1, 5, 0); // nothing picked
         QVERIFY(!p.setDay);
     }
@@ -123,8 +125,8 @@ private Q_SLOTS:
         QList<int> frames;
         for (int i = 0; i < 18; ++i) {
             const auto t = editor::hintTick(n, true);
-            n = t.egerlepes;
-            frames << t.frame;
+            n = t.step;
+            frames << int(t.frame);
         }
         // mouse4 at the 6th tick, mouse3 at the 10th, then every 9 ticks.
         QCOMPARE(frames.indexOf(2), 5);
@@ -133,11 +135,11 @@ private Q_SLOTS:
         n = 0;
         for (int i = 0; i < 100000; ++i) {
             const auto t = editor::hintTick(n, false);
-            QCOMPARE(t.frame, 0);
-            n = t.egerlepes;
+            QCOMPARE(t.frame, editor::HintTick::Frame::Unchanged);
+            n = t.step;
         }
         QVERIFY(n > 0 && n <= 10);
-        QCOMPARE(editor::hintTick(n, true).frame, 1);
+        QCOMPARE(editor::hintTick(n, true).frame, editor::HintTick::Frame::First);
         QCOMPARE(editor::alertYearValue(u"*"_qs), 0);
         QCOMPARE(editor::alertYearValue(u"2027"_qs), 2027);
     }

@@ -1,4 +1,3 @@
-#include "calendar/calendar.h"
 #include "reminders/listrules.h"
 
 #include <QTest>
@@ -8,71 +7,71 @@ using namespace quill;
 class TestListRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void kifejezesteszt_data()
+    void listEntries_data()
     {
         QTest::addColumn<int>("column");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("year");
         QTest::addColumn<QString>("month");
-        QTest::addColumn<bool>("wrong");
+        QTest::addColumn<bool>("valid");
         const QString any = u"*"_qs;
-        QTest::newRow("year 2026") << 4 << u"2026"_qs << any << any << false;
-        QTest::newRow("year 2046") << 4 << u"2046"_qs << any << any << false;
-        QTest::newRow("year 2025") << 4 << u"2025"_qs << any << any << true;
-        QTest::newRow("year 2047") << 4 << u"2047"_qs << any << any << true;
-        QTest::newRow("year star") << 4 << any << any << any << false;
-        QTest::newRow("year with tail") << 4 << u"2026x"_qs << any << any << false;
-        QTest::newRow("year with separator") << 4 << u"2026|"_qs << any << any << true;
-        QTest::newRow("month name") << 5 << u"május"_qs << any << any << false;
-        QTest::newRow("month star") << 5 << any << any << any << false;
-        QTest::newRow("month capital") << 5 << u"Május"_qs << any << any << true;
-        QTest::newRow("31 április") << 6 << u"31"_qs << any << u"április"_qs << true;
-        QTest::newRow("31 star month") << 6 << u"31"_qs << any << any << false;
-        QTest::newRow("29 feb 2024") << 6 << u"29"_qs << u"2024"_qs << u"február"_qs << false;
-        QTest::newRow("29 feb star") << 6 << u"29"_qs << any << u"február"_qs << false;
-        QTest::newRow("29 feb 2025") << 6 << u"29"_qs << u"2025"_qs << u"február"_qs << true;
-        QTest::newRow("day 0") << 6 << u"0"_qs << any << any << true;
-        QTest::newRow("day 1.5") << 6 << u"1.5"_qs << any << any << true;
-        QTest::newRow("day star") << 6 << any << any << u"május"_qs << false;
-        QTest::newRow("hour star") << 7 << any << any << any << false;
-        QTest::newRow("hour 07") << 7 << u"07"_qs << any << any << false;
-        QTest::newRow("hour 24") << 7 << u"24"_qs << any << any << true;
-        QTest::newRow("hour 7a") << 7 << u"7a"_qs << any << any << true;
-        QTest::newRow("hour 7") << 7 << u"7"_qs << any << any << true;
-        QTest::newRow("hour 08x") << 7 << u"08x"_qs << any << any << false;
-        QTest::newRow("minute star") << 8 << any << any << any << true;
-        QTest::newRow("minute 59") << 8 << u"59"_qs << any << any << false;
-        QTest::newRow("minute 60") << 8 << u"60"_qs << any << any << true;
-        QTest::newRow("other column") << 2 << u"bármi"_qs << any << any << false;
+        QTest::newRow("year 2026") << 4 << u"2026"_qs << any << any << true;
+        QTest::newRow("year 2046") << 4 << u"2046"_qs << any << any << true;
+        QTest::newRow("year 2025") << 4 << u"2025"_qs << any << any << false;
+        QTest::newRow("year 2047") << 4 << u"2047"_qs << any << any << false;
+        QTest::newRow("year star") << 4 << any << any << any << true;
+        QTest::newRow("year with tail") << 4 << u"2026x"_qs << any << any << true;
+        QTest::newRow("year with separator") << 4 << u"2026|"_qs << any << any << false;
+        QTest::newRow("month name") << 5 << u"május"_qs << any << any << true;
+        QTest::newRow("month star") << 5 << any << any << any << true;
+        QTest::newRow("month capital") << 5 << u"Május"_qs << any << any << false;
+        QTest::newRow("31 április") << 6 << u"31"_qs << any << u"április"_qs << false;
+        QTest::newRow("31 star month") << 6 << u"31"_qs << any << any << true;
+        QTest::newRow("29 feb 2024") << 6 << u"29"_qs << u"2024"_qs << u"február"_qs << true;
+        QTest::newRow("29 feb star") << 6 << u"29"_qs << any << u"február"_qs << true;
+        QTest::newRow("29 feb 2025") << 6 << u"29"_qs << u"2025"_qs << u"február"_qs << false;
+        QTest::newRow("day 0") << 6 << u"0"_qs << any << any << false;
+        QTest::newRow("day 1.5") << 6 << u"1.5"_qs << any << any << false;
+        QTest::newRow("day star") << 6 << any << any << u"május"_qs << true;
+        QTest::newRow("hour star") << 7 << any << any << any << true;
+        QTest::newRow("hour 07") << 7 << u"07"_qs << any << any << true;
+        QTest::newRow("hour 24") << 7 << u"24"_qs << any << any << false;
+        QTest::newRow("hour 7a") << 7 << u"7a"_qs << any << any << false;
+        QTest::newRow("hour 7") << 7 << u"7"_qs << any << any << false;
+        QTest::newRow("hour 08x") << 7 << u"08x"_qs << any << any << true;
+        QTest::newRow("minute star") << 8 << any << any << any << false;
+        QTest::newRow("minute 59") << 8 << u"59"_qs << any << any << true;
+        QTest::newRow("minute 60") << 8 << u"60"_qs << any << any << false;
+        QTest::newRow("other column") << 2 << u"bármi"_qs << any << any << true;
     }
-    void kifejezesteszt()
+    void listEntries()
     {
         QFETCH(int, column);
         QFETCH(QString, text);
         QFETCH(QString, year);
         QFETCH(QString, month);
-        QFETCH(bool, wrong);
-        QCOMPARE(list::kifejezesteszt(column, text, 2026, year, month), wrong);
+        QFETCH(bool, valid);
+        QCOMPARE(list::isValidListEntry(list::Column(column), text, 2026, year, month), valid);
     }
 
     void listing()
     {
         ReminderTable t;
         for (int r : {0, 2, 5}) {
-            t.setField(r, Fld::Kind, u"n"_qs);
-            t.setField(r, Fld::RowNumber, QString::number(r));
+            t.setField(r, Field::Kind, u"n"_qs);
+            t.setField(r, Field::RowNumber, QString::number(r));
         }
-        t.setField(3, Fld::Kind, u"s"_qs);
-        QCOMPARE(list::listedRows(t, 0), (QList<int>{0, 2, 5}));
-        QCOMPARE(list::listedRows(t, 1), (QList<int>{3}));
-        QCOMPARE(list::listedRows(t, 4), QList<int>{});
+        t.setField(3, Field::Kind, u"s"_qs);
+        QCOMPARE(list::listedRows(t, ReminderKind::NameDay), (QList<int>{0, 2, 5}));
+        QCOMPARE(list::listedRows(t, ReminderKind::Birthday), (QList<int>{3}));
+        QCOMPARE(list::listedRows(t, ReminderKind::Other), QList<int>{});
         QCOMPARE(list::rowForKey(t, u"5"_qs), 5);
         QCOMPARE(list::rowForKey(t, QString()), -1);
-        const auto egyeb = list::layoutFor(4);
-        QVERIFY(!egyeb.header1Shown && egyeb.columnShown[9] && !egyeb.columnShown[1]);
-        const auto meter = list::layoutFor(3);
-        QVERIFY(!meter.columnShown[3] && meter.columnShown[2] && meter.header7.isEmpty());
-        QCOMPARE(list::layoutFor(0).header7, u"Névnap(ok)"_qs);
+        const auto other = list::layoutFor(ReminderKind::Other);
+        QVERIFY(!other.secondHeaderShown && other.columnShown[9] && !other.columnShown[1]);
+        const auto meter = list::layoutFor(ReminderKind::MeterReading);
+        QVERIFY(!meter.columnShown[3] && meter.columnShown[2] && meter.whenHeader.isEmpty());
+        QCOMPARE(list::layoutFor(ReminderKind::NameDay).whenHeader, u"Névnap(ok)"_qs);
     }
 };
 

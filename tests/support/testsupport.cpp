@@ -44,13 +44,14 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
     services = std::make_unique<Services>(
         Services{clock, boxes, help, AppFolder(dir.path()), SystemDateNames(locale)});
     file = std::make_unique<ReminderFile>(m_dataPath);
-    m_form = std::make_unique<Form1>(*services, book, *file);
-    m_form->completeStartUp();
+    m_session = std::make_unique<ReminderSession>(*file);
+    m_window = std::make_unique<MainWindow>(*services, *m_session);
+    m_window->completeStartUp();
 }
 
 Harness::~Harness()
 {
-    m_form.reset();
+    m_window.reset();
 }
 
 QString Harness::path(const QString &name) const

@@ -2,6 +2,7 @@
 
 #include "platform/services.h"
 #include "reminders/datafile.h"
+#include "reminders/session.h"
 #include "windows/mainwindow.h"
 
 #include <QTemporaryDir>
@@ -52,11 +53,12 @@ public:
     QString path(const QString &name) const;
     QString dataPath() const { return m_dataPath; }
     QByteArray fileBytes() const;
-    Form1 &form() { return *m_form; }
+    MainWindow &window() { return *m_window; }
+    ReminderSession &session() { return *m_session; }
 
     template <typename T> T *find(const QString &name, QWidget *in = nullptr)
     {
-        QWidget *root = in ? in : m_form.get();
+        QWidget *root = in ? in : m_window.get();
         T *w = root->findChild<T *>(name);
         if (!w)
             qWarning("no widget %s", qPrintable(name));
@@ -67,13 +69,13 @@ public:
     ManualClock clock;
     RecordingBoxes boxes;
     FakeHelp help;
-    ReminderBook book;
     std::unique_ptr<Services> services;
     std::unique_ptr<ReminderFile> file;
 
 private:
     QString m_dataPath;
-    std::unique_ptr<Form1> m_form;
+    std::unique_ptr<ReminderSession> m_session;
+    std::unique_ptr<MainWindow> m_window;
 };
 
 /// Types a text, accents included, key by key.

@@ -4,34 +4,37 @@
 
 using namespace quill;
 
+Q_DECLARE_METATYPE(quill::views::View)
+
 class TestViewRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void resizeRule_data()
     {
-        QTest::addColumn<QString>("view");
+        QTest::addColumn<views::View>("view");
         QTest::addColumn<QSize>("in");
         QTest::addColumn<QSize>("out");
         QTest::addColumn<bool>("leaves");
         QTest::newRow("mini 905 stays")
-            << u"mini"_qs << QSize(6000, 905) << QSize(6000, 905) << false;
+            << views::View::Normal << QSize(6000, 905) << QSize(6000, 905) << false;
         QTest::newRow("mini 911 back")
-            << u"mini"_qs << QSize(6000, 911) << QSize(6000, 900) << false;
+            << views::View::Normal << QSize(6000, 911) << QSize(6000, 900) << false;
         QTest::newRow("mini 889 back")
-            << u"mini"_qs << QSize(6000, 889) << QSize(6000, 900) << false;
-        QTest::newRow("mini wide") << u"mini"_qs << QSize(7000, 900) << QSize(6000, 900) << false;
+            << views::View::Normal << QSize(6000, 889) << QSize(6000, 900) << false;
+        QTest::newRow("mini wide")
+            << views::View::Normal << QSize(7000, 900) << QSize(6000, 900) << false;
         QTest::newRow("cimsor 410 stays")
-            << u"cimsor"_qs << QSize(6000, 410) << QSize(6000, 410) << false;
+            << views::View::TitleBar << QSize(6000, 410) << QSize(6000, 410) << false;
         QTest::newRow("cimsor taller")
-            << u"cimsor"_qs << QSize(6000, 411) << QSize(6000, 900) << true;
+            << views::View::TitleBar << QSize(6000, 411) << QSize(6000, 900) << true;
         QTest::newRow("cimsor wider")
-            << u"cimsor"_qs << QSize(6011, 300) << QSize(6000, 900) << true;
+            << views::View::TitleBar << QSize(6011, 300) << QSize(6000, 900) << true;
         QTest::newRow("teljes free")
-            << u"teljes"_qs << QSize(9000, 7000) << QSize(9000, 7000) << false;
+            << views::View::Full << QSize(9000, 7000) << QSize(9000, 7000) << false;
     }
     void resizeRule()
     {
-        QFETCH(QString, view);
+        QFETCH(views::View, view);
         QFETCH(QSize, in);
         QFETCH(QSize, out);
         QFETCH(bool, leaves);

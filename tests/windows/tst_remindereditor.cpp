@@ -22,7 +22,7 @@ QDateTime at(int y, int mo, int d)
 struct Editor {
     explicit Editor(const QDateTime &now, bool pictures = true)
         : h(now, QLocale(QLocale::English), nullptr, pictures)
-        , e(h.form().emlek())
+        , e(h.window().reminderEditor())
     {
         e->show();
         QApplication::setActiveWindow(e);
@@ -51,7 +51,7 @@ struct Editor {
     QString row(int r)
     {
         QString s;
-        for (const QString &f : h.book.table.row(r))
+        for (const QString &f : h.session().table().row(r))
             s += f + u'|';
         return s;
     }
@@ -63,7 +63,7 @@ struct Editor {
         return v;
     }
     Harness h;
-    Emlek *e;
+    ReminderEditor *e;
 };
 } // namespace
 
@@ -85,7 +85,7 @@ private Q_SLOTS:
         QCOMPARE(ed.c(u"kernev"_qs)->count(), 436);
         QCOMPARE(ed.c(u"kernev"_qs)->itemText(0), ed.h.find<QComboBox>(u"Combo2"_qs)->itemText(0));
         QVERIFY(ed.w<QListWidget>(u"List1"_qs)->isHidden());
-        QCOMPARE(ed.h.book.emlekfajta, 0);
+        QCOMPARE(ed.e->kind(), ReminderKind::NameDay);
         const QPalette::ColorRole shown = QPalette::Button;
         QCOMPARE(ed.w<QPushButton>(u"Command1_0"_qs)->palette().color(shown),
                  ed.e->palette().color(QPalette::Dark));
@@ -121,7 +121,7 @@ private Q_SLOTS:
         QFETCH(QStringList, shown);
         Editor ed(at(2026, 12, 6));
         ed.kind(kind);
-        QCOMPARE(ed.h.book.emlekfajta, kind);
+        QCOMPARE(kindIndex(ed.e->kind()), kind);
         for (int i = 0; i < 3; ++i) {
             auto *l = ed.w<QLabel>(u"Label1_%1"_qs.arg(i));
             QCOMPARE(!l->isHidden(), !labels[i].isEmpty());
@@ -171,10 +171,10 @@ private Q_SLOTS:
         QCOMPARE(
             ed.row(0),
             u"n|Kovács|Mária|2026|augusztus|14|*|00|aug 15. szept 8. szept 12. dec 8.| |1|0|"_qs);
-        QVERIFY(ed.h.book.modositva);
+        QVERIFY(ed.h.session().isModified());
         ed.store();
-        QCOMPARE(ed.h.book.table.field(1, Fld::RowNumber), u"1"_qs);
-        QCOMPARE(ed.h.book.sorszam, 2);
+        QCOMPARE(ed.h.session().table().field(1, Field::RowNumber), u"1"_qs);
+        QCOMPARE(ed.h.session().rowsHandedOut(), 2);
         // Another kind hides the date row.
         ed.kind(1);
         QVERIFY(list->isHidden());
@@ -228,7 +228,7 @@ private Q_SLOTS:
         // No date: the month stays "*", the year steps as for any month before the current one.
         QCOMPARE(ed.alert(), (QStringList{u"2027"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs}));
         ed.store();
-        QCOMPARE(ed.h.book.table.field(0, Fld::When), QString());
+        QCOMPARE(ed.h.session().table().field(0, Field::When), QString());
     }
 
     void birthdayAndMeeting()
@@ -277,7 +277,7 @@ private Q_SLOTS:
         QCOMPARE(ed.row(1), u"e| | |*|*|*|*|00| |Fizetés|1|1|"_qs);
         ed.w<QPlainTextEdit>(u"Text3"_qs)->setPlainText(u"a|b"_qs);
         ed.store();
-        QCOMPARE(ed.h.book.sorszam, 2);
+        QCOMPARE(ed.h.session().rowsHandedOut(), 2);
         QCOMPARE(ed.h.boxes.shown.size(), 1);
         QCOMPARE(ed.h.boxes.shown[0].icon, MsgIcon::Exclamation);
     }
@@ -306,8 +306,8 @@ private Q_SLOTS:
         QVERIFY(ed.w<QListWidget>(u"List1"_qs)->isHidden());
         QCOMPARE(ed.w<QListWidget>(u"List1"_qs)->count(), 0);
         QCOMPARE(ed.c(u"tev"_qs)->currentIndex(), 3);
-        QCOMPARE(ed.h.book.emlekfajta, 0);
-        QCOMPARE(ed.h.book.sorszam, 0);
+        QCOMPARE(ed.e->kind(), ReminderKind::NameDay);
+        QCOMPARE(ed.h.session().rowsHandedOut(), 0);
     }
 
     void closeKeepsState()
@@ -317,7 +317,7 @@ private Q_SLOTS:
         typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Ebéd"_qs);
         QTest::mouseClick(ed.w<QPushButton>(u"Command5"_qs), Qt::LeftButton);
         QVERIFY(!ed.e->isVisible());
-        QCOMPARE(ed.h.form().emlek(), ed.e);
+        QCOMPARE(ed.h.window().reminderEditor(), ed.e);
         QCOMPARE(ed.w<QLineEdit>(u"Text1"_qs)->text(), u"Ebéd"_qs);
     }
 
@@ -349,7 +349,7 @@ private Q_SLOTS:
             ed.e->animationTick();
         QCOMPARE(pic->pixmap().cacheKey(), initial);
         ed.store();
-        QCOMPARE(ed.h.book.sorszam, 1);
+        QCOMPARE(ed.h.session().rowsHandedOut(), 1);
     }
 
     void kindSyncWithList()
@@ -357,17 +357,17 @@ private Q_SLOTS:
         Editor ed(at(2026, 12, 6));
         ed.kind(2);
         QTest::mouseClick(ed.w<QPushButton>(u"Command4"_qs), Qt::LeftButton);
-        Lista *list = ed.e->lista();
+        ReminderList *list = ed.h.window().reminderList();
         QVERIFY(list->isVisible());
         QVERIFY(list->findChild<QRadioButton *>(u"Option1_2"_qs)->isChecked());
-        QCOMPARE(ed.h.book.listafajta, 2);
+        QCOMPARE(list->kind(), ReminderKind::Meeting);
         ed.kind(3);
         QVERIFY(list->findChild<QRadioButton *>(u"Option1_3"_qs)->isChecked());
-        QCOMPARE(ed.h.book.listafajta, 3);
+        QCOMPARE(list->kind(), ReminderKind::MeterReading);
         typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Víz"_qs);
         QTest::mouseClick(list->findChild<QRadioButton *>(u"Option1_4"_qs), Qt::LeftButton);
-        QCOMPARE(ed.h.book.emlekfajta, 4);
-        QCOMPARE(ed.h.book.listafajta, 4);
+        QCOMPARE(ed.e->kind(), ReminderKind::Other);
+        QCOMPARE(list->kind(), ReminderKind::Other);
         QVERIFY(!ed.w<QPlainTextEdit>(u"Text3"_qs)->isHidden());
         QVERIFY(ed.w<QLineEdit>(u"Text1"_qs)->text().isEmpty());
         // A store refreshes the list.

@@ -27,12 +27,10 @@ QByteArray line(char kind, int n, const QString &day = u"*"_qs, const QString &m
 struct ListFixture {
     explicit ListFixture(const QByteArray &file)
         : h(QDateTime(QDate(2026, 12, 6), QTime(10, 0)), QLocale(QLocale::English), &file)
-        , list(h.form().emlek()->lista())
+        , list(h.window().reminderList())
     {
         list->show();
         QApplication::setActiveWindow(list);
-        list->listafeltolt();
-        list->chkcontrol();
     }
     QListWidget *column(int c) { return list->findChild<QListWidget *>(u"List1_%1"_qs.arg(c)); }
     QCheckBox *box(int i) { return list->findChild<QCheckBox *>(u"Check1_%1"_qs.arg(i)); }
@@ -58,7 +56,7 @@ struct ListFixture {
         return list->findChild<QLineEdit *>(u"Text1"_qs);
     }
     Harness h;
-    Lista *list;
+    ReminderList *list;
 };
 
 // Rows 0, 2 and 5 are name days; others are birthdays.
@@ -85,7 +83,7 @@ private Q_SLOTS:
         QCOMPARE(f.list->findChild<QLabel *>(u"Label3_7"_qs)->text(), u"Névnap(ok)"_qs);
 
         QTest::mouseClick(f.list->findChild<QRadioButton *>(u"Option1_4"_qs), Qt::LeftButton);
-        QCOMPARE(f.h.book.listafajta, 4);
+        QCOMPARE(f.list->kind(), ReminderKind::Other);
         QCOMPARE(f.column(4)->count(), 0);
         QCOMPARE(f.visibleBoxes(), 0);
         QVERIFY(!f.column(9)->isHidden() && f.column(1)->isHidden());
@@ -101,14 +99,14 @@ private Q_SLOTS:
     {
         ListFixture f(scattered());
         f.click(2, 1);
-        QCOMPARE(f.list->kijelolt, 1);
+        QCOMPARE(f.list->selectedPosition(), 1);
         for (int c = 0; c <= 10; ++c)
             QCOMPARE(f.column(c)->currentRow(), 1);
         QTest::mouseClick(f.box(1), Qt::LeftButton);
         f.column(1)->setFocus();
-        QCOMPARE(f.h.book.table.field(2, Fld::Active), u"0"_qs);
-        QCOMPARE(f.h.book.table.field(0, Fld::Active), u"1"_qs);
-        QVERIFY(f.h.book.modositva);
+        QCOMPARE(f.h.session().table().field(2, Field::Active), u"0"_qs);
+        QCOMPARE(f.h.session().table().field(0, Field::Active), u"1"_qs);
+        QVERIFY(f.h.session().isModified());
     }
 
     void deleteEntry()
@@ -116,11 +114,12 @@ private Q_SLOTS:
         ListFixture f(scattered());
         f.list->findChild<QCheckBox *>(u"Check1_2"_qs)->click(); // row 5 off
         QTest::mouseClick(f.list->findChild<QPushButton *>(u"Command2"_qs), Qt::LeftButton);
-        QCOMPARE(f.h.book.table.field(0, Fld::Kind), u"n"_qs); // nothing selected: nothing gone
+        QCOMPARE(f.h.session().table().field(0, Field::Kind),
+                 u"n"_qs); // nothing selected: nothing gone
         f.click(1, 1);
         QTest::mouseClick(f.list->findChild<QPushButton *>(u"Command2"_qs), Qt::LeftButton);
-        QVERIFY(f.h.book.table.field(2, Fld::Kind).isEmpty());
-        QVERIFY(!f.h.book.table.inUse(2));
+        QVERIFY(f.h.session().table().field(2, Field::Kind).isEmpty());
+        QVERIFY(!f.h.session().table().inUse(2));
         for (int c = 0; c <= 10; ++c)
             QCOMPARE(f.column(c)->count(), 2);
         QCOMPARE(f.visibleBoxes(), 2);
@@ -144,22 +143,22 @@ private Q_SLOTS:
         QCOMPARE(f.h.boxes.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(f.h.boxes.shown[0].title, u"Emlékeztető"_qs);
         QVERIFY(edit->isHidden());
-        QCOMPARE(f.h.book.table.field(0, Fld::Day), u"31"_qs);
-        QVERIFY(!f.h.book.modositva);
+        QCOMPARE(f.h.session().table().field(0, Field::Day), u"31"_qs);
+        QVERIFY(!f.h.session().isModified());
 
         edit = f.edit(6, 1);
         typeText(edit, u"29"_qs);
         QTest::keyClick(edit, Qt::Key_Return);
         f.column(1)->setFocus(); // and the focus goes: applied once only
         QCOMPARE(f.h.boxes.shown.size(), 1);
-        QCOMPARE(f.h.book.table.field(1, Fld::Day), u"29"_qs);
+        QCOMPARE(f.h.session().table().field(1, Field::Day), u"29"_qs);
         QCOMPARE(f.column(6)->item(1)->text(), u"29"_qs);
-        QVERIFY(f.h.book.modositva);
+        QVERIFY(f.h.session().isModified());
 
         edit = f.edit(7, 0);
         typeText(edit, u"07"_qs);
         f.column(1)->setFocus(); // focus loss applies too
-        QCOMPARE(f.h.book.table.field(0, Fld::Hour), u"07"_qs);
+        QCOMPARE(f.h.session().table().field(0, Field::Hour), u"07"_qs);
         QVERIFY(edit->isHidden());
         QVERIFY(edit->text().isEmpty());
 
@@ -167,7 +166,7 @@ private Q_SLOTS:
         typeText(edit, u"*"_qs);
         QTest::keyClick(edit, Qt::Key_Return);
         QCOMPARE(f.h.boxes.shown.size(), 2);
-        QCOMPARE(f.h.book.table.field(0, Fld::Minute), u"00"_qs);
+        QCOMPARE(f.h.session().table().field(0, Field::Minute), u"00"_qs);
 
         // Columns that are not the alert time open no edit box.
         f.edit(1, 0);
@@ -186,11 +185,11 @@ private Q_SLOTS:
         QCOMPARE(f.h.boxes.shown.size(), 1);
         QCOMPARE(f.h.boxes.shown[0].text, u"Mentsem a módosításokat?"_qs);
         QCOMPARE(f.h.boxes.shown[0].title, u"Quillomat"_qs);
-        QVERIFY(f.h.book.modositva);
+        QVERIFY(f.h.session().isModified());
         QCOMPARE(f.h.fileBytes(), scattered());
         f.h.boxes.answers << MsgAnswer::Yes;
         QTest::mouseClick(save, Qt::LeftButton);
-        QVERIFY(!f.h.book.modositva);
+        QVERIFY(!f.h.session().isModified());
         QVERIFY(f.h.fileBytes().startsWith("n|N\xe9v0|Kereszt|*|*|*|*|00| | |0|0|\r\n"));
     }
 
@@ -211,7 +210,7 @@ private Q_SLOTS:
         QCOMPARE(f.visibleBoxes(), 10);
         QVERIFY(f.box(9)->isChecked());
         f.box(9)->click();
-        QCOMPARE(f.h.book.table.field(13, Fld::Active), u"0"_qs);
+        QCOMPARE(f.h.session().table().field(13, Field::Active), u"0"_qs);
         // Scrolling one column scrolls them all.
         f.column(5)->verticalScrollBar()->setValue(1);
         QCOMPARE(scroll->value(), 1);

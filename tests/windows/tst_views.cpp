@@ -21,7 +21,7 @@ QDateTime at(int y, int mo, int d, int h, int mi)
 }
 QAction *action(Harness &h, const QString &name)
 {
-    return h.form().fomenu()->findChild<QAction *>(name);
+    return h.window().popupMenu()->findChild<QAction *>(name);
 }
 void trigger(Harness &h, const QString &name)
 {
@@ -38,7 +38,7 @@ private Q_SLOTS:
     void menuItems()
     {
         Harness h(at(2026, 12, 6, 7, 5));
-        QMenu *menu = h.form().fomenu();
+        QMenu *menu = h.window().popupMenu();
         QStringList names;
         for (QAction *a : menu->actions())
             names << a->objectName();
@@ -51,16 +51,16 @@ private Q_SLOTS:
         QCOMPARE(action(h, u"sugo"_qs)->text(), u"Súgó"_qs);
         QCOMPARE(action(h, u"sugo"_qs)->menu()->actions().size(), 3);
         // Right button only, over the window and over the today panel.
-        h.form().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.form()));
+        h.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
         QTest::mouseClick(h.find<QLabel>(u"Label1_3"_qs), Qt::LeftButton);
         QVERIFY(!menu->isVisible());
         QTest::mousePress(h.find<QLabel>(u"Label1_3"_qs), Qt::RightButton);
         QVERIFY(menu->isVisible());
         menu->hide();
-        QTest::mousePress(&h.form(), Qt::MiddleButton, {}, QPoint(5, 5));
+        QTest::mousePress(&h.window(), Qt::MiddleButton, {}, QPoint(5, 5));
         QVERIFY(!menu->isVisible());
-        QTest::mousePress(&h.form(), Qt::RightButton, {}, QPoint(5, 5));
+        QTest::mousePress(&h.window(), Qt::RightButton, {}, QPoint(5, 5));
         QVERIFY(menu->isVisible());
         menu->hide();
     }
@@ -68,38 +68,38 @@ private Q_SLOTS:
     void views()
     {
         Harness h(at(2026, 12, 6, 7, 5));
-        h.form().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.form()));
+        h.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
         trigger(h, u"teljes"_qs);
-        QCOMPARE(h.form().nezet, u"teljes"_qs);
-        QCOMPARE(h.form().frameGeometry().height(), 300);
-        QCOMPARE(h.form().windowTitle(), views::fullTitle());
-        QCOMPARE(h.form().windowTitle(), u"Névnapok"_qs + QString(39, u' ') + u"Zelmarin©"_qs);
+        QCOMPARE(h.window().view(), views::View::Full);
+        QCOMPARE(h.window().frameGeometry().height(), 300);
+        QCOMPARE(h.window().windowTitle(), views::fullTitle());
+        QCOMPARE(h.window().windowTitle(), u"Névnapok"_qs + QString(39, u' ') + u"Zelmarin©"_qs);
         QVERIFY(action(h, u"teljes"_qs)->isChecked() && !action(h, u"mini"_qs)->isChecked());
         // The full view takes any size; the normal view brings it back.
-        h.form().resize(700, 400);
-        QCOMPARE(h.form().size(), QSize(700, 400));
+        h.window().resize(700, 400);
+        QCOMPARE(h.window().size(), QSize(700, 400));
         trigger(h, u"mini"_qs);
-        QCOMPARE(h.form().frameGeometry().size(), QSize(400, 60));
-        QCOMPARE(h.form().frameGeometry().top(), 0);
-        QCOMPARE(h.form().windowTitle(), views::normalTitle());
-        h.form().resize(400, 61); // 915 twips
-        QCOMPARE(h.form().frameGeometry().height(), 60);
+        QCOMPARE(h.window().frameGeometry().size(), QSize(400, 60));
+        QCOMPARE(h.window().frameGeometry().top(), 0);
+        QCOMPARE(h.window().windowTitle(), views::normalTitle());
+        h.window().resize(400, 61); // 915 twips
+        QCOMPARE(h.window().frameGeometry().height(), 60);
 
         trigger(h, u"cimsor"_qs);
-        QCOMPARE(h.form().nezet, u"cimsor"_qs);
+        QCOMPARE(h.window().view(), views::View::TitleBar);
         QVERIFY(action(h, u"cimsor"_qs)->isChecked());
-        QCOMPARE(h.form().windowTitle(), h.form().titleBarLine());
-        QCOMPARE(h.form().titleBarLine(), u"2026.  december   6.  Vasárnap  07:05  Miklós"_qs);
+        QCOMPARE(h.window().windowTitle(), h.window().titleBarLine());
+        QCOMPARE(h.window().titleBarLine(), u"2026.  december   6.  Vasárnap  07:05  Miklós"_qs);
         h.clock.set(at(2026, 12, 6, 7, 6));
-        h.form().clockTick();
-        QVERIFY(h.form().windowTitle().contains(u"07:06"_qs));
+        h.window().clockTick();
+        QVERIFY(h.window().windowTitle().contains(u"07:06"_qs));
         // Pulled open below the title bar: back to the normal view.
-        h.form().resize(400, 28);
-        QCOMPARE(h.form().nezet, u"mini"_qs);
+        h.window().resize(400, 28);
+        QCOMPARE(h.window().view(), views::View::Normal);
         QVERIFY(action(h, u"mini"_qs)->isChecked());
-        QCOMPARE(h.form().windowTitle(), views::normalTitle());
-        QCOMPARE(h.form().frameGeometry().size(), QSize(400, 60));
+        QCOMPARE(h.window().windowTitle(), views::normalTitle());
+        QCOMPARE(h.window().frameGeometry().size(), QSize(400, 60));
     }
 
     void help()
@@ -110,7 +110,6 @@ private Q_SLOTS:
         trigger(h, u"keress"_qs);
         QCOMPARE(h.help.opened,
                  (QList<HelpView>{HelpView::Contents, HelpView::Index, HelpView::Search}));
-        QCOMPARE(h.form().sugotema, u"keres"_qs);
         QVERIFY(h.boxes.shown.isEmpty());
         h.help.available = false;
         trigger(h, u"tart"_qs);
@@ -143,22 +142,21 @@ private Q_SLOTS:
         QFETCH(bool, asked);
         QFETCH(bool, saved);
         Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
-        h.form().show();
-        QSignalSpy ended(&h.form(), &Form1::programEnded);
+        h.window().show();
+        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
         if (changed) {
-            h.book.table.setField(0, Fld::FreeText, u"új"_qs);
-            h.book.modositva = true;
+            h.session().setField(0, Field::FreeText, u"új"_qs);
         }
-        h.form().emlek()->show();
+        h.window().reminderEditor()->show();
         h.boxes.answers << MsgAnswer(answer);
         if (path == u"button")
             QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs), Qt::LeftButton);
         else if (path == u"menu")
             trigger(h, u"kilep"_qs);
         else
-            h.form().close();
+            h.window().close();
         QCOMPARE(ended.size(), 1);
-        QVERIFY(!h.form().emlek()->isVisible());
+        QVERIFY(!h.window().reminderEditor()->isVisible());
         QCOMPARE(h.boxes.shown.size(), asked ? 1 : 0);
         if (asked) {
             QCOMPARE(h.boxes.shown[0].text, u"Mentsem a módosításokat?"_qs);
@@ -175,16 +173,16 @@ private Q_SLOTS:
     {
         Harness h(at(2026, 12, 6, 7, 5));
         QVERIFY(QDir().mkpath(h.path(u"remembers.txt/x"_qs))); // cannot be replaced
-        h.form().show();
-        QSignalSpy ended(&h.form(), &Form1::programEnded);
-        h.book.modositva = true;
+        h.window().show();
+        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+        h.session().setField(0, Field::FreeText, u"új"_qs);
         h.boxes.answers << MsgAnswer::Yes;
         trigger(h, u"kilep"_qs);
         QCOMPARE(ended.size(), 0);
         QCOMPARE(h.boxes.shown.size(), 2);
         QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
-        QVERIFY(h.book.modositva);
-        QVERIFY(h.form().isVisible());
+        QVERIFY(h.session().isModified());
+        QVERIFY(h.window().isVisible());
     }
 
     // A real full disk when the user saves on the way out: told why, nothing lost, still open.
@@ -197,11 +195,11 @@ private Q_SLOTS:
         const QByteArray original = oneReminder.repeated(3);
         Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &original, true,
                   data.filePath(u"disk"_qs));
-        h.form().show();
+        h.window().show();
         QVERIFY(disk.fill());
-        QSignalSpy ended(&h.form(), &Form1::programEnded);
-        QCOMPARE(storeReminder(h.book, {u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs,
-                                        u"*"_qs, u"00"_qs, u" "_qs, u"új"_qs}),
+        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+        QCOMPARE(h.session().store({u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs,
+                                    u"00"_qs, u" "_qs, u"új"_qs}),
                  StoreResult::Stored);
         h.boxes.answers << MsgAnswer::Yes;
         QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs), Qt::LeftButton);
@@ -209,11 +207,11 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.shown.size(), 2);
         QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
         QVERIFY(h.boxes.shown[1].text.contains(u"betelt a lemez"_qs));
-        QVERIFY(h.book.modositva);
-        QVERIFY(h.form().isVisible());
+        QVERIFY(h.session().isModified());
+        QVERIFY(h.window().isVisible());
         QCOMPARE(h.fileBytes(), original);
         // Stopped from outside with the disk still full: the old file is still whole.
-        QVERIFY(!h.form().stopFromOutside());
+        QVERIFY(!h.window().stopFromOutside());
         QCOMPARE(h.fileBytes(), original);
     }
 
@@ -223,32 +221,29 @@ private Q_SLOTS:
     {
         {
             Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
-            h.book.table.setField(0, Fld::FreeText, u"új"_qs);
-            h.book.modositva = true;
-            QSignalSpy ended(&h.form(), &Form1::programEnded);
-            QVERIFY(h.form().stopFromOutside());
+            h.session().setField(0, Field::FreeText, u"új"_qs);
+            QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+            QVERIFY(h.window().stopFromOutside());
             QCOMPARE(ended.size(), 1);
             QVERIFY(h.boxes.shown.isEmpty());
             QCOMPARE(h.fileBytes(), QByteArray("e| | |*|*|*|*|00| |\xfaj|1|0|\r\n"));
         }
         {
             Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
-            h.book.table.setField(0, Fld::FreeText, u"más"_qs);
-            h.book.modositva = true;
-            QVERIFY(h.form().commitSession(false));
+            h.session().setField(0, Field::FreeText, u"más"_qs);
+            QVERIFY(h.window().commitSession(false));
             QVERIFY(h.boxes.shown.isEmpty());
             QVERIFY(h.fileBytes().contains("m\xe1s"));
         }
         {
             Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
-            h.form().show();
-            h.book.table.setField(0, Fld::FreeText, u"más"_qs);
-            h.book.modositva = true;
+            h.window().show();
+            h.session().setField(0, Field::FreeText, u"más"_qs);
             h.boxes.answers << MsgAnswer::No;
-            QVERIFY(h.form().commitSession(true));
+            QVERIFY(h.window().commitSession(true));
             QCOMPARE(h.boxes.texts(), QStringList{u"Mentsem a módosításokat?"_qs});
-            h.form().close(); // the session ends: no second question, nothing saved
-            QVERIFY(h.form().stopFromOutside());
+            h.window().close(); // the session ends: no second question, nothing saved
+            QVERIFY(h.window().stopFromOutside());
             QCOMPARE(h.boxes.shown.size(), 1);
             QCOMPARE(h.fileBytes(), oneReminder);
         }
@@ -257,20 +252,20 @@ private Q_SLOTS:
     void aboutBox()
     {
         Harness h(at(2026, 12, 6, 7, 5));
-        h.form().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.form()));
+        h.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
         trigger(h, u"nevjegy"_qs);
-        QWidget *about = h.form().aboutBox();
+        QWidget *about = h.window().aboutBox();
         QVERIFY(about && about->isVisible());
         trigger(h, u"nevjegy"_qs);
-        QCOMPARE(h.form().aboutBox(), about);
-        QCOMPARE(h.form().findChildren<QWidget *>(u"about"_qs).size(), 1);
+        QCOMPARE(h.window().aboutBox(), about);
+        QCOMPARE(h.window().findChildren<QWidget *>(u"about"_qs).size(), 1);
         QCOMPARE(about->findChild<QLabel *>(u"termeknev"_qs)->text(), u"Quillomat"_qs);
         QCOMPARE(about->findChild<QLabel *>(u"verzioszam"_qs)->text(), u"Version 1.5.0"_qs);
         QVERIFY(about->findChild<QLabel *>(u"jogok"_qs)->text().isEmpty());
         QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(about->size(), QSize(312, 207));
-        QCOMPARE(about->pos(), h.form().frameGeometry().topLeft() + QPoint(44, 43));
+        QCOMPARE(about->pos(), h.window().frameGeometry().topLeft() + QPoint(44, 43));
         QPointer<QWidget> guard(about);
         QTest::mouseClick(about->findChild<QLabel *>(u"verzioszam"_qs), Qt::LeftButton);
         QTRY_VERIFY(!guard);
@@ -282,26 +277,26 @@ private Q_SLOTS:
         const QByteArray file = "e| | |*|*|*|*|10| |els\xf5|1|0|\r\n"
                                 "s|Kiss|Anna|*|december|6|09|10|december 7.| |0|1|\r\n";
         Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
-        h.form().alertTick();
+        h.window().alertTick();
         QVERIFY(h.boxes.shown.isEmpty());
         h.clock.set(at(2026, 12, 6, 9, 10));
         int nested = 0;
         h.boxes.whileOpen = [&] {
             ++nested;
             h.boxes.whileOpen = nullptr;
-            h.form().alertTick(); // a tick while the box is open
+            h.window().alertTick(); // a tick while the box is open
         };
-        h.form().alertTick();
+        h.window().alertTick();
         QCOMPARE(h.boxes.texts(), (QStringList{u"EGYÉB!!     első"_qs,
                                                u"SZÜLETÉSNAP!!     Kiss Anna december 7."_qs}));
         QCOMPARE(nested, 1);
         QCOMPARE(h.boxes.shown[0].title, u"Emlékeztető (Az ablak 1 perc múlva bezárható)"_qs);
         QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Exclamation);
         // Closed within the minute: back again.
-        h.form().alertTick();
+        h.window().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);
         h.clock.set(at(2026, 12, 6, 9, 11));
-        h.form().alertTick();
+        h.window().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);
     }
 
@@ -317,10 +312,10 @@ private Q_SLOTS:
     {
         const QByteArray file = oneReminder.repeated(60);
         Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
-        QCOMPARE(h.book.sorszam, 51);
+        QCOMPARE(h.session().rowsHandedOut(), 51);
         QCOMPARE(h.boxes.shown.size(), 1);
         QVERIFY(h.boxes.shown[0].text.contains(u"9 bejegyzés"_qs));
-        QVERIFY(!h.book.modositva);
+        QVERIFY(!h.session().isModified());
     }
 };
 

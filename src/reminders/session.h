@@ -1,0 +1,54 @@
+#pragma once
+
+#include "datafile.h"
+#include "table.h"
+
+#include <QObject>
+
+namespace quill {
+
+/// Which window chose a kind, so the other can follow without answering back.
+enum class KindChooser { Editor, List };
+
+/// The reminders of one run: the table, the file they come from and go to, and whether they
+/// changed since. Every window changes reminders through it and hears of every change from it.
+class ReminderSession final : public QObject {
+    Q_OBJECT
+public:
+    explicit ReminderSession(ReminderFile &file, QObject *parent = nullptr);
+
+    const ReminderTable &table() const { return m_book.table; }
+    const ReminderFile &file() const { return m_file; }
+    /// Changed since the load or the last save (`modositva`).
+    bool isModified() const { return m_modified; }
+    /// Rows handed out in this run (`sorszam`): the row the next reminder goes to.
+    int rowsHandedOut() const { return m_book.rowsHandedOut; }
+
+    /// Loads the file into the empty table; nothing counts as changed afterwards.
+    LoadReport load();
+    /// Appends a new reminder (fields 0-9; active, with its row number).
+    StoreResult store(const ReminderFields0to9 &fields);
+    /// Frees a row: all twelve fields empty. The count of rows handed out stays.
+    void clear(int row);
+    /// Changes one field of a row in use (the alert time, the active flag).
+    void setField(int row, int field, const QString &text);
+    /// Writes every row in use to the file; on success nothing counts as changed.
+    SaveReport save();
+
+    /// A window chose a kind; the other window follows if it is shown.
+    void chooseKind(ReminderKind kind, KindChooser chooser);
+
+Q_SIGNALS:
+    /// The table changed.
+    void changed();
+    void kindChosen(ReminderKind kind, KindChooser chooser);
+
+private:
+    void markChanged();
+
+    ReminderFile &m_file;
+    ReminderBook m_book;
+    bool m_modified = false;
+};
+
+} // namespace quill
