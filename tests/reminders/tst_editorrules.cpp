@@ -8,23 +8,6 @@ using namespace quill;
 class TestEditorRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void pickerContents()
-    {
-        const QStringList ev = editor::alertYearEntries(2026);
-        QCOMPARE(ev.size(), 21);
-        QCOMPARE(ev.first(), u"*"_qs);
-        QCOMPARE(ev.at(1), u"2026"_qs);
-        QCOMPARE(ev.last(), u"2045"_qs);
-        QCOMPARE(editor::meetingYearEntries(2026).size(), 20);
-        QCOMPARE(editor::alertMonthEntries().size(), 13);
-        QCOMPARE(editor::monthEntries().first(), u"január"_qs);
-        QCOMPARE(editor::alertDayEntries(31).size(), 32);
-        QCOMPARE(editor::hourEntries(true).at(1), u"00"_qs);
-        QCOMPARE(editor::hourEntries(false).last(), u"23"_qs);
-        QCOMPARE(editor::minuteEntries().size(), 60);
-        QCOMPARE(editor::minuteEntries().at(7), u"07"_qs);
-    }
-
     void storedRows()
     {
         editor::Inputs in;

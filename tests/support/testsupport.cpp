@@ -1,8 +1,10 @@
 #include "testsupport.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMenu>
 
 namespace quill::test {
 
@@ -80,6 +82,18 @@ void leave(QWidget *from, QWidget *to)
 } // namespace quill::test
 
 namespace quill::test {
+
+QDateTime at(int year, int month, int day, int hour, int minute)
+{
+    return QDateTime(QDate(year, month, day), QTime(hour, minute));
+}
+
+void trigger(Harness &h, const QString &name)
+{
+    auto *action = h.window().popupMenu()->findChild<QAction *>(name);
+    QVERIFY2(action && action->isEnabled(), qPrintable(name));
+    action->trigger();
+}
 
 void typeText(QWidget *widget, const QString &text)
 {

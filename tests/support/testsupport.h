@@ -78,6 +78,13 @@ private:
     std::unique_ptr<MainWindow> m_window;
 };
 
+/// A local date and time, to the minute.
+QDateTime at(int year, int month, int day, int hour, int minute);
+/// One reminder line of the data file: an "Egyéb" at every full hour.
+inline const QByteArray oneReminder = "e| | |*|*|*|*|00| |x|1|0|\r\n";
+/// Chooses an item of the main window's popup menu by its name, as a click would.
+void trigger(Harness &h, const QString &name);
+
 /// Types a text, accents included, key by key.
 void typeText(QWidget *widget, const QString &text);
 

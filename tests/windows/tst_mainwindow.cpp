@@ -1,30 +1,14 @@
 #include "support/testsupport.h"
-#include "windows/widgets.h"
 
-#include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
 
 using namespace quill;
 using namespace quill::test;
 
 namespace {
-QDateTime at(int y, int mo, int d, int h, int mi)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi));
-}
 QString label(Harness &h, int i)
 {
     return h.find<QLabel>(QStringLiteral("Label1_%1").arg(i))->text();
-}
-QStringList items(QComboBox *c)
-{
-    QStringList list;
-    for (int i = 0; i < c->count(); ++i)
-        list << c->itemText(i);
-    return list;
 }
 } // namespace
 
@@ -45,27 +29,8 @@ private Q_SLOTS:
         QVERIFY(h.window().windowTitle().endsWith(u"Zelmarin©"_qs));
         QVERIFY(!h.session().isModified());
 
-        auto *months = h.find<QComboBox>(u"Combo1_0"_qs);
-        auto *days = h.find<QComboBox>(u"Combo1_1"_qs);
-        auto *names = h.find<QComboBox>(u"Combo2"_qs);
-        QCOMPARE(months->count(), 12);
-        QCOMPARE(months->currentText(), u"január"_qs);
-        QCOMPARE(days->count(), 31);
-        QCOMPARE(days->itemText(0), u" 1"_qs);
-        QCOMPARE(days->currentText(), u" 1"_qs);
-        QCOMPARE(names->count(), 436);
-        QCOMPARE(names->itemText(0), u"Abigél"_qs);
-        QCOMPARE(names->itemText(435), u"Zsuzsanna"_qs);
-        QVERIFY(!names->isEnabled());
-        QVERIFY(names->currentText().isEmpty());
-        QVERIFY(h.find<QRadioButton>(u"Option1"_qs)->isChecked());
-        QVERIFY(!h.find<QRadioButton>(u"Option2"_qs)->isChecked());
-        QCOMPARE(h.find<QPushButton>(u"Command1"_qs)->text(), u"Keresés"_qs);
-        QCOMPARE(h.find<QPushButton>(u"Command2"_qs)->text(), u"Kilépés"_qs);
         QCOMPARE(h.find<QLabel>(u"Label4"_qs)->text(), u"   Zelmarin ™   "_qs);
-        // Geometry in twips: 15 to the pixel.
-        QCOMPARE(h.find<QLabel>(u"Label1_3"_qs)->geometry(), QRect(248, 8, 137, 17));
-        QCOMPARE(h.window().frameGeometry().size(), QSize(400, 60));
+        QCOMPARE(h.window().frameGeometry().size(), QSize(400, 60)); // 6000 by 900 twips
         QCOMPARE(h.boxes.shown.size(), 0);
     }
 
@@ -135,138 +100,43 @@ private Q_SLOTS:
         QCOMPARE(sig->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     }
 
-    void searchByDate_data()
+    // The alert timer: one box per due row, ticks skipped while a box is open.
+    void alertBoxes()
     {
-        QTest::addColumn<QString>("month");
-        QTest::addColumn<QString>("day");
-        QTest::addColumn<QString>("result");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("monthAfter");
-        QTest::addColumn<QString>("dayAfter");
-        QTest::newRow("picked") << u"december"_qs << u" 2"_qs << u"Melinda, Vivien"_qs << QString()
-                                << u"december"_qs << u" 2"_qs;
-        QTest::newRow("07") << u"december"_qs << u"07"_qs << u"Ambrus"_qs << QString()
-                            << u"december"_qs << u"07"_qs;
-        QTest::newRow("English month")
-            << u"March"_qs << u"15"_qs << u"Kristóf"_qs << QString() << u"March"_qs << u"15"_qs;
-        QTest::newRow("31 February") << u"február"_qs << u"31"_qs << QString()
-                                     << u"Ilyen nap nem létezik!"_qs << u"február"_qs << QString();
-        QTest::newRow("abc") << u"május"_qs << u"abc"_qs << QString()
-                             << u"Ilyen nap nem létezik!"_qs << u"május"_qs << QString();
-        QTest::newRow("capital") << u"Február"_qs << u"3"_qs << QString()
-                                 << u"Ilyen hónap nem létezik!"_qs << QString() << u"3"_qs;
-        QTest::newRow("empty day") << u"május"_qs << QString() << QString()
-                                   << u"Állíts be egy dátumot!"_qs << u"május"_qs << QString();
-    }
-    void searchByDate()
-    {
-        QFETCH(QString, month);
-        QFETCH(QString, day);
-        QFETCH(QString, result);
-        QFETCH(QString, message);
-        QFETCH(QString, monthAfter);
-        QFETCH(QString, dayAfter);
-        Harness h(at(2026, 12, 6, 7, 5));
-        auto *months = h.find<QComboBox>(u"Combo1_0"_qs);
-        auto *days = h.find<QComboBox>(u"Combo1_1"_qs);
-        auto *result2 = h.find<QLabel>(u"Label2"_qs);
-        result2->setText(u"régi"_qs);
-        months->lineEdit()->clear();
-        typeText(months->lineEdit(), month);
-        days->lineEdit()->clear();
-        typeText(days->lineEdit(), day);
-        QTest::mouseClick(h.find<QPushButton>(u"Command1"_qs), Qt::LeftButton);
-        QCOMPARE(result2->text(), message.isEmpty() ? result : QString());
-        QCOMPARE(h.boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        if (!message.isEmpty()) {
-            QCOMPARE(h.boxes.shown.first().title, u"Névnapok"_qs);
-            QCOMPARE(h.boxes.shown.first().icon, MsgIcon::Exclamation);
-        }
-        QCOMPARE(months->currentText(), monthAfter);
-        QCOMPARE(days->currentText(), dayAfter);
+        const QByteArray file = "e| | |*|*|*|*|10| |els\xf5|1|0|\r\n"
+                                "s|Kiss|Anna|*|december|6|09|10|december 7.| |0|1|\r\n";
+        Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
+        h.window().alertTick();
+        QVERIFY(h.boxes.shown.isEmpty());
+        h.clock.set(at(2026, 12, 6, 9, 10));
+        int nested = 0;
+        h.boxes.whileOpen = [&] {
+            ++nested;
+            h.boxes.whileOpen = nullptr;
+            h.window().alertTick(); // a tick while the box is open
+        };
+        h.window().alertTick();
+        QCOMPARE(h.boxes.texts(), (QStringList{u"EGYÉB!!     első"_qs,
+                                               u"SZÜLETÉSNAP!!     Kiss Anna december 7."_qs}));
+        QCOMPARE(nested, 1);
+        QCOMPARE(h.boxes.shown[0].title, u"Emlékeztető (Az ablak 1 perc múlva bezárható)"_qs);
+        QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Exclamation);
+        // Closed within the minute: back again.
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 4);
+        h.clock.set(at(2026, 12, 6, 9, 11));
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 4);
     }
 
-    void searchByName()
+    void tooManyLinesAreReported()
     {
-        Harness h(at(2026, 12, 6, 7, 5));
-        auto *names = h.find<QComboBox>(u"Combo2"_qs);
-        auto *result = h.find<QLabel>(u"Label3"_qs);
-        auto *search = h.find<QPushButton>(u"Command1"_qs);
-        QTest::mouseClick(h.find<QRadioButton>(u"Option2"_qs), Qt::LeftButton);
-        QVERIFY(names->isEnabled());
-        QVERIFY(!h.find<QComboBox>(u"Combo1_0"_qs)->isEnabled());
-        QVERIFY(h.find<QComboBox>(u"Combo1_0"_qs)->currentText().isEmpty());
-
-        QTest::mouseClick(search, Qt::LeftButton);
-        QCOMPARE(h.boxes.texts(), QStringList{u"Válassz nevet a listából!"_qs});
-        QVERIFY(result->text().isEmpty());
-
-        names->setCurrentIndex(names->findText(u"Mária"_qs));
-        QTest::mouseClick(search, Qt::LeftButton);
-        QCOMPARE(result->text(), u" aug 15. szept 8. szept 12. dec 8."_qs);
-
-        // Typing is compared exactly: nothing rewrites the case behind the user's back.
-        names->lineEdit()->clear();
-        typeText(names->lineEdit(), u"abigél"_qs);
-        QCOMPARE(names->currentText(), u"abigél"_qs);
-        QTest::mouseClick(search, Qt::LeftButton);
-        QCOMPARE(h.boxes.texts().last(), u"Ilyen név nem létezik!"_qs);
-        QVERIFY(names->currentText().isEmpty());
-        QVERIFY(result->text().isEmpty());
-
-        names->lineEdit()->clear();
-        typeText(names->lineEdit(), u"Ábel"_qs);
-        QTest::mouseClick(search, Qt::LeftButton);
-        QCOMPARE(result->text(), u"január 2."_qs);
-
-        QTest::mouseClick(h.find<QRadioButton>(u"Option1"_qs), Qt::LeftButton);
-        QVERIFY(!names->isEnabled());
-        QVERIFY(result->text().isEmpty());
-        QVERIFY(names->currentText().isEmpty());
-    }
-
-    void suggestionsIgnoreAccents()
-    {
-        QCOMPARE(FoldingCompleter::fold(u"Lőrinc"_qs), u"lorinc"_qs);
-        Harness h(at(2026, 12, 6, 7, 5));
-        auto *names = h.find<QComboBox>(u"Combo2"_qs);
-        QTest::mouseClick(h.find<QRadioButton>(u"Option2"_qs), Qt::LeftButton);
-        auto *completer = names->completer();
-        QVERIFY(completer);
-        completer->setCompletionPrefix(u"lorinc"_qs);
-        QCOMPARE(completer->completionCount(), 1);
-        QCOMPARE(completer->pathFromIndex(completer->currentIndex()), u"Lőrinc"_qs);
-    }
-
-    void dayListFollowsMonth_data()
-    {
-        QTest::addColumn<int>("year");
-        QTest::addColumn<int>("february");
-        QTest::newRow("common year") << 2026 << 28;
-        QTest::newRow("leap year") << 2028 << 29;
-    }
-    void dayListFollowsMonth()
-    {
-        QFETCH(int, year);
-        QFETCH(int, february);
-        Harness h(at(year, 5, 10, 12, 0));
-        h.window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
-        auto *months = h.find<QComboBox>(u"Combo1_0"_qs);
-        auto *days = h.find<QComboBox>(u"Combo1_1"_qs);
-        months->setCurrentIndex(1);
-        QCOMPARE(days->count(), 31); // choosing alone changes nothing
-        leave(months, days);
-        QCOMPARE(days->count(), february);
-        QCOMPARE(items(days).last(), u" %1"_qs.arg(february));
-        months->setCurrentIndex(2);
-        leave(months, days);
-        QCOMPARE(days->count(), 31);
-        QCOMPARE(days->itemText(30), u"31"_qs);
-        // The English name is found by the search but not known to the day list.
-        months->setEditText(u"February"_qs);
-        leave(months, days);
-        QCOMPARE(days->count(), 31);
+        const QByteArray file = oneReminder.repeated(60);
+        Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
+        QCOMPARE(h.session().rowsHandedOut(), 51);
+        QCOMPARE(h.boxes.shown.size(), 1);
+        QVERIFY(h.boxes.shown[0].text.contains(u"9 bejegyzés"_qs));
+        QVERIFY(!h.session().isModified());
     }
 };
 

@@ -1,0 +1,149 @@
+#include "support/realfaults.h"
+#include "support/testsupport.h"
+#include "windows/remindereditor.h"
+
+#include <QPushButton>
+#include <QSignalSpy>
+
+using namespace quill;
+using namespace quill::test;
+
+class TestExits : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void exitPaths_data()
+    {
+        QTest::addColumn<QString>("path"); // "button", "menu", "close"
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("saved");
+        const int yes = int(MsgAnswer::Yes), no = int(MsgAnswer::No);
+        QTest::newRow("button, unchanged, No") << u"button"_qs << false << no << true << false;
+        QTest::newRow("button, unchanged, Yes") << u"button"_qs << false << yes << true << true;
+        QTest::newRow("button, changed, No") << u"button"_qs << true << no << true << false;
+        QTest::newRow("menu, unchanged") << u"menu"_qs << false << yes << false << false;
+        QTest::newRow("menu, changed, Yes") << u"menu"_qs << true << yes << true << true;
+        QTest::newRow("menu, changed, No") << u"menu"_qs << true << no << true << false;
+        QTest::newRow("title bar, changed, Yes") << u"close"_qs << true << yes << true << true;
+        QTest::newRow("title bar, unchanged") << u"close"_qs << false << yes << false << false;
+    }
+
+    void exitPaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, changed);
+        QFETCH(int, answer);
+        QFETCH(bool, asked);
+        QFETCH(bool, saved);
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+        h.window().show();
+        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+        if (changed) {
+            h.session().setField(0, Field::FreeText, u"új"_qs);
+        }
+        h.window().reminderEditor()->show();
+        h.boxes.answers << MsgAnswer(answer);
+        if (path == u"button")
+            QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs), Qt::LeftButton);
+        else if (path == u"menu")
+            trigger(h, u"kilep"_qs);
+        else
+            h.window().close();
+        QCOMPARE(ended.size(), 1);
+        QVERIFY(!h.window().reminderEditor()->isVisible());
+        QCOMPARE(h.boxes.shown.size(), asked ? 1 : 0);
+        if (asked) {
+            QCOMPARE(h.boxes.shown[0].text, u"Mentsem a módosításokat?"_qs);
+            QCOMPARE(h.boxes.shown[0].title, path == u"button" ? u"Naptár"_qs : u"Quillomat"_qs);
+            QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Question);
+            QCOMPARE(h.boxes.shown[0].buttons, MsgButtons::YesNo);
+        }
+        const QByteArray expected =
+            saved && changed ? QByteArray("e| | |*|*|*|*|00| |\xfaj|1|0|\r\n") : oneReminder;
+        QCOMPARE(h.fileBytes(), expected);
+    }
+
+    void failedSaveKeepsTheProgramOpen()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        QVERIFY(QDir().mkpath(h.path(u"remembers.txt/x"_qs))); // cannot be replaced
+        h.window().show();
+        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+        h.session().setField(0, Field::FreeText, u"új"_qs);
+        h.boxes.answers << MsgAnswer::Yes;
+        trigger(h, u"kilep"_qs);
+        QCOMPARE(ended.size(), 0);
+        QCOMPARE(h.boxes.shown.size(), 2);
+        QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
+        QVERIFY(h.session().isModified());
+        QVERIFY(h.window().isVisible());
+    }
+
+    // A real full disk when the user saves on the way out: told why, nothing lost, still open.
+    void fullDiskOnExit()
+    {
+        QTemporaryDir data;
+        SmallDisk disk(data.filePath(u"disk"_qs));
+        if (!disk.mounted())
+            QSKIP("mounting a small tmpfs needs root");
+        const QByteArray original = oneReminder.repeated(3);
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &original, true,
+                  data.filePath(u"disk"_qs));
+        h.window().show();
+        QVERIFY(disk.fill());
+        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+        QCOMPARE(h.session().store({u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs,
+                                    u"00"_qs, u" "_qs, u"új"_qs}),
+                 StoreResult::Stored);
+        h.boxes.answers << MsgAnswer::Yes;
+        QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs), Qt::LeftButton);
+        QCOMPARE(ended.size(), 0);
+        QCOMPARE(h.boxes.shown.size(), 2);
+        QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
+        QVERIFY(h.boxes.shown[1].text.contains(u"betelt a lemez"_qs));
+        QVERIFY(h.session().isModified());
+        QVERIFY(h.window().isVisible());
+        QCOMPARE(h.fileBytes(), original);
+        // Stopped from outside with the disk still full: the old file is still whole.
+        QVERIFY(!h.window().stopFromOutside());
+        QCOMPARE(h.fileBytes(), original);
+    }
+
+    // Stopped from outside (a signal, or a session that may not ask): saved without a question;
+    // a session that may ask asks, and a "No" is not overruled by the session's end.
+    void endingFromOutside()
+    {
+        {
+            Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+            h.session().setField(0, Field::FreeText, u"új"_qs);
+            QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+            QVERIFY(h.window().stopFromOutside());
+            QCOMPARE(ended.size(), 1);
+            QVERIFY(h.boxes.shown.isEmpty());
+            QCOMPARE(h.fileBytes(), QByteArray("e| | |*|*|*|*|00| |\xfaj|1|0|\r\n"));
+        }
+        {
+            Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+            h.session().setField(0, Field::FreeText, u"más"_qs);
+            QVERIFY(h.window().commitSession(false));
+            QVERIFY(h.boxes.shown.isEmpty());
+            QVERIFY(h.fileBytes().contains("m\xe1s"));
+        }
+        {
+            Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+            h.window().show();
+            h.session().setField(0, Field::FreeText, u"más"_qs);
+            h.boxes.answers << MsgAnswer::No;
+            QVERIFY(h.window().commitSession(true));
+            QCOMPARE(h.boxes.texts(), QStringList{u"Mentsem a módosításokat?"_qs});
+            h.window().close(); // the session ends: no second question, nothing saved
+            QVERIFY(h.window().stopFromOutside());
+            QCOMPARE(h.boxes.shown.size(), 1);
+            QCOMPARE(h.fileBytes(), oneReminder);
+        }
+    }
+};
+
+QTEST_MAIN(TestExits)
+#include "tst_exits.moc"
