@@ -22,15 +22,6 @@ using editor::Prefill;
 
 namespace {
 
-QFrame *makeBox(QWidget *parent, const QString &name, const QRect &rect)
-{
-    auto *box = new QFrame(parent);
-    box->setObjectName(name);
-    box->setGeometry(rect);
-    box->setFrameShape(QFrame::StyledPanel);
-    return box;
-}
-
 template <typename Edit> Edit *makeEdit(QWidget *parent, const QString &name, const QRect &rect)
 {
     auto *edit = new Edit(parent);
@@ -98,7 +89,7 @@ void ReminderEditor::createKindButtons()
 
 void ReminderEditor::createInputs()
 {
-    QFrame *box = makeBox(this, QStringLiteral("Frame1"), twips::rect(120, 600, 9120, 2055));
+    QFrame *box = makeFrame(this, QStringLiteral("Frame1"), twips::rect(120, 600, 9120, 2055));
     for (int i = 0; i < 3; ++i)
         m_rowLabels[std::size_t(i)] = makeLabel(box, QStringLiteral("Label1_%1").arg(i), QString(),
                                                 twips::rect(120, 240 + 480 * i, 1455, 255));
@@ -157,7 +148,7 @@ void ReminderEditor::createDatePickers(QFrame *box)
 
 void ReminderEditor::createAlertPickers()
 {
-    QFrame *box = makeBox(this, QStringLiteral("Frame2"), twips::rect(120, 2760, 9120, 1095));
+    QFrame *box = makeFrame(this, QStringLiteral("Frame2"), twips::rect(120, 2760, 9120, 1095));
     QFont bold = dialogFont();
     bold.setBold(true);
     makeLabel(box, QStringLiteral("Label7"), QStringLiteral("Ekkor emlékeztessen:"),

@@ -16,15 +16,6 @@ namespace quill {
 
 namespace {
 
-QFrame *makeFrame(QWidget *parent, const QString &name, const QRect &rect)
-{
-    auto *frame = new QFrame(parent);
-    frame->setObjectName(name);
-    frame->setGeometry(rect);
-    frame->setFrameShape(QFrame::StyledPanel);
-    return frame;
-}
-
 // A framed result line, in blue.
 QLabel *makeResultLine(QWidget *parent, const QString &frameName, const QRect &frameRect,
                        const QString &labelName)

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -117,6 +118,15 @@ QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &tex
     label->setGeometry(rect);
     label->setFont(font);
     return label;
+}
+
+QFrame *makeFrame(QWidget *parent, const QString &objectName, const QRect &rect)
+{
+    auto *frame = new QFrame(parent);
+    frame->setObjectName(objectName);
+    frame->setGeometry(rect);
+    frame->setFrameShape(QFrame::StyledPanel);
+    return frame;
 }
 
 QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption,

@@ -7,6 +7,7 @@
 
 class QColor;
 class QComboBox;
+class QFrame;
 class QLabel;
 class QPushButton;
 class QRect;
@@ -64,6 +65,8 @@ QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &tex
                   const QRect &rect);
 QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &text,
                   const QRect &rect, const QFont &font);
+/// A framed box with its name and place (pixels).
+QFrame *makeFrame(QWidget *parent, const QString &objectName, const QRect &rect);
 /// A push button with its name, caption and place (pixels).
 QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption,
                         const QRect &rect);

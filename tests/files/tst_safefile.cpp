@@ -1,4 +1,5 @@
 #include "files/safefile.h"
+#include "support/filebytes.h"
 #include "support/realfaults.h"
 
 #include <QDir>
@@ -18,17 +19,6 @@ using namespace quill;
 using namespace quill::test;
 
 namespace {
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
 QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |

@@ -1,5 +1,6 @@
 #include "reminders/datafile.h"
 #include "reminders/table.h"
+#include "support/filebytes.h"
 #include "support/realfaults.h"
 
 #include <QDir>
@@ -21,17 +22,6 @@ QByteArray cp1250(const QString &s)
 {
     QStringEncoder e("windows-1250");
     return e.encode(s);
-}
-QByteArray readAll(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
 }
 std::array<QString, 10> egyeb(const QString &text)
 {
