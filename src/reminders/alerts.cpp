@@ -55,6 +55,50 @@ bool isDue(const ReminderRecord &r, WallMinute minute)
            numberMatches(r[Field::Minute], time.minute(), false);
 }
 
+AlertTime AlertTime::of(const ReminderRecord &r)
+{
+    return {r[Field::Year], r[Field::Month], r[Field::Day], r[Field::Hour], r[Field::Minute]};
+}
+
+QList<int> deadAlertFields(const AlertTime &t, int currentYear)
+{
+    const auto wholeIn = [](const QString &text, int low, int high) {
+        const double v = textValue(text);
+        return isWhole(v) && v >= low && v <= high;
+    };
+    QList<int> dead;
+    int leapTestYear = 0; // "*" has every year, leap years too
+    if (t.year != star) {
+        bool plain = !t.year.isEmpty() && !t.year.startsWith(u'0');
+        for (const QChar c : t.year)
+            plain = plain && c >= u'0' && c <= u'9';
+        const int year = plain ? t.year.toInt(&plain) : 0;
+        if (!plain || year < currentYear)
+            dead << Field::Year;
+        else
+            leapTestYear = year;
+    }
+    const bool anyMonth = t.month == star || hungarianMonthNumber(t.month) == 0;
+    if (t.month != star && hungarianMonthNumber(t.month) == 0)
+        dead << Field::Month;
+    const int days = anyMonth ? 31 : daysInMonth(t.month, leapTestYear).value_or(31);
+    if (t.day != star && !wholeIn(t.day, 1, days))
+        dead << Field::Day;
+    if (t.hour != star && !wholeIn(t.hour, 0, 23))
+        dead << Field::Hour;
+    if (!wholeIn(t.minute, 0, 59))
+        dead << Field::Minute;
+    return dead;
+}
+
+std::optional<int> deadAlertField(const AlertTime &t, int currentYear)
+{
+    const QList<int> dead = deadAlertFields(t, currentYear);
+    if (dead.isEmpty())
+        return std::nullopt;
+    return dead.first();
+}
+
 QString alertText(const ReminderRecord &r)
 {
     const QString gap = QStringLiteral("     ");
@@ -89,7 +133,7 @@ QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute)
 {
     QList<DueAlert> due;
     for (int r = 0; r < ReminderRows; ++r) {
-        if (isDue(table.row(r), minute))
+        if (table.isActive(r) && isDue(table.row(r), minute))
             due.append({r, alertText(table.row(r)), false});
     }
     return due;
@@ -100,7 +144,7 @@ QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, Wa
     QList<DueAlert> missed;
     const WallMinute first = std::max(previous + 1, now - minutesPerDay);
     for (int r = 0; r < ReminderRows; ++r) {
-        if (!table.inUse(r))
+        if (!table.inUse(r) || !table.isActive(r))
             continue;
         // The latest missed minute: a reminder of every hour is announced once, for its last.
         for (WallMinute m = now - 1; m >= first; --m) {

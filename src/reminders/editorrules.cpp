@@ -1,5 +1,7 @@
 #include "editorrules.h"
 
+#include "alerts.h"
+
 #include "calendar/calendar.h"
 #include "calendar/numtext.h"
 
@@ -101,6 +103,7 @@ ReminderFields0to9 storedFields(ReminderKind kind, const Inputs &in)
     return f;
 }
 
+namespace {
 bool hasNoText(ReminderKind kind, const Inputs &in)
 {
     const auto empty = [](const QString &t) { return t.trimmed().isEmpty(); };
@@ -116,6 +119,25 @@ bool hasNoText(ReminderKind kind, const Inputs &in)
         break;
     }
     return empty(in.freeText);
+}
+} // namespace
+
+StoreCheck checkStore(ReminderKind kind, const Inputs &in, int currentYear)
+{
+    if (hasNoText(kind, in))
+        return {StoreCheck::Problem::NoText, -1};
+    const AlertTime time{in.alertYear, in.alertMonth, in.alertDay, in.alertHour, in.alertMinute};
+    if (const auto field = deadAlertField(time, currentYear))
+        return {StoreCheck::Problem::DeadAlert, *field};
+    return {};
+}
+
+QString refusalText(StoreCheck::Problem problem)
+{
+    if (problem == StoreCheck::Problem::NoText)
+        return QStringLiteral("Üres emlékeztetőt nem lehet rögzíteni: adjon meg nevet vagy "
+                              "szöveget!");
+    return QStringLiteral("Helytelen kifejezést adott meg!");
 }
 
 bool showDateRow(ReminderKind kind, int pickedName)

@@ -33,8 +33,17 @@ struct Inputs {
 /// Fields 0-9 of the row a store appends for a kind.
 ReminderFields0to9 storedFields(ReminderKind kind, const Inputs &in);
 
-/// Whether a store would be a reminder of nothing: every text the kind shows is empty.
-bool hasNoText(ReminderKind kind, const Inputs &in);
+/// Why a store is refused, if it is: a reminder of nothing (every text the kind shows is empty),
+/// or an alert time that can never come (`deadField` names the alert field).
+struct StoreCheck {
+    enum class Problem { None, NoText, DeadAlert };
+    Problem problem = Problem::None;
+    int deadField = -1;
+};
+StoreCheck checkStore(ReminderKind kind, const Inputs &in, int currentYear);
+
+/// The message a refused store shows.
+QString refusalText(StoreCheck::Problem problem);
 
 /// Whether the name-day date row (the list and its hint pictures) shows: kind "Névnap" and a
 /// first name picked from the list (`pickedName` -1 when the text was typed).

@@ -86,14 +86,11 @@ bool twoDigitsFirst(const QString &text)
     return text.size() >= 2 && text[0].isDigit() && text[0].unicode() < 128 && text[1].isDigit() &&
            text[1].unicode() < 128;
 }
-} // namespace
 
-bool isValidListEntry(Column column, const QString &text, int currentYear, const QString &entryYear,
+// The column's own rule: the forms the list has always accepted.
+bool passesColumnRule(Column column, const QString &text, int currentYear, const QString &entryYear,
                       const QString &entryMonth)
 {
-    // Whatever goes into the table must be writable to the file as it is.
-    if (!storableText(text))
-        return false;
     const QString star = QStringLiteral("*");
     const double value = textValue(text);
     switch (column) {
@@ -124,6 +121,33 @@ bool isValidListEntry(Column column, const QString &text, int currentYear, const
     default:
         return true;
     }
+}
+} // namespace
+
+bool isValidListEntry(Column column, const QString &text, int currentYear, const AlertTime &entry)
+{
+    // Whatever goes into the table must be writable to the file as it is.
+    if (!storableText(text))
+        return false;
+    if (!passesColumnRule(column, text, currentYear, entry.year, entry.month))
+        return false;
+    AlertTime changed = entry;
+    QString *field = column == Column::AlertYear    ? &changed.year
+                     : column == Column::AlertMonth ? &changed.month
+                     : column == Column::AlertDay   ? &changed.day
+                     : column == Column::AlertHour  ? &changed.hour
+                                                    : &changed.minute;
+    *field = text;
+    if (!isAlertColumn(column))
+        return true;
+    // The change may not leave the reminder unable to come: not through the field it changes,
+    // nor through the day it makes impossible. A field already wrong may be mended later.
+    const QList<int> before = deadAlertFields(entry, currentYear);
+    for (int dead : deadAlertFields(changed, currentYear)) {
+        if (dead == fieldOf(column) || !before.contains(dead))
+            return false;
+    }
+    return true;
 }
 
 } // namespace quill::list

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "alerts.h"
 #include "table.h"
 
 #include <QList>
@@ -47,9 +48,9 @@ QList<int> listedRows(const ReminderTable &table, ReminderKind kind);
 /// it, or -1.
 int rowForKey(const ReminderTable &table, const QString &key);
 
-/// Whether an in-place entry of an alert-time column is accepted. `entryYear` and `entryMonth`
-/// are the year and month columns of the same entry; `currentYear` the clock's year.
-bool isValidListEntry(Column column, const QString &text, int currentYear, const QString &entryYear,
-                      const QString &entryMonth);
+/// Whether an in-place entry of an alert-time column is accepted: it passes the column's rule,
+/// and it leaves no field of the entry's alert time (`entry`, as it is before the change) that
+/// the alert rule can never match. `currentYear` is the clock's year.
+bool isValidListEntry(Column column, const QString &text, int currentYear, const AlertTime &entry);
 
 } // namespace quill::list

@@ -439,7 +439,21 @@ editor::Inputs ReminderEditor::inputs() const
 
 void ReminderEditor::storeReminder()
 {
-    const StoreResult result = m_session.store(editor::storedFields(m_kind, inputs()));
+    const editor::Inputs in = inputs();
+    const editor::StoreCheck check =
+        editor::checkStore(m_kind, in, m_services.clock.now().date().year());
+    if (check.problem != editor::StoreCheck::Problem::None) {
+        const bool dead = check.problem == editor::StoreCheck::Problem::DeadAlert;
+        m_services.boxes.show(this, dead ? MsgIcon::Critical : MsgIcon::Exclamation,
+                              QStringLiteral("Emlékeztető"), editor::refusalText(check.problem));
+        // The picker that holds what can never come gets the focus, to be mended.
+        const std::array<QComboBox *, 5> alert = {m_alertYear, m_alertMonth, m_alertDay,
+                                                  m_alertHour, m_alertMinute};
+        if (dead)
+            alert[std::size_t(check.deadField - Field::Year)]->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const StoreResult result = m_session.store(editor::storedFields(m_kind, in));
     if (result != StoreResult::Stored)
         m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Emlékeztető"),
                               storeRefusal(result));

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QEvent>
+#include <QFocusEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -289,9 +290,11 @@ void ReminderList::showKind(ReminderKind kind)
     refill();
 }
 
-// The user's choice here is the editor's choice too.
+// The user's choice here is the editor's choice too; choosing the kind shown changes nothing.
 void ReminderList::chooseKind(ReminderKind kind)
 {
+    if (kind == m_kind)
+        return;
     selectKindOption(kind);
     m_session.chooseKind(kind, KindChooser::List);
 }
@@ -386,14 +389,19 @@ void ReminderList::finishEdit()
         const QListWidgetItem *item = column(c)->item(m_editPosition);
         return item ? item->text() : QString();
     };
-    if (!list::isValidListEntry(m_editColumn, text, m_services.clock.now().date().year(),
-                                cellText(Column::AlertYear), cellText(Column::AlertMonth))) {
+    const int row = int(textValue(cellText(Column::RowKey)));
+    const AlertTime entry =
+        row >= 0 && row < ReminderRows
+            ? AlertTime::of(m_session.table().row(row))
+            : AlertTime{cellText(Column::AlertYear), cellText(Column::AlertMonth),
+                        cellText(Column::AlertDay), cellText(Column::AlertHour),
+                        cellText(Column::AlertMinute)};
+    if (!list::isValidListEntry(m_editColumn, text, m_services.clock.now().date().year(), entry)) {
         m_services.boxes.show(this, MsgIcon::Critical, QStringLiteral("Emlékeztető"),
                               QStringLiteral("Helytelen kifejezést adott meg!"));
         return;
     }
     column(m_editColumn)->item(m_editPosition)->setText(text);
-    const int row = int(textValue(cellText(Column::RowKey)));
     if (row >= 0 && row < ReminderRows)
         changeTable([&] { m_session.setField(row, list::fieldOf(m_editColumn), text); });
 }
@@ -431,7 +439,11 @@ bool ReminderList::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         } else if (event->type() == QEvent::FocusOut) {
-            finishEdit();
+            // Ended inside this window (Tab, a click on another control): applied. Another
+            // window taking over (an alert box, another program) leaves the edit open.
+            const auto reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+                finishEdit();
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -99,11 +99,16 @@ private Q_SLOTS:
         off[Field::Active] = u"0"_qs;
         t.setRow(20, off);
         const auto due = dueAlerts(t, wallMinute(at(2026, 12, 6, 9, 10)));
-        QCOMPARE(due.size(), 3);
+        QCOMPARE(due.size(), 2);
         QCOMPARE(due[0].row, 3);
-        QCOMPARE(due[1].row, 20);
-        QCOMPARE(due[2].row, 50);
-        QCOMPARE(due[2].text, u"EGYÉB!!     utolsó"_qs);
+        QCOMPARE(due[1].row, 50);
+        QCOMPARE(due[1].text, u"EGYÉB!!     utolsó"_qs);
+        // Switched off in the list: silent on time and late alike.
+        QVERIFY(
+            missedAlerts(t, wallMinute(at(2026, 12, 6, 8, 0)), wallMinute(at(2026, 12, 6, 9, 30)))
+                .size() == 2);
+        t.setField(20, Field::Active, u"1"_qs);
+        QCOMPARE(dueAlerts(t, wallMinute(at(2026, 12, 6, 9, 10))).size(), 3);
     }
 
     // Within a minute every scan announces again; the next minute does not.

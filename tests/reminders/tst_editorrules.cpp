@@ -45,6 +45,78 @@ private Q_SLOTS:
                  u"e| | "_qs + tail + u" |Fizetés|"_qs);
     }
 
+    // A store of nothing, or of a time that can never come, is refused; what can come is
+    // stored as typed.
+    void storeChecks_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("text");   // the kind's first text ("" for none)
+        QTest::addColumn<QStringList>("at"); // alert year, month, day, hour, minute
+        QTest::addColumn<int>("problem");
+        QTest::addColumn<int>("field");
+        const int none = int(editor::StoreCheck::Problem::None);
+        const int empty = int(editor::StoreCheck::Problem::NoText);
+        const int dead = int(editor::StoreCheck::Problem::DeadAlert);
+        const QStringList every{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs};
+        for (ReminderKind k : AllReminderKinds) {
+            const QString name = kindCaption(k);
+            QTest::newRow(qPrintable(name + u" blank"_qs))
+                << kindIndex(k) << QString() << every << empty << -1;
+            QTest::newRow(qPrintable(name + u" with text"_qs))
+                << kindIndex(k) << u"Kiss"_qs << every << none << -1;
+        }
+        const auto at = [](const char16_t *y, const char16_t *mo, const char16_t *d,
+                           const char16_t *h, const char16_t *mi) {
+            return QStringList{QString::fromUtf16(y), QString::fromUtf16(mo), QString::fromUtf16(d),
+                               QString::fromUtf16(h), QString::fromUtf16(mi)};
+        };
+        const int nd = kindIndex(ReminderKind::NameDay);
+        QTest::newRow("year typed with a tail")
+            << nd << u"x"_qs << at(u"2030x", u"*", u"*", u"*", u"00") << dead << int(Field::Year);
+        QTest::newRow("year with a blank")
+            << nd << u"x"_qs << at(u" 2030", u"*", u"*", u"*", u"00") << dead << int(Field::Year);
+        QTest::newRow("year gone by")
+            << nd << u"x"_qs << at(u"2025", u"*", u"*", u"*", u"00") << dead << int(Field::Year);
+        QTest::newRow("far year") << nd << u"x"_qs << at(u"2090", u"*", u"*", u"*", u"00") << none
+                                  << -1;
+        QTest::newRow("month capital") << nd << u"x"_qs << at(u"*", u"Március", u"*", u"*", u"00")
+                                       << dead << int(Field::Month);
+        QTest::newRow("31 április")
+            << nd << u"x"_qs << at(u"*", u"április", u"31", u"*", u"00") << dead << int(Field::Day);
+        QTest::newRow("29 február 2027")
+            << nd << u"x"_qs << at(u"2027", u"február", u"29", u"*", u"00") << dead
+            << int(Field::Day);
+        QTest::newRow("29 február 2028")
+            << nd << u"x"_qs << at(u"2028", u"február", u"29", u"*", u"00") << none << -1;
+        QTest::newRow("day 07") << nd << u"x"_qs << at(u"*", u"május", u"07", u"*", u"00") << none
+                                << -1;
+        QTest::newRow("hour 24") << nd << u"x"_qs << at(u"*", u"*", u"*", u"24", u"00") << dead
+                                 << int(Field::Hour);
+        QTest::newRow("hour 8") << nd << u"x"_qs << at(u"*", u"*", u"*", u"8", u"05") << none << -1;
+        QTest::newRow("minute 60")
+            << nd << u"x"_qs << at(u"*", u"*", u"*", u"*", u"60") << dead << int(Field::Minute);
+    }
+    void storeChecks()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, text);
+        QFETCH(QStringList, at);
+        QFETCH(int, problem);
+        QFETCH(int, field);
+        editor::Inputs in;
+        in.firstLine = in.freeText = text;
+        in.month = u"március"_qs; // the birthday's date always holds a month and a day
+        in.day = u"15"_qs;
+        in.alertYear = at[0];
+        in.alertMonth = at[1];
+        in.alertDay = at[2];
+        in.alertHour = at[3];
+        in.alertMinute = at[4];
+        const auto check = editor::checkStore(AllReminderKinds[std::size_t(kind)], in, 2026);
+        QCOMPARE(int(check.problem), problem);
+        QCOMPARE(check.deadField, field);
+    }
+
     void nameDayPrefill_data()
     {
         QTest::addColumn<QString>("text");

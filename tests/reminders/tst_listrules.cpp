@@ -20,7 +20,10 @@ private Q_SLOTS:
         QTest::newRow("year 2025") << 4 << u"2025"_qs << any << any << false;
         QTest::newRow("year 2047") << 4 << u"2047"_qs << any << any << false;
         QTest::newRow("year star") << 4 << any << any << any << true;
-        QTest::newRow("year with tail") << 4 << u"2026x"_qs << any << any << true;
+        // The alert compares the year as text: these could never come.
+        QTest::newRow("year with tail") << 4 << u"2026x"_qs << any << any << false;
+        QTest::newRow("year with blank") << 4 << u" 2030"_qs << any << any << false;
+        QTest::newRow("year 02030") << 4 << u"02030"_qs << any << any << false;
         QTest::newRow("year with separator") << 4 << u"2026|"_qs << any << any << false;
         QTest::newRow("month name") << 5 << u"május"_qs << any << any << true;
         QTest::newRow("month star") << 5 << any << any << any << true;
@@ -43,6 +46,13 @@ private Q_SLOTS:
         QTest::newRow("minute 59") << 8 << u"59"_qs << any << any << true;
         QTest::newRow("minute 60") << 8 << u"60"_qs << any << any << false;
         QTest::newRow("other column") << 2 << u"bármi"_qs << any << any << true;
+        // A change may not make the entry's day impossible: the day is 31 in these entries.
+        QTest::newRow("április for day 31") << 5 << u"április"_qs << any << u"31"_qs << false;
+        QTest::newRow("március for day 31") << 5 << u"március"_qs << any << u"31"_qs << true;
+        QTest::newRow("2027 for 29 február")
+            << 4 << u"2027"_qs << u"*"_qs << u"29 február"_qs << false;
+        QTest::newRow("2028 for 29 február")
+            << 4 << u"2028"_qs << u"*"_qs << u"29 február"_qs << true;
     }
     void listEntries()
     {
@@ -51,7 +61,25 @@ private Q_SLOTS:
         QFETCH(QString, year);
         QFETCH(QString, month);
         QFETCH(bool, valid);
-        QCOMPARE(list::isValidListEntry(list::Column(column), text, 2026, year, month), valid);
+        // The entry's own alert time: its year and month, or for the rows that say so, a day.
+        AlertTime entry{year, month, u"1"_qs, u"*"_qs, u"00"_qs};
+        if (month == u"31") {
+            entry.month = u"*"_qs;
+            entry.day = u"31"_qs;
+        } else if (month == u"29 február") {
+            entry.month = u"február"_qs;
+            entry.day = u"29"_qs;
+        }
+        QCOMPARE(list::isValidListEntry(list::Column(column), text, 2026, entry), valid);
+    }
+
+    // A field that was already wrong (an old file) may be mended one field at a time.
+    void wrongEntriesCanBeMended()
+    {
+        const AlertTime old{u" 2030"_qs, u"Május"_qs, u"1"_qs, u"*"_qs, u"00"_qs};
+        QVERIFY(list::isValidListEntry(list::Column::AlertYear, u"2030"_qs, 2026, old));
+        QVERIFY(list::isValidListEntry(list::Column::AlertMonth, u"május"_qs, 2026, old));
+        QVERIFY(!list::isValidListEntry(list::Column::AlertHour, u"25"_qs, 2026, old));
     }
 
     void listing()

@@ -104,7 +104,8 @@ private Q_SLOTS:
     void alertBoxes()
     {
         const QByteArray file = "e| | |*|*|*|*|10| |els\xf5|1|0|\r\n"
-                                "s|Kiss|Anna|*|december|6|09|10|december 7.| |0|1|\r\n";
+                                "s|Kiss|Anna|*|december|6|09|10|december 7.| |1|1|\r\n"
+                                "e| | |*|*|*|*|10| |kikapcsolt|0|2|\r\n";
         Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
         h.window().alertTick();
         QVERIFY(h.boxes.shown.isEmpty());

@@ -370,10 +370,33 @@ private Q_SLOTS:
         QCOMPARE(list->kind(), ReminderKind::Other);
         QVERIFY(!ed.w<QPlainTextEdit>(u"Text3"_qs)->isHidden());
         QVERIFY(ed.w<QLineEdit>(u"Text1"_qs)->text().isEmpty());
-        // A store refreshes the list.
+        // Choosing again the kind the list shows changes nothing in the editor.
         ed.w<QPlainTextEdit>(u"Text3"_qs)->setPlainText(u"Fizetés"_qs);
+        QTest::mouseClick(list->findChild<QRadioButton *>(u"Option1_4"_qs), Qt::LeftButton);
+        QCOMPARE(ed.w<QPlainTextEdit>(u"Text3"_qs)->toPlainText(), u"Fizetés"_qs);
+        // A store refreshes the list.
         ed.store();
         QCOMPARE(list->findChild<QListWidget *>(u"List1_9"_qs)->count(), 1);
+    }
+
+    // A reminder of nothing, or of a time that can never come, is not stored.
+    void refusedStores()
+    {
+        Editor ed(at(2026, 12, 6));
+        ed.store();
+        QCOMPARE(ed.h.session().rowsHandedOut(), 0);
+        QCOMPARE(ed.h.boxes.texts(),
+                 QStringList{u"Üres emlékeztetőt nem lehet rögzíteni: adjon meg nevet vagy "
+                             "szöveget!"_qs});
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Kiss"_qs);
+        ed.c(u"ev"_qs)->setEditText(u"2030x"_qs);
+        ed.store();
+        QCOMPARE(ed.h.session().rowsHandedOut(), 0);
+        QCOMPARE(ed.h.boxes.texts().last(), u"Helytelen kifejezést adott meg!"_qs);
+        QVERIFY(ed.c(u"ev"_qs)->hasFocus());
+        ed.c(u"ev"_qs)->setEditText(u"2030"_qs);
+        ed.store();
+        QCOMPARE(ed.h.session().table().field(0, Field::Year), u"2030"_qs);
     }
 };
 

@@ -173,6 +173,35 @@ private Q_SLOTS:
         QVERIFY(f.list->findChild<QLineEdit *>(u"Text1"_qs)->isHidden());
     }
 
+    // Another window taking over (here an alert box at its minute) neither applies nor drops a
+    // half-typed entry; ending it inside the list applies it.
+    void editSurvivesAnAlert()
+    {
+        ListFixture f(line('n', 0, u"30"_qs, u"április"_qs, u"2026"_qs) +
+                      QByteArray("e| | |*|*|*|*|01| |x|1|1|\r\n"));
+        QLineEdit *edit = f.edit(6, 0);
+        typeText(edit, u"2"_qs);
+        QWidget box;
+        f.h.boxes.whileOpen = [&] {
+            box.show();
+            QApplication::setActiveWindow(&box);
+            QCoreApplication::processEvents();
+        };
+        f.h.clock.set(at(2026, 12, 6, 10, 1));
+        f.h.window().alertTick();
+        QCOMPARE(f.h.boxes.texts(), QStringList{u"EGYÉB!!     x"_qs});
+        QCOMPARE(f.h.session().table().field(0, Field::Day), u"30"_qs);
+        QCOMPARE(f.column(6)->item(0)->text(), u"30"_qs);
+        QVERIFY(!edit->isHidden());
+        box.hide();
+        QApplication::setActiveWindow(f.list);
+        edit->setFocus();
+        typeText(edit, u"8"_qs);
+        QTest::keyClick(edit, Qt::Key_Tab);
+        QCOMPARE(f.h.session().table().field(0, Field::Day), u"28"_qs);
+        QVERIFY(edit->isHidden());
+    }
+
     void saveAsksOnlyAfterAChange()
     {
         ListFixture f(scattered());
