@@ -15,7 +15,7 @@ begin_x_session() {
     work=$(mktemp -d)
     trap end_x_session EXIT
     exec 3<> "$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -maxclients 2048 >/dev/null 2>&1 &
+    Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset -maxclients 2048 >/dev/null 2>&1 &
     xpid=$!
     for _ in $(seq 100); do grep -q . "$work/display" 2>/dev/null && break; sleep 0.1; done
     export DISPLAY=":$(head -n1 "$work/display")" QT_QPA_PLATFORM=xcb

@@ -14,6 +14,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace quill {
@@ -39,6 +40,26 @@ public:
 private:
     QHelpEngine *m_engine;
 };
+
+// The search page's buttons that show only an arrow get names a screen reader can read: the
+// ones with a tool tip take it, the four page buttons under the results (first, previous, next,
+// last, in that order) their purpose.
+void nameButtons(QWidget *page)
+{
+    const QStringList pages = {
+        QStringLiteral("Első találati oldal"), QStringLiteral("Előző találati oldal"),
+        QStringLiteral("Következő találati oldal"), QStringLiteral("Utolsó találati oldal")};
+    qsizetype next = 0;
+    for (QToolButton *b : page->findChildren<QToolButton *>()) {
+        if (!b->accessibleName().isEmpty() || !b->text().isEmpty() ||
+            b->inherits("QLineEditIconButton"))
+            continue;
+        if (!b->toolTip().isEmpty())
+            b->setAccessibleName(b->toolTip());
+        else if (next < pages.size())
+            b->setAccessibleName(pages[next++]);
+    }
+}
 
 } // namespace
 
@@ -124,6 +145,7 @@ void QtHelpViewer::buildWindow()
     searchLayout->addWidget(search->queryWidget());
     searchLayout->addWidget(search->resultWidget(), 1);
     m_tabs->addTab(searchPage, QStringLiteral("Keresés"));
+    nameButtons(searchPage);
     QObject::connect(search->queryWidget(), &QHelpSearchQueryWidget::search, search,
                      [search] { search->search(search->queryWidget()->searchInput()); });
     QObject::connect(search->resultWidget(), &QHelpSearchResultWidget::requestShowLink, m_browser,

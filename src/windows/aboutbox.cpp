@@ -7,6 +7,7 @@
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QShortcut>
 
 namespace quill {
 
@@ -62,6 +63,13 @@ AboutBox::AboutBox(QWidget *mainWindow)
     for (QWidget *w : frame->findChildren<QWidget *>())
         w->installEventFilter(this);
     frame->installEventFilter(this);
+
+    // Esc, Enter or Space close it, as a click does.
+    setFocusPolicy(Qt::StrongFocus);
+    for (int key :
+         {int(Qt::Key_Escape), int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                &QWidget::close);
 
     const QRect main = mainWindow->frameGeometry();
     move(main.left() + twips::toPx(660), main.top() + twips::toPx(640));

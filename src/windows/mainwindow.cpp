@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutbox.h"
+#include "accessibility.h"
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
 #include "platform/twips.h"
@@ -22,6 +23,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QTimer>
 
 #include <cstdio>
@@ -56,21 +58,26 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     , m_services(services)
     , m_session(session)
 {
+    installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setFont(dialogFont());
+    // The window itself takes the keyboard, so its keys work in every view (the title-bar view
+    // has nothing else to hold the focus).
+    setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(views::normalTitle());
     setWindowIcon(QIcon(QStringLiteral(":/quillomat/quillomat.png")));
 
     createTodayPanel();
     createSignature();
     createMenu();
+    createKeys();
     showToday(m_services.clock.now());
     // The search panel is not in the first view: it is built as soon as the event loop runs,
     // after the window has been shown (its text fields are what loads the fonts).
     QTimer::singleShot(0, this, &MainWindow::completeStartUp);
     loadReminders();
 
-    applyOuterSize(QSize(6000, views::viewHeight(m_view)));
+    applyViewSize();
     clockTick();
     createTimers();
 }
@@ -91,7 +98,6 @@ void MainWindow::completeStartUp()
     for (QWidget *w : m_search->controls()) {
         if (qobject_cast<QFrame *>(w))
             w->installEventFilter(this); // the popup menu opens over the boxes too
-        w->show();
     }
     m_exitButton = makeButton(this, QStringLiteral("Command2"), QStringLiteral("Kilépés"),
                               twips::rect(4080, 3480, 1575, 375));
@@ -100,8 +106,32 @@ void MainWindow::completeStartUp()
             endProgram();
     });
     setTabOrder(m_search->controls().last(), m_exitButton);
-    m_exitButton->show();
+    showSearchPanel(m_view == View::Full);
     m_signature->raise();
+}
+
+// The search and the exit button belong to the full view; elsewhere they are neither seen nor
+// reached with Tab.
+void MainWindow::showSearchPanel(bool shown)
+{
+    if (!m_search)
+        return;
+    for (QWidget *w : m_search->controls())
+        w->setVisible(shown);
+    m_exitButton->setVisible(shown);
+}
+
+void MainWindow::createKeys()
+{
+    // The popup menu from the keyboard, in every view: the Menu key and Shift+F10.
+    for (const QKeySequence &key :
+         {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
+        connect(new QShortcut(key, this), &QShortcut::activated, this,
+                [this] { m_menu->popup(mapToGlobal(QPoint(0, 0))); });
+    // F1 opens the help's contents from any window of the program.
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::ApplicationShortcut);
+    connect(help, &QShortcut::activated, this, [this] { showHelp(HelpView::Contents); });
 }
 
 void MainWindow::createTodayPanel()
@@ -121,9 +151,9 @@ void MainWindow::createTodayPanel()
     QFont bold = dialogFont();
     bold.setBold(true);
     m_today[Time]->setFont(bold);
-    m_today[Time]->setAccessibleName(QStringLiteral("Idő"));
+    describeLabel(m_today[Time], QStringLiteral("Idő"));
     setTextColour(m_today[Names], QColor(255, 0, 0));
-    m_today[Names]->setAccessibleName(QStringLiteral("Mai névnap"));
+    describeLabel(m_today[Names], QStringLiteral("Mai névnap"));
 }
 
 void MainWindow::createSignature()
@@ -132,7 +162,7 @@ void MainWindow::createSignature()
         makeLabel(this, QStringLiteral("Label4"), QString(), twips::rect(2640, 3480, 1335, 375),
                   fontOf(QStringLiteral("Times New Roman"), 12, true));
     m_signature->setAlignment(Qt::AlignCenter);
-    m_signature->setAccessibleName(QStringLiteral("Aláírás"));
+    describeLabel(m_signature, QStringLiteral("Aláírás"));
     m_signature->installEventFilter(this);
 }
 
@@ -369,21 +399,38 @@ void MainWindow::applyView()
         setWindowTitle(views::fullTitle());
         break;
     }
-    const int width = m_view == View::Full ? twips::fromPx(frameGeometry().width()) : 6000;
-    applyOuterSize(QSize(width, views::viewHeight(m_view)));
+    showSearchPanel(m_view == View::Full);
+    applyViewSize();
+}
+
+// The normal view's inside is 6000 by 900 twips and the title-bar view has nothing below the
+// title bar: sizes that need no frame, so they hold from the first frame a window manager draws.
+// The full view's 4500 twips are the whole window's, title bar included, and its width is left
+// as the user made it.
+void MainWindow::applyViewSize()
+{
+    const int height = views::viewHeight(m_view);
+    if (m_view == View::Full)
+        applyOuterSize(QSize(twips::fromPx(frameGeometry().width()), height));
+    else
+        applyInnerSize(QSize(6000, height));
+}
+
+void MainWindow::applyInnerSize(QSize twipsSize)
+{
+    const QSize inner = twips::size(twipsSize.width(), twipsSize.height());
+    m_resizing = true;
+    resize(std::max(1, inner.width()), std::max(1, inner.height()));
+    m_resizing = false;
+    placeTopCentre();
 }
 
 void MainWindow::applyOuterSize(QSize twipsSize)
 {
-    // Sizes are the outer ones, title bar and border included, as the window system has them.
     const QSize frame = frameGeometry().size() - geometry().size();
     const QSize outer = twips::size(twipsSize.width(), twipsSize.height());
-    const QSize inner(std::max(1, outer.width() - frame.width()),
-                      std::max(1, outer.height() - frame.height()));
-    m_resizing = true;
-    resize(inner);
-    m_resizing = false;
-    placeTopCentre();
+    applyInnerSize(QSize(twips::fromPx(outer.width() - frame.width()),
+                         twips::fromPx(outer.height() - frame.height())));
 }
 
 void MainWindow::placeTopCentre()
@@ -400,26 +447,41 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     QWidget::resizeEvent(event);
     if (m_resizing)
         return;
-    const QSize frame = frameGeometry().size() - geometry().size();
-    QSize outer = event->size() + frame;
-    // The title-bar view keeps only what the window system draws; what counts there is how far
-    // the user pulled the window open below it.
-    if (m_view == View::TitleBar)
-        outer = event->size();
-    const QSize outerTwips(twips::fromPx(outer.width()), twips::fromPx(outer.height()));
-    const auto outcome = views::resizeRule(m_view, outerTwips);
+    // The rule looks at the inside: in the title-bar view that is how far the user pulled the
+    // window open below the title bar the window system draws.
+    const QSize inside(twips::fromPx(event->size().width()), twips::fromPx(event->size().height()));
+    const auto outcome = views::resizeRule(m_view, inside);
     if (outcome.leavesTitleBarView) {
         m_view = View::Normal;
         applyView();
         return;
     }
-    if (outcome.size != outerTwips) {
+    if (outcome.size != inside) {
         // A window manager that will not give the size would answer every request with
         // another refusal; a few tries are enough.
         if (++m_enforceTries <= 3)
-            applyOuterSize(outcome.size);
+            applyInnerSize(outcome.size);
     } else {
         m_enforceTries = 0;
+        placeTopCentre();
+    }
+}
+
+void MainWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        refreshTextColours(this);
+}
+
+void MainWindow::moveEvent(QMoveEvent *event)
+{
+    QWidget::moveEvent(event);
+    // A window manager tells the size of its frame only after the first frame is drawn: the
+    // window is placed again then, so it sits at the top centre in its whole width.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (frame != m_knownFrame) {
+        m_knownFrame = frame;
         placeTopCentre();
     }
 }

@@ -69,6 +69,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -76,6 +78,8 @@ private:
     void createSignature();
     void createMenu();
     void createTimers();
+    void createKeys();
+    void showSearchPanel(bool shown);
     void showToday(const QDateTime &now);
     void moveSignature();
     void loadReminders();
@@ -86,6 +90,8 @@ private:
     void showHelp(HelpView view);
     void setView(views::View view);
     void applyView();
+    void applyViewSize();
+    void applyInnerSize(QSize twipsSize);
     void applyOuterSize(QSize twipsSize);
     void placeTopCentre();
     bool askAndSave(const QString &title, bool always);
@@ -103,6 +109,7 @@ private:
     bool m_cursorLoaded = false;
     int m_enforceTries = 0;
     QDate m_shownDate;
+    QSize m_knownFrame;
     std::uint64_t m_declinedRevision = ~std::uint64_t(0); ///< the table as it was at a "No"
 
     // The signature: still and blue, or moving through 13 steps in random colours.

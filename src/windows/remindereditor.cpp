@@ -14,6 +14,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTimer>
 
 namespace quill {
@@ -81,6 +82,9 @@ void ReminderEditor::createKindButtons()
         QPushButton *b = makeButton(this, QStringLiteral("Command1_%1").arg(i), kindCaption(kind),
                                     twips::rect(left, 120, widths[std::size_t(i)], 375));
         b->setAutoFillBackground(true);
+        // One of five, and a screen reader hears which.
+        b->setCheckable(true);
+        b->setAutoExclusive(true);
         left += widths[std::size_t(i)] + 60;
         connect(b, &QPushButton::clicked, this, [this, kind] { chooseKind(kind); });
         m_kindButtons[std::size_t(i)] = b;
@@ -162,11 +166,11 @@ void ReminderEditor::createAlertPickers()
         int labelLeft, labelWidth, left, width;
     };
     const std::array<Slot, 5> slots = {{
-        {&m_alertYear, u"ev", u"év:", u"Emlékeztetés éve", 120, 375, 480, 1095},
-        {&m_alertMonth, u"honap", u"hónap:", u"Emlékeztetés hónapja", 1680, 735, 2400, 1455},
-        {&m_alertDay, u"nap", u"nap:", u"Emlékeztetés napja", 3960, 495, 4440, 735},
-        {&m_alertHour, u"ora", u"óra:", u"Emlékeztetés órája", 5280, 495, 5760, 735},
-        {&m_alertMinute, u"perc", u"perc:", u"Emlékeztetés perce", 6600, 495, 7080, 735},
+        {&m_alertYear, u"ev", u"év:", u"év", 120, 375, 480, 1095},
+        {&m_alertMonth, u"honap", u"hónap:", u"hónap", 1680, 735, 2400, 1455},
+        {&m_alertDay, u"nap", u"nap:", u"nap", 3960, 495, 4440, 735},
+        {&m_alertHour, u"ora", u"óra:", u"óra", 5280, 495, 5760, 735},
+        {&m_alertMinute, u"perc", u"perc:", u"perc", 6600, 495, 7080, 735},
     }};
     for (const Slot &s : slots) {
         const QString name = QString::fromUtf16(s.name);
@@ -192,6 +196,9 @@ void ReminderEditor::createButtons()
     connect(m_buttons[1], &QPushButton::clicked, this, &ReminderEditor::clearInputs);
     connect(m_buttons[2], &QPushButton::clicked, this, [this] { Q_EMIT listRequested(m_kind); });
     connect(m_buttons[3], &QPushButton::clicked, this, &QWidget::hide);
+    // Esc closes the window, as "Bezárás" does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
+            &QWidget::hide);
 }
 
 void ReminderEditor::fillPickers()

@@ -18,6 +18,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 
 namespace quill {
 
@@ -187,6 +188,13 @@ void ReminderList::createButtons()
     connect(makeButton(this, QStringLiteral("Command1"), QStringLiteral("Bezárás"),
                        twips::rect(7680, 4560, 1695, 375)),
             &QPushButton::clicked, this, &QWidget::hide);
+    // Esc drops an in-place edit; otherwise it closes the window, as "Bezárás" does.
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+        if (m_editDone)
+            hide();
+        else
+            cancelEdit();
+    });
 }
 
 int ReminderList::rowHeightPx() const
@@ -219,6 +227,20 @@ void ReminderList::refill()
     m_headers[7]->setVisible(layout.whenHeaderShown);
     for (int c = int(Column::Text1); c <= int(Column::FreeText); ++c)
         m_columns[std::size_t(c)]->setVisible(layout.columnShown[std::size_t(c)]);
+    // Each column is named by the header over it.
+    const std::array<std::pair<Column, QLabel *>, 9> named = {{
+        {Column::Text1, m_headers[0]},
+        {Column::FreeText, m_headers[0]},
+        {Column::Text2, m_headers[1]},
+        {Column::AlertYear, m_headers[2]},
+        {Column::AlertMonth, m_headers[3]},
+        {Column::AlertDay, m_headers[4]},
+        {Column::AlertHour, m_headers[5]},
+        {Column::AlertMinute, m_headers[6]},
+        {Column::When, m_headers[7]},
+    }};
+    for (const auto &[c, header] : named)
+        column(c)->setAccessibleName(header->text());
     for (int row : list::listedRows(m_session.table(), m_kind))
         appendRow(row);
     m_scroll->setRange(0, std::max(0, int(m_activeFlags.size()) - 10));
@@ -254,9 +276,20 @@ void ReminderList::scrollTo(int top)
 void ReminderList::syncActiveBoxes()
 {
     const int top = firstShownPosition();
+    const Column first = m_kind == ReminderKind::Other ? Column::FreeText : Column::Text1;
     for (int i = 0; i < int(m_activeBoxes.size()); ++i) {
         const int p = top + i;
-        m_activeBoxes[std::size_t(i)]->setChecked(p < m_activeFlags.size() && m_activeFlags[p]);
+        QCheckBox *box = m_activeBoxes[std::size_t(i)];
+        box->setChecked(p < m_activeFlags.size() && m_activeFlags[p]);
+        // Named after the entry beside it: "Aktív: Kovács Zoltán".
+        QStringList who;
+        for (Column c : {first, Column::Text2}) {
+            const QListWidgetItem *item = column(c)->item(p);
+            if (item && !item->text().trimmed().isEmpty() &&
+                !(c == Column::Text2 && first == Column::FreeText))
+                who << item->text().trimmed();
+        }
+        box->setAccessibleName(QStringLiteral("Aktív: ") + who.join(u' '));
     }
     updateActiveBoxes();
 }
@@ -372,6 +405,14 @@ void ReminderList::beginEdit(Column at)
     m_editBox->show();
     m_editBox->raise();
     m_editBox->setFocus(Qt::OtherFocusReason);
+}
+
+void ReminderList::cancelEdit()
+{
+    m_editDone = true;
+    m_editBox->clear();
+    m_editBox->hide();
+    column(m_editColumn)->setFocus(Qt::OtherFocusReason);
 }
 
 void ReminderList::finishEdit()

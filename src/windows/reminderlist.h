@@ -60,6 +60,7 @@ private:
     int rowHeightPx() const;
     void beginEdit(list::Column column);
     void finishEdit();
+    void cancelEdit();
     void toggleActive(int box);
     void deleteSelected();
     void save();

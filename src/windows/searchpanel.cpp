@@ -1,5 +1,6 @@
 #include "searchpanel.h"
 
+#include "accessibility.h"
 #include "calendar/calendar.h"
 #include "calendar/numtext.h"
 #include "platform/twips.h"
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -16,13 +18,14 @@ namespace quill {
 
 namespace {
 
-// A framed result line, in blue.
+// A framed result line, in blue; a screen reader reads the result, `role` as its description.
 QLabel *makeResultLine(QWidget *parent, const QString &frameName, const QRect &frameRect,
-                       const QString &labelName)
+                       const QString &labelName, const QString &role)
 {
     QFrame *frame = makeFrame(parent, frameName, frameRect);
     QLabel *label = makeLabel(frame, labelName, QString(), twips::rect(120, 180, 2655, 255));
     setTextColour(label, QColor(0, 0, 255));
+    describeLabel(label, role);
     return label;
 }
 
@@ -54,6 +57,9 @@ SearchPanel::SearchPanel(QWidget *window, Services &services)
     options->addButton(m_byName);
     fillPickers();
     setStartingState();
+    // Enter in a picker searches, as "Keresés" does.
+    for (QComboBox *picker : {m_month, m_day, m_name})
+        connect(picker->lineEdit(), &QLineEdit::returnPressed, this, &SearchPanel::search);
     QWidget::setTabOrder(m_byDate, m_byName);
     QWidget::setTabOrder(m_byName, m_month);
     QWidget::setTabOrder(m_month, m_day);
@@ -77,8 +83,9 @@ void SearchPanel::createDateSearch(QWidget *window)
     // Leaving either picker brings the day list to the month's length.
     onFocusOut(m_month, [this] { fitDayPicker(); });
     onFocusOut(m_day, [this] { fitDayPicker(); });
-    m_namesFound = makeResultLine(m_frames[0], QStringLiteral("Frame2"),
-                                  twips::rect(2400, 480, 2895, 495), QStringLiteral("Label2"));
+    m_namesFound =
+        makeResultLine(m_frames[0], QStringLiteral("Frame2"), twips::rect(2400, 480, 2895, 495),
+                       QStringLiteral("Label2"), QStringLiteral("A nap névnapjai"));
 }
 
 void SearchPanel::createNameSearch(QWidget *window)
@@ -89,8 +96,9 @@ void SearchPanel::createNameSearch(QWidget *window)
     connect(m_byName, &QRadioButton::clicked, this, &SearchPanel::chooseNameSearch);
     m_name = makePicker(m_frames[1], QStringLiteral("Combo2"), twips::rect(240, 480, 2055, 315));
     m_name->setAccessibleName(QStringLiteral("Keresztnév"));
-    m_datesFound = makeResultLine(m_frames[1], QStringLiteral("Frame3"),
-                                  twips::rect(2400, 360, 2895, 495), QStringLiteral("Label3"));
+    m_datesFound =
+        makeResultLine(m_frames[1], QStringLiteral("Frame3"), twips::rect(2400, 360, 2895, 495),
+                       QStringLiteral("Label3"), QStringLiteral("A név névnapjai"));
 }
 
 QList<QWidget *> SearchPanel::controls() const

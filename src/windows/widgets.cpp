@@ -10,6 +10,8 @@
 #include <QPushButton>
 #include <QStandardItemModel>
 
+#include <cmath>
+
 namespace quill {
 
 FocusOutWatcher::FocusOutWatcher(QWidget *watched, std::function<void()> onLeave)
@@ -95,13 +97,57 @@ QString FoldingCompleter::pathFromIndex(const QModelIndex &index) const
     return index.data(Qt::DisplayRole).toString();
 }
 
+namespace {
+const char *const wantedColour = "quillWantedColour";
+
+double luminance(const QColor &c)
+{
+    const auto channel = [](double v) {
+        return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+} // namespace
+
+double contrastRatio(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor readableColour(const QColor &wanted, const QColor &background)
+{
+    if (background.lightness() >= 128)
+        return wanted; // a light palette keeps the design's colours
+    QColor tint = wanted;
+    for (int step = 1; step <= 20 && contrastRatio(tint, background) < 4.5; ++step) {
+        const double t = step / 20.0;
+        tint = QColor::fromRgbF(float(wanted.redF() + (1 - wanted.redF()) * t),
+                                float(wanted.greenF() + (1 - wanted.greenF()) * t),
+                                float(wanted.blueF() + (1 - wanted.blueF()) * t));
+    }
+    return tint;
+}
+
 void setTextColour(QLabel *label, const QColor &colour)
 {
-    if (label->palette().color(QPalette::WindowText) == colour)
+    label->setProperty(wantedColour, colour);
+    // The window's own colour: during a palette change the window knows it before its labels.
+    const QColor shown = readableColour(colour, label->window()->palette().color(QPalette::Window));
+    if (label->palette().color(QPalette::WindowText) == shown)
         return;
     QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, colour);
+    p.setColor(QPalette::WindowText, shown);
     label->setPalette(p);
+}
+
+void refreshTextColours(QWidget *root)
+{
+    for (QLabel *label : root->findChildren<QLabel *>()) {
+        const QVariant wanted = label->property(wantedColour);
+        if (wanted.isValid())
+            setTextColour(label, wanted.value<QColor>());
+    }
 }
 
 QLabel *makeLabel(QWidget *parent, const QString &objectName, const QString &text,

@@ -70,8 +70,15 @@ QFrame *makeFrame(QWidget *parent, const QString &objectName, const QRect &rect)
 /// A push button with its name, caption and place (pixels).
 QPushButton *makeButton(QWidget *parent, const QString &objectName, const QString &caption,
                         const QRect &rect);
-/// Sets a label's text colour; nothing happens when it already has it.
+/// Sets a label's text colour: the colour itself on a light background, a lighter tint of it on a
+/// dark one, so the text stays readable (4.5:1). Nothing happens when it already has it.
 void setTextColour(QLabel *label, const QColor &colour);
+/// Works the colours of every coloured label below `root` out again, for a new palette.
+void refreshTextColours(QWidget *root);
+/// The WCAG contrast ratio of two colours, 1 to 21.
+double contrastRatio(const QColor &a, const QColor &b);
+/// The colour text meant to be `wanted` takes over `background` (see setTextColour).
+QColor readableColour(const QColor &wanted, const QColor &background);
 /// Sets a label's text; nothing happens when it already shows it.
 void setTextIfChanged(QLabel *label, const QString &text);
 

@@ -168,4 +168,29 @@ cmp -s "$work/utf16.orig" "$dir/remembers.txt.bak" || fail "no whole copy of the
 cmp -s "$work/utf16.orig" "$dir/remembers.txt" || fail "the UTF-16 file was changed"
 ok "UTF-16 file"
 
+# Under a real window manager: the normal view's inside is 6000 by 900 twips from the first
+# frame, at the top centre, and Shift+F10 opens the menu from the keyboard.
+openbox >/dev/null 2>&1 &
+wm=$!
+for _ in $(seq 50); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.1; done
+sleep 1 # openbox says it is there a moment before it manages new windows
+dir=$(setup wm)
+start_at "$dir" "2026-12-06 07:05:00"
+main=$(wait_window "A mai nap adatai" 20) || fail "no main window under openbox"
+sleep 1
+size=$(xwininfo -id "$main" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+[ "$size" = "400x60" ] || fail "the normal view's inside is $size under openbox, not 400x60"
+before=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)
+press_in "$main" shift+F10
+sleep 0.7
+after=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | wc -l)
+[ "$after" -gt "$before" ] || fail "Shift+F10 opened no menu"
+xdotool key Down Down Return # "Normál" again: the same size
+sleep 1
+size=$(xwininfo -id "$main" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
+[ "$size" = "400x60" ] || fail "after choosing Normál the inside is $size, not 400x60"
+stop_app
+kill "$wm" 2>/dev/null || true; wait "$wm" 2>/dev/null || true
+ok "window manager: first size and Shift+F10"
+
 echo "$passed passed, 0 failed"

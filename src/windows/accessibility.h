@@ -1,0 +1,17 @@
+#pragma once
+
+class QLabel;
+class QString;
+
+namespace quill {
+
+/// Makes the program speak to screen readers as it shows itself: its windows are windows with
+/// their titles, and its pickers are named by their captions while their value is what they
+/// hold. Installed once, before the first window.
+void installAccessibility();
+
+/// A label whose text is the information: a screen reader reads the text itself, and `role`
+/// ("Idő", "Mai névnap") only as its description.
+void describeLabel(QLabel *label, const QString &role);
+
+} // namespace quill
