@@ -1,9 +1,6 @@
 #include "windows/program.h"
 
-#include <QApplication>
-
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
-    return quill::runProgram(app);
+    return quill::runProgram(argc, argv);
 }

@@ -2,20 +2,25 @@
 
 #include "platform/appfolder.h"
 #include "platform/clock.h"
+#include "platform/desktop.h"
 #include "platform/helpviewer.h"
 #include "platform/messagebox.h"
+#include "platform/notifications.h"
 #include "platform/systemdate.h"
 
 namespace quill {
 
 /// What the windows take from the system, handed to them at creation. Tests hand in a fixed
-/// clock, a recording message-box layer and a help double.
+/// clock, a recording message-box layer and doubles for the help, the desktop's notifications
+/// and the autostart entry.
 struct Services {
     Clock &clock;
     MessageBoxes &boxes;
     HelpViewer &help;
     AppFolder folder;
     SystemDateNames dateNames;
+    Notifier &notifier;
+    Autostart &autostart;
 };
 
 } // namespace quill

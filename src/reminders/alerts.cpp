@@ -163,6 +163,14 @@ QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, Wa
     return missed;
 }
 
+void AlertScanner::resumeFrom(const QDateTime &lastRunEnd)
+{
+    if (m_started || !lastRunEnd.isValid())
+        return;
+    m_resumeFrom = wallMinute(lastRunEnd.toLocalTime());
+    m_resuming = true;
+}
+
 QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &now)
 {
     const WallMinute minute = wallMinute(now);
@@ -170,6 +178,10 @@ QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &
         table.revision() == m_revision)
         return {};
     ++m_scans;
+    if (!m_started && m_resuming && m_resumeFrom < minute) {
+        m_started = true;
+        m_latest = m_previous = m_resumeFrom;
+    }
     QList<DueAlert> result;
     if (!m_started || minute > m_latest) {
         if (m_started && minute - m_latest > 1)

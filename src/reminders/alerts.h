@@ -64,11 +64,17 @@ QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, Wa
 class AlertScanner {
 public:
     QList<DueAlert> scan(const ReminderTable &table, const QDateTime &now);
+    /// Before the first scan: the program last ran until `lastRunEnd`, so the first scan
+    /// announces late what fell after it (at most a day back). An invalid or later time (the
+    /// first start ever, a clock set back) announces nothing late.
+    void resumeFrom(const QDateTime &lastRunEnd);
     /// How many scans did real work; for tests and benchmarks.
     int scansDone() const { return m_scans; }
 
 private:
     bool m_started = false;
+    bool m_resuming = false;
+    WallMinute m_resumeFrom = 0;
     WallMinute m_latest = 0;   ///< the latest minute announced
     WallMinute m_previous = 0; ///< the minute of the previous scan
     std::uint64_t m_revision = 0;

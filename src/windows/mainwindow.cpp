@@ -4,6 +4,7 @@
 #include "accessibility.h"
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
+#include "files/safefile.h"
 #include "platform/twips.h"
 #include "remindereditor.h"
 #include "reminderlist.h"
@@ -80,6 +81,7 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     applyViewSize();
     clockTick();
     createTimers();
+    signatureTick();
 }
 
 MainWindow::~MainWindow()
@@ -199,6 +201,12 @@ void MainWindow::createMenu()
             this, [this] { showHelp(HelpView::Search); });
     connect(add(m_menu, QStringLiteral("nevjegy"), QStringLiteral("Névjegy")), &QAction::triggered,
             this, &MainWindow::openAbout);
+    m_autostartItem =
+        add(m_menu, QStringLiteral("inditas"), QStringLiteral("Indítás bejelentkezéskor"));
+    m_autostartItem->setCheckable(true);
+    connect(m_autostartItem, &QAction::triggered, this, &MainWindow::setStartAtLogin);
+    connect(m_menu, &QMenu::aboutToShow, this,
+            [this] { m_autostartItem->setChecked(m_services.autostart.enabled()); });
     connect(add(m_menu, QStringLiteral("kilep"), QStringLiteral("Kilépés")), &QAction::triggered,
             this, [this] {
                 if (askAndSave(QStringLiteral("Quillomat"), false))
@@ -208,16 +216,29 @@ void MainWindow::createMenu()
 
 void MainWindow::createTimers()
 {
+    // One tick a second, on the second: the minute turns within milliseconds of the real one
+    // and alerts come within their minute, while an idle program wakes once a second.
     m_clockTimer = new QTimer(this);
     m_clockTimer->setObjectName(QStringLiteral("Timer1"));
-    m_clockTimer->setInterval(150);
-    connect(m_clockTimer, &QTimer::timeout, this, &MainWindow::clockTick);
-    m_clockTimer->start();
-    m_alertTimer = new QTimer(this);
-    m_alertTimer->setObjectName(QStringLiteral("Timer2"));
-    m_alertTimer->setInterval(150);
-    connect(m_alertTimer, &QTimer::timeout, this, &MainWindow::alertTick);
-    m_alertTimer->start();
+    m_clockTimer->setSingleShot(true);
+    m_clockTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_clockTimer, &QTimer::timeout, this, [this] {
+        clockTick();
+        alertTick();
+        scheduleTick();
+    });
+    scheduleTick();
+    // The moving signature steps every 150 ms, and only while it moves.
+    m_signatureTimer = new QTimer(this);
+    m_signatureTimer->setObjectName(QStringLiteral("Timer2"));
+    m_signatureTimer->setInterval(150);
+    connect(m_signatureTimer, &QTimer::timeout, this, &MainWindow::signatureTick);
+}
+
+void MainWindow::scheduleTick()
+{
+    const int intoSecond = QTime::currentTime().msec();
+    m_clockTimer->start(1000 - intoSecond + 2);
 }
 
 // ---- today panel and clock -------------------------------------------------------------
@@ -238,6 +259,11 @@ void MainWindow::showToday(const QDateTime &now)
     if (found.error == LookupError::None)
         m_todaysNames = found.names;
     setTextIfChanged(m_today[Names], m_todaysNames + QStringLiteral(" napja"));
+    // Users plan a day ahead: tomorrow's names are a hover away.
+    const QDate tomorrow = date.addDays(1);
+    const QString next = NameDayCalendar::entry(tomorrow.month(), tomorrow.day());
+    m_today[Names]->setToolTip(next.isEmpty() ? QStringLiteral("Holnap nincs névnap.")
+                                              : QStringLiteral("Holnap: ") + next);
 }
 
 QString MainWindow::titleBarLine() const
@@ -259,12 +285,12 @@ void MainWindow::clockTick()
         if (windowTitle() != line)
             setWindowTitle(line);
     }
-    moveSignature();
 }
 
-void MainWindow::moveSignature()
+void MainWindow::signatureTick()
 {
     if (!m_signatureMoving) {
+        m_signatureTimer->stop();
         setTextColour(m_signature, QColor(0, 0, 255));
         setTextIfChanged(m_signature, QStringLiteral("   Zelmarin ™   "));
         return;
@@ -293,9 +319,37 @@ void MainWindow::alertTick()
     if (due.isEmpty())
         return;
     m_alertShowing = true;
+    // The desktop's notification list hears of each alert once; the box comes back as the
+    // rule says while its minute lasts.
+    const WallMinute minute = wallMinute(m_services.clock.now());
+    if (minute != m_notifiedMinute) {
+        m_notified.clear();
+        m_notifiedMinute = minute;
+    }
+    for (const DueAlert &alert : due) {
+        if (!m_notified.contains(alert.text)) {
+            m_notified.insert(alert.text);
+            m_services.notifier.notify(alertTitle(), alert.text);
+        }
+    }
+    Q_EMIT alertsAnnounced(m_services.clock.now());
     for (const DueAlert &alert : due)
         m_services.boxes.show(this, MsgIcon::Exclamation, alertTitle(), alert.text);
     m_alertShowing = false;
+}
+
+void MainWindow::resumeAlertsFrom(const QDateTime &lastRunEnd)
+{
+    m_scanner.resumeFrom(lastRunEnd);
+}
+
+void MainWindow::comeForward()
+{
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
 }
 
 // ---- reminders -------------------------------------------------------------------------
@@ -347,6 +401,16 @@ void MainWindow::openList(ReminderKind kind)
     list->raise();
     list->activateWindow();
     list->showKind(kind);
+}
+
+void MainWindow::setStartAtLogin(bool on)
+{
+    if (const int error = m_services.autostart.setEnabled(on)) {
+        m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
+                              QStringLiteral("Az indítás bejelentkezéskor nem állítható be: %1.")
+                                  .arg(files::reasonText(error)));
+    }
+    m_autostartItem->setChecked(m_services.autostart.enabled());
 }
 
 void MainWindow::openAbout()
@@ -523,8 +587,11 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
     if (event->type() == QEvent::MouseButtonPress) {
         const auto *mouse = static_cast<QMouseEvent *>(event);
         if (watched == m_signature) {
-            if (mouse->button() == Qt::LeftButton)
+            if (mouse->button() == Qt::LeftButton) {
                 m_signatureMoving = !m_signatureMoving;
+                if (m_signatureMoving)
+                    m_signatureTimer->start();
+            }
         } else if (mouse->button() == Qt::RightButton) {
             m_menu->popup(mouse->globalPosition().toPoint());
             return true;
@@ -575,7 +642,7 @@ void MainWindow::endProgram()
         return;
     m_ending = true;
     m_clockTimer->stop();
-    m_alertTimer->stop();
+    m_signatureTimer->stop();
     if (m_about)
         m_about->close();
     if (m_editor)

@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QPointer>
+#include <QSet>
 #include <QWidget>
 #include <array>
 #include <random>
@@ -32,10 +33,16 @@ public:
     MainWindow(Services &services, ReminderSession &session, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    /// The clock timer's step (every 150 ms): time, title-bar line, day turn, signature.
+    /// The clock's step (each second, on the second): time, title-bar line, day turn.
     void clockTick();
-    /// The alert timer's step (every 150 ms).
+    /// The alerts' step (with the clock's, and when a reminder changes).
     void alertTick();
+    /// The moving signature's step (every 150 ms while it moves).
+    void signatureTick();
+    /// Alerts whose minute passed since the last run ended are announced late at the first step.
+    void resumeAlertsFrom(const QDateTime &lastRunEnd);
+    /// A later start of the program asked this one to come forward.
+    void comeForward();
 
     /// Builds the search panel and fills its pickers; runs by itself right after the window is
     /// first shown, and at once when anything needs the panel earlier.
@@ -63,6 +70,8 @@ public:
 Q_SIGNALS:
     /// The user ended the program; every window of it has been closed.
     void programEnded();
+    /// Alerts up to this moment have been announced.
+    void alertsAnnounced(const QDateTime &moment);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -78,10 +87,11 @@ private:
     void createSignature();
     void createMenu();
     void createTimers();
+    void scheduleTick();
+    void setStartAtLogin(bool on);
     void createKeys();
     void showSearchPanel(bool shown);
     void showToday(const QDateTime &now);
-    void moveSignature();
     void loadReminders();
     void loadSignatureCursor();
     void openEditor();
@@ -128,7 +138,10 @@ private:
     QLabel *m_signature = nullptr;
     QPushButton *m_exitButton = nullptr;
     QTimer *m_clockTimer = nullptr;
-    QTimer *m_alertTimer = nullptr;
+    QTimer *m_signatureTimer = nullptr;
+    QAction *m_autostartItem = nullptr;
+    QSet<QString> m_notified; ///< the alerts of this minute the desktop has heard of
+    WallMinute m_notifiedMinute = -1;
     QMenu *m_menu = nullptr;
     QAction *m_titleBarItem = nullptr;
     QAction *m_normalItem = nullptr;

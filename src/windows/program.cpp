@@ -1,24 +1,36 @@
 #include "program.h"
 
 #include "mainwindow.h"
+#include "platform/commandline.h"
+#include "platform/runningcopy.h"
 #include "platform/services.h"
 #include "platform/termination.h"
 #include "reminders/session.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QSessionManager>
 #include <QStandardPaths>
 #include <QTranslator>
 
+#include <cstdio>
+
 namespace quill {
 
-int runProgram(QApplication &app)
-{
-    app.setApplicationName(QStringLiteral("Quillomat"));
-    app.setOrganizationName(QStringLiteral("Zelmarin"));
-    app.setDesktopFileName(QStringLiteral("hu.zelmarin.Quillomat"));
+namespace {
 
+// In a Wayland session with an X server beside it (XWayland), the X server: there the strip can
+// place itself at the top of the screen. Without one, Wayland, with the compositor's placement.
+void preferXWayland()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+void installHungarian(QApplication &app)
+{
     // Igen/Nem/OK on every standard button, and the help window's own controls, in Hungarian
     // whatever the system language.
     for (const QString &name : {QStringLiteral("qtbase_hu"), QStringLiteral("qt_help_hu")}) {
@@ -26,6 +38,42 @@ int runProgram(QApplication &app)
         if (translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
             QCoreApplication::installTranslator(translator);
     }
+}
+
+// Another copy holds the file: it comes forward instead, or the user is told why not.
+int handOver(const ReminderFile &file, const QStringList &arguments, MessageBoxes &boxes)
+{
+    if (RunningCopy(file.path()).handOver(arguments))
+        return 0;
+    boxes.show(nullptr, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
+               QStringLiteral("A Quillomat már fut. Egyszerre csak egy példánya futhat, "
+                              "hogy az emlékeztetők ne írják felül egymást."),
+               MsgButtons::Ok);
+    return 1;
+}
+
+} // namespace
+
+int runProgram(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine command = readCommandLine(arguments);
+    if (command.action != CommandLine::Action::Run) {
+        const QByteArray text = command.output.toUtf8();
+        std::fwrite(text.constData(), 1, std::size_t(text.size()),
+                    command.action == CommandLine::Action::Refuse ? stderr : stdout);
+        return command.exitCode;
+    }
+    preferXWayland();
+    QApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Quillomat"));
+    app.setOrganizationName(QStringLiteral("Zelmarin"));
+    app.setDesktopFileName(QStringLiteral("hu.zelmarin.Quillomat"));
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("hu.zelmarin.Quillomat"),
+                                       QIcon(QStringLiteral(":/quillomat/quillomat.png"))));
+    installHungarian(app);
 
     SystemClock clock;
     SystemMessageBoxes boxes;
@@ -33,16 +81,14 @@ int runProgram(QApplication &app)
     QtHelpViewer help(folder.file(QStringLiteral("tartalom.qch")),
                       QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
                           QStringLiteral("/help"));
-    Services services{clock, boxes, help, folder, SystemDateNames()};
+    DesktopNotifier notifier;
+    XdgAutostart autostart(QCoreApplication::applicationFilePath());
+    Services services{clock, boxes, help, folder, SystemDateNames(), notifier, autostart};
 
     ReminderFile file(folder.reminderFile());
     switch (file.lock()) {
     case files::LockFile::Result::HeldByAnother:
-        boxes.show(nullptr, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
-                   QStringLiteral("A Quillomat már fut. Egyszerre csak egy példánya futhat, "
-                                  "hogy az emlékeztetők ne írják felül egymást."),
-                   MsgButtons::Ok);
-        return 1;
+        return handOver(file, arguments.mid(1), boxes);
     case files::LockFile::Result::Failed:
         // Where no lock file can be made, no copy can save either (a save makes a new file
         // there too); the lock is taken again before the first save.
@@ -60,6 +106,15 @@ int runProgram(QApplication &app)
     MainWindow window(services, session);
     QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // A later start brings this copy forward.
+    RunningCopy running(file.path());
+    running.listen();
+    QObject::connect(&running, &RunningCopy::comeForward, &window, &MainWindow::comeForward);
+    // Alerts missed while the program was not running come late; the record says since when.
+    const RunRecord record(file.path());
+    window.resumeAlertsFrom(record.lastEnd());
+    QObject::connect(&window, &MainWindow::alertsAnnounced, &window,
+                     [&record](const QDateTime &moment) { record.recordEnd(moment); });
     // Logout, shutdown, kill: the changes are kept without a question.
     TerminationSignals stop;
     QObject::connect(&stop, &TerminationSignals::received, &window, [&window] {
@@ -77,6 +132,7 @@ int runProgram(QApplication &app)
                      });
     window.show();
     const int code = app.exec();
+    record.recordEnd(clock.now());
     file.unlock();
     return code;
 }

@@ -1,11 +1,9 @@
 #pragma once
 
-class QApplication;
-
 namespace quill {
 
-/// Runs the desktop program: Hungarian dialog buttons, the data file and its lock, the main
-/// window; returns the exit code.
-int runProgram(QApplication &app);
+/// Runs the desktop program: the command line, Hungarian dialog buttons, the data file with its
+/// lock (or the running copy brought forward), the main window; returns the exit code.
+int runProgram(int argc, char **argv);
 
 } // namespace quill

@@ -45,6 +45,12 @@ ReminderEditor::ReminderEditor(Services &services, ReminderSession &session, Hin
     setFont(dialogFont());
     setFixedSize(twips::size(9360, 4800));
 
+    // The hint animation's timer runs only while there is something to animate (and the few
+    // ticks after, which bring its count to rest): an idle editor does not wake the program.
+    m_hintTimer = new QTimer(this);
+    m_hintTimer->setObjectName(QStringLiteral("Timer1"));
+    m_hintTimer->setInterval(150);
+    connect(m_hintTimer, &QTimer::timeout, this, &ReminderEditor::animationTick);
     createKindButtons();
     createInputs();
     createAlertPickers();
@@ -60,12 +66,6 @@ ReminderEditor::ReminderEditor(Services &services, ReminderSession &session, Hin
                 if (chooser == KindChooser::List && isVisible())
                     chooseKind(kind);
             });
-
-    m_hintTimer = new QTimer(this);
-    m_hintTimer->setObjectName(QStringLiteral("Timer1"));
-    m_hintTimer->setInterval(150);
-    connect(m_hintTimer, &QTimer::timeout, this, &ReminderEditor::animationTick);
-    m_hintTimer->start();
 }
 
 ReminderEditor::~ReminderEditor()
@@ -335,6 +335,8 @@ void ReminderEditor::setDateRowVisible(bool visible)
         m_nameDayDates->update();
     m_hintPicture->setVisible(visible);
     m_hintArrow->setVisible(visible);
+    if (visible && !m_hintTimer->isActive() && !m_closedForGood)
+        m_hintTimer->start();
 }
 
 void ReminderEditor::nameChosen()
@@ -363,6 +365,8 @@ void ReminderEditor::dateClicked()
     const bool none = pickedNameDayDates().isEmpty();
     m_hintPicture->setVisible(none);
     m_hintArrow->setVisible(none);
+    if (none && !m_hintTimer->isActive() && !m_closedForGood)
+        m_hintTimer->start();
 }
 
 // ---- pre-fills -------------------------------------------------------------------------
@@ -482,6 +486,7 @@ void ReminderEditor::clearInputs()
 void ReminderEditor::closeForGood()
 {
     hide();
+    m_closedForGood = true;
     m_hintTimer->stop();
 }
 
@@ -491,6 +496,9 @@ void ReminderEditor::animationTick()
 {
     const editor::HintTick tick = editor::hintTick(m_hintStep, !m_hintPicture->isHidden());
     m_hintStep = tick.step;
+    // Hidden and at rest: nothing more can change until the picture shows again.
+    if (m_hintPicture->isHidden() && m_hintStep == 10)
+        m_hintTimer->stop();
     if (tick.frame == editor::HintTick::Frame::Unchanged)
         return;
     if (!m_framesLoaded) {

@@ -81,7 +81,8 @@ private:
     HintFrames m_framePaths;
     QPixmap m_firstFrame, m_secondFrame;
     bool m_framesLoaded = false;
-    int m_hintStep = 0;
+    int m_hintStep = 10; // at rest, as ten ticks with nothing to show leave it
+    bool m_closedForGood = false;
 
     std::array<QPushButton *, 5> m_kindButtons{};
     std::array<QLabel *, 3> m_rowLabels{};

@@ -81,22 +81,31 @@ ok "alert box"
 before=$(hex "$dir/remembers.txt")
 ( cd "$dir" && exec ./quillomat ) >/dev/null 2>&1 &
 second=$!
-refusal=$(wait_window "^Quillomat$" 20) || fail "the second copy did not say it is refused"
-press_in "$refusal" Return
-ended "$second" 10 || { kill "$second"; fail "the second copy did not end"; }
+ended "$second" 10 || { kill "$second"; fail "the second copy did not hand over and end"; }
 rc=0; wait "$second" || rc=$?
-[ "$rc" = 1 ] || fail "the second copy ended with $rc"
+[ "$rc" = 0 ] || fail "the second copy ended with $rc"
+! wait_window "^Quillomat$" 1 >/dev/null || fail "the second copy showed a box"
 [ "$before" = "$(hex "$dir/remembers.txt")" ] || fail "the second copy changed the file"
-ok "second copy refused"
+ok "second copy hands over to the first"
 # The same file reached through a link from another folder is the same file.
 linked=$(setup linked)
 ln -s "$dir/remembers.txt" "$linked/remembers.txt"
 ( cd "$linked" && exec ./quillomat ) >/dev/null 2>&1 &
 second=$!
-refusal=$(wait_window "^Quillomat$" 20) || fail "a copy in a linked folder was not refused"
+ended "$second" 10 || { kill "$second"; fail "the copy in a linked folder did not end"; }
+[ "$before" = "$(hex "$dir/remembers.txt")" ] || fail "the linked copy changed the file"
+ok "linked folder: the same file, the same copy"
+# A copy that holds the lock but cannot be reached: the refusal is told.
+kill -STOP "$app"
+( cd "$dir" && exec ./quillomat ) >/dev/null 2>&1 &
+second=$!
+refusal=$(wait_window "^Quillomat$" 20) || { kill -CONT "$app"; fail "no refusal from an unreachable copy"; }
 press_in "$refusal" Return
-ended "$second" 10 || { kill "$second"; fail "the linked copy did not end"; }
-ok "linked folder refused"
+ended "$second" 10 || { kill -CONT "$app"; kill "$second"; fail "the refused copy did not end"; }
+rc=0; wait "$second" || rc=$?
+kill -CONT "$app"
+[ "$rc" = 1 ] || fail "the refused copy ended with $rc"
+ok "unreachable copy: refused"
 stop_app
 
 # Store a reminder in the editor, quit through the menu, answer Yes: the file is written.

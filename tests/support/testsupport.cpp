@@ -43,8 +43,8 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
         if (f.open(QIODevice::WriteOnly))
             f.write(*bytes);
     }
-    services = std::make_unique<Services>(
-        Services{clock, boxes, help, AppFolder(dir.path()), SystemDateNames(locale)});
+    services = std::make_unique<Services>(Services{clock, boxes, help, AppFolder(dir.path()),
+                                                   SystemDateNames(locale), notifier, autostart});
     file = std::make_unique<ReminderFile>(m_dataPath);
     m_session = std::make_unique<ReminderSession>(*file);
     m_window = std::make_unique<MainWindow>(*services, *m_session);

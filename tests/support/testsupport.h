@@ -41,6 +41,28 @@ public:
     bool available = true;
 };
 
+/// Records what the desktop's notification list was sent.
+class RecordingNotifier final : public Notifier {
+public:
+    void notify(const QString &title, const QString &text) override { sent << title + u'|' + text; }
+    QStringList sent;
+};
+
+/// An autostart entry kept in memory; `failWith` makes the next change fail with that error.
+class FakeAutostart final : public Autostart {
+public:
+    bool enabled() const override { return on; }
+    int setEnabled(bool value) override
+    {
+        if (failWith)
+            return failWith;
+        on = value;
+        return 0;
+    }
+    bool on = false;
+    int failWith = 0;
+};
+
 /// A program in a temporary folder, with a fixed clock and recorded messages.
 class Harness {
 public:
@@ -69,6 +91,8 @@ public:
     ManualClock clock;
     RecordingBoxes boxes;
     FakeHelp help;
+    RecordingNotifier notifier;
+    FakeAutostart autostart;
     std::unique_ptr<Services> services;
     std::unique_ptr<ReminderFile> file;
 

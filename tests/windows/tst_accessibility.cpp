@@ -122,11 +122,11 @@ private Q_SLOTS:
         }
         QTest::mouseClick(signature, Qt::LeftButton);
         for (int i = 0; i < 26; ++i) {
-            h.window().clockTick();
+            h.window().signatureTick();
             QVERIFY(contrastRatio(text(signature), ground(signature)) >= 4.5);
         }
         QTest::mouseClick(signature, Qt::LeftButton);
-        h.window().clockTick();
+        h.window().signatureTick();
 
         QApplication::setPalette(original);
         QCoreApplication::processEvents();

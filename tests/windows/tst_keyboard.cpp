@@ -174,7 +174,7 @@ private Q_SLOTS:
         press(Qt::Key_F1);
         QCOMPARE(h.help.opened, QList<HelpView>{HelpView::Contents});
         // The about box closes on Esc.
-        menu({Qt::Key_Up, Qt::Key_Up, Qt::Key_Return});
+        menu({Qt::Key_Up, Qt::Key_Up, Qt::Key_Up, Qt::Key_Return}); // Névjegy
         QPointer<QWidget> about = window.aboutBox();
         QVERIFY(about && about->isVisible());
         QApplication::setActiveWindow(about);

@@ -82,7 +82,7 @@ private Q_SLOTS:
         QVERIFY(h.window().signatureMoving());
         QStringList captions;
         for (int i = 0; i < 26; ++i) {
-            h.window().clockTick();
+            h.window().signatureTick();
             captions << sig->text();
         }
         QCOMPARE(captions.at(0), u"   Z"_qs);
@@ -91,11 +91,11 @@ private Q_SLOTS:
         QCOMPARE(captions.at(12), QString());
         QCOMPARE(captions.mid(13, 13), captions.mid(0, 13));
         QVERIFY(!captions.contains(u"Zelmarin"_qs));
-        h.window().clockTick();
+        h.window().signatureTick();
         const QColor colour = sig->palette().color(QPalette::WindowText);
         QVERIFY(colour.red() < 255 && colour.green() < 255 && colour.blue() < 255);
         QTest::mouseClick(sig, Qt::LeftButton);
-        h.window().clockTick();
+        h.window().signatureTick();
         QCOMPARE(sig->text(), u"   Zelmarin ™   "_qs);
         QCOMPARE(sig->palette().color(QPalette::WindowText), QColor(0, 0, 255));
     }

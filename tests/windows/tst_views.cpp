@@ -24,8 +24,9 @@ private Q_SLOTS:
         QStringList names;
         for (QAction *a : menu->actions())
             names << a->objectName();
-        QCOMPARE(names, (QStringList{u"cimsor"_qs, u"mini"_qs, u"teljes"_qs, u"remember"_qs,
-                                     u"sep1"_qs, u"sugo"_qs, u"nevjegy"_qs, u"kilep"_qs}));
+        QCOMPARE(names,
+                 (QStringList{u"cimsor"_qs, u"mini"_qs, u"teljes"_qs, u"remember"_qs, u"sep1"_qs,
+                              u"sugo"_qs, u"nevjegy"_qs, u"inditas"_qs, u"kilep"_qs}));
         QCOMPARE(menu->defaultAction(), action(h, u"mini"_qs));
         QVERIFY(action(h, u"mini"_qs)->isChecked());
         QCOMPARE(action(h, u"sugo"_qs)->menu()->actions().size(), 3);

@@ -1,0 +1,116 @@
+#include "desktop.h"
+
+#include "files/safefile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace quill {
+
+namespace {
+
+QString xdgFolder(const char *variable, const QString &fallback)
+{
+    const QString set = qEnvironmentVariable(variable);
+    if (!set.isEmpty() && QDir::isAbsolutePath(set))
+        return set;
+    return QDir::homePath() + u'/' + fallback;
+}
+
+// A desktop entry's Exec value: quoted, with the characters the specification names escaped.
+QString execQuoted(const QString &program)
+{
+    QString escaped = program;
+    for (const QChar c : {u'\\', u'"', u'`', u'$'})
+        escaped.replace(c, u'\\' + QString(c));
+    escaped.replace(u'%', QStringLiteral("%%"));
+    return u'"' + escaped + u'"';
+}
+
+} // namespace
+
+XdgAutostart::XdgAutostart(QString program, QString configHome)
+    : m_program(std::move(program))
+    , m_configHome(configHome.isEmpty() ? xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config"))
+                                        : std::move(configHome))
+{
+}
+
+QString XdgAutostart::entryPath() const
+{
+    return m_configHome + QStringLiteral("/autostart/hu.zelmarin.Quillomat.desktop");
+}
+
+QByteArray XdgAutostart::entryText(const QString &program)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Quillomat\n"
+                          "Comment=Magyar névnaptár és emlékeztető\n"
+                          "Exec=%1\n"
+                          "Icon=hu.zelmarin.Quillomat\n"
+                          "Terminal=false\n"
+                          "StartupWMClass=Quillomat\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(execQuoted(program))
+        .toUtf8();
+}
+
+bool XdgAutostart::enabled() const
+{
+    QFile entry(entryPath());
+    if (!entry.open(QIODevice::ReadOnly))
+        return false;
+    // An entry the user switched off in the desktop's settings says so.
+    const QByteArray text = entry.readAll();
+    return !text.contains("\nHidden=true") && !text.contains("\nX-GNOME-Autostart-enabled=false");
+}
+
+int XdgAutostart::setEnabled(bool on)
+{
+    if (!on)
+        return ::unlink(QFile::encodeName(entryPath()).constData()) == 0 || errno == ENOENT ? 0
+                                                                                            : errno;
+    if (const int error = files::makeFolder(QFileInfo(entryPath()).absolutePath()))
+        return error;
+    return files::writeAtomically(entryPath(), entryText(m_program));
+}
+
+RunRecord::RunRecord(const QString &dataFile, QString stateHome)
+{
+    if (stateHome.isEmpty())
+        stateHome = xdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state"));
+    // One record a data file: portable copies keep their own.
+    const QByteArray key =
+        QCryptographicHash::hash(dataFile.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    m_path = stateHome + QStringLiteral("/Zelmarin/Quillomat/lastrun-") + QString::fromLatin1(key);
+}
+
+QString RunRecord::path() const
+{
+    return m_path;
+}
+
+QDateTime RunRecord::lastEnd() const
+{
+    const files::ReadResult read = files::readRegularFile(path(), 256);
+    if (read.error != 0)
+        return {};
+    return QDateTime::fromString(QString::fromLatin1(read.bytes.trimmed()), Qt::ISODate);
+}
+
+bool RunRecord::recordEnd(const QDateTime &end) const
+{
+    if (files::makeFolder(QFileInfo(path()).absolutePath()) != 0)
+        return false;
+    return files::writeAtomically(
+               path(), end.toOffsetFromUtc(end.offsetFromUtc()).toString(Qt::ISODate).toLatin1() +
+                           '\n') == 0;
+}
+
+} // namespace quill

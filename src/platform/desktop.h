@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The XDG conventions the program follows: starting at login, and a note of when it last ran.
+namespace quill {
+
+/// The user's autostart entry for the program (`$XDG_CONFIG_HOME/autostart`, after the XDG
+/// autostart convention): the desktop starts the program at login while it is there.
+class Autostart {
+public:
+    virtual ~Autostart() = default;
+    virtual bool enabled() const = 0;
+    /// Writes or removes the entry; 0, or the reason of the failure (files::reasonText).
+    virtual int setEnabled(bool on) = 0;
+};
+
+class XdgAutostart final : public Autostart {
+public:
+    /// `configHome` empty means `$XDG_CONFIG_HOME`, or `~/.config`; `program` the command to run.
+    XdgAutostart(QString program, QString configHome = {});
+    bool enabled() const override;
+    int setEnabled(bool on) override;
+    QString entryPath() const;
+    /// The entry's text for a program path.
+    static QByteArray entryText(const QString &program);
+
+private:
+    QString m_program;
+    QString m_configHome;
+};
+
+/// Up to when the program last dealt with the alerts of a data file (its end, or the last alert it
+/// announced), kept in the user's XDG state folder (`$XDG_STATE_HOME/Zelmarin/Quillomat`), never
+/// in the reminder file.
+class RunRecord {
+public:
+    /// `stateHome` empty means `$XDG_STATE_HOME`, or `~/.local/state`.
+    explicit RunRecord(const QString &dataFile, QString stateHome = {});
+    /// The end of the last run; invalid on the first start ever (or an unreadable record).
+    QDateTime lastEnd() const;
+    /// Notes the end of this run; false when it could not be written.
+    bool recordEnd(const QDateTime &end) const;
+    QString path() const;
+
+private:
+    QString m_path;
+};
+
+} // namespace quill
