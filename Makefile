@@ -1,16 +1,20 @@
-# Front door: make (build), make run, make test, make test-asan, make bench, make install.
+# Front door: make (build), make run, make test, make test-asan, make fuzz, make bench,
+# make install, make deb.
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all build deps run test test-asan bench install clean format fuzz
+.PHONY: all build program deps deps-run run test test-asan bench install deb clean format fuzz
 
 all: build
 
 deps:
-	@bash tools/install-deps.sh
+	@bash tools/install-deps.sh test
+
+deps-run:
+	@bash tools/install-deps.sh run
 
 $(BUILD)/CMakeCache.txt:
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=$(PREFIX) $(CMAKE_ARGS)
@@ -18,7 +22,11 @@ $(BUILD)/CMakeCache.txt:
 build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: deps build
+# Only what the program needs: no test tools, no tests built.
+program: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS) --target quillomat nevnap quill_beside
+
+run: deps-run program
 	./$(BUILD)/bin/quillomat
 
 test: deps build
@@ -41,11 +49,18 @@ fuzz: deps
 	./build-fuzz/bin/fuzz_loader -max_total_time=$(FUZZ_SECONDS) -max_len=200000 -timeout=10 \
 		-rss_limit_mb=4096 build-fuzz/corpus
 
-install: build
+install: program
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the program (everything under /usr), its dependencies taken from the
+# binaries: quillomat_<version>_<arch>.deb in this folder.
+deb: deps program
+	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/$(BUILD)/package >/dev/null
+	cp $(BUILD)/package/quillomat_*.deb .
+	@ls quillomat_*.deb
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-fuzz quillomat_*.deb

@@ -37,6 +37,13 @@ stop() {
 median() { sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
 rss_kb() { awk '/VmRSS/ {print $2}' "/proc/$app/status"; }
 cpu_ticks() { awk '{print $14 + $15}' "/proc/$app/stat"; }
+# Voluntary context switches of every thread of the process: how often it woke up and slept.
+switches() { cat /proc/"$app"/task/*/status 2>/dev/null | awk '/^voluntary_ctxt_switches/ {s += $2} END {print s}'; }
+wakeups() { # per second, over $idle seconds
+    local a b
+    a=$(switches); sleep "$idle"; b=$(switches)
+    awk -v d=$((b - a)) -v s="$idle" 'BEGIN {printf "%.2f", d / s}'
+}
 idle_cpu() { # percent of one core over $idle seconds
     local a b hz
     hz=$(getconf CLK_TCK)
@@ -52,13 +59,14 @@ bare_ms=$(startup "$bin/barewindow" "Bare window")
 app_ms=$(startup "$work/app/quillomat" "A mai nap adatai")
 
 launch "$bin/barewindow" "Bare window" >/dev/null; sleep 2
-bare_rss=$(rss_kb); bare_cpu=$(idle_cpu); stop
+bare_rss=$(rss_kb); bare_cpu=$(idle_cpu); bare_wake=$(wakeups); stop
 launch "$work/app/quillomat" "A mai nap adatai" >/dev/null; sleep 2
-app_rss=$(rss_kb); app_cpu=$(idle_cpu)
+app_rss=$(rss_kb); app_cpu=$(idle_cpu); app_wake=$(wakeups)
 # The full view with the moving signature: menu "Keresés", then a click on the signature.
 main=$(xdotool search --onlyvisible --name "A mai nap adatai" | head -n1)
 xdotool mousemove --window "$main" 300 16 click 3; sleep 0.5
 xdotool key Down Down Down Return; sleep 1
+main=$(xdotool search --onlyvisible --name "Névnapok" | head -n1)
 xdotool mousemove --window "$main" 220 244 click 1; sleep 1
 full_cpu=$(idle_cpu); stop
 
@@ -69,3 +77,5 @@ echo "resident memory after start: bare $((bare_rss / 1024)) MB, quillomat $((ap
      "(+$(((app_rss - bare_rss) / 1024)) MB, target <= 15 MB)"
 echo "idle CPU over ${idle} s: bare ${bare_cpu} %, normal view ${app_cpu} %" \
      "(target < 0.5 %), full view with moving signature ${full_cpu} %"
+echo "wake-ups per second, idle over ${idle} s: bare ${bare_wake}, normal view ${app_wake}" \
+     "(target about 1)"

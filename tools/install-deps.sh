@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the program need; does nothing when
-# they are all present.
+# Installs the Debian packages that are missing: "run" for what building and running the program
+# needs, "test" (the default) for the whole test suite as well. Does nothing when all are there.
 set -euo pipefail
-pkgs=(cmake make g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
-      libqt6sql6-sqlite libqt6help6 qt6-translations-l10n qt6-image-formats-plugins libgl-dev
-      xvfb xauth xdotool x11-utils faketime clang libclang-rt-14-dev
-      desktop-file-utils appstream fonts-liberation clang-format openbox x11-utils)
+run=(cmake make g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
+     libqt6sql6-sqlite libqt6help6 qt6-translations-l10n qt6-image-formats-plugins qt6-wayland
+     libgl-dev fonts-liberation)
+test=(xvfb xauth xdotool x11-utils faketime clang libclang-rt-14-dev clang-format openbox
+      weston xwayland dbus desktop-file-utils appstream dpkg-dev man-db)
+pkgs=("${run[@]}")
+[ "${1:-test}" = run ] || pkgs+=("${test[@]}")
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

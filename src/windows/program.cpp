@@ -71,8 +71,7 @@ int runProgram(int argc, char **argv)
     app.setApplicationName(QStringLiteral("Quillomat"));
     app.setOrganizationName(QStringLiteral("Zelmarin"));
     app.setDesktopFileName(QStringLiteral("hu.zelmarin.Quillomat"));
-    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("hu.zelmarin.Quillomat"),
-                                       QIcon(QStringLiteral(":/quillomat/quillomat.png"))));
+    app.setWindowIcon(QIcon(QStringLiteral(":/quillomat/quillomat.png")));
     installHungarian(app);
 
     SystemClock clock;

@@ -1,19 +1,66 @@
 #!/usr/bin/env bash
-# Installs into a temporary prefix and checks the layout and the desktop metadata.
+# Installs into a temporary prefix and checks the layout and the desktop metadata; then builds
+# the Debian package, checks its contents and control data, and (as root) installs it with dpkg,
+# runs the installed commands and removes it again.
 set -euo pipefail
 build="$1"
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+work=$(mktemp -d)
+installed=""
+cleanup() {
+    [ -n "$installed" ] && dpkg -r quillomat >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "install: $*"; exit 1; }
+
+prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 id=hu.zelmarin.Quillomat
 for f in lib/quillomat/quillomat lib/quillomat/nevnap lib/quillomat/hand.cur \
          lib/quillomat/mouse3.gif lib/quillomat/mouse4.gif lib/quillomat/tartalom.qch \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
-         share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/32x32/apps/$id.png; do
-    [ -e "$prefix/$f" ] || { echo "missing: $f"; exit 1; }
+         share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/32x32/apps/$id.png \
+         share/doc/quillomat/copyright share/doc/quillomat/changelog.gz; do
+    [ -e "$prefix/$f" ] || fail "missing: $f"
 done
-[ "$(readlink "$prefix/bin/quillomat")" = "../lib/quillomat/quillomat" ] || { echo "bad link"; exit 1; }
-"$prefix/bin/nevnap" Zoltán | grep -qx 'március 8. június 23.'
+[ "$(readlink "$prefix/bin/quillomat")" = "../lib/quillomat/quillomat" ] || fail "bad link"
+"$prefix/bin/nevnap" Zoltán | grep -q 'március 8. június 23.' || fail "the installed nevnap"
 desktop-file-validate "$prefix/share/applications/$id.desktop"
+grep -qx 'StartupWMClass=Quillomat' "$prefix/share/applications/$id.desktop" || fail "no StartupWMClass"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null
 echo "install layout and metadata: ok"
+
+( cd "$build" && cpack -G DEB -B "$work/package" >/dev/null ) || fail "cpack failed"
+deb=$(ls "$work"/package/quillomat_*_"$(dpkg --print-architecture)".deb)
+[ "$(basename "$deb")" = "quillomat_$(dpkg-deb -f "$deb" Version)_$(dpkg --print-architecture).deb" ] \
+    || fail "unexpected package name $(basename "$deb")"
+[ "$(dpkg-deb -f "$deb" Package)" = quillomat ] || fail "package name"
+depends=$(dpkg-deb -f "$deb" Depends)
+for need in libqt6widgets6 libqt6core6 libqt6help6 libqt6sql6-sqlite qt6-translations-l10n libc6; do
+    grep -q "$need" <<<"$depends" || fail "Depends lacks $need: $depends"
+done
+contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
+for f in ./usr/bin/quillomat ./usr/bin/nevnap ./usr/lib/quillomat/quillomat \
+         ./usr/lib/quillomat/tartalom.qch ./usr/share/applications/$id.desktop \
+         ./usr/share/metainfo/$id.metainfo.xml ./usr/share/icons/hicolor/32x32/apps/$id.png \
+         ./usr/share/doc/quillomat/copyright; do
+    grep -qx "$f" <<<"$contents" || fail "the package lacks $f"
+done
+! grep -q '^./usr/local' <<<"$contents" || fail "the package installs into /usr/local"
+echo "package contents and control data: ok"
+
+if [ "$(id -u)" -eq 0 ] && command -v dpkg >/dev/null; then
+    if dpkg-query -W quillomat >/dev/null 2>&1; then
+        echo "package install: skipped (a quillomat package is installed on this machine)"
+        exit 0
+    fi
+    dpkg -i "$deb" >/dev/null || fail "dpkg could not install the package"
+    installed=yes
+    [ "$(/usr/bin/nevnap Zoltán)" = "március 8. június 23." ] || fail "the packaged nevnap"
+    /usr/bin/quillomat --version | grep -q "Quillomat $(dpkg-deb -f "$deb" Version)" \
+        || fail "the packaged quillomat"
+    dpkg -r quillomat >/dev/null || fail "dpkg could not remove the package"
+    installed=""
+    [ ! -e /usr/bin/nevnap ] && [ ! -e /usr/lib/quillomat ] || fail "files left after removal"
+    echo "package install and removal: ok"
+fi

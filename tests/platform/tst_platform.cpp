@@ -1,7 +1,9 @@
 #include "platform/appfolder.h"
+#include "platform/desktop.h"
 #include "platform/helpviewer.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
@@ -20,6 +22,41 @@ private Q_SLOTS:
         QCOMPARE(folder.reminderFile(u"/data"_qs), u"/data/remembers.txt"_qs);
         QVERIFY(QFile::link(u"/nowhere/remembers.txt"_qs, dir.filePath(u"remembers.txt"_qs)));
         QCOMPARE(folder.reminderFile(u"/data"_qs), dir.path() + u"/remembers.txt"_qs);
+    }
+
+    // The XDG autostart entry: written where the desktop looks, valid, and removed again.
+    void startAtLogin()
+    {
+        QTemporaryDir config;
+        XdgAutostart autostart(u"/opt/Quillomat 1/quillomat"_qs, config.path());
+        QVERIFY(!autostart.enabled());
+        QCOMPARE(autostart.setEnabled(true), 0);
+        QVERIFY(autostart.enabled());
+        QCOMPARE(autostart.entryPath(),
+                 config.path() + u"/autostart/hu.zelmarin.Quillomat.desktop"_qs);
+        QFile entry(autostart.entryPath());
+        QVERIFY(entry.open(QIODevice::ReadOnly));
+        const QByteArray text = entry.readAll();
+        QVERIFY(text.contains("Exec=\"/opt/Quillomat 1/quillomat\"\n"));
+        QProcess validate;
+        validate.start(u"desktop-file-validate"_qs, {autostart.entryPath()});
+        if (validate.waitForFinished(20000))
+            QVERIFY2(validate.exitCode() == 0, validate.readAllStandardOutput().constData());
+        QCOMPARE(autostart.setEnabled(false), 0);
+        QVERIFY(!QFile::exists(autostart.entryPath()));
+        QCOMPARE(autostart.setEnabled(false), 0);
+    }
+
+    void runRecordKeepsTheEnd()
+    {
+        QTemporaryDir state;
+        const RunRecord record(u"/home/a/remembers.txt"_qs, state.path());
+        QVERIFY(!record.lastEnd().isValid());
+        const QDateTime end(QDate(2026, 10, 25), QTime(2, 30));
+        QVERIFY(record.recordEnd(end));
+        QCOMPARE(record.lastEnd(), end);
+        QVERIFY(record.path().startsWith(state.path() + u"/Zelmarin/Quillomat/"_qs));
+        QVERIFY(RunRecord(u"/other/remembers.txt"_qs, state.path()).path() != record.path());
     }
 
     void realHelpFile()

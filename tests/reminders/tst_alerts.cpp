@@ -169,6 +169,42 @@ private Q_SLOTS:
         QCOMPARE(missed(at(2026, 12, 1, 10, 15), at(2026, 12, 1, 10, 16)), 0);
     }
 
+    // After a run that ended at `lastEnd`, the first scan announces late what fell in between:
+    // each reminder once (an hourly one for its latest minute), at most a day back, nothing on
+    // the first start ever or when the clock went back.
+    void missedWhileNotRunning_data()
+    {
+        QTest::addColumn<QDateTime>("lastEnd");
+        QTest::addColumn<QStringList>("late"); // the texts' missed minutes, row order
+        const QDateTime now = at(2026, 12, 6, 9, 0, 30);
+        QTest::newRow("first start ever") << QDateTime() << QStringList{};
+        QTest::newRow("ended last night")
+            << at(2026, 12, 5, 23, 50) << QStringList{u"08:30"_qs, u"07:15"_qs};
+        QTest::newRow("ended three days ago") // a day back: the hourly one, and 07:15 today
+            << at(2026, 12, 3, 10, 0) << QStringList{u"08:30"_qs, u"07:15"_qs};
+        QTest::newRow("ended after the last alert") << at(2026, 12, 6, 8, 45) << QStringList{};
+        QTest::newRow("ended in this very minute") << at(2026, 12, 6, 9, 0) << QStringList{};
+        QTest::newRow("clock set back") << at(2026, 12, 6, 11, 0) << QStringList{};
+        Q_UNUSED(now)
+    }
+    void missedWhileNotRunning()
+    {
+        QFETCH(QDateTime, lastEnd);
+        QFETCH(QStringList, late);
+        ReminderTable t;
+        t.setRow(0, row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"30"_qs));
+        t.setRow(1, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"07"_qs, u"15"_qs));
+        t.setRow(2, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"4"_qs, u"12"_qs, u"00"_qs));
+        AlertScanner scanner;
+        scanner.resumeFrom(lastEnd);
+        QStringList got;
+        for (const DueAlert &a : scanner.scan(t, at(2026, 12, 6, 9, 0, 30))) {
+            QVERIFY(a.late);
+            got << a.text.mid(a.text.lastIndexOf(u':') - 2, 5);
+        }
+        QCOMPARE(got, late);
+    }
+
     // Alert minutes are wall-clock minutes (the suite runs in Europe/Budapest): the hour that
     // spring skips is announced late, right after the jump; the hour that autumn repeats once.
     void daylightSaving_data()

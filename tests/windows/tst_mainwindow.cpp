@@ -1,6 +1,10 @@
 #include "support/testsupport.h"
 
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
+
+#include <cerrno>
 
 using namespace quill;
 using namespace quill::test;
@@ -32,6 +36,37 @@ private Q_SLOTS:
         QCOMPARE(h.find<QLabel>(u"Label4"_qs)->text(), u"   Zelmarin ™   "_qs);
         QCOMPARE(h.window().size(), QSize(400, 60)); // inside: 6000 by 900 twips
         QCOMPARE(h.boxes.shown.size(), 0);
+    }
+
+    // Tomorrow's names are a hover away.
+    void tomorrowOnHover()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        QCOMPARE(h.find<QLabel>(u"Label1_3"_qs)->toolTip(), u"Holnap: Ambrus"_qs);
+        h.clock.set(at(2028, 2, 28, 23, 59));
+        h.window().clockTick();
+        QCOMPARE(h.find<QLabel>(u"Label1_3"_qs)->toolTip(), u"Holnap nincs névnap."_qs);
+        h.clock.set(at(2026, 12, 31, 0, 0));
+        h.window().clockTick();
+        QCOMPARE(h.find<QLabel>(u"Label1_3"_qs)->toolTip(), u"Holnap: Fruzsina"_qs);
+    }
+
+    // Start at login: the menu item shows the entry's state and changes it; a failure is told.
+    void startAtLoginItem()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        auto *item = h.window().popupMenu()->findChild<QAction *>(u"inditas"_qs);
+        QCOMPARE(item->text(), u"Indítás bejelentkezéskor"_qs);
+        QVERIFY(item->isCheckable());
+        trigger(h, u"inditas"_qs);
+        QVERIFY(h.autostart.on);
+        QVERIFY(item->isChecked());
+        h.autostart.failWith = EACCES;
+        trigger(h, u"inditas"_qs);
+        QVERIFY(h.autostart.on);
+        QVERIFY(item->isChecked());
+        QCOMPARE(h.boxes.texts().size(), 1);
+        QVERIFY(h.boxes.texts()[0].contains(u"nincs hozzá jogosultság"_qs));
     }
 
     void hungarianSystem()
@@ -120,11 +155,16 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.texts(), (QStringList{u"EGYÉB!!     első"_qs,
                                                u"SZÜLETÉSNAP!!     Kiss Anna december 7."_qs}));
         QCOMPARE(nested, 1);
+        // The desktop's notification list hears of each once, however often the box comes.
+        QCOMPARE(h.notifier.sent.size(), 2);
+        QVERIFY(
+            h.notifier.sent[0].startsWith(u"Emlékeztető (Az ablak 1 perc múlva bezárható)|"_qs));
         QCOMPARE(h.boxes.shown[0].title, u"Emlékeztető (Az ablak 1 perc múlva bezárható)"_qs);
         QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Exclamation);
         // Closed within the minute: back again.
         h.window().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);
+        QCOMPARE(h.notifier.sent.size(), 2);
         h.clock.set(at(2026, 12, 6, 9, 11));
         h.window().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);

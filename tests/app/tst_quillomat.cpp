@@ -1,0 +1,122 @@
+// The real program as a process: its command line, and a second start against a running copy.
+
+#include "support/filebytes.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quill::test;
+
+namespace {
+struct Run {
+    int code = -1;
+    QString out, err;
+};
+
+QProcessEnvironment environment(const QString &home)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/state"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    return env;
+}
+
+Run quillomat(const QStringList &args, const QString &home)
+{
+    QProcess p;
+    p.setProcessEnvironment(environment(home));
+    p.start(QStringLiteral(QUILLOMAT_PATH), args);
+    if (!p.waitForFinished(20000)) {
+        p.kill();
+        p.waitForFinished();
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
+}
+} // namespace
+
+class TestQuillomat : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("--help") << QStringList{u"--help"_qs} << 0 << u"Használat: quillomat"_qs
+                                << QString();
+        QTest::newRow("-h") << QStringList{u"-h"_qs} << 0 << u"--version"_qs << QString();
+        QTest::newRow("--version")
+            << QStringList{u"--version"_qs} << 0 << u"Quillomat 1.5.0"_qs << QString();
+        QTest::newRow("unknown option")
+            << QStringList{u"--foo"_qs} << 2 << QString() << u"ismeretlen kapcsoló: --foo"_qs;
+        QTest::newRow("an argument")
+            << QStringList{u"x.txt"_qs} << 2 << QString() << u"nem vár argumentumot: x.txt"_qs;
+        QTest::newRow("Qt's own options pass")
+            << QStringList{u"-style"_qs, u"Fusion"_qs, u"--version"_qs} << 0
+            << u"Quillomat 1.5.0"_qs << QString();
+    }
+    // Answers without opening a window: there is no display for one here.
+    void commandLine()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        QTemporaryDir home;
+        QProcess p;
+        QProcessEnvironment env = environment(home.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":99999"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(QUILLOMAT_PATH), args);
+        QVERIFY(p.waitForFinished(20000));
+        QCOMPARE(p.exitCode(), code);
+        const QString stdOut = QString::fromUtf8(p.readAllStandardOutput());
+        const QString stdErr = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(out.isEmpty() ? stdOut.isEmpty() : stdOut.contains(out), qPrintable(stdOut));
+        QVERIFY2(err.isEmpty() ? stdErr.isEmpty() : stdErr.contains(err), qPrintable(stdErr));
+        if (code == 2)
+            QVERIFY(stdErr.contains(u"Használat"_qs));
+    }
+
+    // A second start hands over to the running copy and ends at once with success, leaving the
+    // file alone; a start with the copy gone is a first start again.
+    void secondStart()
+    {
+        QTemporaryDir home;
+        const QString data = home.filePath(u"data/Zelmarin/Quillomat/remembers.txt"_qs);
+        QDir().mkpath(QFileInfo(data).absolutePath());
+        writeAll(data, "e| | |*|*|*|*|00| |x|1|0|\r\n");
+        QProcess first;
+        first.setProcessEnvironment(environment(home.path()));
+        first.start(QStringLiteral(QUILLOMAT_PATH), {});
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u".lock"_qs), 10000);
+        QTest::qWait(300);
+        QElapsedTimer timer;
+        timer.start();
+        const Run second = quillomat({}, home.path());
+        QCOMPARE(second.code, 0);
+        QVERIFY(timer.elapsed() < 10000);
+        QCOMPARE(first.state(), QProcess::Running);
+        QCOMPARE(readAll(data), QByteArray("e| | |*|*|*|*|00| |x|1|0|\r\n"));
+        first.terminate();
+        QVERIFY(first.waitForFinished(10000));
+        QCOMPARE(first.exitCode(), 0);
+        QVERIFY(!QFile::exists(data + u".lock"_qs));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuillomat)
+#include "tst_quillomat.moc"
