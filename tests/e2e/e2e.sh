@@ -177,6 +177,46 @@ cmp -s "$work/utf16.orig" "$dir/remembers.txt.bak" || fail "no whole copy of the
 cmp -s "$work/utf16.orig" "$dir/remembers.txt" || fail "the UTF-16 file was changed"
 ok "UTF-16 file"
 
+# A minute missed while the program was not running comes late at the next start: the run that
+# ended at 09:09 is followed by one at 09:12, and the 09:10 reminder is announced, once.
+dir=$(setup missed)
+printf 'e| | |*|*|*|*|10| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
+start_at "$dir" "2026-12-06 09:08:50"
+wait_window "A mai nap adatai" 20 >/dev/null || fail "the main window did not appear"
+sleep 1
+stop_app
+start_at "$dir" "2026-12-06 09:12:10"
+box=$(wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 20) || fail "no late alert"
+press_in "$box" Return
+! wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 3 >/dev/null \
+    || fail "the late alert came twice"
+stop_app
+ok "alert missed while not running"
+
+# A real notification server on a session bus of the test's own: the alert reaches it too.
+if command -v dunst >/dev/null; then
+    bus=$(dbus-daemon --session --fork --print-address=1 --print-pid=1)
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 <<<"$bus")
+    buspid=$(tail -n1 <<<"$bus")
+    dunst >"$work/dunst.log" 2>&1 &
+    notifier=$!
+    for _ in $(seq 50); do dunstctl count displayed >/dev/null 2>&1 && break; sleep 0.1; done
+    dir=$(setup notify)
+    printf 'e| | |*|*|*|*|10| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
+    start_at "$dir" "2026-12-06 09:09:58"
+    shown=0
+    for _ in $(seq 100); do
+        shown=$(dunstctl count displayed 2>/dev/null || echo 0)
+        [ "$shown" -ge 1 ] && break
+        sleep 0.1
+    done
+    stop_app
+    kill "$notifier" "$buspid" 2>/dev/null || true
+    unset DBUS_SESSION_BUS_ADDRESS
+    [ "$shown" -ge 1 ] || fail "the notification server got no alert"
+    ok "desktop notification"
+fi
+
 # Under a real window manager: the normal view's inside is 6000 by 900 twips from the first
 # frame, at the top centre, and Shift+F10 opens the menu from the keyboard.
 openbox >/dev/null 2>&1 &
