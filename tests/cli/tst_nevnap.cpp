@@ -1,8 +1,13 @@
+// The nevnap command as people type it: run as a process over every form, and the folding of
+// names checked over the whole list.
+
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
+#include "cli/query.h"
 
 #include <QDate>
 #include <QProcess>
+#include <QSet>
 #include <QTest>
 
 using namespace quill;
@@ -13,7 +18,7 @@ struct Run {
     QString out;
     QString err;
 };
-Run nevnap(const QStringList &args)
+Run runNevnap(const QStringList &args)
 {
     QProcess p;
     p.start(QStringLiteral(NEVNAP_PATH), args);
@@ -26,59 +31,119 @@ Run nevnap(const QStringList &args)
 class TestNevnap : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void day_data()
+    void forms_data()
     {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("out");
         QTest::addColumn<QString>("err");
-        QTest::newRow("hungarian")
-            << QStringList{u"december"_qs, u"6"_qs} << 0 << u"Miklós\n"_qs << QString();
-        QTest::newRow("english") << QStringList{u"March"_qs, u"15"_qs} << 0 << u"Kristóf\n"_qs
-                                 << QString();
-        QTest::newRow("leading zero")
-            << QStringList{u"december"_qs, u"07"_qs} << 0 << u"Ambrus\n"_qs << QString();
-        QTest::newRow("leading blank")
-            << QStringList{u"január"_qs, u" 1"_qs} << 0 << u"Fruzsina\n"_qs << QString();
-        QTest::newRow("29 February")
-            << QStringList{u"február"_qs, u"29"_qs} << 0 << u"\n"_qs << QString();
-        QTest::newRow("bad month") << QStringList{u"Február"_qs, u"1"_qs} << 1 << QString()
-                                   << u"Ilyen hónap nem létezik!\n"_qs;
-        QTest::newRow("bad day") << QStringList{u"április"_qs, u"31"_qs} << 1 << QString()
-                                 << u"Ilyen nap nem létezik!\n"_qs;
-        QTest::newRow("letters as day") << QStringList{u"május"_qs, u"abc"_qs} << 1 << QString()
-                                        << u"Ilyen nap nem létezik!\n"_qs;
-        QTest::newRow("name") << QStringList{u"Abigél"_qs} << 0 << u"február 9.\n"_qs << QString();
-        QTest::newRow("Mária") << QStringList{u"Mária"_qs} << 0
-                               << u"aug 15. szept 8. szept 12. dec 8.\n"_qs << QString();
-        QTest::newRow("bad name") << QStringList{u"abigél"_qs} << 1 << QString()
-                                  << u"Ilyen név nem létezik!\n"_qs;
+        const QString kristof = u"Kristóf\n"_qs;
+        const QString none;
+        const auto row = [&](const char *name, const QStringList &args, int code,
+                             const QString &out, const QString &err = QString()) {
+            QTest::newRow(name) << args << code << out << err;
+        };
+        // Days, as people write them.
+        row("hungarian", {u"március"_qs, u"15"_qs}, 0, kristof);
+        row("one argument", {u"március 15"_qs}, 0, kristof);
+        row("day first", {u"15"_qs, u"március"_qs}, 0, kristof);
+        row("day with stop", {u"15. március"_qs}, 0, kristof);
+        row("stop after the day", {u"március"_qs, u"15."_qs}, 0, kristof);
+        row("no accents", {u"marcius"_qs, u"15"_qs}, 0, kristof);
+        row("capitals", {u"MÁRCIUS 15"_qs}, 0, kristof);
+        row("english", {u"March"_qs, u"15"_qs}, 0, kristof);
+        row("english, lower case", {u"march 15"_qs}, 0, kristof);
+        row("iso", {u"2026-03-15"_qs}, 0, kristof);
+        row("month-day", {u"03-15"_qs}, 0, kristof);
+        row("hungarian numbers", {u"2026.03.15."_qs}, 0, kristof);
+        row("hungarian numbers, blanks", {u"2026. 03. 15."_qs}, 0, kristof);
+        row("month.day.", {u"03.15."_qs}, 0, kristof);
+        row("leading zero", {u"december"_qs, u"07"_qs}, 0, u"Ambrus\n"_qs);
+        row("two names", {u"december 2"_qs}, 0, u"Melinda, Vivien\n"_qs);
+        row("29 February", {u"február"_qs, u"29"_qs}, 0, u"február 29.: nincs névnap\n"_qs);
+        row("02-29", {u"02-29"_qs}, 0, u"február 29.: nincs névnap\n"_qs);
+        // What is still wrong keeps its message.
+        row("no such month", {u"Hónap"_qs, u"1"_qs}, 1, none, u"Ilyen hónap nem létezik!\n"_qs);
+        row("month 13", {u"2026-13-01"_qs}, 1, none, u"Ilyen hónap nem létezik!\n"_qs);
+        row("31 April", {u"április"_qs, u"31"_qs}, 1, none, u"Ilyen nap nem létezik!\n"_qs);
+        row("letters as day", {u"május"_qs, u"abc"_qs}, 1, none, u"Ilyen nap nem létezik!\n"_qs);
+        row("no 29 February in 2026", {u"2026-02-29"_qs}, 1, none, u"Ilyen nap nem létezik!\n"_qs);
+        // Names.
+        row("name", {u"Abigél"_qs}, 0, u"február 9.\n"_qs);
+        row("name, lower case", {u"zoltán"_qs}, 0, u"Zoltán: március 8. június 23.\n"_qs);
+        row("name, no accents", {u"Zoltan"_qs}, 0, u"Zoltán: március 8. június 23.\n"_qs);
+        row("name, capitals", {u"ZOLTAN"_qs}, 0, u"Zoltán: március 8. június 23.\n"_qs);
+        row("full months", {u"Mária"_qs}, 0,
+            u"augusztus 15. szeptember 8. szeptember 12. december 8.\n"_qs);
+        row("Lőrinc", {u"lorinc"_qs}, 0, u"Lőrinc: augusztus 10. szeptember 5.\n"_qs);
+        row("no such name", {u"Nincsilyen"_qs}, 1, none, u"Ilyen név nem létezik!\n"_qs);
+        // Options.
+        row("version", {u"--version"_qs}, 0, u"nevnap (Quillomat) 1.5.0\n"_qs);
     }
-    void day()
+    void forms()
     {
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const Run r = nevnap(args);
+        const Run r = runNevnap(args);
         QCOMPARE(r.code, code);
         QCOMPARE(r.out, out);
         QCOMPARE(r.err, err);
     }
 
-    void todayAndHelp()
+    void todayTomorrowAndWeek()
     {
-        const Run today = nevnap({});
-        QCOMPARE(today.code, 0);
-        const QDate d = QDate::currentDate();
-        const QString expected = NameDayCalendar::entry(d.month(), d.day()) + u'\n';
-        // Around midnight the date may turn between the two readings.
-        const QDate after = QDate::currentDate();
-        QVERIFY(today.out == expected ||
-                today.out == NameDayCalendar::entry(after.month(), after.day()) + u'\n');
-        const Run help = nevnap({u"--help"_qs});
+        const QDate today = QDate::currentDate();
+        const auto names = [](const QDate &d) {
+            const QString n = NameDayCalendar::entry(d.month(), d.day());
+            return n.isEmpty() ? MonthNames[std::size_t(d.month() - 1)].hungarian.toString() +
+                                     u' ' + QString::number(d.day()) + u".: nincs névnap"_qs
+                               : n;
+        };
+        for (const QStringList &args : {QStringList{u"holnap"_qs}, QStringList{u"--tomorrow"_qs}}) {
+            const Run r = runNevnap(args);
+            QCOMPARE(r.code, 0);
+            QVERIFY(r.out == names(today.addDays(1)) + u'\n' ||
+                    r.out == names(QDate::currentDate().addDays(1)) + u'\n'); // midnight
+        }
+        QCOMPARE(runNevnap({}).out.trimmed(), names(QDate::currentDate()));
+        for (const QStringList &args : {QStringList{u"--het"_qs}, QStringList{u"--week"_qs}}) {
+            const QStringList lines = runNevnap(args).out.split(u'\n', Qt::SkipEmptyParts);
+            QCOMPARE(lines.size(), 7);
+            const QDate d = today.addDays(6);
+            QVERIFY(lines.last().startsWith(QString::number(d.year()) + u". "_qs));
+            QVERIFY(lines.last().contains(u' ' + QString::number(d.day()) + u". "_qs));
+        }
+    }
+
+    // Options it does not know, and help that lists every form.
+    void commandLine()
+    {
+        const Run unknown = runNevnap({u"--foo"_qs});
+        QCOMPARE(unknown.code, 2);
+        QVERIFY(unknown.out.isEmpty());
+        QVERIFY(unknown.err.contains(u"ismeretlen kapcsoló: --foo"_qs));
+        QVERIFY(unknown.err.contains(u"Használat"_qs));
+        const Run help = runNevnap({u"--help"_qs});
         QCOMPARE(help.code, 0);
-        QVERIFY(help.out.contains(u"Használat"_qs));
+        for (const QString &form : {u"holnap"_qs, u"--tomorrow"_qs, u"--het"_qs, u"--week"_qs,
+                                    u"2026-03-15"_qs, u"03.15."_qs, u"--ical"_qs, u"--version"_qs})
+            QVERIFY2(help.out.contains(form), qPrintable(form));
+    }
+
+    // No two names fold to one spelling, and each name's folded spelling finds that name.
+    void everyNameFolds()
+    {
+        QSet<QString> folded;
+        for (const QString &name : FirstNameList()) {
+            QVERIFY2(!folded.contains(nevnap::fold(name)), qPrintable(name));
+            folded.insert(nevnap::fold(name));
+            QCOMPARE(nevnap::findName(nevnap::fold(name)), std::optional<QString>(name));
+            QCOMPARE(nevnap::findName(name.toUpper()), std::optional<QString>(name));
+            QVERIFY(!nevnap::fullDates(name).isEmpty());
+        }
+        QCOMPARE(folded.size(), 436);
     }
 
     // The calendar as an iCalendar file: structure, line ends, folding.
@@ -90,19 +155,15 @@ private Q_SLOTS:
         const QByteArray ics = p.readAllStandardOutput();
         QVERIFY(ics.startsWith("BEGIN:VCALENDAR\r\n"));
         QVERIFY(ics.endsWith("END:VCALENDAR\r\n"));
-        QVERIFY(!ics.contains("\n\n"));
-        const QList<QByteArray> lines = ics.split('\n');
-        for (const QByteArray &l : lines) {
+        for (const QByteArray &l : ics.split('\n')) {
             if (l.isEmpty())
                 continue;
             QVERIFY2(l.endsWith('\r'), l.constData());
             QVERIFY2(l.size() - 1 <= 75, l.constData());
         }
         QCOMPARE(ics.count("BEGIN:VEVENT\r\n"), 365);
-        QCOMPARE(ics.count("END:VEVENT\r\n"), 365);
         QCOMPARE(ics.count("RRULE:FREQ=YEARLY\r\n"), 365);
         QVERIFY(!ics.contains("DTSTART;VALUE=DATE:20000229"));
-        // Unfold and read one summary back.
         const QString text = QString::fromUtf8(QByteArray(ics).replace("\r\n ", ""));
         QVERIFY(text.contains(u"DTSTART;VALUE=DATE:20001206\r\nDTEND;VALUE=DATE:20001207"_qs));
         QVERIFY(text.contains(u"SUMMARY:Melinda\\, Vivien névnapja\r\n"_qs));

@@ -20,7 +20,8 @@ for f in lib/quillomat/quillomat lib/quillomat/nevnap lib/quillomat/hand.cur \
          lib/quillomat/mouse3.gif lib/quillomat/mouse4.gif lib/quillomat/tartalom.qch \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/32x32/apps/$id.png \
-         share/doc/quillomat/copyright share/doc/quillomat/changelog.gz; do
+         share/doc/quillomat/copyright share/doc/quillomat/changelog.gz \
+         share/man/man1/nevnap.1.gz share/man/man1/quillomat.1.gz; do
     [ -e "$prefix/$f" ] || fail "missing: $f"
 done
 [ "$(readlink "$prefix/bin/quillomat")" = "../lib/quillomat/quillomat" ] || fail "bad link"
@@ -28,6 +29,10 @@ done
 desktop-file-validate "$prefix/share/applications/$id.desktop"
 grep -qx 'StartupWMClass=Quillomat' "$prefix/share/applications/$id.desktop" || fail "no StartupWMClass"
 appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" >/dev/null
+for page in nevnap quillomat; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$prefix/share/man/man1/$page.1.gz" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "man page $page: $warnings"
+done
 echo "install layout and metadata: ok"
 
 ( cd "$build" && cpack -G DEB -B "$work/package" >/dev/null ) || fail "cpack failed"
@@ -43,7 +48,8 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/quillomat ./usr/bin/nevnap ./usr/lib/quillomat/quillomat \
          ./usr/lib/quillomat/tartalom.qch ./usr/share/applications/$id.desktop \
          ./usr/share/metainfo/$id.metainfo.xml ./usr/share/icons/hicolor/32x32/apps/$id.png \
-         ./usr/share/doc/quillomat/copyright; do
+         ./usr/share/doc/quillomat/copyright ./usr/share/man/man1/nevnap.1.gz \
+         ./usr/share/man/man1/quillomat.1.gz; do
     grep -qx "$f" <<<"$contents" || fail "the package lacks $f"
 done
 ! grep -q '^./usr/local' <<<"$contents" || fail "the package installs into /usr/local"

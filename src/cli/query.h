@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// The nevnap command's understanding of what people type: names in any case and with or without
+// accents, dates in the ways Hungarians and computers write them, and a few words for the days
+// people ask about most.
+namespace quill::nevnap {
+
+/// What the command prints and how it ends.
+struct Answer {
+    int exitCode = 0;
+    QString out; ///< standard output
+    QString err; ///< standard error
+};
+
+/// Lower case without accents: "Lőrinc" and "LORINC" both give "lorinc".
+QString fold(const QString &text);
+
+/// The first name whose folded spelling matches the folded text, spelled as the calendar spells it.
+std::optional<QString> findName(const QString &typed);
+
+/// The name's days with full month names: "augusztus 15. szeptember 8. ...".
+QString fullDates(const QString &name);
+
+/// A month number 1-12 from a month name, Hungarian or English, in any case, accents optional.
+int monthNumber(const QString &text);
+
+/// A date read from what was typed (one argument or several, joined by blanks): a month name and
+/// a day in either order, with or without "."; YYYY-MM-DD, MM-DD, YYYY.MM.DD., MM.DD.
+struct DateRead {
+    enum class Result { NotADate, Date, BadMonth, BadDay };
+    Result result = Result::NotADate;
+    int month = 0, day = 0;
+};
+DateRead readDate(const QString &typed);
+
+/// The answer to a command line (the arguments after the command's name) on `today`.
+Answer answer(const QStringList &arguments, const QDate &today);
+
+/// The usage text, every form listed.
+QString usage();
+
+} // namespace quill::nevnap
