@@ -10,42 +10,6 @@ using namespace quill;
 class TestNameDays : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void tableShape()
-    {
-        int days = 0, one = 0, two = 0, empty = 0, occurrences = 0;
-        QSet<QString> distinct;
-        for (int m = 1; m <= 12; ++m) {
-            for (int d = 1; d <= NameDayCalendar::tableDays(m); ++d) {
-                ++days;
-                const QString e = NameDayCalendar::entry(m, d);
-                QCOMPARE(e, e.trimmed());
-                if (e.isEmpty()) {
-                    ++empty;
-                    continue;
-                }
-                const QStringList names = e.split(u", "_qs);
-                QVERIFY2(names.size() <= 2, qPrintable(e));
-                (names.size() == 1 ? one : two)++;
-                occurrences += int(names.size());
-                for (const QString &n : names)
-                    distinct.insert(n);
-            }
-        }
-        QCOMPARE(days, 366);
-        QCOMPARE(one, 247);
-        QCOMPARE(two, 118);
-        QCOMPARE(empty, 1);
-        QCOMPARE(NameDayCalendar::entry(2, 29), QString());
-        QCOMPARE(occurrences, 483);
-        QCOMPARE(distinct.size(), 436);
-
-        const QStringList &list = FirstNameList();
-        QCOMPARE(list.size(), 436);
-        QCOMPARE(QSet<QString>(list.begin(), list.end()), distinct);
-        QCOMPARE(list.first(), u"Abigél"_qs);
-        QCOMPARE(list.last(), u"Zsuzsanna"_qs);
-    }
-
     // The whole calendar against a checked-in copy of it: every day under both month names,
     // every first name in picker order with its index text. A swapped day or name fails.
     void matchesTheGoldenCopy()

@@ -46,17 +46,6 @@ private Q_SLOTS:
         QCOMPARE(book.table.field(0, Field::When), u" január 2."_qs);
     }
 
-    void emptyFieldsAndEmptyFile()
-    {
-        ReminderBook book;
-        QCOMPARE(loadReminders(book, QByteArray()).loaded, 0);
-        QCOMPARE(book.rowsHandedOut, 0);
-        loadReminders(book, "e||||||||||1|0|\r\n");
-        QCOMPARE(book.table.field(0, Field::Text1), QString());
-        QCOMPARE(book.table.field(0, Field::Active), u"1"_qs);
-        QCOMPARE(encodeReminders(ReminderTable()), QByteArray());
-    }
-
     // The example line of the format: an "Egyéb" stored as the third line.
     void exampleLine()
     {

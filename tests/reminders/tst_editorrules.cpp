@@ -8,43 +8,6 @@ using namespace quill;
 class TestEditorRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void storedRows()
-    {
-        editor::Inputs in;
-        in.firstLine = u"Kiss"_qs;
-        in.firstName = u"Ábel"_qs;
-        in.secondLine = u"Budapest"_qs;
-        in.nameDayDates = u"január 2."_qs;
-        in.freeText = u"Fizetés"_qs;
-        in.meetingYear = u"2027"_qs;
-        in.month = u"március"_qs;
-        in.day = u"15"_qs;
-        in.meetingHour = u"14"_qs;
-        in.meetingMinute = u"30"_qs;
-        in.alertYear = u"*"_qs;
-        in.alertMonth = u"március"_qs;
-        in.alertDay = u"14"_qs;
-        in.alertHour = u"*"_qs;
-        in.alertMinute = u"00"_qs;
-        const QString tail = u"|*|március|14|*|00|"_qs;
-        auto joined = [](const ReminderFields0to9 &f) {
-            QString s;
-            for (const QString &x : f)
-                s += x + u'|';
-            return s;
-        };
-        QCOMPARE(joined(editor::storedFields(ReminderKind::NameDay, in)),
-                 u"n|Kiss|Ábel"_qs + tail + u"január 2.| |"_qs);
-        QCOMPARE(joined(editor::storedFields(ReminderKind::Birthday, in)),
-                 u"s|Kiss|Ábel"_qs + tail + u"március 15.| |"_qs);
-        QCOMPARE(joined(editor::storedFields(ReminderKind::Meeting, in)),
-                 u"t|Kiss|Budapest"_qs + tail + u"2027. március 15. 14:30| |"_qs);
-        QCOMPARE(joined(editor::storedFields(ReminderKind::MeterReading, in)),
-                 u"m|Kiss|Budapest"_qs + tail + u" | |"_qs);
-        QCOMPARE(joined(editor::storedFields(ReminderKind::Other, in)),
-                 u"e| | "_qs + tail + u" |Fizetés|"_qs);
-    }
-
     // A store of nothing, or of a time that can never come, is refused; what can come is
     // stored as typed.
     void storeChecks_data()

@@ -86,11 +86,6 @@ private Q_SLOTS:
         QCOMPARE(ed.c(u"kernev"_qs)->itemText(0), ed.h.find<QComboBox>(u"Combo2"_qs)->itemText(0));
         QVERIFY(ed.w<QListWidget>(u"List1"_qs)->isHidden());
         QCOMPARE(ed.e->kind(), ReminderKind::NameDay);
-        const QPalette::ColorRole shown = QPalette::Button;
-        QCOMPARE(ed.w<QPushButton>(u"Command1_0"_qs)->palette().color(shown),
-                 ed.e->palette().color(QPalette::Dark));
-        QCOMPARE(ed.w<QPushButton>(u"Command1_1"_qs)->palette().color(shown),
-                 ed.e->palette().color(QPalette::Button));
     }
 
     void layouts_data()
@@ -193,14 +188,10 @@ private Q_SLOTS:
                                     << QStringList{u"2026"_qs, u"november"_qs, u"1"_qs};
         QTest::newRow("november 2 in December") << QDate(2026, 12, 6) << u"Achilles"_qs
                                                 << QStringList{u"2027"_qs, u"november"_qs, u"1"_qs};
-        QTest::newRow("27 September") << QDate(2026, 1, 6) << u"Adalbert"_qs
-                                      << QStringList{u"2026"_qs, u"szeptember"_qs, u"26"_qs};
         QTest::newRow("1 March, common")
             << QDate(2026, 1, 6) << u"Albin"_qs << QStringList{u"2026"_qs, u"február"_qs, u"28"_qs};
         QTest::newRow("1 March, leap")
             << QDate(2028, 1, 6) << u"Albin"_qs << QStringList{u"2028"_qs, u"február"_qs, u"29"_qs};
-        QTest::newRow("1 March, next year")
-            << QDate(2027, 5, 6) << u"Albin"_qs << QStringList{u"2028"_qs, u"február"_qs, u"29"_qs};
         QTest::newRow("1 January") << QDate(2026, 5, 6) << u"Fruzsina"_qs
                                    << QStringList{u"2026"_qs, u"december"_qs, u"31"_qs};
         QTest::newRow("several dates")
