@@ -160,7 +160,6 @@ private Q_SLOTS:
         files::LockFile lock(QDir(folder).filePath(u"remembers.txt.lock"_qs));
         QCOMPARE(lock.tryLock(), files::LockFile::Result::Locked);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestSafeFile)
