@@ -64,6 +64,18 @@ std::optional<int> daysInMonth(QStringView month, int year)
     return MonthNames[m - 1].days;
 }
 
+QString foldedForMatching(const QString &text)
+{
+    const QString decomposed = text.normalized(QString::NormalizationForm_D);
+    QString folded;
+    folded.reserve(decomposed.size());
+    for (const QChar c : decomposed) {
+        if (c.category() != QChar::Mark_NonSpacing)
+            folded += c.toLower();
+    }
+    return folded;
+}
+
 QStringList alertMonthEntries()
 {
     QStringList entries{QStringLiteral("*")};

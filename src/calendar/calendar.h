@@ -31,6 +31,9 @@ QString hungarianWeekdayName(const QString &text);
 int hungarianMonthNumber(QStringView name);
 /// Length of the month named in Hungarian; February has 29 days when year % 4 == 0.
 std::optional<int> daysInMonth(QStringView month, int year);
+/// Lower case without accents, for matching what people type: "Lőrinc" and "LORINC" both give
+/// "lorinc".
+QString foldedForMatching(const QString &text);
 /// The thirteen entries of an alert-month picker: "*", then the twelve month names.
 QStringList alertMonthEntries();
 

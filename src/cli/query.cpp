@@ -75,27 +75,15 @@ Answer ical(const QStringList &arguments);
 
 } // namespace
 
-QString fold(const QString &text)
-{
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString folded;
-    folded.reserve(decomposed.size());
-    for (const QChar c : decomposed) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            folded += c.toLower();
-    }
-    return folded;
-}
-
 std::optional<QString> findName(const QString &typed)
 {
     static const QHash<QString, QString> byFolded = [] {
         QHash<QString, QString> names;
         for (const QString &name : FirstNameList())
-            names.insert(fold(name), name);
+            names.insert(foldedForMatching(name), name);
         return names;
     }();
-    const auto it = byFolded.constFind(fold(typed.trimmed()));
+    const auto it = byFolded.constFind(foldedForMatching(typed.trimmed()));
     if (it == byFolded.cend())
         return std::nullopt;
     return *it;
@@ -115,10 +103,10 @@ QString fullDates(const QString &name)
 
 int monthNumber(const QString &text)
 {
-    const QString folded = fold(text.trimmed());
+    const QString folded = foldedForMatching(text.trimmed());
     for (std::size_t i = 0; i < MonthNames.size(); ++i) {
-        if (folded == fold(MonthNames[i].hungarian.toString()) ||
-            folded == fold(MonthNames[i].english.toString()))
+        if (folded == foldedForMatching(MonthNames[i].hungarian.toString()) ||
+            folded == foldedForMatching(MonthNames[i].english.toString()))
             return int(i) + 1;
     }
     return 0;
@@ -208,7 +196,7 @@ Answer answer(const QStringList &arguments, const QDate &today)
         if (arg == u"--ical")
             return ical(arguments);
         if (arg.startsWith(u'-') && arg.size() > 1 && !arg.at(1).isDigit()) {
-            const QString option = fold(arg);
+            const QString option = foldedForMatching(arg);
             if (option == u"--tomorrow" || option == u"--holnap")
                 words << QStringLiteral("holnap");
             else if (option == u"--week" || option == u"--het")
@@ -228,11 +216,11 @@ Answer answer(const QStringList &arguments, const QDate &today)
             out += weekLine(today.addDays(i)) + u'\n';
         return {0, out, {}};
     }
-    if (fold(typed) == u"holnap") {
+    if (foldedForMatching(typed) == u"holnap") {
         const QDate tomorrow = today.addDays(1);
         return {0, namesOf(tomorrow.month(), tomorrow.day()) + u'\n', {}};
     }
-    if (fold(typed) == u"ma")
+    if (foldedForMatching(typed) == u"ma")
         return {0, namesOf(today.month(), today.day()) + u'\n', {}};
     const DateRead date = readDate(typed);
     switch (date.result) {

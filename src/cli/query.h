@@ -17,9 +17,6 @@ struct Answer {
     QString err; ///< standard error
 };
 
-/// Lower case without accents: "Lőrinc" and "LORINC" both give "lorinc".
-QString fold(const QString &text);
-
 /// The first name whose folded spelling matches the folded text, spelled as the calendar spells it.
 std::optional<QString> findName(const QString &typed);
 

@@ -58,25 +58,13 @@ void selectClamped(QComboBox *picker, int position)
         picker->setCurrentIndex(std::clamp(position, 0, picker->count() - 1));
 }
 
-QString FoldingCompleter::fold(const QString &text)
-{
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString folded;
-    folded.reserve(decomposed.size());
-    for (const QChar c : decomposed) {
-        if (c.category() != QChar::Mark_NonSpacing)
-            folded += c.toLower();
-    }
-    return folded;
-}
-
 FoldingCompleter::FoldingCompleter(const QStringList &entries, QObject *parent)
     : QCompleter(parent)
 {
     auto *model = new QStandardItemModel(this);
     for (const QString &entry : entries) {
         auto *item = new QStandardItem(entry);
-        item->setData(fold(entry), Qt::UserRole);
+        item->setData(foldedForMatching(entry), Qt::UserRole);
         model->appendRow(item);
     }
     setModel(model);
@@ -89,7 +77,7 @@ FoldingCompleter::FoldingCompleter(const QStringList &entries, QObject *parent)
 
 QStringList FoldingCompleter::splitPath(const QString &path) const
 {
-    return {fold(path)};
+    return {foldedForMatching(path)};
 }
 
 QString FoldingCompleter::pathFromIndex(const QModelIndex &index) const

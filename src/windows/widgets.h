@@ -56,8 +56,6 @@ public:
     FoldingCompleter(const QStringList &entries, QObject *parent);
     QStringList splitPath(const QString &path) const override;
     QString pathFromIndex(const QModelIndex &index) const override;
-    /// Lower case without accents.
-    static QString fold(const QString &text);
 };
 
 /// A label with its name, text and place (pixels), in the dialog font unless told otherwise.
