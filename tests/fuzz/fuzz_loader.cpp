@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     ReminderBook book;
     ReminderFile file(path);
     const LoadReport report = file.load(book);
-    if (report.loaded > ReminderRows || book.sorszam != report.loaded)
+    if (report.loaded > ReminderRows || book.rowsHandedOut != report.loaded)
         std::abort();
     if (!file.save(book.table).ok())
         std::abort();
