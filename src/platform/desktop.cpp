@@ -22,7 +22,7 @@ QString xdgFolder(const char *variable, const QString &fallback)
     return QDir::homePath() + u'/' + fallback;
 }
 
-// A desktop entry's Exec value: quoted, with the characters the specification names escaped.
+// A desktop entry's Exec value: quoted, with the characters the entry format reserves escaped.
 QString execQuoted(const QString &program)
 {
     QString escaped = program;
