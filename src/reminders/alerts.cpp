@@ -188,12 +188,19 @@ QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &
             result = missedAlerts(table, m_latest, minute);
         result += dueAlerts(table, minute);
         m_latest = minute;
+        m_announced.clear();
     } else if (minute == m_latest && m_previous == minute) {
         result = dueAlerts(table, minute); // still the same minute: a box closed early comes back
     } else if (m_latest - minute > minutesPerDay) {
         // The clock was set back by more than a day: start again from here.
         result = dueAlerts(table, minute);
         m_latest = minute;
+        m_announced.clear();
+    }
+    for (DueAlert &alert : result) {
+        alert.again = m_announced.contains(alert.row) && !alert.late;
+        if (!alert.again && !alert.late)
+            m_announced << alert.row;
     }
     m_started = true;
     m_previous = minute;

@@ -15,6 +15,7 @@ struct DueAlert {
     int row = 0;
     QString text;
     bool late = false;
+    bool again = false; ///< already announced in this minute: the box comes back, nothing else
 };
 
 /// A minute of the wall clock, counted from the start of the Julian calendar: the date, hour and
@@ -77,6 +78,7 @@ private:
     WallMinute m_resumeFrom = 0;
     WallMinute m_latest = 0;   ///< the latest minute announced
     WallMinute m_previous = 0; ///< the minute of the previous scan
+    QList<int> m_announced;    ///< rows announced in the minute m_latest
     std::uint64_t m_revision = 0;
     bool m_previousFoundNothing = false;
     int m_scans = 0;

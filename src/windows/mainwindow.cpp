@@ -66,7 +66,6 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     // has nothing else to hold the focus).
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(views::normalTitle());
-    setWindowIcon(QIcon(QStringLiteral(":/quillomat/quillomat.png")));
 
     createTodayPanel();
     createSignature();
@@ -319,20 +318,17 @@ void MainWindow::alertTick()
     if (due.isEmpty())
         return;
     m_alertShowing = true;
-    // The desktop's notification list hears of each alert once; the box comes back as the
-    // rule says while its minute lasts.
-    const WallMinute minute = wallMinute(m_services.clock.now());
-    if (minute != m_notifiedMinute) {
-        m_notified.clear();
-        m_notifiedMinute = minute;
-    }
+    // The desktop's notification list, and the record of what was announced, hear of each
+    // alert once; the box comes back as the rule says while its minute lasts.
+    bool anyNew = false;
     for (const DueAlert &alert : due) {
-        if (!m_notified.contains(alert.text)) {
-            m_notified.insert(alert.text);
+        if (!alert.again) {
+            anyNew = true;
             m_services.notifier.notify(alertTitle(), alert.text);
         }
     }
-    Q_EMIT alertsAnnounced(m_services.clock.now());
+    if (anyNew)
+        Q_EMIT alertsAnnounced(m_services.clock.now());
     for (const DueAlert &alert : due)
         m_services.boxes.show(this, MsgIcon::Exclamation, alertTitle(), alert.text);
     m_alertShowing = false;

@@ -6,7 +6,6 @@
 
 #include <QDate>
 #include <QPointer>
-#include <QSet>
 #include <QWidget>
 #include <array>
 #include <random>
@@ -140,8 +139,6 @@ private:
     QTimer *m_clockTimer = nullptr;
     QTimer *m_signatureTimer = nullptr;
     QAction *m_autostartItem = nullptr;
-    QSet<QString> m_notified; ///< the alerts of this minute the desktop has heard of
-    WallMinute m_notifiedMinute = -1;
     QMenu *m_menu = nullptr;
     QAction *m_titleBarItem = nullptr;
     QAction *m_normalItem = nullptr;

@@ -118,8 +118,12 @@ private Q_SLOTS:
         t.setRow(0, row(u"n"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"10"_qs));
         AlertScanner s;
         QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 9, 59)).size(), 0);
-        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 10, 0)).size(), 1);
-        QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 10, 30)).size(), 1);
+        const auto first = s.scan(t, at(2026, 12, 6, 9, 10, 0));
+        QCOMPARE(first.size(), 1);
+        QVERIFY(!first[0].again);
+        const auto again = s.scan(t, at(2026, 12, 6, 9, 10, 30)); // the box comes back
+        QCOMPARE(again.size(), 1);
+        QVERIFY(again[0].again);
         QCOMPARE(s.scan(t, at(2026, 12, 6, 9, 11, 0)).size(), 0);
         // Nothing changed in this minute: no work at all.
         const int done = s.scansDone();

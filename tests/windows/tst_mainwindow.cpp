@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QSignalSpy>
 
 #include <cerrno>
 
@@ -142,6 +143,7 @@ private Q_SLOTS:
                                 "s|Kiss|Anna|*|december|6|09|10|december 7.| |1|1|\r\n"
                                 "e| | |*|*|*|*|10| |kikapcsolt|0|2|\r\n";
         Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
+        QSignalSpy recorded(&h.window(), &MainWindow::alertsAnnounced);
         h.window().alertTick();
         QVERIFY(h.boxes.shown.isEmpty());
         h.clock.set(at(2026, 12, 6, 9, 10));
@@ -165,6 +167,7 @@ private Q_SLOTS:
         h.window().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);
         QCOMPARE(h.notifier.sent.size(), 2);
+        QCOMPARE(recorded.size(), 1); // the run record is written once, not at every return
         h.clock.set(at(2026, 12, 6, 9, 11));
         h.window().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);
