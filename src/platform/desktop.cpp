@@ -63,12 +63,12 @@ QByteArray XdgAutostart::entryText(const QString &program)
 
 bool XdgAutostart::enabled() const
 {
-    QFile entry(entryPath());
-    if (!entry.open(QIODevice::ReadOnly))
+    const files::ReadResult entry = files::readRegularFile(entryPath(), 64 * 1024);
+    if (!entry.exists || entry.error != 0)
         return false;
     // An entry the user switched off in the desktop's settings says so.
-    const QByteArray text = entry.readAll();
-    return !text.contains("\nHidden=true") && !text.contains("\nX-GNOME-Autostart-enabled=false");
+    return !entry.bytes.contains("\nHidden=true") &&
+           !entry.bytes.contains("\nX-GNOME-Autostart-enabled=false");
 }
 
 int XdgAutostart::setEnabled(bool on)

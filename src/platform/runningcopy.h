@@ -20,7 +20,6 @@ public:
     bool handOver(const QStringList &arguments) const;
     /// Starts listening for later starts; false when the name cannot be taken.
     bool listen();
-    const QString &name() const { return m_name; }
 
 Q_SIGNALS:
     /// A later start asked this copy to come forward.

@@ -323,9 +323,9 @@ LoadReport ReminderFile::load(ReminderBook &book)
     }
     if (report.keepsOriginal()) {
         m_backupOwed = true;
-        m_original = read.bytes;
-        m_originalRead = read.error == 0;
-        report.backupError = keepOriginal(m_originalRead ? &m_original : nullptr);
+        if (read.error == 0)
+            m_original = read.bytes;
+        report.backupError = keepOriginal();
         report.backupPath = m_backupPath;
     }
     return report;
@@ -340,8 +340,9 @@ QString ReminderFile::backupName(int n) const
 // from an earlier run. A copy of the bytes where we have them (a second name of the same file
 // would change with it if the file were edited in place), a second name where the file cannot
 // be read or the disk has no room for a copy.
-int ReminderFile::keepOriginal(const QByteArray *bytes)
+int ReminderFile::keepOriginal()
 {
+    const QByteArray *bytes = m_original ? &*m_original : nullptr;
     const files::FileStamp current = files::stampOf(m_path);
     for (int n = 1; n < 1000; ++n) {
         const QString name = backupName(n);
@@ -395,11 +396,10 @@ SaveReport ReminderFile::save(const ReminderTable &table)
     if (now.exists && now != m_stamp && !m_backupOwed && files::typeProblem(m_path) == 0) {
         const files::ReadResult read = files::readRegularFile(m_path, maxBytes);
         m_backupOwed = true;
-        m_originalRead = read.error == 0;
-        m_original = read.bytes;
+        m_original = read.error == 0 ? std::optional(read.bytes) : std::nullopt;
     }
     if (m_backupOwed) {
-        if (const int error = keepOriginal(m_originalRead ? &m_original : nullptr))
+        if (const int error = keepOriginal())
             return fail(SaveReport::Stage::Backup, error);
     }
     if (const int error = files::writeAtomically(m_path, encodeReminders(table)))

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace quill {
 
@@ -84,15 +85,14 @@ public:
     void unlock();
 
 private:
-    int keepOriginal(const QByteArray *bytes);
+    int keepOriginal();
     QString backupName(int n) const;
 
     QString m_path;
     std::unique_ptr<files::LockFile> m_lock;
     files::FileStamp m_stamp; ///< the file as loaded or last saved
     bool m_backupOwed = false;
-    QByteArray m_original;
-    bool m_originalRead = false;
+    std::optional<QByteArray> m_original; ///< the bytes to keep, where they could be read
     QString m_backupPath;
     int m_lockFolderError = 0;
 };
