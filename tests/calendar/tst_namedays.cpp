@@ -61,14 +61,9 @@ private Q_SLOTS:
         const int ok = int(LookupError::None), mon = int(LookupError::Month),
                   day = int(LookupError::Day);
         QTest::newRow("január 1") << u"január"_qs << u"1"_qs << ok << u"Fruzsina"_qs;
-        QTest::newRow("January 1") << u"January"_qs << u"1"_qs << ok << u"Fruzsina"_qs;
-        QTest::newRow("december 8") << u"december"_qs << u"8"_qs << ok << u"Mária"_qs;
-        QTest::newRow("december 2") << u"december"_qs << u"2"_qs << ok << u"Melinda, Vivien"_qs;
-        QTest::newRow("február 28") << u"február"_qs << u"28"_qs << ok << u"Elemér"_qs;
         QTest::newRow("február 29") << u"február"_qs << u"29"_qs << ok << QString();
         QTest::newRow("február 30") << u"február"_qs << u"30"_qs << day << QString();
         QTest::newRow("április 31") << u"április"_qs << u"31"_qs << day << QString();
-        QTest::newRow("április 30") << u"április"_qs << u"30"_qs << ok << u"Katalin, Kitti"_qs;
         QTest::newRow("01") << u"január"_qs << u"01"_qs << day << QString();
         QTest::newRow("blank 1") << u"január"_qs << u" 1"_qs << day << QString();
         QTest::newRow("1.") << u"január"_qs << u"1."_qs << day << QString();
@@ -80,7 +75,6 @@ private Q_SLOTS:
         QTest::newRow("márc") << u"márc"_qs << u"1"_qs << mon << QString();
         QTest::newRow("trailing blank") << u"május "_qs << u"1"_qs << mon << QString();
         QTest::newRow("empty month") << QString() << u"99"_qs << mon << QString();
-        QTest::newRow("September 30") << u"September"_qs << u"30"_qs << ok << u"Jeromos"_qs;
     }
     void lookup()
     {

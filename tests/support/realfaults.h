@@ -79,15 +79,10 @@ inline bool rerunUnprivileged()
                 {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
                  QStringLiteral("--clear-groups"), copy,
                  QString::fromLatin1(QTest::currentTestFunction())});
-    if (!child.waitForFinished(60000) || child.exitStatus() != QProcess::NormalExit) {
-        qWarning("%s", child.readAll().constData());
-        QTest::qFail("the unprivileged run did not finish", __FILE__, __LINE__);
-        return true;
-    }
-    if (child.exitCode() != 0) {
-        qWarning("%s", child.readAll().constData());
-        QTest::qFail("the unprivileged run failed", __FILE__, __LINE__);
-    }
+    const bool passed = child.waitForFinished(60000) &&
+                        child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0;
+    if (!passed)
+        QTest::qFail(child.readAll().constData(), __FILE__, __LINE__);
     return true;
 }
 

@@ -64,22 +64,6 @@ private Q_SLOTS:
         QCOMPARE(h.fileBytes(), expected);
     }
 
-    void failedSaveKeepsTheProgramOpen()
-    {
-        Harness h(at(2026, 12, 6, 7, 5));
-        QVERIFY(QDir().mkpath(h.path(u"remembers.txt/x"_qs))); // cannot be replaced
-        h.window().show();
-        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
-        h.session().setField(0, Field::FreeText, u"új"_qs);
-        h.boxes.answers << MsgAnswer::Yes;
-        trigger(h, u"kilep"_qs);
-        QCOMPARE(ended.size(), 0);
-        QCOMPARE(h.boxes.shown.size(), 2);
-        QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
-        QVERIFY(h.session().isModified());
-        QVERIFY(h.window().isVisible());
-    }
-
     // A real full disk when the user saves on the way out: told why, nothing lost, still open.
     void fullDiskOnExit()
     {
