@@ -30,11 +30,6 @@ QStringList meetingYearEntries(int year)
     return numbers(year, year + 19, 1);
 }
 
-QStringList alertMonthEntries()
-{
-    return quill::alertMonthEntries();
-}
-
 QStringList monthEntries()
 {
     return quill::alertMonthEntries().mid(1);

@@ -12,7 +12,6 @@ namespace quill::editor {
 /// The entries of the editor's pickers, for the current year `year`.
 QStringList alertYearEntries(int year);   ///< "*", year .. year+19
 QStringList meetingYearEntries(int year); ///< year .. year+19
-QStringList alertMonthEntries();          ///< "*", január .. december
 QStringList monthEntries();               ///< január .. december
 QStringList alertDayEntries(int days);    ///< "*", 1 .. days
 QStringList dayEntries();                 ///< 1 .. 31

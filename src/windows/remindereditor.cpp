@@ -205,7 +205,7 @@ void ReminderEditor::fillPickers()
 {
     const int year = m_services.clock.now().date().year();
     m_alertYear->addItems(editor::alertYearEntries(year));
-    m_alertMonth->addItems(editor::alertMonthEntries());
+    m_alertMonth->addItems(alertMonthEntries());
     m_month->addItems(editor::monthEntries());
     m_alertDay->addItems(
         editor::alertDayEntries(daysInMonth(m_alertMonth->itemText(0), year).value_or(31)));
