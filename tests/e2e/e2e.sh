@@ -2,10 +2,11 @@
 # End-to-end runs of the real program under Xvfb at a fixed date (faketime): an alert box at its
 # minute, a second copy kept off the file, saving on the way out, and nothing lost when the
 # program is stopped from outside or meets odd things in the place of its file.
-set -euo pipefail
+set -Eeuo pipefail
 [ -n "${E2E_DEBUG:-}" ] && set -x
 bin="$1"
 fail() { echo "e2e: $*"; [ -f "$work/app.log" ] && cat "$work/app.log"; exit 1; }
+trap 'echo "e2e: a step failed at line $LINENO: $BASH_COMMAND"' ERR
 command -v faketime >/dev/null || fail "faketime is not installed"
 
 source "$(dirname "$0")/../../tools/xvfb.sh"
