@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -68,14 +69,18 @@ mode_t defaultMode()
     return 0666 & ~mask;
 }
 
-void syncFolder(const QString &path)
+void syncFolderNative(const QByteArray &folder)
 {
-    const int dir = ::open(native(QFileInfo(path).absolutePath()).constData(),
-                           O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dir >= 0) {
         ::fsync(dir);
         ::close(dir);
     }
+}
+
+void syncFolder(const QString &path)
+{
+    syncFolderNative(native(QFileInfo(path).absolutePath()));
 }
 
 } // namespace
@@ -214,9 +219,60 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
     return result;
 }
 
-int writeAtomically(const QString &path, const QByteArray &bytes)
+namespace {
+
+int pwriteAll(int fd, const QByteArray &bytes)
 {
-    const QByteArray name = native(path);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n =
+            ::pwrite(fd, bytes.constData() + done, std::size_t(bytes.size() - done), off_t(done));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        done += n;
+    }
+    return 0;
+}
+
+// A file with more than one name (hard links in several folders) must stay one file, so it is
+// written in place rather than replaced: its room is reserved first, so a full disk fails before
+// a single byte changes.
+int writeInPlace(const QByteArray &name, const struct stat &before, const QByteArray &bytes)
+{
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_dev != before.st_dev ||
+        st.st_ino != before.st_ino) {
+        ::close(fd);
+        return EBUSY;
+    }
+    int error = 0;
+    if (bytes.size() > st.st_size) {
+        const int reserved = ::posix_fallocate(fd, 0, off_t(bytes.size()));
+        if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL)
+            error = reserved;
+    }
+    if (error == 0)
+        error = pwriteAll(fd, bytes);
+    if (error == 0 && ::ftruncate(fd, off_t(bytes.size())) != 0)
+        error = errno;
+    if (error != 0) {
+        ::close(fd);
+        return error;
+    }
+    return syncAndClose(fd);
+}
+
+} // namespace
+
+int writeAtomicallyNative(const QByteArray &name, const QByteArray &bytes, Names names)
+{
     struct stat st {};
     const bool exists = ::stat(name.constData(), &st) == 0;
     if (!exists && errno != ENOENT)
@@ -227,10 +283,13 @@ int writeAtomically(const QString &path, const QByteArray &bytes)
         // Replacing by rename would get past a read-only file; its mode says no.
         if (::access(name.constData(), W_OK) != 0)
             return errno;
+        if (st.st_nlink > 1 && names == Names::KeepTogether)
+            return writeInPlace(name, st, bytes);
     }
-    const QFileInfo info(path);
+    const int slash = name.lastIndexOf('/');
+    const QByteArray folder = slash < 0 ? QByteArray(".") : name.left(std::max(1, slash));
     QByteArray temp =
-        native(QDir(info.absolutePath()).filePath(u'.' + info.fileName())) + ".XXXXXX";
+        (slash < 0 ? QByteArray() : name.left(slash + 1)) + '.' + name.mid(slash + 1) + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
@@ -246,13 +305,17 @@ int writeAtomically(const QString &path, const QByteArray &bytes)
         ::unlink(temp.constData());
         return error;
     }
-    syncFolder(path);
+    syncFolderNative(folder);
     return 0;
 }
 
-int writeNewFile(const QString &path, const QByteArray &bytes)
+int writeAtomically(const QString &path, const QByteArray &bytes, Names names)
 {
-    const QByteArray name = native(path);
+    return writeAtomicallyNative(native(QFileInfo(path).absoluteFilePath()), bytes, names);
+}
+
+int writeNewFileNative(const QByteArray &name, const QByteArray &bytes)
+{
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
         return errno;
@@ -265,8 +328,39 @@ int writeNewFile(const QString &path, const QByteArray &bytes)
         ::unlink(name.constData());
         return error;
     }
-    syncFolder(path);
+    const int slash = name.lastIndexOf('/');
+    syncFolderNative(slash < 0 ? QByteArray(".") : name.left(std::max(1, slash)));
     return 0;
+}
+
+int writeNewFile(const QString &path, const QByteArray &bytes)
+{
+    return writeNewFileNative(native(path), bytes);
+}
+
+int removeStaleTemporaries(const QString &path)
+{
+    // The names mkostemp gives our temporary files: ".remembers.txt." and six letters or digits.
+    const QFileInfo info(path);
+    const QString prefix = u'.' + info.fileName() + u'.';
+    QDir folder(info.absolutePath());
+    int removed = 0;
+    const QStringList names = folder.entryList({prefix + QStringLiteral("??????")},
+                                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        const QString tail = name.mid(prefix.size());
+        const bool ours = std::all_of(tail.cbegin(), tail.cend(), [](QChar c) {
+            return c.unicode() < 128 && c.isLetterOrNumber();
+        });
+        const QByteArray full = native(folder.filePath(name));
+        struct stat st {};
+        if (!ours || ::lstat(full.constData(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            st.st_uid != ::geteuid())
+            continue;
+        if (::unlink(full.constData()) == 0)
+            ++removed;
+    }
+    return removed;
 }
 
 int makeFolder(const QString &path)
@@ -307,6 +401,30 @@ FileStamp stampOf(const QString &path)
     return stamp;
 }
 
+QString privateRuntimeFolder()
+{
+    const auto privateFolder = [](const QByteArray &name) {
+        struct stat st {};
+        return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
+               st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
+    };
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    if (runtime.startsWith('/') && privateFolder(runtime))
+        return QFile::decodeName(runtime);
+    const QByteArray fallback = "/tmp/quillomat-" + QByteArray::number(qulonglong(::geteuid()));
+    if (::mkdir(fallback.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    return privateFolder(fallback) ? QFile::decodeName(fallback) : QString();
+}
+
+QString stateHome()
+{
+    const QString set = qEnvironmentVariable("XDG_STATE_HOME");
+    if (!set.isEmpty() && QDir::isAbsolutePath(set))
+        return set;
+    return QDir::homePath() + QStringLiteral("/.local/state");
+}
+
 LockFile::LockFile(QString path)
     : m_path(std::move(path))
 {
@@ -317,6 +435,47 @@ LockFile::~LockFile()
     unlock();
 }
 
+namespace {
+
+// Opens the lock file for locking without ever following a link or touching another file's
+// data: a symbolic link, a second name of another file (a hard link), or anything that is not a
+// regular file standing under the lock's name is removed (the name only; what it points at is
+// left alone) and a new lock file is made. Returns the descriptor, or -1 with errno set.
+int openLockFile(const QByteArray &name, bool *own)
+{
+    for (int round = 0; round < 5; ++round) {
+        int fd = ::open(name.constData(),
+                        O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+        if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EISDIR)) {
+            const int refused = errno;
+            // An existing lock file we may only read still takes a lock.
+            fd =
+                ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+            if (fd < 0 && errno == EACCES && ::unlink(name.constData()) == 0)
+                continue; // one we may not even read holds no lock: make a new one
+            if (fd < 0 && errno == ENOENT)
+                errno = refused; // there is none, and none may be made
+        }
+        if (fd < 0 && errno != ELOOP)
+            return -1;
+        struct stat st {};
+        const bool usable =
+            fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
+        if (usable) {
+            *own = st.st_uid == ::geteuid();
+            return fd;
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (::unlink(name.constData()) != 0 && errno != ENOENT)
+            return -1;
+    }
+    errno = EBUSY;
+    return -1;
+}
+
+} // namespace
+
 LockFile::Result LockFile::tryLock()
 {
     if (m_fd >= 0)
@@ -324,18 +483,10 @@ LockFile::Result LockFile::tryLock()
     const QByteArray name = native(m_path);
     // A few rounds: the file may be removed by its previous owner between our open and our lock.
     for (int round = 0; round < 5; ++round) {
-        int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
-        int openError = fd < 0 ? errno : 0;
-        if (fd < 0 && (openError == EACCES || openError == EPERM || openError == EISDIR)) {
-            // An existing lock file we may only read still takes a lock.
-            fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-            if (fd < 0 && errno == EACCES && ::unlink(name.constData()) == 0)
-                continue; // one we may not even read holds no lock: make a new one
-            if (fd < 0 && errno != ENOENT)
-                openError = errno;
-        }
+        bool own = false;
+        const int fd = openLockFile(name, &own);
         if (fd < 0) {
-            m_error = openError;
+            m_error = errno;
             return Result::Failed;
         }
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -345,11 +496,12 @@ LockFile::Result LockFile::tryLock()
         }
         struct stat held {
         }, now{};
-        if (::fstat(fd, &held) == 0 && ::stat(name.constData(), &now) == 0 &&
+        if (::fstat(fd, &held) == 0 && ::lstat(name.constData(), &now) == 0 &&
             held.st_dev == now.st_dev && held.st_ino == now.st_ino) {
-            // The process id is for people only; a full disk may keep it out.
-            const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
-            if (::ftruncate(fd, 0) == 0) {
+            // The process id is for people only; a full disk may keep it out. Only our own lock
+            // file, the one name of its data, is ever cut short.
+            if (own && held.st_nlink == 1 && ::ftruncate(fd, 0) == 0) {
+                const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
                 const ssize_t written = ::pwrite(fd, pid.constData(), std::size_t(pid.size()), 0);
                 Q_UNUSED(written)
             }

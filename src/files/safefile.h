@@ -41,12 +41,27 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes);
 /// Replaces the file at `path` with `bytes`: written to a temporary file beside it, flushed to the
 /// disk, then renamed over it, so the path holds the old file or the new one, whole, whatever
 /// happens. An existing file that is not a regular file, or that may not be written, is left
-/// alone. Returns 0 or the reason of the failure; nothing is left behind on failure.
-int writeAtomically(const QString &path, const QByteArray &bytes);
+/// alone. A file with several names (hard links) is written in place instead, its room reserved
+/// first, so that it stays one file. Returns 0 or the reason of the failure; nothing is left
+/// behind on failure.
+/// Whether a file with several names stays one file (written in place) or may be replaced, as
+/// when its other name is a backup of its old content.
+enum class Names { KeepTogether, MayPart };
+int writeAtomically(const QString &path, const QByteArray &bytes,
+                    Names names = Names::KeepTogether);
+
+/// The same for a path in the file system's own bytes, exactly as a command line gave it.
+int writeAtomicallyNative(const QByteArray &path, const QByteArray &bytes,
+                          Names names = Names::KeepTogether);
 
 /// Writes `bytes` as a new file at `path`, which must not exist yet (EEXIST otherwise); on
 /// failure nothing is left behind.
 int writeNewFile(const QString &path, const QByteArray &bytes);
+int writeNewFileNative(const QByteArray &path, const QByteArray &bytes);
+
+/// Removes the temporary files a save of `path` leaves when it is killed half way
+/// (".remembers.txt.XXXXXX" beside "remembers.txt"), ours only; returns how many.
+int removeStaleTemporaries(const QString &path);
 
 /// Creates a folder and the folders above it as needed; 0 when it exists afterwards.
 int makeFolder(const QString &path);
@@ -63,9 +78,17 @@ struct FileStamp {
 };
 FileStamp stampOf(const QString &path);
 
+/// The user's own folder for runtime files: `$XDG_RUNTIME_DIR` when it is a folder of the user's
+/// that nobody else may enter, else `/tmp/quillomat-UID`, made so; empty when neither can be had.
+QString privateRuntimeFolder();
+/// `$XDG_STATE_HOME`, or `~/.local/state`.
+QString stateHome();
+
 /// An exclusive lock that the kernel holds for this process (flock on a small file): it goes
 /// with the process however the process ends, so a file left behind (empty, stale, unreadable)
-/// never blocks anyone. The file holds the owner's process id, for people only.
+/// never blocks anyone. The file holds the owner's process id, for people only. A link, a second
+/// name of another file or anything but a regular file under the lock's name is never opened for
+/// writing: the name is removed and a lock file of its own made.
 class LockFile {
 public:
     enum class Result { Locked, HeldByAnother, Failed };

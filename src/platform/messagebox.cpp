@@ -1,15 +1,36 @@
 #include "messagebox.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace quill {
 
-MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString &title,
-                                   const QString &text, MsgButtons buttons)
+namespace {
+
+// A box never grows past the screen: a very long text is shown shortened, the whole of it
+// behind "Részletek" (Qt's details), where it can be scrolled and copied.
+constexpr qsizetype shownCharacters = 600;
+constexpr int shownLines = 12;
+
+void setBoxText(QMessageBox &box, const QString &text)
 {
-    QMessageBox box(parent);
-    box.setWindowTitle(title);
-    box.setText(text);
+    QString shown = text;
+    const QStringList lines = text.split(u'\n');
+    if (lines.size() > shownLines)
+        shown = lines.mid(0, shownLines).join(u'\n');
+    if (shown.size() > shownCharacters)
+        shown = shown.left(shownCharacters);
+    if (shown.size() == text.size()) {
+        box.setText(text);
+        return;
+    }
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shown + QStringLiteral(" …\n\n(A teljes szöveg a Részletek alatt olvasható.)"));
+    box.setDetailedText(text);
+}
+
+void setBoxIcon(QMessageBox &box, MsgIcon icon)
+{
     switch (icon) {
     case MsgIcon::Exclamation:
         box.setIcon(QMessageBox::Warning);
@@ -24,6 +45,17 @@ MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString 
         box.setIcon(QMessageBox::Information);
         break;
     }
+}
+
+} // namespace
+
+MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString &title,
+                                   const QString &text, MsgButtons buttons)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    setBoxText(box, text);
+    setBoxIcon(box, icon);
     if (buttons == MsgButtons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
@@ -34,6 +66,25 @@ MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString 
     if (buttons == MsgButtons::Ok)
         return MsgAnswer::Ok;
     return result == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+}
+
+int SystemMessageBoxes::choose(QWidget *parent, MsgIcon icon, const QString &title,
+                               const QString &text, const QStringList &choices)
+{
+    QMessageBox box(parent);
+    box.setWindowTitle(title);
+    setBoxText(box, text);
+    setBoxIcon(box, icon);
+    QList<QAbstractButton *> buttons;
+    for (const QString &choice : choices)
+        buttons << box.addButton(choice, QMessageBox::AcceptRole);
+    if (buttons.isEmpty())
+        return -1;
+    box.setDefaultButton(static_cast<QPushButton *>(buttons.first()));
+    box.setEscapeButton(buttons.last());
+    box.exec();
+    const qsizetype chosen = buttons.indexOf(box.clickedButton());
+    return chosen < 0 ? int(buttons.size() - 1) : int(chosen);
 }
 
 } // namespace quill

@@ -1,24 +1,25 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
-
-class QLocalServer;
 
 namespace quill {
 
 /// One running copy per data file, brought forward instead of a second: the copy that holds the
-/// file listens on a local socket named after it, and a later start hands its arguments over.
+/// file listens on local sockets named after it (in the user's private runtime folder, so no
+/// other user can take the names), and a later start hands its arguments over. Both ends check
+/// that the other is a process of the same user.
 class RunningCopy final : public QObject {
     Q_OBJECT
 public:
-    /// `dataFile` is the resolved data file; the socket's name is made from it and the user.
-    explicit RunningCopy(const QString &dataFile, QObject *parent = nullptr);
+    /// `keys` identify the data file (its path, its device and inode); one socket each.
+    explicit RunningCopy(QStringList keys, QObject *parent = nullptr);
     ~RunningCopy() override;
 
     /// Asks the copy that holds the file to come forward; true when it answered.
     bool handOver(const QStringList &arguments) const;
-    /// Starts listening for later starts; false when the name cannot be taken.
+    /// Starts listening for later starts; false when no name could be taken.
     bool listen();
 
 Q_SIGNALS:
@@ -26,10 +27,15 @@ Q_SIGNALS:
     void comeForward(const QStringList &arguments);
 
 private:
-    void answer();
+    class Caller;
+    struct Listener {
+        int fd;
+        QByteArray path; ///< empty for a name in the abstract namespace
+    };
+    void accept(int listener);
 
-    QString m_name;
-    QLocalServer *m_server = nullptr;
+    QStringList m_keys;
+    QList<Listener> m_listeners;
 };
 
 } // namespace quill

@@ -1,9 +1,13 @@
 #include "datafile.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -11,14 +15,12 @@ namespace quill {
 
 namespace {
 
-bool hasHungarianLetter(const QString &text)
+// Valid UTF-8 with a character beyond ASCII is taken for UTF-8: Windows-1250 text is almost never
+// valid UTF-8 (its accented letters would have to be followed by rare symbols such as "ˇ" or
+// "‘"), and where it is, the original is kept before it is written back.
+bool hasMultiByteSequence(const QByteArray &bytes)
 {
-    static const QString letters = QStringLiteral("áéíóöőúüűÁÉÍÓÖŐÚÜŰ");
-    for (const QChar c : text) {
-        if (letters.contains(c))
-            return true;
-    }
-    return false;
+    return std::any_of(bytes.cbegin(), bytes.cend(), [](char c) { return (c & 0x80) != 0; });
 }
 
 // UTF-16 without a byte-order mark: NUL bytes between ASCII characters, on one side only.
@@ -55,9 +57,7 @@ bool isText(const QString &text)
 QString decodeFile(const QByteArray &bytes, FileEncoding *encoding)
 {
     // Files are Windows-1250. A byte-order mark, or NUL bytes between ASCII characters, say
-    // UTF-16. A UTF-8 mark, or valid UTF-8 holding Hungarian letters, says UTF-8: Hungarian text
-    // in Windows-1250 is not valid UTF-8 (its accented letters would have to be followed by rare
-    // symbols such as "ˇ" or "‘").
+    // UTF-16. A UTF-8 mark, or valid UTF-8 beyond ASCII, says UTF-8.
     *encoding = FileEncoding::Utf16;
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
         return QStringDecoder(QStringDecoder::Utf16).decode(bytes);
@@ -65,7 +65,7 @@ QString decodeFile(const QByteArray &bytes, FileEncoding *encoding)
         return QStringDecoder(*utf16).decode(bytes);
     QStringDecoder utf(QStringDecoder::Utf8);
     const QString asUtf8 = utf.decode(bytes);
-    if (!utf.hasError() && (bytes.startsWith("\xEF\xBB\xBF") || hasHungarianLetter(asUtf8))) {
+    if (!utf.hasError() && (bytes.startsWith("\xEF\xBB\xBF") || hasMultiByteSequence(bytes))) {
         *encoding = FileEncoding::Utf8;
         return asUtf8;
     }
@@ -73,7 +73,8 @@ QString decodeFile(const QByteArray &bytes, FileEncoding *encoding)
     return QStringDecoder("windows-1250").decode(bytes);
 }
 
-// One line into a record; returns whether it had all twelve separators.
+// One line into a record; returns whether it had all twelve separators. What follows the twelfth
+// is kept as it stands.
 bool parseLine(QStringView line, ReminderRecord &record)
 {
     int field = 0;
@@ -89,6 +90,7 @@ bool parseLine(QStringView line, ReminderRecord &record)
         start = bar + 1;
         ++field;
     }
+    record.tail = line.mid(start).toString();
     return true;
 }
 
@@ -177,7 +179,8 @@ bool rewritesUnchanged(const QList<ReminderRecord> &rows)
     if (back.size() != inUse.size())
         return false;
     for (int r = 0; r < back.size(); ++r) {
-        if (!std::equal(back[r].begin(), back[r].begin() + Field::RowNumber, inUse[r].begin()))
+        if (!std::equal(back[r].begin(), back[r].begin() + Field::RowNumber, inUse[r].begin()) ||
+            back[r].tail != inUse[r].tail)
             return false;
     }
     return true;
@@ -198,6 +201,9 @@ LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
     // Text that only happens to look like Windows-1250 (or that looks like another encoding
     // once the program has written it) would not come back as it was: its original is kept.
     report.rewriteDiffers = !rewritesUnchanged(rows);
+    report.foreignCharacters = int(std::count_if(text.cbegin(), text.cend(), [](QChar c) {
+        return c != u'\r' && c != u'\n' && !fileCodePageHolds(c);
+    }));
     for (ReminderRecord record : rows) {
         record[Field::RowNumber] = QString::number(book.rowsHandedOut);
         book.table.setRow(book.rowsHandedOut, record);
@@ -216,7 +222,7 @@ QByteArray encodeReminders(const ReminderTable &table)
             continue;
         for (int f = 0; f < Field::RowNumber; ++f)
             text += fileSafe(table.field(r, f)) + u'|';
-        text += QString::number(line) + QStringLiteral("|\r\n");
+        text += QString::number(line) + u'|' + fileSafe(table.row(r).tail) + QStringLiteral("\r\n");
         ++line;
     }
     QStringEncoder encoder("windows-1250");
@@ -274,6 +280,11 @@ QString loadNotice(const LoadReport &r, const QString &path)
                                     "beolvasta, és mentéskor Windows-1250 kódolással írja vissza.")
                          .arg(r.encoding == FileEncoding::Utf8 ? QStringLiteral("UTF-8")
                                                                : QStringLiteral("UTF-16"));
+        if (r.foreignCharacters > 0)
+            parts << QStringLiteral("A fájl %1 olyan karaktert tartalmaz, amely a Windows-1250 "
+                                    "kódolásban nem létezik; mentéskor ezek helyére kérdőjel "
+                                    "kerül.")
+                         .arg(r.foreignCharacters);
         if (r.notLoaded > 0)
             parts << QStringLiteral("Az emlékeztetők fájljában több bejegyzés van, mint amennyi "
                                     "elfér (51). %1 bejegyzés nem töltődött be.")
@@ -295,8 +306,9 @@ QString loadNotice(const LoadReport &r, const QString &path)
     return parts.join(QStringLiteral("\n\n"));
 }
 
-ReminderFile::ReminderFile(const QString &path)
+ReminderFile::ReminderFile(const QString &path, QString stateHome)
     : m_path(files::resolvedPath(path))
+    , m_stateHome(stateHome.isEmpty() ? files::stateHome() : std::move(stateHome))
 {
     // Nothing but a regular file, or nothing yet, gets a lock beside it: never "/dev/null.lock".
     const QString lockBeside = files::typeProblem(m_path) == 0 ? m_path : path;
@@ -307,6 +319,10 @@ ReminderFile::~ReminderFile() = default;
 
 LoadReport ReminderFile::load(ReminderBook &book)
 {
+    // A save killed half way leaves its temporary file; nobody else writes ours while we hold
+    // the lock.
+    if (m_lock->isLocked())
+        files::removeStaleTemporaries(m_path);
     const files::ReadResult read = files::readRegularFile(m_path, maxBytes);
     m_stamp = files::stampOf(m_path);
     LoadReport report;
@@ -378,7 +394,13 @@ int ReminderFile::keepOriginal()
     return EEXIST;
 }
 
-SaveReport ReminderFile::save(const ReminderTable &table)
+bool ReminderFile::changedOnDisk() const
+{
+    const files::FileStamp now = files::stampOf(m_path);
+    return now.exists && now != m_stamp && files::typeProblem(m_path) == 0;
+}
+
+SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChanged)
 {
     SaveReport report;
     auto fail = [&report](SaveReport::Stage stage, int error) {
@@ -391,21 +413,116 @@ SaveReport ReminderFile::save(const ReminderTable &table)
     // A copy that could not take the lock at start-up takes it now, or leaves the file alone.
     if (!m_lock->isLocked() && m_lock->tryLock() == files::LockFile::Result::HeldByAnother)
         return fail(SaveReport::Stage::OtherCopy, 0);
-    // Someone else wrote the file since we read it: keep their version too.
-    const files::FileStamp now = files::stampOf(m_path);
-    if (now.exists && now != m_stamp && !m_backupOwed && files::typeProblem(m_path) == 0) {
-        const files::ReadResult read = files::readRegularFile(m_path, maxBytes);
-        m_backupOwed = true;
-        m_original = read.error == 0 ? std::optional(read.bytes) : std::nullopt;
+    // Someone else wrote the file since we read it: both versions are kept.
+    if (changedOnDisk()) {
+        if (onChanged == OnChangedFile::KeepTheirs) {
+            const QByteArray mine = encodeReminders(table);
+            int error = EEXIST;
+            for (int n = 1; n < 1000 && error == EEXIST; ++n) {
+                const QString name = backupName(n);
+                if (files::readRegularFile(name, maxBytes).bytes == mine &&
+                    files::stampOf(name).exists) {
+                    error = 0;
+                } else {
+                    error = files::writeNewFile(name, mine);
+                }
+                if (error == 0)
+                    report.mineKeptAs = name;
+            }
+            if (error != 0)
+                return fail(SaveReport::Stage::Backup, error);
+            m_stamp = files::stampOf(m_path);
+            return report;
+        }
+        if (!m_backupOwed) {
+            const files::ReadResult read = files::readRegularFile(m_path, maxBytes);
+            m_backupOwed = true;
+            m_original = read.error == 0 ? std::optional(read.bytes) : std::nullopt;
+            if (const int error = keepOriginal())
+                return fail(SaveReport::Stage::Backup, error);
+            report.theirsKeptAs = m_backupPath;
+        }
     }
     if (m_backupOwed) {
         if (const int error = keepOriginal())
             return fail(SaveReport::Stage::Backup, error);
     }
-    if (const int error = files::writeAtomically(m_path, encodeReminders(table)))
+    // The file's other name may be the backup of its old content, made as a hard link: that one
+    // must keep the old content, so the file is replaced, not written in place.
+    const files::FileStamp current = files::stampOf(m_path);
+    const files::FileStamp backup = files::stampOf(m_backupPath);
+    const bool backupIsLink = !m_backupPath.isEmpty() && backup.exists &&
+                              backup.device == current.device && backup.inode == current.inode;
+    if (const int error = files::writeAtomically(m_path, encodeReminders(table),
+                                                 backupIsLink ? files::Names::MayPart
+                                                              : files::Names::KeepTogether))
         return fail(SaveReport::Stage::Write, error);
     m_stamp = files::stampOf(m_path);
     return report;
+}
+
+namespace {
+QString fileKey(const QString &path)
+{
+    return QString::fromLatin1(
+        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
+}
+} // namespace
+
+QString ReminderFile::emergencyPath() const
+{
+    return m_stateHome + QStringLiteral("/Zelmarin/Quillomat/emergency-") + fileKey(m_path) +
+           QStringLiteral(".txt");
+}
+
+int ReminderFile::writeEmergencyCopy(const ReminderTable &table, QString *writtenTo) const
+{
+    const QByteArray bytes = encodeReminders(table);
+    QStringList places{emergencyPath()};
+    const QString runtime = files::privateRuntimeFolder();
+    if (!runtime.isEmpty())
+        places << runtime + QStringLiteral("/emergency-") + fileKey(m_path) +
+                      QStringLiteral(".txt");
+    int error = ENOENT;
+    for (const QString &place : places) {
+        error = files::makeFolder(QFileInfo(place).absolutePath());
+        if (error == 0)
+            error = files::writeAtomically(place, bytes);
+        if (error == 0) {
+            *writtenTo = place;
+            return 0;
+        }
+    }
+    return error;
+}
+
+QString ReminderFile::pendingEmergencyCopy() const
+{
+    QStringList places{emergencyPath()};
+    const QString runtime = files::privateRuntimeFolder();
+    if (!runtime.isEmpty())
+        places << runtime + QStringLiteral("/emergency-") + fileKey(m_path) +
+                      QStringLiteral(".txt");
+    for (const QString &place : places) {
+        if (files::stampOf(place).exists && files::typeProblem(place) == 0)
+            return place;
+    }
+    return {};
+}
+
+QString ReminderFile::retireEmergencyCopy(bool keep)
+{
+    const QString pending = pendingEmergencyCopy();
+    if (pending.isEmpty())
+        return {};
+    if (!keep) {
+        QFile::remove(pending);
+        return {};
+    }
+    const QString kept = pending.chopped(4) + QStringLiteral("-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss")) +
+                         QStringLiteral(".txt");
+    return QFile::rename(pending, kept) ? kept : pending;
 }
 
 files::LockFile::Result ReminderFile::lock()
@@ -413,7 +530,30 @@ files::LockFile::Result ReminderFile::lock()
     m_lockFolderError = files::makeFolder(QFileInfo(m_lock->path()).absolutePath());
     if (m_lockFolderError != 0)
         return files::LockFile::Result::Failed;
-    return m_lock->tryLock();
+    const files::LockFile::Result beside = m_lock->tryLock();
+    if (beside == files::LockFile::Result::HeldByAnother)
+        return beside;
+    // The same file under another name elsewhere: its device and inode say so.
+    const files::FileStamp stamp = files::stampOf(m_path);
+    const QString runtime = files::privateRuntimeFolder();
+    if (stamp.exists && !runtime.isEmpty() && files::typeProblem(m_path) == 0) {
+        m_identityLock = std::make_unique<files::LockFile>(
+            runtime + QStringLiteral("/file-%1-%2.lock").arg(stamp.device).arg(stamp.inode));
+        if (m_identityLock->tryLock() == files::LockFile::Result::HeldByAnother) {
+            m_lock->unlock();
+            return files::LockFile::Result::HeldByAnother;
+        }
+    }
+    return beside;
+}
+
+QStringList ReminderFile::identityKeys() const
+{
+    QStringList keys{fileKey(m_path)};
+    const files::FileStamp stamp = files::stampOf(m_path);
+    if (stamp.exists)
+        keys << QStringLiteral("%1-%2").arg(stamp.device).arg(stamp.inode);
+    return keys;
 }
 
 int ReminderFile::lockError() const
@@ -429,27 +569,48 @@ QString ReminderFile::lockPath() const
 void ReminderFile::unlock()
 {
     m_lock->unlock();
+    if (m_identityLock)
+        m_identityLock->unlock();
 }
+
+namespace {
+QString failureReason(const SaveReport &report)
+{
+    switch (report.failed) {
+    case SaveReport::Stage::OtherCopy:
+        return QStringLiteral("a fájlt a Quillomat egy másik, most futó példánya használja");
+    case SaveReport::Stage::Backup:
+        return QStringLiteral("a régi fájlról nem sikerült biztonsági másolatot készíteni (%1), "
+                              "ezért a program nem írja felül")
+            .arg(files::reasonText(report.error));
+    case SaveReport::Stage::Write:
+    case SaveReport::Stage::None:
+        break;
+    }
+    return files::reasonText(report.error);
+}
+} // namespace
 
 QString saveFailureText(const ReminderFile &file, const SaveReport &report)
 {
-    QString reason;
-    switch (report.failed) {
-    case SaveReport::Stage::OtherCopy:
-        reason = QStringLiteral("a fájlt a Quillomat egy másik, most futó példánya használja");
-        break;
-    case SaveReport::Stage::Backup:
-        reason = QStringLiteral("a régi fájlról nem sikerült biztonsági másolatot készíteni (%1), "
-                                "ezért a program nem írja felül")
-                     .arg(files::reasonText(report.error));
-        break;
-    case SaveReport::Stage::Write:
-    case SaveReport::Stage::None:
-        reason = files::reasonText(report.error);
-        break;
-    }
     return QStringLiteral("A mentés nem sikerült, az emlékeztetők a programban megmaradtak.\n\n") +
-           file.path() + QStringLiteral("\nOk: ") + reason + u'.';
+           file.path() + QStringLiteral("\nOk: ") + failureReason(report) + u'.';
+}
+
+QString emergencyText(const ReminderFile &file, const SaveReport &report, int emergencyError,
+                      const QString &writtenTo)
+{
+    const QString failed = QStringLiteral("Quillomat: a mentés nem sikerült: ") + file.path() +
+                           QStringLiteral("\nOk: ") + failureReason(report) + u'.';
+    if (emergencyError == 0)
+        return failed +
+               QStringLiteral("\nA mentetlen emlékeztetőket a program vészmentésként "
+                              "ide írta:\n") +
+               writtenTo +
+               QStringLiteral("\nA program következő indításkor felajánlja a visszatöltésüket.");
+    return failed + QStringLiteral("\nVészmentést sem sikerült készíteni (%1); a mentetlen "
+                                   "módosítások elvesztek.")
+                        .arg(files::reasonText(emergencyError));
 }
 
 } // namespace quill

@@ -29,6 +29,7 @@ struct LoadReport {
     int shortLines = 0; ///< lines with fewer than twelve separators, kept as far as they go
     int freeLines = 0;  ///< lines without a kind letter: loaded as free rows, never written back
     bool rewriteDiffers = false; ///< written back, some row would not read back as it was
+    int foreignCharacters = 0;   ///< characters Windows-1250 cannot hold (a UTF-8 or UTF-16 file)
     QString backupPath;          ///< the whole original, kept under this name
     int backupError = 0;
 
@@ -38,12 +39,12 @@ struct LoadReport {
 
 /// Reads data-file bytes into the book, appending from the next free row. Windows-1250, or UTF-8 or
 /// UTF-16 where the bytes say so; lines end with CR LF, LF or a lone CR; blank lines are
-/// skipped; text after the twelfth "|" is ignored. Field 11 of a loaded row is its row index,
-/// whatever the line said. Bytes that are no text load nothing.
+/// skipped; text after the twelfth "|" is kept as the row's tail. Field 11 of a loaded row is its
+/// row index, whatever the line said. Bytes that are no text load nothing.
 LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes);
 
 /// The file's bytes for a table: one line per row in use, twelve "|"-terminated fields, field 11
-/// the line number, CR LF, Windows-1250.
+/// the line number, then the row's tail as it was read, CR LF, Windows-1250.
 QByteArray encodeReminders(const ReminderTable &table);
 
 /// What the user is told after loading the file at `path`; empty when there is nothing to tell.
@@ -54,8 +55,17 @@ bool loadNoticeIsFailure(const LoadReport &report);
 struct SaveReport {
     enum class Stage { None, Backup, Write, OtherCopy };
     Stage failed = Stage::None;
-    int error = 0; ///< the reason, as files::reasonText takes it
+    int error = 0;        ///< the reason, as files::reasonText takes it
+    QString theirsKeptAs; ///< the file another program had changed, kept under this name
+    QString mineKeptAs;   ///< this program's reminders, kept under this name (theirs stayed)
     bool ok() const { return failed == Stage::None; }
+};
+
+/// What a save does when another program changed the file since it was loaded: both versions
+/// are kept, one in the file and the other under a backup name.
+enum class OnChangedFile {
+    KeepMine,   ///< this program's reminders go into the file; the other version is the backup
+    KeepTheirs, ///< the file stays as the other program left it; this program's is the backup
 };
 
 /// The reminder data file: resolved through links, loaded once, saved whole or not at all, and
@@ -67,18 +77,36 @@ public:
     /// Files larger than this are not reminder files; they are kept, never read.
     static constexpr qint64 maxBytes = 16 * 1024 * 1024;
 
-    explicit ReminderFile(const QString &path);
+    /// `stateHome` empty means `$XDG_STATE_HOME`, or `~/.local/state`.
+    explicit ReminderFile(const QString &path, QString stateHome = {});
     ~ReminderFile();
 
     /// The file itself, links followed.
     const QString &path() const { return m_path; }
-    /// betolt
+    /// Reads the file into the book (and removes what killed saves of it left behind).
     LoadReport load(ReminderBook &book);
-    /// ment: writes every row in use; the old file stays whole if anything fails.
-    SaveReport save(const ReminderTable &table);
+    /// Writes every row in use; the old file stays whole if anything fails.
+    SaveReport save(const ReminderTable &table, OnChangedFile onChanged = OnChangedFile::KeepMine);
+    /// Another program changed or replaced the file since it was loaded or last saved.
+    bool changedOnDisk() const;
 
-    /// Takes the lock that keeps a second copy of the program off this file.
+    /// Where a table that could not be saved is written instead at the end of the program, on
+    /// another disk than the file's where one can be had (the XDG state folder, else the
+    /// runtime folder); the next start offers it back.
+    QString emergencyPath() const;
+    /// Writes the emergency copy; 0, or the reason it could not be written anywhere.
+    int writeEmergencyCopy(const ReminderTable &table, QString *writtenTo) const;
+    /// An emergency copy left by an earlier run, if there is one.
+    QString pendingEmergencyCopy() const;
+    /// Done with the emergency copy: removed, or (`keep`) renamed so it is not offered again.
+    QString retireEmergencyCopy(bool keep);
+
+    /// Takes the locks that keep a second copy of the program off this file: one beside the file,
+    /// and one named after the file's device and inode in the user's runtime folder, so a second
+    /// name of the file (a hard link in another folder) is the same file too.
     files::LockFile::Result lock();
+    /// Names that identify the file to a later start: its path, and its device and inode.
+    QStringList identityKeys() const;
     int lockError() const;
     QString lockPath() const;
     /// Lets go of the lock and removes its file; at the end of the program.
@@ -90,14 +118,20 @@ private:
 
     QString m_path;
     std::unique_ptr<files::LockFile> m_lock;
+    std::unique_ptr<files::LockFile> m_identityLock;
     files::FileStamp m_stamp; ///< the file as loaded or last saved
     bool m_backupOwed = false;
     std::optional<QByteArray> m_original; ///< the bytes to keep, where they could be read
     QString m_backupPath;
     int m_lockFolderError = 0;
+    QString m_stateHome;
 };
 
-/// The message a failed save shows the user.
+/// The message a failed save shows the user while the program keeps running.
 QString saveFailureText(const ReminderFile &file, const SaveReport &report);
+/// What a failed save at the end of the program says: where the emergency copy went (or why it
+/// could not be written, `emergencyError`).
+QString emergencyText(const ReminderFile &file, const SaveReport &report, int emergencyError,
+                      const QString &writtenTo);
 
 } // namespace quill

@@ -40,12 +40,35 @@ void ReminderSession::setField(int row, int field, const QString &text)
     markChanged();
 }
 
-SaveReport ReminderSession::save()
+SaveReport ReminderSession::save(OnChangedFile onChanged)
 {
-    const SaveReport report = m_file.save(m_book.table);
-    if (report.ok())
-        m_modified = false;
+    const SaveReport report = m_file.save(m_book.table, onChanged);
+    if (!report.ok())
+        return report;
+    m_modified = false;
+    if (!report.mineKeptAs.isEmpty()) {
+        // The other program's version stays: it is what the program now holds.
+        m_book = ReminderBook();
+        m_file.load(m_book);
+        Q_EMIT changed();
+    }
+    // Saved for real: an emergency copy of an earlier run has done its work.
+    m_file.retireEmergencyCopy(false);
     return report;
+}
+
+bool ReminderSession::takeEmergencyCopy(const QString &path)
+{
+    const files::ReadResult read = files::readRegularFile(path, ReminderFile::maxBytes);
+    if (read.error != 0 || !read.exists)
+        return false;
+    ReminderBook book;
+    const LoadReport report = loadReminders(book, read.bytes);
+    if (report.outcome != LoadReport::Outcome::Loaded)
+        return false;
+    m_book = book;
+    markChanged();
+    return true;
 }
 
 void ReminderSession::chooseKind(ReminderKind kind, KindChooser chooser)

@@ -19,6 +19,7 @@ public:
 
     const ReminderTable &table() const { return m_book.table; }
     const ReminderFile &file() const { return m_file; }
+    ReminderFile &file() { return m_file; }
     /// Changed since the load or the last save (`modositva`).
     bool isModified() const { return m_modified; }
     /// Rows handed out in this run (`sorszam`): the row the next reminder goes to.
@@ -32,8 +33,13 @@ public:
     void clear(int row);
     /// Changes one field of a row in use (the alert time, the active flag).
     void setField(int row, int field, const QString &text);
-    /// Writes every row in use to the file; on success nothing counts as changed.
-    SaveReport save();
+    /// Writes every row in use to the file; on success nothing counts as changed. When another
+    /// program changed the file meanwhile, both versions are kept as `onChanged` says; keeping
+    /// theirs loads it into the table.
+    SaveReport save(OnChangedFile onChanged = OnChangedFile::KeepMine);
+    /// The reminders of an emergency copy an earlier run left (`path`) replace the loaded ones;
+    /// they count as changed until saved.
+    bool takeEmergencyCopy(const QString &path);
 
     /// A window chose a kind; the other window follows if it is shown.
     void chooseKind(ReminderKind kind, KindChooser chooser);

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 
 namespace quill {
@@ -28,7 +30,29 @@ enum : int {
 inline constexpr int ReminderRows = 51;
 inline constexpr int ReminderFields = 12;
 
-using ReminderRecord = std::array<QString, ReminderFields>;
+/// The twelve text fields of a row, and whatever a line of the file held after its twelfth "|"
+/// (fields of a newer or another program): kept as it was and written back after field 11.
+struct ReminderRecord {
+    ReminderRecord() = default;
+    /// The fields in order, as many as given.
+    ReminderRecord(std::initializer_list<QString> values)
+    {
+        std::copy_n(values.begin(), std::min(values.size(), fields.size()), fields.begin());
+    }
+
+    std::array<QString, ReminderFields> fields{};
+    QString tail;
+
+    QString &operator[](std::size_t field) { return fields[field]; }
+    const QString &operator[](std::size_t field) const { return fields[field]; }
+    QString &at(std::size_t field) { return fields.at(field); }
+    const QString &at(std::size_t field) const { return fields.at(field); }
+    auto begin() { return fields.begin(); }
+    auto end() { return fields.end(); }
+    auto begin() const { return fields.begin(); }
+    auto end() const { return fields.end(); }
+    bool operator==(const ReminderRecord &) const = default;
+};
 /// The fields a new reminder is stored with; the table adds the active flag and the row number.
 using ReminderFields0to9 = std::array<QString, 10>;
 

@@ -358,6 +358,29 @@ void MainWindow::loadReminders()
         m_services.boxes.show(
             this, loadNoticeIsFailure(report) ? MsgIcon::Critical : MsgIcon::Exclamation,
             QStringLiteral("Quillomat"), notice);
+    offerEmergencyCopy();
+}
+
+// The last run could not save at its end and left its reminders in an emergency copy.
+void MainWindow::offerEmergencyCopy()
+{
+    ReminderFile &file = m_session.file();
+    const QString pending = file.pendingEmergencyCopy();
+    if (pending.isEmpty())
+        return;
+    const MsgAnswer answer = m_services.boxes.show(
+        this, MsgIcon::Question, QStringLiteral("Quillomat"),
+        QStringLiteral("A program legutóbbi futásának végén nem sikerült menteni az "
+                       "emlékeztetőket, ezért vészmentést készített róluk:\n%1\n\nBetöltsem a "
+                       "vészmentés emlékeztetőit a fájlban levők helyett? (Mentésig egyik fájl "
+                       "sem változik.)")
+            .arg(pending),
+        MsgButtons::YesNo);
+    if (answer == MsgAnswer::Yes && m_session.takeEmergencyCopy(pending))
+        return;
+    const QString kept = file.retireEmergencyCopy(true);
+    m_services.boxes.show(this, MsgIcon::Information, QStringLiteral("Quillomat"),
+                          QStringLiteral("A vészmentés megmaradt ezen a néven:\n") + kept);
 }
 
 ReminderEditor *MainWindow::reminderEditor()
@@ -604,20 +627,29 @@ bool MainWindow::askAndSave(const QString &title, bool always)
                                                   always ? Ask::Always : Ask::WhenModified);
     if (outcome == SaveOutcome::Declined)
         m_declinedRevision = m_session.table().revision();
-    return outcome != SaveOutcome::Failed;
+    return outcome != SaveOutcome::Failed && outcome != SaveOutcome::Cancelled;
 }
 
 bool MainWindow::saveWithoutAsking()
 {
     if (!m_session.isModified() || m_session.table().revision() == m_declinedRevision)
         return true;
-    const SaveReport saved = m_session.save();
-    if (!saved.ok()) {
-        // No one may be there to see a box any more; the terminal or the session log is told.
-        std::fprintf(stderr, "%s\n", qPrintable(saveFailureText(m_session.file(), saved)));
-        return false;
+    // Nobody may be there to answer: another program's change to the file is kept as a backup.
+    const SaveReport saved = m_session.save(OnChangedFile::KeepMine);
+    QString told;
+    if (saved.ok()) {
+        told = keptVersionsText(saved);
+    } else {
+        // The program is about to end, so the changes cannot stay in it: they go to an
+        // emergency copy on another disk, which the next start offers back.
+        QString written;
+        const int error = m_session.file().writeEmergencyCopy(m_session.table(), &written);
+        told = emergencyText(m_session.file(), saved, error, written);
     }
-    return true;
+    // No one may be there to see a box any more; the terminal or the session log is told.
+    if (!told.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(told));
+    return saved.ok();
 }
 
 bool MainWindow::stopFromOutside()

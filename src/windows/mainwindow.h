@@ -92,6 +92,7 @@ private:
     void showSearchPanel(bool shown);
     void showToday(const QDateTime &now);
     void loadReminders();
+    void offerEmergencyCopy();
     void loadSignatureCursor();
     void openEditor();
     void openList(ReminderKind kind);

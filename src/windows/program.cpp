@@ -43,7 +43,7 @@ void installHungarian(QApplication &app)
 // Another copy holds the file: it comes forward instead, or the user is told why not.
 int handOver(const ReminderFile &file, const QStringList &arguments, MessageBoxes &boxes)
 {
-    if (RunningCopy(file.path()).handOver(arguments))
+    if (RunningCopy(file.identityKeys()).handOver(arguments))
         return 0;
     boxes.show(nullptr, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
                QStringLiteral("A Quillomat már fut. Egyszerre csak egy példánya futhat, "
@@ -106,7 +106,7 @@ int runProgram(int argc, char **argv)
     QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // A later start brings this copy forward.
-    RunningCopy running(file.path());
+    RunningCopy running(file.identityKeys());
     running.listen();
     QObject::connect(&running, &RunningCopy::comeForward, &window, &MainWindow::comeForward);
     // Alerts missed while the program was not running come late; the record says since when.
@@ -117,8 +117,8 @@ int runProgram(int argc, char **argv)
     // Logout, shutdown, kill: the changes are kept without a question.
     TerminationSignals stop;
     QObject::connect(&stop, &TerminationSignals::received, &window, [&window] {
-        window.stopFromOutside();
-        QCoreApplication::exit(0);
+        // The exit status tells whether the changes reached the file.
+        QCoreApplication::exit(window.stopFromOutside() ? 0 : 1);
     });
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager &manager) {

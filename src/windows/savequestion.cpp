@@ -5,6 +5,43 @@
 
 namespace quill {
 
+namespace {
+
+// Another program wrote the file since it was read: which version goes into the file?
+std::optional<OnChangedFile> askWhichVersion(ReminderSession &session, MessageBoxes &boxes,
+                                             QWidget *parent, const QString &title)
+{
+    const int chosen = boxes.choose(
+        parent, MsgIcon::Question, title,
+        QStringLiteral("Az emlékeztetők fájlját egy másik program megváltoztatta, mióta ez a "
+                       "program beolvasta:\n%1\n\nMelyik változat kerüljön a fájlba? A másikat "
+                       "a program biztonsági másolatként megőrzi.")
+            .arg(session.file().path()),
+        {QStringLiteral("Az itteni változat"), QStringLiteral("A másik program változata"),
+         QStringLiteral("Mégse")});
+    if (chosen == 0)
+        return OnChangedFile::KeepMine;
+    if (chosen == 1)
+        return OnChangedFile::KeepTheirs;
+    return std::nullopt;
+}
+
+} // namespace
+
+QString keptVersionsText(const SaveReport &saved)
+{
+    if (!saved.theirsKeptAs.isEmpty())
+        return QStringLiteral("A másik program által módosított fájlt a program megőrizte ezen a "
+                              "néven:\n") +
+               saved.theirsKeptAs;
+    if (!saved.mineKeptAs.isEmpty())
+        return QStringLiteral("A fájl a másik program változatát tartalmazza, a program ezt "
+                              "töltötte be. Az itteni emlékeztetőket a program megőrizte ezen a "
+                              "néven:\n") +
+               saved.mineKeptAs;
+    return {};
+}
+
 SaveOutcome askAndSave(ReminderSession &session, MessageBoxes &boxes, QWidget *parent,
                        const QString &title, Ask when)
 {
@@ -15,11 +52,21 @@ SaveOutcome askAndSave(ReminderSession &session, MessageBoxes &boxes, QWidget *p
                    MsgButtons::YesNo);
     if (answer != MsgAnswer::Yes)
         return SaveOutcome::Declined;
-    const SaveReport saved = session.save();
+    OnChangedFile onChanged = OnChangedFile::KeepMine;
+    if (session.file().changedOnDisk()) {
+        const auto chosen = askWhichVersion(session, boxes, parent, title);
+        if (!chosen)
+            return SaveOutcome::Cancelled;
+        onChanged = *chosen;
+    }
+    const SaveReport saved = session.save(onChanged);
     if (!saved.ok()) {
         boxes.show(parent, MsgIcon::Critical, title, saveFailureText(session.file(), saved));
         return SaveOutcome::Failed;
     }
+    const QString kept = keptVersionsText(saved);
+    if (!kept.isEmpty())
+        boxes.show(parent, MsgIcon::Information, title, kept);
     return SaveOutcome::Saved;
 }
 

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 using namespace quill::test;
 
 namespace {
@@ -25,7 +27,11 @@ QProcessEnvironment environment(const QString &home)
     env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
     env.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/state"));
     env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
     env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    QDir().mkpath(home + QStringLiteral("/runtime"));
+    QFile::setPermissions(home + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return env;
 }
 
@@ -104,6 +110,21 @@ private Q_SLOTS:
         QVERIFY(first.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u".lock"_qs), 10000);
         QTest::qWait(300);
+        // The hand-over socket lies in the user's private runtime folder, for the user alone.
+        const QStringList sockets =
+            QDir(home.filePath(u"runtime"_qs)).entryList({u"*.sock"_qs}, QDir::System);
+        QVERIFY2(!sockets.isEmpty(), "no hand-over socket in the runtime folder");
+        if (::geteuid() == 0) {
+            QProcess stranger;
+            stranger.start(
+                u"setpriv"_qs,
+                {u"--reuid=65534"_qs, u"--regid=65534"_qs, u"--clear-groups"_qs, u"python3"_qs,
+                 u"-c"_qs,
+                 u"import socket,sys; socket.socket(socket.AF_UNIX).connect(sys.argv[1])"_qs,
+                 home.filePath(u"runtime/"_qs + sockets.first())});
+            QVERIFY(stranger.waitForFinished(20000));
+            QVERIFY2(stranger.exitCode() != 0, "another user reached the hand-over socket");
+        }
         QElapsedTimer timer;
         timer.start();
         const Run second = quillomat({}, home.path());

@@ -5,16 +5,57 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace quill;
 using namespace quill::test;
 
 namespace {
+// A second process that holds a lock until it is let go, then ends: no process is left behind.
+struct LockHolder {
+    pid_t pid = -1;
+    int go = -1;
+    void release() const
+    {
+        ::close(go);
+        int status = 0;
+        ::waitpid(pid, &status, 0);
+    }
+};
+LockHolder holdInChild(const QString &path)
+{
+    int ready[2], go[2];
+    if (::pipe(ready) != 0 || ::pipe(go) != 0)
+        return {};
+    const QByteArray name = QFile::encodeName(path);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(ready[0]);
+        ::close(go[1]);
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT, 0644);
+        char byte = fd >= 0 && ::flock(fd, LOCK_EX) == 0 ? 'y' : 'n';
+        if (::write(ready[1], &byte, 1) != 1 || ::read(go[0], &byte, 1) < 0)
+            ::_exit(1);
+        ::_exit(0);
+    }
+    ::close(ready[1]);
+    ::close(go[0]);
+    char byte = 0;
+    const bool held = ::read(ready[0], &byte, 1) == 1 && byte == 'y';
+    ::close(ready[0]);
+    if (!held)
+        qWarning("the other process took no lock");
+    return {pid, go[1]};
+}
+
 QStringList entries(const QString &folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
@@ -76,14 +117,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(u"remembers.txt.lock"_qs);
-        QProcess other;
-        other.start(u"flock"_qs, {u"--nonblock"_qs, u"--close"_qs, path, u"sleep"_qs, u"60"_qs});
-        QVERIFY(other.waitForStarted());
-        QTRY_VERIFY(QFile::exists(path));
+        const LockHolder other = holdInChild(path);
         files::LockFile lock(path);
-        QTRY_COMPARE(lock.tryLock(), files::LockFile::Result::HeldByAnother);
-        other.kill();
-        other.waitForFinished();
+        QCOMPARE(lock.tryLock(), files::LockFile::Result::HeldByAnother);
+        other.release();
         QCOMPARE(lock.tryLock(), files::LockFile::Result::Locked); // the dead hold nothing
         files::LockFile second(path);
         QCOMPARE(second.tryLock(), files::LockFile::Result::HeldByAnother);
@@ -91,6 +128,90 @@ private Q_SLOTS:
         lock.unlock();
         QVERIFY(!QFile::exists(path));
         QCOMPARE(second.tryLock(), files::LockFile::Result::Locked);
+    }
+
+    // Whatever stands under the lock's name, nothing but the lock's own file is ever written:
+    // a link to the reminders (symbolic or hard) or to any other file keeps its bytes.
+    void lockNeverWritesThroughALink_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("symbolic link to the data") << u"symlink"_qs;
+        QTest::newRow("hard link to the data") << u"hardlink"_qs;
+        QTest::newRow("dangling symbolic link") << u"dangling"_qs;
+        QTest::newRow("pipe") << u"pipe"_qs;
+    }
+    void lockNeverWritesThroughALink()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString data = dir.filePath(u"remembers.txt"_qs);
+        const QString path = data + u".lock"_qs;
+        const QByteArray reminders = "e| | |*|*|*|*|00| |x|1|0|\r\n";
+        writeAll(data, reminders);
+        if (kind == u"symlink")
+            QVERIFY(QFile::link(data, path));
+        else if (kind == u"hardlink")
+            QCOMPARE(
+                ::link(QFile::encodeName(data).constData(), QFile::encodeName(path).constData()),
+                0);
+        else if (kind == u"dangling")
+            QVERIFY(QFile::link(dir.filePath(u"elsewhere"_qs), path));
+        else
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0644), 0);
+        files::LockFile lock(path);
+        QCOMPARE(lock.tryLock(), files::LockFile::Result::Locked);
+        QCOMPARE(readAll(data), reminders);
+        QVERIFY(!QFile::exists(dir.filePath(u"elsewhere"_qs)));
+        const QFileInfo info(path);
+        QVERIFY(info.isFile() && !info.isSymLink());
+        QVERIFY(files::stampOf(path).inode != files::stampOf(data).inode);
+        lock.unlock();
+        QCOMPARE(readAll(data), reminders);
+    }
+
+    // A file with a second name in another folder stays one file when it is saved; on a full
+    // disk the save fails before a byte of it changes.
+    void secondNamesStayOneFile()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(u"disk"_qs);
+        SmallDisk disk(folder, 16);
+        const QString base = disk.mounted() ? folder : dir.path();
+        QDir().mkpath(base + u"/a"_qs);
+        QDir().mkpath(base + u"/b"_qs);
+        const QString a = base + u"/a/remembers.txt"_qs, b = base + u"/b/remembers.txt"_qs;
+        writeAll(a, "old");
+        QCOMPARE(::link(QFile::encodeName(a).constData(), QFile::encodeName(b).constData()), 0);
+        QCOMPARE(files::writeAtomically(a, "new and longer"), 0);
+        QCOMPARE(readAll(b), QByteArray("new and longer"));
+        QCOMPARE(files::stampOf(a).inode, files::stampOf(b).inode);
+        QCOMPARE(files::writeAtomically(a, "short"), 0);
+        QCOMPARE(readAll(b), QByteArray("short"));
+        if (!disk.mounted())
+            QSKIP("mounting a small tmpfs needs root");
+        QVERIFY(disk.fill());
+        QCOMPARE(files::writeAtomically(a, QByteArray(64 * 1024, 'x')), ENOSPC);
+        QCOMPARE(readAll(a), QByteArray("short"));
+        QCOMPARE(readAll(b), QByteArray("short"));
+    }
+
+    // Saves killed half way leave their temporary files; ours go at the next start, nothing else.
+    void staleTemporariesGo()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"remembers.txt"_qs);
+        writeAll(path, "x");
+        for (const QString &name :
+             {u".remembers.txt.Ab12Cd"_qs, u".remembers.txt.zzzzzz"_qs, u".remembers.txt.bak"_qs,
+              u".remembers.txt.toolong7"_qs, u"remembers.txt.bak"_qs})
+            writeAll(dir.filePath(name), QByteArray(1000, 'y'));
+        QVERIFY(QFile::link(path, dir.filePath(u".remembers.txt.link01"_qs)));
+        QCOMPARE(files::removeStaleTemporaries(path), 2);
+        QCOMPARE(entries(dir.path()),
+                 (QStringList{u".remembers.txt.bak"_qs, u".remembers.txt.link01"_qs,
+                              u".remembers.txt.toolong7"_qs, u"remembers.txt"_qs,
+                              u"remembers.txt.bak"_qs}));
+        QCOMPARE(readAll(path), QByteArray("x"));
     }
 
     void leftoverLockFilesNeverBlock_data()

@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace quill;
 using namespace quill::test;
@@ -32,22 +33,23 @@ std::array<QString, 10> egyeb(const QString &text)
 class TestDataFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // A line into fields: blanks kept, text after the twelfth "|" ignored, field 11 the row,
-    // a short line kept as far as it goes.
+    // A line into fields: blanks kept, field 11 the row, a short line kept as far as it goes, and
+    // what follows the twelfth "|" (another program's fields) written back byte for byte.
     void linesIntoFields()
     {
         ReminderBook book;
         const QByteArray bytes =
-            cp1250(u"n|Kiss|Ábel|*|január|1|*|08| január 2.| |1|7|tail ignored\r\n"
+            cp1250(u"n|Kiss|Ábel|*|január|1|*|08| január 2.| |1|7|más|mező| ő \r\n"
                    "n|Kiss|Ábel|*|\r\n"_qs);
         const LoadReport r = loadReminders(book, bytes);
         QCOMPARE(r.loaded, 2);
         QCOMPARE(r.shortLines, 1);
+        QVERIFY(!r.keepsOriginal());
         QCOMPARE(book.table.field(0, Field::FreeText), u" "_qs);
         QCOMPARE(book.table.field(0, Field::RowNumber), u"0"_qs);
         QCOMPARE(book.table.field(0, Field::When), u" január 2."_qs);
         QCOMPARE(encodeReminders(book.table).split('\n').first(),
-                 cp1250(u"n|Kiss|Ábel|*|január|1|*|08| január 2.| |1|0|\r"_qs));
+                 cp1250(u"n|Kiss|Ábel|*|január|1|*|08| január 2.| |1|0|más|mező| ő \r"_qs));
         QCOMPARE(book.table.field(1, Field::Year), u"*"_qs);
         QCOMPARE(book.table.field(1, Field::Month), QString());
     }
@@ -152,6 +154,9 @@ private Q_SLOTS:
                   u16 = int(FileEncoding::Utf16);
         QTest::newRow("windows-1250") << cp1250(line) << loaded << cp << false;
         QTest::newRow("utf-8") << line.toUtf8() << loaded << u8 << true;
+        // Valid UTF-8 beyond ASCII is UTF-8, Hungarian letters or none: no silent mojibake.
+        QTest::newRow("utf-8, Cyrillic and euro")
+            << u"e| | |*|*|*|*|00| |Ж €|1|0|\r\n"_qs.toUtf8() << loaded << u8 << true;
         QTest::newRow("utf-8 mark")
             << QByteArray("\xEF\xBB\xBF" + line.toUtf8()) << loaded << u8 << true;
         QTest::newRow("utf-16le mark")
@@ -185,7 +190,9 @@ private Q_SLOTS:
         QCOMPARE(int(r.encoding), encoding);
         QCOMPARE(book.rowsHandedOut, 1);
         QVERIFY(book.table.field(0, Field::FreeText) == u"Őszi ünnep"_qs ||
-                book.table.field(0, Field::FreeText) == u"a\tb"_qs);
+                book.table.field(0, Field::FreeText) == u"a\tb"_qs ||
+                (book.table.field(0, Field::FreeText) == u"Ж €"_qs && r.foreignCharacters == 1 &&
+                 loadNotice(r, u"f"_qs).contains(u"kérdőjel"_qs)));
     }
 
     // Text the code page cannot hold is written as "?", one for one; the line keeps its shape.
@@ -379,21 +386,71 @@ private Q_SLOTS:
         QCOMPARE(readAll(readOnly), old);
     }
 
-    // Someone changed the file behind the program's back: their version is kept too.
+    // Someone changed the file behind the program's back (appended to it, or put a new file in
+    // its place): seen before the save, and whichever version goes into the file, the other is
+    // kept under the backup name the report gives.
+    void externalChangeIsKept_data()
+    {
+        QTest::addColumn<bool>("byRename");
+        QTest::addColumn<bool>("keepTheirs");
+        QTest::newRow("appended, keep mine") << false << false;
+        QTest::newRow("replaced, keep mine") << true << false;
+        QTest::newRow("appended, keep theirs") << false << true;
+    }
     void externalChangeIsKept()
     {
+        QFETCH(bool, byRename);
+        QFETCH(bool, keepTheirs);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"remembers.txt"_qs);
-        writeAll(path, "e| | |*|*|*|*|00| |egy|1|0|\r\n");
+        const QByteArray first = "e| | |*|*|*|*|00| |egy|1|0|\r\n";
+        writeAll(path, first);
         ReminderFile file(path);
         ReminderBook book;
         file.load(book);
         QVERIFY(file.save(book.table).ok());
-        QVERIFY(!QFile::exists(path + u".bak"_qs)); // our own save is no change
-        const QByteArray theirs = "e| | |*|*|*|*|00| |kettő|1|0|\r\n";
-        writeAll(path, theirs);
-        QVERIFY(file.save(book.table).ok());
-        QCOMPARE(readAll(path + u".bak"_qs), theirs);
+        QVERIFY(!file.changedOnDisk()); // our own save is no change
+        storeReminder(book, egyeb(u"enyém"_qs));
+        const QByteArray theirs = first + "e| | |*|*|*|*|00| |kett\xf5|1|1|\r\n";
+        if (byRename) {
+            writeAll(path + u".new"_qs, theirs);
+            QVERIFY(QFile::remove(path) && QFile::rename(path + u".new"_qs, path));
+        } else {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::Append));
+            f.write(theirs.mid(first.size()));
+        }
+        QVERIFY(file.changedOnDisk());
+        const SaveReport saved =
+            file.save(book.table, keepTheirs ? OnChangedFile::KeepTheirs : OnChangedFile::KeepMine);
+        QVERIFY(saved.ok());
+        const QString kept = keepTheirs ? saved.mineKeptAs : saved.theirsKeptAs;
+        QCOMPARE(kept, path + u".bak"_qs);
+        QCOMPARE(readAll(keepTheirs ? path : kept), theirs);
+        QCOMPARE(readAll(keepTheirs ? kept : path), encodeReminders(book.table));
+        QVERIFY(!file.changedOnDisk());
+    }
+
+    // At the end of the program a save that fails leaves the reminders in an emergency copy in
+    // the state folder, which the next start finds, takes and retires.
+    void emergencyCopy()
+    {
+        QTemporaryDir dir;
+        const QString state = dir.filePath(u"state"_qs);
+        ReminderFile file(dir.filePath(u"remembers.txt"_qs), state);
+        QVERIFY(file.pendingEmergencyCopy().isEmpty());
+        ReminderBook book;
+        storeReminder(book, egyeb(u"mentetlen"_qs));
+        QString written;
+        QCOMPARE(file.writeEmergencyCopy(book.table, &written), 0);
+        QVERIFY(written.startsWith(state + u"/Zelmarin/Quillomat/"_qs));
+        QCOMPARE(readAll(written), encodeReminders(book.table));
+        QCOMPARE(file.pendingEmergencyCopy(), written);
+        QVERIFY(emergencyText(file, {SaveReport::Stage::Write, ENOSPC, {}, {}}, 0, written)
+                    .contains(written));
+        const QString kept = file.retireEmergencyCopy(true);
+        QVERIFY(kept != written && QFile::exists(kept) && !QFile::exists(written));
+        QVERIFY(file.pendingEmergencyCopy().isEmpty());
     }
 
     // Two folders whose files are links to one file: one lock, one running copy.
@@ -422,6 +479,31 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(a.lockPath()));
         QVERIFY(b.save(book.table).ok());
         QVERIFY(QFileInfo(dir.filePath(u"a/remembers.txt"_qs)).isSymLink());
+    }
+
+    // Two folders holding second names of one file (hard links): one copy, and a save keeps
+    // them one file.
+    void hardLinkedFoldersAreOneFile()
+    {
+        QTemporaryDir dir;
+        QDir().mkpath(dir.filePath(u"a"_qs));
+        QDir().mkpath(dir.filePath(u"b"_qs));
+        const QString a = dir.filePath(u"a/remembers.txt"_qs),
+                      b = dir.filePath(u"b/remembers.txt"_qs);
+        writeAll(a, "e| | |*|*|*|*|00| |x|1|0|\r\n");
+        QCOMPARE(::link(QFile::encodeName(a).constData(), QFile::encodeName(b).constData()), 0);
+        ReminderFile first(a), second(b);
+        QCOMPARE(first.lock(), files::LockFile::Result::Locked);
+        QCOMPARE(second.lock(), files::LockFile::Result::HeldByAnother);
+        QCOMPARE(first.identityKeys().last(), second.identityKeys().last());
+        ReminderBook book;
+        first.load(book);
+        storeReminder(book, egyeb(u"új"_qs));
+        QVERIFY(first.save(book.table).ok());
+        QCOMPARE(readAll(b), encodeReminders(book.table));
+        first.unlock();
+        QCOMPARE(second.lock(), files::LockFile::Result::Locked);
+        second.unlock();
     }
 };
 

@@ -19,6 +19,15 @@ MsgAnswer RecordingBoxes::show(QWidget *, MsgIcon icon, const QString &title, co
     return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
 }
 
+int RecordingBoxes::choose(QWidget *, MsgIcon icon, const QString &title, const QString &text,
+                           const QStringList &options)
+{
+    shown.append({icon, title, text, MsgButtons::Ok});
+    if (!choices.isEmpty())
+        return choices.takeFirst();
+    return int(options.size()) - 1;
+}
+
 QStringList RecordingBoxes::texts() const
 {
     QStringList list;

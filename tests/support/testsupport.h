@@ -23,9 +23,12 @@ public:
     };
     MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                    MsgButtons buttons) override;
+    int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
+               const QStringList &choices) override;
     QStringList texts() const;
     QList<Shown> shown;
     QList<MsgAnswer> answers;
+    QList<int> choices; ///< answers to choose(), in order; the last choice (Esc) when empty
     std::function<void()> whileOpen; ///< runs "inside" the modal box
 };
 
