@@ -3,10 +3,12 @@
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
 #include "cli/ical.h"
-#include "files/safefile.h"
 #include "version.h"
 
+#include <QCommandLineParser>
+#include <QFile>
 #include <QHash>
+#include <QMultiMap>
 #include <QRegularExpression>
 
 namespace quill::nevnap {
@@ -48,7 +50,7 @@ Answer fail(const QString &message, int code = 1)
 
 Answer refuse(const QString &why)
 {
-    return {2, {}, QStringLiteral("nevnap: ") + why + u'\n' + usage()};
+    return {2, {}, QStringLiteral("nevnap: ") + why + QStringLiteral("; a használat: nevnap --help\n")};
 }
 
 bool isDayNumber(const QString &token, int *day)
@@ -70,8 +72,6 @@ DateRead checked(int month, int day)
         return {DateRead::Result::BadDay, month, day};
     return {DateRead::Result::Date, month, day};
 }
-
-Answer ical(const QStringList &arguments);
 
 } // namespace
 
@@ -103,13 +103,57 @@ QString fullDates(const QString &name)
 
 int monthNumber(const QString &text)
 {
-    const QString folded = foldedForMatching(text.trimmed());
+    QString folded = foldedForMatching(text.trimmed());
+    if (folded.endsWith(u'.'))
+        folded.chop(1);
+    // The whole name, or its beginning from three letters on: "márc", "szept", "aug", "Sept".
     for (std::size_t i = 0; i < MonthNames.size(); ++i) {
-        if (folded == foldedForMatching(MonthNames[i].hungarian.toString()) ||
-            folded == foldedForMatching(MonthNames[i].english.toString()))
-            return int(i) + 1;
+        for (const QStringView name : {MonthNames[i].hungarian, MonthNames[i].english}) {
+            const QString full = foldedForMatching(name.toString());
+            if (folded == full || (folded.size() >= 3 && full.startsWith(folded)))
+                return int(i) + 1;
+        }
     }
     return 0;
+}
+
+QStringList nearestNames(const QString &typed)
+{
+    // The names fewest letter changes away (folded), at most two changes, best first.
+    const QString folded = foldedForMatching(typed.trimmed());
+    const auto distance = [](const QString &a, const QString &b) {
+        QList<int> row(b.size() + 1);
+        for (qsizetype j = 0; j <= b.size(); ++j)
+            row[j] = int(j);
+        for (qsizetype i = 1; i <= a.size(); ++i) {
+            int diagonal = row[0];
+            row[0] = int(i);
+            for (qsizetype j = 1; j <= b.size(); ++j) {
+                const int above = row[j];
+                row[j] = std::min({row[j] + 1, row[j - 1] + 1,
+                                   diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+                diagonal = above;
+            }
+        }
+        return row[b.size()];
+    };
+    QMultiMap<int, QString> byDistance;
+    for (const QString &name : FirstNameList()) {
+        const QString candidate = foldedForMatching(name);
+        // A beginning typed ("Zolt") is the closest of all.
+        const int d = candidate.startsWith(folded) && folded.size() >= 3
+                          ? 0
+                          : distance(folded, candidate);
+        if (d <= 2)
+            byDistance.insert(d, name);
+    }
+    QStringList best;
+    for (auto it = byDistance.cbegin(); it != byDistance.cend() && best.size() < 3; ++it) {
+        if (it.key() > byDistance.firstKey())
+            break;
+        best << it.value();
+    }
+    return best;
 }
 
 DateRead readDate(const QString &typed)
@@ -138,8 +182,10 @@ DateRead readDate(const QString &typed)
         if (m.hasMatch())
             return checked(m.captured(1).toInt(), m.captured(2).toInt());
     }
-    // A month name and a day, in either order.
+    // A month name and a day, in either order; a month alone asks for its day.
     const QStringList tokens = text.split(u' ', Qt::SkipEmptyParts);
+    if (tokens.size() == 1 && monthNumber(tokens[0]) != 0 && !findName(tokens[0]))
+        return {DateRead::Result::NoDay, monthNumber(tokens[0]), 0};
     if (tokens.size() != 2)
         return {};
     int day = 0;
@@ -161,67 +207,72 @@ QString usage()
     return QStringLiteral(
         "Használat:\n"
         "  nevnap                    a mai nap névnapjai\n"
-        "  nevnap holnap             a holnapi nap névnapjai (angolul: --tomorrow)\n"
+        "  nevnap holnap             a holnapi nap névnapjai (angolul: --tomorrow); tegnap,\n"
+        "                            holnapután és ma is\n"
         "  nevnap --het              a mai és a következő hat nap névnapjai, naponként egy "
         "sorban:\n"
         "                            dátum, a hét napja, nevek (angolul: --week)\n"
         "  nevnap HÓNAP NAP          egy nap névnapjai; a hónap magyarul vagy angolul, kis- vagy\n"
-        "                            nagybetűvel, ékezettel vagy anélkül, a nap ponttal vagy\n"
-        "                            anélkül, bármelyik sorrendben: nevnap március 15,\n"
-        "                            nevnap \"15. március\", nevnap marcius 15, nevnap March 15\n"
+        "                            nagybetűvel, ékezettel vagy anélkül, rövidítve is (márc,\n"
+        "                            szept, Mar), a nap ponttal vagy anélkül, bármelyik\n"
+        "                            sorrendben: nevnap március 15, nevnap \"15. március\",\n"
+        "                            nevnap marcius 15, nevnap márc 15, nevnap March 15\n"
         "  nevnap DÁTUM              2026-03-15, 03-15, 2026.03.15., 03.15.\n"
         "  nevnap KERESZTNÉV         egy keresztnév névnapja(i), kis- vagy nagybetűvel, ékezettel\n"
-        "                            vagy anélkül: nevnap Zoltán, nevnap zoltan\n"
+        "                            vagy anélkül, teljes névvel is: nevnap Zoltán, nevnap\n"
+        "                            zoltan, nevnap \"Kovács Mária\"\n"
         "  nevnap --ical [FÁJL]      a teljes névnaptár iCalendar formában (alapértelmezés: a\n"
-        "                            szabványos kimenet)\n"
+        "                            szabványos kimenet); létező fájlt csak --force mellett ír\n"
+        "                            felül\n"
         "  nevnap --version          a program változata\n"
         "  nevnap --help             ez a leírás\n"
         "\n"
-        "Kilépési kód: 0 siker, 1 ha nincs ilyen hónap, nap vagy név, 2 hibás parancssor.\n");
+        "Kilépési kód: 0 siker, 1 ha nincs ilyen hónap, nap vagy név, vagy a kimenet nem írható,\n"
+        "2 hibás parancssor.\n");
 }
 
-Answer answer(const QStringList &arguments, const QDate &today)
+QString printable(const QString &text)
 {
-    QStringList words;
-    for (const QString &arg : arguments) {
-        if (arg == u"-h" || arg == u"--help")
-            return {0, usage(), {}};
-        if (arg == u"-v" || arg == u"--version")
-            return {0,
-                    QStringLiteral("nevnap (Quillomat) %1.%2.%3\n")
-                        .arg(version::major)
-                        .arg(version::minor)
-                        .arg(version::patch),
-                    {}};
-        if (arg == u"--ical")
-            return ical(arguments);
-        if (arg.startsWith(u'-') && arg.size() > 1 && !arg.at(1).isDigit()) {
-            const QString option = foldedForMatching(arg);
-            if (option == u"--tomorrow" || option == u"--holnap")
-                words << QStringLiteral("holnap");
-            else if (option == u"--week" || option == u"--het")
-                words << QStringLiteral("--het");
-            else
-                return refuse(QStringLiteral("ismeretlen kapcsoló: ") + arg);
-            continue;
+    QString shown;
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u < 0x20 || u == 0x7F || (u >= 0x80 && u <= 0x9F))
+            shown += QStringLiteral("\\x%1").arg(int(u), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
+namespace {
+
+QString nameAnswer(const QString &typed)
+{
+    // A full name: Hungarians write the family name first, others last; either word may be it.
+    QStringList tried{typed};
+    const QStringList words = typed.split(u' ', Qt::SkipEmptyParts);
+    if (words.size() > 1)
+        tried << words.mid(1) << words.first();
+    for (const QString &word : tried) {
+        if (const auto name = findName(word)) {
+            const QString prefix = *name == typed ? QString() : *name + QStringLiteral(": ");
+            return prefix + fullDates(*name);
         }
-        words << arg;
     }
-    if (words.isEmpty())
-        return {0, namesOf(today.month(), today.day()) + u'\n', {}};
-    const QString typed = words.join(u' ').simplified();
-    if (typed == u"--het") {
-        QString out;
-        for (int i = 0; i < 7; ++i)
-            out += weekLine(today.addDays(i)) + u'\n';
-        return {0, out, {}};
+    return {};
+}
+
+Answer dayAnswer(const QString &typed, const QDate &today)
+{
+    static const QHash<QString, int> relative = {{QStringLiteral("ma"), 0},
+                                                 {QStringLiteral("holnap"), 1},
+                                                 {QStringLiteral("holnaputan"), 2},
+                                                 {QStringLiteral("tegnap"), -1},
+                                                 {QStringLiteral("tegnapelott"), -2}};
+    if (const auto it = relative.constFind(foldedForMatching(typed)); it != relative.cend()) {
+        const QDate day = today.addDays(*it);
+        return {0, namesOf(day.month(), day.day()) + u'\n', {}};
     }
-    if (foldedForMatching(typed) == u"holnap") {
-        const QDate tomorrow = today.addDays(1);
-        return {0, namesOf(tomorrow.month(), tomorrow.day()) + u'\n', {}};
-    }
-    if (foldedForMatching(typed) == u"ma")
-        return {0, namesOf(today.month(), today.day()) + u'\n', {}};
     const DateRead date = readDate(typed);
     switch (date.result) {
     case DateRead::Result::Date:
@@ -230,34 +281,127 @@ Answer answer(const QStringList &arguments, const QDate &today)
         return fail(QStringLiteral("Ilyen hónap nem létezik!"));
     case DateRead::Result::BadDay:
         return fail(QStringLiteral("Ilyen nap nem létezik!"));
+    case DateRead::Result::NoDay:
+        return fail(QStringLiteral("Melyik napja? Például: nevnap %1 15").arg(monthName(date.month)));
     case DateRead::Result::NotADate:
         break;
     }
-    const auto name = findName(typed);
-    if (!name)
+    const QString found = nameAnswer(typed);
+    if (!found.isEmpty())
+        return {0, found + u'\n', {}};
+    const QStringList near = nearestNames(typed);
+    if (near.isEmpty())
         return fail(QStringLiteral("Ilyen név nem létezik!"));
-    // The calendar's own spelling is named when it differs from what was typed.
-    const QString prefix = *name == typed ? QString() : *name + QStringLiteral(": ");
-    return {0, prefix + fullDates(*name) + u'\n', {}};
+    return fail(QStringLiteral("Ilyen név nem létezik! Talán: ") +
+                near.join(QStringLiteral(", ")) + u'?');
 }
 
-namespace {
-
-// The whole calendar as iCalendar, on standard output or into a file, replaced whole or not at
-// all: a full disk never leaves half a calendar.
-Answer ical(const QStringList &arguments)
+QString weekAnswer(const QDate &today)
 {
-    const qsizetype at = arguments.indexOf(QStringLiteral("--ical"));
-    const QString target = at + 1 < arguments.size() ? arguments[at + 1] : QString();
-    const QByteArray ics = nameDayICalendar(QDateTime::currentDateTimeUtc());
-    if (target.isEmpty() || target == u"-")
-        return {0, QString::fromUtf8(ics), {}};
-    if (const int error = files::writeAtomically(files::resolvedPath(target), ics))
-        return fail(QStringLiteral("A fájl nem írható: ") + target + QStringLiteral(" (") +
-                    files::reasonText(error) + QStringLiteral(")"));
+    QString out;
+    for (int i = 0; i < 7; ++i)
+        out += weekLine(today.addDays(i)) + u'\n';
+    return out;
+}
+
+// Options are told from the words of a day or a name: a minus followed by a digit is no option,
+// and option names are read in any case, accents optional ("--hét").
+QStringList forTheParser(const QStringList &arguments, QList<int> *positions,
+                         QHash<QString, QString> *typedAs)
+{
+    QStringList options, words;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &arg = arguments[i];
+        const bool option = arg.startsWith(u'-') && arg.size() > 1 && !arg.at(1).isDigit();
+        if (option) {
+            const QString folded = foldedForMatching(arg);
+            options << folded;
+            typedAs->insert(folded.mid(folded.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0),
+                            arg);
+        } else {
+            words << arg;
+            positions->append(i);
+        }
+    }
+    return QStringList{QStringLiteral("nevnap")} + options + QStringList{QStringLiteral("--")} +
+           words;
+}
+
+QString closestOption(const QString &typed, const QStringList &known)
+{
+    for (const QString &option : known) {
+        const QString full = u"--"_qs + option;
+        int same = 0;
+        while (same < std::min(typed.size(), full.size()) && typed[same] == full[same])
+            ++same;
+        if (same >= 4 && std::abs(int(typed.size() - full.size())) <= 2)
+            return full;
+    }
     return {};
 }
 
 } // namespace
+
+Answer answer(const QStringList &arguments, const QDate &today, const QList<QByteArray> &raw,
+              FileToWrite *file)
+{
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, {});
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, {});
+    const QCommandLineOption ical(QStringLiteral("ical"), {});
+    const QCommandLineOption force(QStringLiteral("force"), {});
+    const QCommandLineOption tomorrow({QStringLiteral("tomorrow"), QStringLiteral("holnap")}, {});
+    const QCommandLineOption week({QStringLiteral("week"), QStringLiteral("het")}, {});
+    parser.addOptions({help, version, ical, force, tomorrow, week});
+    QList<int> positions;
+    QHash<QString, QString> typedAs;
+    if (!parser.parse(forTheParser(arguments, &positions, &typedAs))) {
+        const QStringList unknown = parser.unknownOptionNames();
+        const QString name = unknown.isEmpty() ? QString() : unknown.first();
+        const QString typed =
+            typedAs.value(name, (name.size() == 1 ? u"-"_qs : u"--"_qs) + name);
+        const QString near = closestOption(
+            foldedForMatching(typed), {u"help"_qs, u"version"_qs, u"ical"_qs, u"force"_qs, u"tomorrow"_qs,
+                    u"holnap"_qs, u"week"_qs, u"het"_qs});
+        return refuse(QStringLiteral("ismeretlen kapcsoló: ") + printable(typed) +
+                      (near.isEmpty() ? QString() : QStringLiteral(" (talán: %1?)").arg(near)));
+    }
+    if (parser.isSet(help))
+        return {0, usage(), {}};
+    if (parser.isSet(version))
+        return {0,
+                QStringLiteral("nevnap (Quillomat) %1.%2.%3\n")
+                    .arg(version::major)
+                    .arg(version::minor)
+                    .arg(version::patch),
+                {}};
+    const QStringList words = parser.positionalArguments();
+    if (parser.isSet(ical)) {
+        if (words.size() > 1 || parser.isSet(tomorrow) || parser.isSet(week))
+            return refuse(QStringLiteral("a --ical mellé csak egy fájlnév adható meg"));
+        const QByteArray ics = nameDayICalendar(QDateTime::currentDateTimeUtc());
+        if (words.isEmpty() || words.first() == u"-")
+            return {0, QString::fromUtf8(ics), {}};
+        if (!file)
+            return fail(QStringLiteral("A fájl nem írható: ") + printable(words.first()));
+        const int at = positions.first();
+        file->path = at < raw.size() ? raw[at] : QFile::encodeName(words.first());
+        file->bytes = ics;
+        file->overwrite = parser.isSet(force);
+        return {};
+    }
+    if (parser.isSet(force))
+        return refuse(QStringLiteral("a --force csak a --ical FÁJL mellett érvényes"));
+    if (parser.isSet(week))
+        return words.isEmpty() ? Answer{0, weekAnswer(today), {}}
+                               : refuse(QStringLiteral("a --het mellé nem kell nap vagy név"));
+    if (parser.isSet(tomorrow))
+        return words.isEmpty() ? dayAnswer(QStringLiteral("holnap"), today)
+                               : refuse(QStringLiteral("a --holnap mellé nem kell nap vagy név"));
+    if (words.isEmpty())
+        return {0, namesOf(today.month(), today.day()) + u'\n', {}};
+    return dayAnswer(words.join(u' ').simplified(), today);
+}
 
 } // namespace quill::nevnap

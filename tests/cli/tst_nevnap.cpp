@@ -8,7 +8,10 @@
 #include <QDate>
 #include <QProcess>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <unistd.h>
 
 using namespace quill;
 
@@ -77,6 +80,26 @@ private Q_SLOTS:
             u"augusztus 15. szeptember 8. szeptember 12. december 8.\n"_qs);
         row("Lőrinc", {u"lorinc"_qs}, 0, u"Lőrinc: augusztus 10. szeptember 5.\n"_qs);
         row("no such name", {u"Nincsilyen"_qs}, 1, none, u"Ilyen név nem létezik!\n"_qs);
+        // As a new user types: short month names, a month alone, a near miss, a whole name.
+        row("márc", {u"márc"_qs, u"15"_qs}, 0, kristof);
+        row("dec 24", {u"dec 24"_qs}, 0, u"Ádám, Éva\n"_qs);
+        row("Mar 15", {u"Mar"_qs, u"15"_qs}, 0, kristof);
+        row("szept. 27.", {u"szept. 27."_qs}, 0, u"Adalbert\n"_qs);
+        row("a month alone", {u"március"_qs}, 1, none,
+            u"Melyik napja? Például: nevnap március 15\n"_qs);
+        row("near miss", {u"Lorincz"_qs}, 1, none, u"Ilyen név nem létezik! Talán: Lőrinc?\n"_qs);
+        row("a beginning", {u"Zolt"_qs}, 1, none, u"Ilyen név nem létezik! Talán: Zoltán?\n"_qs);
+        row("family name first", {u"Kovács Mária"_qs}, 0,
+            u"Mária: augusztus 15. szeptember 8. szeptember 12. december 8.\n"_qs);
+        row("given name first", {u"Anna"_qs, u"Kovács"_qs}, 0, u"Anna: július 26.\n"_qs);
+        // Options, read strictly: a wrong one is one line with a pointer to the help.
+        row("mistyped option", {u"--tomorow"_qs}, 2, none,
+            u"nevnap: ismeretlen kapcsoló: --tomorow (talán: --tomorrow?); a használat: nevnap "
+            "--help\n"_qs);
+        row("control characters echoed safely", {u"--x\x1b[2J"_qs}, 2, none,
+            u"nevnap: ismeretlen kapcsoló: --x\\x1b[2J; a használat: nevnap --help\n"_qs);
+        row("--ical takes no option as its file", {u"--ical"_qs, u"--het"_qs}, 2, none,
+            u"nevnap: a --ical mellé csak egy fájlnév adható meg; a használat: nevnap --help\n"_qs);
         // Options.
         row("version", {u"--version"_qs}, 0, u"nevnap (Quillomat) 1.5.0\n"_qs);
     }
@@ -108,6 +131,9 @@ private Q_SLOTS:
                     r.out == names(QDate::currentDate().addDays(1)) + u'\n'); // midnight
         }
         QCOMPARE(runNevnap({}).out.trimmed(), names(QDate::currentDate()));
+        QCOMPARE(runNevnap({u"tegnap"_qs}).out.trimmed(), names(QDate::currentDate().addDays(-1)));
+        QCOMPARE(runNevnap({u"holnapután"_qs}).out.trimmed(),
+                 names(QDate::currentDate().addDays(2)));
         for (const QStringList &args : {QStringList{u"--het"_qs}, QStringList{u"--week"_qs}}) {
             const QStringList lines = runNevnap(args).out.split(u'\n', Qt::SkipEmptyParts);
             QCOMPARE(lines.size(), 7);
@@ -117,19 +143,48 @@ private Q_SLOTS:
         }
     }
 
-    // Options it does not know, and help that lists every form.
-    void commandLine()
+    // Help that lists every form.
+    void helpListsEveryForm()
     {
-        const Run unknown = runNevnap({u"--foo"_qs});
-        QCOMPARE(unknown.code, 2);
-        QVERIFY(unknown.out.isEmpty());
-        QVERIFY(unknown.err.contains(u"ismeretlen kapcsoló: --foo"_qs));
-        QVERIFY(unknown.err.contains(u"Használat"_qs));
         const Run help = runNevnap({u"--help"_qs});
         QCOMPARE(help.code, 0);
         for (const QString &form : {u"holnap"_qs, u"--tomorrow"_qs, u"--het"_qs, u"--week"_qs,
-                                    u"2026-03-15"_qs, u"03.15."_qs, u"--ical"_qs, u"--version"_qs})
+                                    u"2026-03-15"_qs, u"03.15."_qs, u"--ical"_qs, u"--force"_qs,
+                                    u"--version"_qs, u"márc"_qs})
             QVERIFY2(help.out.contains(form), qPrintable(form));
+    }
+
+    // Nothing is lost without a word: output that cannot be written (a full disk, /dev/full)
+    // fails; a file is never overwritten unasked; a file name is used byte for byte.
+    void writeErrorsAndFiles()
+    {
+        for (const QStringList &args : {QStringList{}, QStringList{u"--ical"_qs}}) {
+            QProcess p;
+            p.setStandardOutputFile(u"/dev/full"_qs);
+            p.start(QStringLiteral(NEVNAP_PATH), args);
+            QVERIFY(p.waitForFinished(30000));
+            QCOMPARE(p.exitCode(), 1);
+            QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(u"betelt a lemez"_qs));
+        }
+        QTemporaryDir dir;
+        const QString ics = dir.filePath(u"naptar.ics"_qs);
+        QFile keep(ics);
+        QVERIFY(keep.open(QIODevice::WriteOnly) && keep.write("mine") == 4);
+        keep.close();
+        Run r = runNevnap({u"--ical"_qs, ics});
+        QCOMPARE(r.code, 1);
+        QVERIFY(r.err.contains(u"--force"_qs));
+        QVERIFY(keep.open(QIODevice::ReadOnly) && keep.readAll() == "mine");
+        keep.close();
+        QCOMPARE(runNevnap({u"--ical"_qs, u"--force"_qs, ics}).code, 0);
+        QVERIFY(keep.open(QIODevice::ReadOnly) && keep.readAll().startsWith("BEGIN:VCALENDAR"));
+        QProcess raw;
+        raw.setWorkingDirectory(dir.path());
+        raw.start(u"bash"_qs, {u"-c"_qs, u"exec \"$0\" --ical $'n\\xe9v.ics'"_qs,
+                               QStringLiteral(NEVNAP_PATH)});
+        QVERIFY(raw.waitForFinished(30000));
+        QCOMPARE(raw.exitCode(), 0);
+        QCOMPARE(::access(QByteArray(QFile::encodeName(dir.path()) + "/n\xe9v.ics").constData(), F_OK), 0);
     }
 
     // No two names fold to one spelling, and each name's folded spelling finds that name.

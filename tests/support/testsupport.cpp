@@ -54,7 +54,7 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
     }
     services = std::make_unique<Services>(Services{clock, boxes, help, AppFolder(dir.path()),
                                                    SystemDateNames(locale), notifier, autostart});
-    file = std::make_unique<ReminderFile>(m_dataPath);
+    file = std::make_unique<ReminderFile>(m_dataPath, path(QStringLiteral("state")));
     m_session = std::make_unique<ReminderSession>(*file);
     m_window = std::make_unique<MainWindow>(*services, *m_session);
     m_window->completeStartUp();
