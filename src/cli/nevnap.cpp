@@ -35,16 +35,17 @@ int main(int argc, char **argv)
     quill::nevnap::Answer answer = quill::nevnap::answer(QCoreApplication::arguments().mid(1),
                                                          QDate::currentDate(), raw, &file);
     if (!file.path.isEmpty()) {
-        const int error = file.overwrite ? quill::files::writeAtomicallyNative(file.path, file.bytes)
-                                         : quill::files::writeNewFileNative(file.path, file.bytes);
+        const int error = file.overwrite
+                              ? quill::files::writeAtomicallyNative(file.path, file.bytes)
+                              : quill::files::writeNewFileNative(file.path, file.bytes);
         if (error != 0) {
             const QString name = quill::nevnap::printable(QFile::decodeName(file.path));
             answer.exitCode = 1;
-            answer.err = error == EEXIST
-                             ? QStringLiteral("A fájl már létezik: %1 (felülírása: --force)\n")
-                                   .arg(name)
-                             : QStringLiteral("A fájl nem írható: %1 (%2)\n")
-                                   .arg(name, quill::files::reasonText(error));
+            answer.err =
+                error == EEXIST
+                    ? QStringLiteral("A fájl már létezik: %1 (felülírása: --force)\n").arg(name)
+                    : QStringLiteral("A fájl nem írható: %1 (%2)\n")
+                          .arg(name, quill::files::reasonText(error));
         }
     }
     if (const int error = writeOut(stdout, answer.out)) {

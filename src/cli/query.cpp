@@ -50,7 +50,8 @@ Answer fail(const QString &message, int code = 1)
 
 Answer refuse(const QString &why)
 {
-    return {2, {}, QStringLiteral("nevnap: ") + why + QStringLiteral("; a használat: nevnap --help\n")};
+    return {
+        2, {}, QStringLiteral("nevnap: ") + why + QStringLiteral("; a használat: nevnap --help\n")};
 }
 
 bool isDayNumber(const QString &token, int *day)
@@ -130,8 +131,8 @@ QStringList nearestNames(const QString &typed)
             row[0] = int(i);
             for (qsizetype j = 1; j <= b.size(); ++j) {
                 const int above = row[j];
-                row[j] = std::min({row[j] + 1, row[j - 1] + 1,
-                                   diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+                row[j] = std::min(
+                    {row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
                 diagonal = above;
             }
         }
@@ -141,9 +142,8 @@ QStringList nearestNames(const QString &typed)
     for (const QString &name : FirstNameList()) {
         const QString candidate = foldedForMatching(name);
         // A beginning typed ("Zolt") is the closest of all.
-        const int d = candidate.startsWith(folded) && folded.size() >= 3
-                          ? 0
-                          : distance(folded, candidate);
+        const int d =
+            candidate.startsWith(folded) && folded.size() >= 3 ? 0 : distance(folded, candidate);
         if (d <= 2)
             byDistance.insert(d, name);
     }
@@ -282,7 +282,8 @@ Answer dayAnswer(const QString &typed, const QDate &today)
     case DateRead::Result::BadDay:
         return fail(QStringLiteral("Ilyen nap nem létezik!"));
     case DateRead::Result::NoDay:
-        return fail(QStringLiteral("Melyik napja? Például: nevnap %1 15").arg(monthName(date.month)));
+        return fail(
+            QStringLiteral("Melyik napja? Például: nevnap %1 15").arg(monthName(date.month)));
     case DateRead::Result::NotADate:
         break;
     }
@@ -292,8 +293,8 @@ Answer dayAnswer(const QString &typed, const QDate &today)
     const QStringList near = nearestNames(typed);
     if (near.isEmpty())
         return fail(QStringLiteral("Ilyen név nem létezik!"));
-    return fail(QStringLiteral("Ilyen név nem létezik! Talán: ") +
-                near.join(QStringLiteral(", ")) + u'?');
+    return fail(QStringLiteral("Ilyen név nem létezik! Talán: ") + near.join(QStringLiteral(", ")) +
+                u'?');
 }
 
 QString weekAnswer(const QDate &today)
@@ -316,8 +317,7 @@ QStringList forTheParser(const QStringList &arguments, QList<int> *positions,
         if (option) {
             const QString folded = foldedForMatching(arg);
             options << folded;
-            typedAs->insert(folded.mid(folded.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0),
-                            arg);
+            typedAs->insert(folded.mid(folded.startsWith(u"--") ? 2 : 1).section(u'=', 0, 0), arg);
         } else {
             words << arg;
             positions->append(i);
@@ -359,11 +359,10 @@ Answer answer(const QStringList &arguments, const QDate &today, const QList<QByt
     if (!parser.parse(forTheParser(arguments, &positions, &typedAs))) {
         const QStringList unknown = parser.unknownOptionNames();
         const QString name = unknown.isEmpty() ? QString() : unknown.first();
-        const QString typed =
-            typedAs.value(name, (name.size() == 1 ? u"-"_qs : u"--"_qs) + name);
-        const QString near = closestOption(
-            foldedForMatching(typed), {u"help"_qs, u"version"_qs, u"ical"_qs, u"force"_qs, u"tomorrow"_qs,
-                    u"holnap"_qs, u"week"_qs, u"het"_qs});
+        const QString typed = typedAs.value(name, (name.size() == 1 ? u"-"_qs : u"--"_qs) + name);
+        const QString near = closestOption(foldedForMatching(typed),
+                                           {u"help"_qs, u"version"_qs, u"ical"_qs, u"force"_qs,
+                                            u"tomorrow"_qs, u"holnap"_qs, u"week"_qs, u"het"_qs});
         return refuse(QStringLiteral("ismeretlen kapcsoló: ") + printable(typed) +
                       (near.isEmpty() ? QString() : QStringLiteral(" (talán: %1?)").arg(near)));
     }

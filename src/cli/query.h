@@ -51,8 +51,8 @@ struct FileToWrite {
 
 /// The answer to a command line (the arguments after the command's name) on `today`. `raw` holds
 /// the same arguments as the command line's own bytes, so a file name is used as it was given.
-Answer answer(const QStringList &arguments, const QDate &today,
-              const QList<QByteArray> &raw = {}, FileToWrite *file = nullptr);
+Answer answer(const QStringList &arguments, const QDate &today, const QList<QByteArray> &raw = {},
+              FileToWrite *file = nullptr);
 
 /// The usage text, every form listed.
 QString usage();

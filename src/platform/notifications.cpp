@@ -50,8 +50,10 @@ void DesktopNotifier::notify(const QString &title, const QString &text)
     QDBusMessage call =
         QDBusMessage::createMethodCall(service, QStringLiteral("/org/freedesktop/Notifications"),
                                        service, QStringLiteral("Notify"));
+    // A notification is a glance: a very long text is cut short there (the box shows it whole).
+    const QString body = text.size() > 1000 ? text.left(1000) + QStringLiteral(" …") : text;
     call << QStringLiteral("Quillomat") << 0u << QStringLiteral("hu.zelmarin.Quillomat") << title
-         << text << QStringList() << hints << -1;
+         << body << QStringList() << hints << -1;
     m_bus->connection.asyncCall(call);
 }
 

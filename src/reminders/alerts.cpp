@@ -3,6 +3,8 @@
 #include "calendar/calendar.h"
 #include "calendar/numtext.h"
 
+#include <algorithm>
+
 namespace quill {
 
 namespace {
@@ -134,7 +136,7 @@ QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute)
     QList<DueAlert> due;
     for (int r = 0; r < ReminderRows; ++r) {
         if (table.isActive(r) && isDue(table.row(r), minute))
-            due.append({r, alertText(table.row(r)), false});
+            due.append({r, alertText(table.row(r)), false, false, minute});
     }
     return due;
 }
@@ -156,7 +158,7 @@ QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, Wa
                            alertText(table.row(r)) +
                                QStringLiteral("\n\n(Késve jelezve: az emlékeztető ideje ") + when +
                                QStringLiteral(" volt.)"),
-                           true});
+                           true, false, m});
             break;
         }
     }
@@ -167,42 +169,75 @@ void AlertScanner::resumeFrom(const QDateTime &lastRunEnd)
 {
     if (m_started || !lastRunEnd.isValid())
         return;
+    m_lastRunEnd = lastRunEnd;
     m_resumeFrom = wallMinute(lastRunEnd.toLocalTime());
-    m_resuming = true;
+    m_resumePending = true;
 }
 
-QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &now)
+QDateTime AlertScanner::dealtWithUntil(const QDateTime &now) const
+{
+    return m_resumePending ? m_lastRunEnd : now;
+}
+
+// The candidates not announced before, each logged; one announced in this very stay in the
+// minute comes back marked `again`.
+QList<DueAlert> AlertScanner::keepNew(QList<DueAlert> candidates, WallMinute minute)
+{
+    QList<DueAlert> kept;
+    for (DueAlert &alert : candidates) {
+        const auto seen = std::find_if(m_log.cbegin(), m_log.cend(), [&](const Announced &a) {
+            return a.row == alert.row && a.minute == alert.minute;
+        });
+        if (seen == m_log.cend()) {
+            m_log.append({alert.row, alert.minute, alert.late, m_pass});
+            kept << alert;
+        } else if (!alert.late && !seen->late && seen->pass == m_pass && alert.minute == minute) {
+            alert.again = true;
+            kept << alert;
+        }
+    }
+    return kept;
+}
+
+QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &now,
+                                   qint64 monotonicMs)
 {
     const WallMinute minute = wallMinute(now);
+    const bool graceOver = monotonicMs < 0 || monotonicMs - m_firstMonotonic >= startGraceMs;
     if (m_started && minute == m_previous && m_previousFoundNothing &&
-        table.revision() == m_revision)
+        table.revision() == m_revision && !(m_resumePending && graceOver))
         return {};
     ++m_scans;
-    if (!m_started && m_resuming && m_resumeFrom < minute) {
+    QList<DueAlert> candidates;
+    if (!m_started) {
         m_started = true;
-        m_latest = m_previous = m_resumeFrom;
+        m_firstMinute = minute;
+        m_firstMonotonic = monotonicMs;
+        ++m_pass;
+        candidates = dueAlerts(table, minute);
+    } else if (minute > m_previous) {
+        ++m_pass;
+        if (minute - m_previous > 1)
+            candidates = missedAlerts(table, m_previous, minute);
+        candidates += dueAlerts(table, minute);
+    } else if (minute == m_previous) {
+        candidates = dueAlerts(table, minute);
+    } else {
+        // The clock was set back: what was announced late for a minute still ahead came early.
+        ++m_pass;
+        m_log.removeIf([minute](const Announced &a) { return a.late && a.minute > minute; });
+        candidates = dueAlerts(table, minute);
     }
-    QList<DueAlert> result;
-    if (!m_started || minute > m_latest) {
-        if (m_started && minute - m_latest > 1)
-            result = missedAlerts(table, m_latest, minute);
-        result += dueAlerts(table, minute);
-        m_latest = minute;
-        m_announced.clear();
-    } else if (minute == m_latest && m_previous == minute) {
-        result = dueAlerts(table, minute); // still the same minute: a box closed early comes back
-    } else if (m_latest - minute > minutesPerDay) {
-        // The clock was set back by more than a day: start again from here.
-        result = dueAlerts(table, minute);
-        m_latest = minute;
-        m_announced.clear();
+    if (m_resumePending && (monotonicMs < 0 || monotonicMs - m_firstMonotonic >= startGraceMs)) {
+        m_resumePending = false;
+        const WallMinute end = std::min(m_firstMinute, minute);
+        if (m_resumeFrom < end)
+            candidates = missedAlerts(table, m_resumeFrom, end) + candidates;
     }
-    for (DueAlert &alert : result) {
-        alert.again = m_announced.contains(alert.row) && !alert.late;
-        if (!alert.again && !alert.late)
-            m_announced << alert.row;
-    }
-    m_started = true;
+    m_log.removeIf([minute](const Announced &a) {
+        return a.minute < minute - 2 * minutesPerDay || a.minute > minute + 2 * minutesPerDay;
+    });
+    const QList<DueAlert> result = keepNew(candidates, minute);
     m_previous = minute;
     m_revision = table.revision();
     m_previousFoundNothing = result.isEmpty();

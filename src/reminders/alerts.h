@@ -11,18 +11,21 @@ namespace quill {
 /// The title of every alert box.
 QString alertTitle();
 
+/// A minute of the wall clock (see wallMinute).
+using WallMinute = qint64;
+
 struct DueAlert {
     int row = 0;
     QString text;
     bool late = false;
-    bool again = false; ///< already announced in this minute: the box comes back, nothing else
+    bool again = false;    ///< already announced in this minute: the box comes back, nothing else
+    WallMinute minute = 0; ///< the alert minute it stands for (the missed one, when late)
 };
 
 /// A minute of the wall clock, counted from the start of the Julian calendar: the date, hour and
 /// minute as the clock shows them, whatever the zone's offset. Counted this way, a minute that
 /// daylight saving skips is still passed over (and caught up), and one that it repeats is the
 /// same minute both times.
-using WallMinute = qint64;
 WallMinute wallMinute(const QDateTime &localTime);
 QDate wallDate(WallMinute minute);
 QTime wallTime(WallMinute minute);
@@ -59,26 +62,48 @@ QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, Wa
 
 /// Decides, tick by tick, what to announce. Within one minute a reminder is announced on every
 /// scan (a box closed early comes back); minutes the clock jumped over (a sleep, a busy program,
-/// the hour daylight saving skips) are announced once, late; minutes that come a second time
-/// (the hour daylight saving repeats, a clock set back) are not announced again. A scan is
-/// skipped when nothing can have changed since the previous one found nothing.
+/// the hour daylight saving skips) are announced once, late; a minute that comes a second time
+/// (the hour daylight saving repeats) is not announced again. When the clock is set back, what was
+/// announced late for a minute that now lies ahead comes again at that minute, on time: nothing
+/// is lost to a clock that ran ahead. A scan is skipped when nothing can have changed since the
+/// previous one found nothing.
 class AlertScanner {
 public:
-    QList<DueAlert> scan(const ReminderTable &table, const QDateTime &now);
-    /// Before the first scan: the program last ran until `lastRunEnd`, so the first scan
-    /// announces late what fell after it (at most a day back). An invalid or later time (the
-    /// first start ever, a clock set back) announces nothing late.
+    /// `monotonicMs` is a clock that never jumps (milliseconds); the late alerts of the time the
+    /// program was not running wait `startGraceMs` on it after the first scan, so a clock that
+    /// is corrected right after the start (a hardware clock kept in local time) cannot make them
+    /// come early. Without it (-1) they come at the first scan.
+    QList<DueAlert> scan(const ReminderTable &table, const QDateTime &now, qint64 monotonicMs = -1);
+    /// Before the first scan: the program last ran until `lastRunEnd`, so a scan soon after the
+    /// start announces late what fell after it (at most a day back). An invalid or later time
+    /// (the first start ever, a clock set back) announces nothing late.
     void resumeFrom(const QDateTime &lastRunEnd);
+    /// Up to when the alerts have been dealt with, for the record of this run: `now`, or the end
+    /// of the last run while its late alerts still wait.
+    QDateTime dealtWithUntil(const QDateTime &now) const;
     /// How many scans did real work; for tests and benchmarks.
     int scansDone() const { return m_scans; }
 
+    static constexpr qint64 startGraceMs = 20000;
+
 private:
+    struct Announced {
+        int row;
+        WallMinute minute;
+        bool late;
+        int pass; ///< the stay in a minute it was announced in
+    };
+    QList<DueAlert> keepNew(QList<DueAlert> candidates, WallMinute minute);
+
     bool m_started = false;
-    bool m_resuming = false;
+    bool m_resumePending = false;
+    QDateTime m_lastRunEnd;
     WallMinute m_resumeFrom = 0;
-    WallMinute m_latest = 0;   ///< the latest minute announced
+    WallMinute m_firstMinute = 0;
+    qint64 m_firstMonotonic = 0;
     WallMinute m_previous = 0; ///< the minute of the previous scan
-    QList<int> m_announced;    ///< rows announced in the minute m_latest
+    int m_pass = 0;            ///< grows whenever the minute changes
+    QList<Announced> m_log;    ///< what was announced, for about two days
     std::uint64_t m_revision = 0;
     bool m_previousFoundNothing = false;
     int m_scans = 0;

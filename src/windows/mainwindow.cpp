@@ -59,6 +59,7 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     , m_services(services)
     , m_session(session)
 {
+    m_sinceStart.start();
     installAccessibility();
     setObjectName(QStringLiteral("Form1"));
     setFont(dialogFont());
@@ -314,7 +315,8 @@ void MainWindow::alertTick()
     // Ticks while a box is open are skipped: no stacked boxes.
     if (m_alertShowing)
         return;
-    const QList<DueAlert> due = m_scanner.scan(m_session.table(), m_services.clock.now());
+    const QList<DueAlert> due =
+        m_scanner.scan(m_session.table(), m_services.clock.now(), m_sinceStart.elapsed());
     if (due.isEmpty())
         return;
     m_alertShowing = true;
@@ -328,7 +330,7 @@ void MainWindow::alertTick()
         }
     }
     if (anyNew)
-        Q_EMIT alertsAnnounced(m_services.clock.now());
+        Q_EMIT alertsAnnounced(alertsDealtWithUntil());
     for (const DueAlert &alert : due)
         m_services.boxes.show(this, MsgIcon::Exclamation, alertTitle(), alert.text);
     m_alertShowing = false;
@@ -337,6 +339,11 @@ void MainWindow::alertTick()
 void MainWindow::resumeAlertsFrom(const QDateTime &lastRunEnd)
 {
     m_scanner.resumeFrom(lastRunEnd);
+}
+
+QDateTime MainWindow::alertsDealtWithUntil() const
+{
+    return m_scanner.dealtWithUntil(m_services.clock.now());
 }
 
 void MainWindow::comeForward()

@@ -5,6 +5,7 @@
 #include "views/viewrules.h"
 
 #include <QDate>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 #include <array>
@@ -38,8 +39,11 @@ public:
     void alertTick();
     /// The moving signature's step (every 150 ms while it moves).
     void signatureTick();
-    /// Alerts whose minute passed since the last run ended are announced late at the first step.
+    /// Alerts whose minute passed since the last run ended are announced late, soon after the
+    /// start.
     void resumeAlertsFrom(const QDateTime &lastRunEnd);
+    /// Up to when the alerts have been dealt with: what the record of this run keeps.
+    QDateTime alertsDealtWithUntil() const;
     /// A later start of the program asked this one to come forward.
     void comeForward();
 
@@ -111,6 +115,7 @@ private:
     Services &m_services;
     ReminderSession &m_session;
     AlertScanner m_scanner;
+    QElapsedTimer m_sinceStart; ///< a clock that never jumps, for the scanner
     views::View m_view = views::View::Normal;
     QString m_todaysNames;
     bool m_alertShowing = false;

@@ -131,7 +131,7 @@ int runProgram(int argc, char **argv)
                      });
     window.show();
     const int code = app.exec();
-    record.recordEnd(clock.now());
+    record.recordEnd(window.alertsDealtWithUntil());
     file.unlock();
     return code;
 }

@@ -148,9 +148,9 @@ private Q_SLOTS:
     {
         const Run help = runNevnap({u"--help"_qs});
         QCOMPARE(help.code, 0);
-        for (const QString &form : {u"holnap"_qs, u"--tomorrow"_qs, u"--het"_qs, u"--week"_qs,
-                                    u"2026-03-15"_qs, u"03.15."_qs, u"--ical"_qs, u"--force"_qs,
-                                    u"--version"_qs, u"márc"_qs})
+        for (const QString &form :
+             {u"holnap"_qs, u"--tomorrow"_qs, u"--het"_qs, u"--week"_qs, u"2026-03-15"_qs,
+              u"03.15."_qs, u"--ical"_qs, u"--force"_qs, u"--version"_qs, u"márc"_qs})
             QVERIFY2(help.out.contains(form), qPrintable(form));
     }
 
@@ -180,11 +180,13 @@ private Q_SLOTS:
         QVERIFY(keep.open(QIODevice::ReadOnly) && keep.readAll().startsWith("BEGIN:VCALENDAR"));
         QProcess raw;
         raw.setWorkingDirectory(dir.path());
-        raw.start(u"bash"_qs, {u"-c"_qs, u"exec \"$0\" --ical $'n\\xe9v.ics'"_qs,
-                               QStringLiteral(NEVNAP_PATH)});
+        raw.start(u"bash"_qs,
+                  {u"-c"_qs, u"exec \"$0\" --ical $'n\\xe9v.ics'"_qs, QStringLiteral(NEVNAP_PATH)});
         QVERIFY(raw.waitForFinished(30000));
         QCOMPARE(raw.exitCode(), 0);
-        QCOMPARE(::access(QByteArray(QFile::encodeName(dir.path()) + "/n\xe9v.ics").constData(), F_OK), 0);
+        QCOMPARE(
+            ::access(QByteArray(QFile::encodeName(dir.path()) + "/n\xe9v.ics").constData(), F_OK),
+            0);
     }
 
     // No two names fold to one spelling, and each name's folded spelling finds that name.

@@ -153,6 +153,38 @@ grep -q '^n|Nagy|' "$file" || fail "the restart lost the reminder"
 stop_app
 ok "SIGTERM keeps the reminder"
 
+# Logout on a full disk: the save fails, the exit status says so, and the unsaved reminder waits
+# in an emergency copy that the next start offers back.
+if [ "$(id -u)" -eq 0 ]; then
+    dir=$(setup fulldisk)
+    disk="$work/disk"
+    mkdir -p "$disk"
+    mount -t tmpfs -o size=64k tmpfs "$disk" || fail "no tmpfs"
+    printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$disk/remembers.txt"
+    ln -s "$disk/remembers.txt" "$dir/remembers.txt"
+    ( cd "$dir" && exec ./quillomat ) >"$work/app.log" 2>&1 &
+    app=$!
+    main=$(wait_window "A mai nap adatai" 20) || { umount -l "$disk"; fail "the main window did not appear"; }
+    sleep 1
+    open_editor
+    store_name_day Teli
+    dd if=/dev/zero of="$disk/filler" bs=1k >/dev/null 2>&1 || true
+    kill -TERM "$app"
+    rc=0; wait "$app" || rc=$?
+    app=""
+    umount -l "$disk"
+    [ "$rc" = 1 ] || fail "a failed save at logout ended with $rc, not 1"
+    grep -q "vészmentés" "$work/app.log" || fail "the end did not tell of the emergency copy"
+    grep -q '^n|Teli|' "$HOME"/.local/state/Zelmarin/Quillomat/emergency-*.txt \
+        || fail "no emergency copy with the unsaved reminder"
+    printf 'e| | |*|*|*|*|30| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$disk/remembers.txt"
+    start_at "$dir" "2026-12-06 07:05:00"
+    wait_window "^Quillomat$" 20 >/dev/null || fail "the emergency copy was not offered back"
+    stop_app
+    rm -f "$HOME"/.local/state/Zelmarin/Quillomat/emergency-*
+    ok "full disk at logout: emergency copy and a true exit status"
+fi
+
 # A pipe in the file's place is told at once, and never written to.
 dir=$(setup pipe)
 mkfifo "$dir/remembers.txt"
@@ -187,7 +219,8 @@ wait_window "A mai nap adatai" 20 >/dev/null || fail "the main window did not ap
 sleep 1
 stop_app
 start_at "$dir" "2026-12-06 09:12:10"
-box=$(wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 20) || fail "no late alert"
+# (Late alerts wait a little after the start, for a clock that is set right at login.)
+box=$(wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 45) || fail "no late alert"
 press_in "$box" Return
 ! wait_window "^Emlékeztető \\(Az ablak 1 perc múlva bezárható\\)$" 3 >/dev/null \
     || fail "the late alert came twice"

@@ -1,11 +1,17 @@
 #include "platform/appfolder.h"
 #include "platform/desktop.h"
 #include "platform/helpviewer.h"
+#include "platform/messagebox.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QMessageBox>
 #include <QProcess>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 
 using namespace quill;
@@ -57,6 +63,41 @@ private Q_SLOTS:
         QCOMPARE(record.lastEnd(), end);
         QVERIFY(record.path().startsWith(state.path() + u"/Zelmarin/Quillomat/"_qs));
         QVERIFY(RunRecord(u"/other/remembers.txt"_qs, state.path()).path() != record.path());
+    }
+
+    // A very long alert text: the box stays on the screen and comes at once; the whole text is
+    // reachable under its details.
+    void longTextsFitTheScreen_data()
+    {
+        QTest::addColumn<int>("length");
+        QTest::newRow("6000 characters") << 6000;
+        QTest::newRow("1 MB") << 1024 * 1024;
+    }
+    void longTextsFitTheScreen()
+    {
+        QFETCH(int, length);
+        QString text;
+        while (text.size() < length)
+            text += u"Hosszú szöveg, "_qs;
+        text.truncate(length);
+        SystemMessageBoxes boxes;
+        QRect shownAt;
+        QString detailed, shown;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            shownAt = box->frameGeometry();
+            detailed = box->detailedText();
+            shown = box->text();
+            box->accept();
+        });
+        QElapsedTimer timer;
+        timer.start();
+        boxes.show(nullptr, MsgIcon::Exclamation, u"Emlékeztető"_qs, text, MsgButtons::Ok);
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(shownAt));
+        QCOMPARE(detailed, text);
+        QVERIFY(shown.size() < 1000);
     }
 
     void realHelpFile()

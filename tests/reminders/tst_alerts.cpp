@@ -217,6 +217,45 @@ private Q_SLOTS:
         QCOMPARE(seen[1], everyHour);
     }
 
+    // A clock that ran an hour ahead (a hardware clock kept in local time) and is set right: the
+    // meeting at 09:30 is never lost and never comes early as a late one.
+    void clockSetBack_data()
+    {
+        QTest::addColumn<QDateTime>("lastEnd");
+        QTest::addColumn<qint64>("correctedAfterMs");
+        QTest::addColumn<QStringList>("announced"); // "HH:mm" at the real clock, "late" marked
+        QTest::newRow("first start ever")
+            << QDateTime() << qint64(5000) << QStringList{u"09:30"_qs};
+        QTest::newRow("after last night's run, corrected at once")
+            << at(2026, 12, 5, 22, 0) << qint64(5000) << QStringList{u"09:30"_qs};
+        QTest::newRow("after last night's run, corrected late")
+            << at(2026, 12, 5, 22, 0) << qint64(60000)
+            << QStringList{u"10:05 late"_qs, u"09:30"_qs};
+    }
+    void clockSetBack()
+    {
+        QFETCH(QDateTime, lastEnd);
+        QFETCH(qint64, correctedAfterMs);
+        QFETCH(QStringList, announced);
+        ReminderTable t;
+        t.setRow(0, row(u"t"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"09"_qs, u"30"_qs));
+        AlertScanner scanner;
+        scanner.resumeFrom(lastEnd);
+        QStringList got;
+        // Started at 10:05 by a clock an hour ahead; set back to 09:05 after `correctedAfterMs`;
+        // then scanned every 10 s until 10:00 (real).
+        const QDateTime wrongStart = at(2026, 12, 6, 10, 5);
+        for (qint64 ms = 0; ms <= 56 * 60 * 1000 + correctedAfterMs; ms += 10000) {
+            const QDateTime shown = ms < correctedAfterMs ? wrongStart.addMSecs(ms)
+                                                          : wrongStart.addMSecs(ms - 3600 * 1000);
+            for (const DueAlert &a : scanner.scan(t, shown, ms)) {
+                if (!a.again)
+                    got << shown.toString(u"HH:mm"_qs) + (a.late ? u" late"_qs : QString());
+            }
+        }
+        QCOMPARE(got, announced);
+    }
+
     // Asleep through the repeated hour: each reminder once, naming the minute it missed.
     void sleepThroughTheRepeatedHour()
     {

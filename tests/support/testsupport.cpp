@@ -37,7 +37,8 @@ QStringList RecordingBoxes::texts() const
 }
 
 Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *bytes,
-                 bool withPictures, const QString &dataFolder)
+                 bool withPictures, const QString &dataFolder, const QString &stateFolder,
+                 const QList<MsgAnswer> &firstAnswers)
     : clock(now)
     , m_dataPath(QDir(dataFolder.isEmpty() ? dir.path() : dataFolder)
                      .filePath(QStringLiteral("remembers.txt")))
@@ -54,7 +55,9 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
     }
     services = std::make_unique<Services>(Services{clock, boxes, help, AppFolder(dir.path()),
                                                    SystemDateNames(locale), notifier, autostart});
-    file = std::make_unique<ReminderFile>(m_dataPath, path(QStringLiteral("state")));
+    file = std::make_unique<ReminderFile>(
+        m_dataPath, stateFolder.isEmpty() ? path(QStringLiteral("state")) : stateFolder);
+    boxes.answers = firstAnswers;
     m_session = std::make_unique<ReminderSession>(*file);
     m_window = std::make_unique<MainWindow>(*services, *m_session);
     m_window->completeStartUp();

@@ -69,10 +69,13 @@ public:
 /// A program in a temporary folder, with a fixed clock and recorded messages.
 class Harness {
 public:
-    /// `dataFolder`: where remembers.txt lies, when not beside the program.
+    /// `dataFolder`: where remembers.txt lies, when not beside the program; `stateFolder`: the
+    /// XDG state folder (one of the harness's own when empty); `firstAnswers`: the answers to the
+    /// boxes the start-up asks.
     explicit Harness(const QDateTime &now, const QLocale &locale = QLocale(QLocale::English),
                      const QByteArray *fileBytes = nullptr, bool withPictures = true,
-                     const QString &dataFolder = {});
+                     const QString &dataFolder = {}, const QString &stateFolder = {},
+                     const QList<MsgAnswer> &firstAnswers = {});
     ~Harness();
 
     QString path(const QString &name) const;

@@ -1,3 +1,4 @@
+#include "support/filebytes.h"
 #include "support/realfaults.h"
 #include "support/testsupport.h"
 #include "windows/remindereditor.h"
@@ -89,9 +90,27 @@ private Q_SLOTS:
         QVERIFY(h.session().isModified());
         QVERIFY(h.window().isVisible());
         QCOMPARE(h.fileBytes(), original);
-        // Stopped from outside with the disk still full: the old file is still whole.
+        // Stopped from outside with the disk still full (logout, shutdown): the old file is still
+        // whole, the end says the save failed, and the changes wait in an emergency copy on
+        // another disk, offered back at the next start.
         QVERIFY(!h.window().stopFromOutside());
         QCOMPARE(h.fileBytes(), original);
+        const QString emergency = h.file->pendingEmergencyCopy();
+        QVERIFY(emergency.startsWith(h.path(u"state"_qs)));
+        QVERIFY(readAll(emergency).contains("\xfaj"));
+        h.file->unlock();
+        Harness next(at(2026, 12, 6, 7, 6), QLocale(QLocale::English), nullptr, true,
+                     data.filePath(u"disk"_qs));
+        QVERIFY(next.boxes.texts().isEmpty()); // the state folder is the first run's own
+        const QByteArray kept = readAll(emergency);
+        QDir().mkpath(next.path(u"state/Zelmarin/Quillomat"_qs));
+        writeAll(next.file->emergencyPath(), kept);
+        Harness offered(at(2026, 12, 6, 7, 7), QLocale(QLocale::English), nullptr, true,
+                        data.filePath(u"disk"_qs), next.path(u"state"_qs), {MsgAnswer::Yes});
+        QCOMPARE(offered.boxes.shown.size(), 1);
+        QVERIFY(offered.boxes.shown[0].text.contains(u"vészmentés"_qs));
+        QCOMPARE(offered.session().table().field(3, Field::FreeText), u"új"_qs);
+        QVERIFY(offered.session().isModified());
     }
 
     // Stopped from outside (a signal, or a session that may not ask): saved without a question;
