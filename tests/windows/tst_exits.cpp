@@ -3,6 +3,7 @@
 #include "support/testsupport.h"
 #include "windows/remindereditor.h"
 
+#include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -111,6 +112,43 @@ private Q_SLOTS:
         QVERIFY(offered.boxes.shown[0].text.contains(u"vészmentés"_qs));
         QCOMPARE(offered.session().table().field(3, Field::FreeText), u"új"_qs);
         QVERIFY(offered.session().isModified());
+    }
+
+    // Another program changed the file while this one ran: the save asks which version goes in,
+    // keeps the other as a backup and names it; "Mégse" writes nothing and stays open.
+    void fileChangedMeanwhile_data()
+    {
+        QTest::addColumn<int>("choice"); // 0 ours, 1 theirs, 2 cancel
+        QTest::newRow("ours") << 0;
+        QTest::newRow("theirs") << 1;
+        QTest::newRow("cancel") << 2;
+    }
+    void fileChangedMeanwhile()
+    {
+        QFETCH(int, choice);
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+        h.window().show();
+        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+        h.session().setField(0, Field::FreeText, u"enyém"_qs);
+        const QByteArray theirs = oneReminder + "e| | |*|*|*|*|00| |other|1|1|\r\n";
+        writeAll(h.dataPath() + u".new"_qs, theirs);
+        QVERIFY(QFile::remove(h.dataPath()) &&
+                QFile::rename(h.dataPath() + u".new"_qs, h.dataPath()));
+        h.boxes.answers << MsgAnswer::Yes;
+        h.boxes.choices << choice;
+        trigger(h, u"kilep"_qs);
+        QVERIFY(h.boxes.shown[1].text.contains(u"másik program megváltoztatta"_qs));
+        const QString backup = h.dataPath() + u".bak"_qs;
+        const QByteArray ours = "e| | |*|*|*|*|00| |eny\xe9m|1|0|\r\n";
+        QCOMPARE(ended.size(), choice == 2 ? 0 : 1);
+        QCOMPARE(h.fileBytes(), choice == 0 ? ours : theirs);
+        if (choice == 2) {
+            QVERIFY(!QFile::exists(backup));
+            QVERIFY(h.session().isModified());
+            return;
+        }
+        QCOMPARE(readAll(backup), choice == 0 ? theirs : ours);
+        QVERIFY(h.boxes.texts().last().contains(backup));
     }
 
     // Stopped from outside (a signal, or a session that may not ask): saved without a question;
