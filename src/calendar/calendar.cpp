@@ -27,6 +27,17 @@ const std::array<WeekdayInfo, 7> WeekdayNames = {{
     {u"Sunday", u"Vasárnap"},
 }};
 
+const QString &anyValue()
+{
+    static const QString star = QStringLiteral("*");
+    return star;
+}
+
+bool isLeapYear(long long year)
+{
+    return year % 4 == 0;
+}
+
 QString hungarianMonthName(const QString &text)
 {
     for (const auto &m : MonthNames) {
@@ -54,13 +65,13 @@ int hungarianMonthNumber(QStringView name)
     return 0;
 }
 
-std::optional<int> daysInMonth(QStringView month, int year)
+std::optional<int> daysInMonth(QStringView month, long long year)
 {
     const int m = hungarianMonthNumber(month);
     if (m == 0)
         return std::nullopt;
     if (m == 2)
-        return year % 4 == 0 ? 29 : 28;
+        return isLeapYear(year) ? 29 : 28;
     return MonthNames[m - 1].days;
 }
 
@@ -78,7 +89,7 @@ QString foldedForMatching(const QString &text)
 
 QStringList alertMonthEntries()
 {
-    QStringList entries{QStringLiteral("*")};
+    QStringList entries{anyValue()};
     for (const auto &m : MonthNames)
         entries << m.hungarian.toString();
     return entries;

@@ -23,14 +23,19 @@ extern const std::array<MonthInfo, 12> MonthNames;
 /// The seven weekdays, Monday first.
 extern const std::array<WeekdayInfo, 7> WeekdayNames;
 
+/// "*": any year, month, day or hour in an alert time, and the first entry of those pickers.
+const QString &anyValue();
+/// The calendar's leap years: every year divisible by 4, with no century exception (2100 is one).
+bool isLeapYear(long long year);
+
 /// The Hungarian month name for an English one; any other text unchanged.
 QString hungarianMonthName(const QString &text);
 /// The Hungarian weekday name for an English one; any other text unchanged.
 QString hungarianWeekdayName(const QString &text);
 /// 1-12 for a Hungarian month name written exactly, 0 otherwise.
 int hungarianMonthNumber(QStringView name);
-/// Length of the month named in Hungarian; February has 29 days when year % 4 == 0.
-std::optional<int> daysInMonth(QStringView month, int year);
+/// Length of the month named in Hungarian; February has 29 days in a leap year.
+std::optional<int> daysInMonth(QStringView month, long long year);
 /// Lower case without accents, for matching what people type: "Lőrinc" and "LORINC" both give
 /// "lorinc".
 QString foldedForMatching(const QString &text);

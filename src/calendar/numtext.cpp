@@ -22,7 +22,7 @@ double textValue(QStringView text)
     for (const QChar c : text) {
         if (isBlank(c))
             continue;
-        if (c.isDigit() && c.unicode() < 128) {
+        if (isAsciiDigit(c)) {
             number += c;
             seenDigit = true;
         } else if ((c == u'+' || c == u'-') && !seenSign && !seenDigit && !seenPoint) {

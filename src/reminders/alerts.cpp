@@ -9,13 +9,11 @@ namespace quill {
 
 namespace {
 
-const QString star = QStringLiteral("*");
-
 constexpr WallMinute minutesPerDay = 24 * 60;
 
 bool numberMatches(const QString &field, int value, bool starAllowed)
 {
-    if (starAllowed && field == star)
+    if (starAllowed && field == anyValue())
         return true;
     return textValue(field) == double(value);
 }
@@ -44,70 +42,64 @@ QTime wallTime(WallMinute minute)
     return QTime(ofDay / 60, ofDay % 60);
 }
 
-bool isDue(const ReminderRecord &r, WallMinute minute)
+bool isDue(const Reminder &r, WallMinute minute)
 {
     const QDate date = wallDate(minute);
     const QTime time = wallTime(minute);
-    if (r[Field::Year] != star && r[Field::Year] != QString::number(date.year()))
+    const AlertTime t = r.alertTime();
+    if (t.year != anyValue() && t.year != QString::number(date.year()))
         return false;
-    if (r[Field::Month] != star && hungarianMonthNumber(r[Field::Month]) != date.month())
+    if (t.month != anyValue() && hungarianMonthNumber(t.month) != date.month())
         return false;
-    return numberMatches(r[Field::Day], date.day(), true) &&
-           numberMatches(r[Field::Hour], time.hour(), true) &&
-           numberMatches(r[Field::Minute], time.minute(), false);
+    return numberMatches(t.day, date.day(), true) && numberMatches(t.hour, time.hour(), true) &&
+           numberMatches(t.minute, time.minute(), false);
 }
 
-AlertTime AlertTime::of(const ReminderRecord &r)
-{
-    return {r[Field::Year], r[Field::Month], r[Field::Day], r[Field::Hour], r[Field::Minute]};
-}
-
-QList<int> deadAlertFields(const AlertTime &t, int currentYear)
+QList<Field> deadAlertFields(const AlertTime &t, int currentYear)
 {
     const auto wholeIn = [](const QString &text, int low, int high) {
         const double v = textValue(text);
         return isWhole(v) && v >= low && v <= high;
     };
-    QList<int> dead;
+    QList<Field> dead;
     int leapTestYear = 0; // "*" has every year, leap years too
-    if (t.year != star) {
-        bool plain = !t.year.isEmpty() && !t.year.startsWith(u'0');
-        for (const QChar c : t.year)
-            plain = plain && c >= u'0' && c <= u'9';
+    if (t.year != anyValue()) {
+        bool plain = !t.year.isEmpty() && !t.year.startsWith(u'0') &&
+                     std::all_of(t.year.cbegin(), t.year.cend(), isAsciiDigit);
         const int year = plain ? t.year.toInt(&plain) : 0;
         if (!plain || year < currentYear)
             dead << Field::Year;
         else
             leapTestYear = year;
     }
-    const bool anyMonth = t.month == star || hungarianMonthNumber(t.month) == 0;
-    if (t.month != star && hungarianMonthNumber(t.month) == 0)
+    const bool anyMonth = t.month == anyValue() || hungarianMonthNumber(t.month) == 0;
+    if (t.month != anyValue() && hungarianMonthNumber(t.month) == 0)
         dead << Field::Month;
     const int days = anyMonth ? 31 : daysInMonth(t.month, leapTestYear).value_or(31);
-    if (t.day != star && !wholeIn(t.day, 1, days))
+    if (t.day != anyValue() && !wholeIn(t.day, 1, days))
         dead << Field::Day;
-    if (t.hour != star && !wholeIn(t.hour, 0, 23))
+    if (t.hour != anyValue() && !wholeIn(t.hour, 0, 23))
         dead << Field::Hour;
     if (!wholeIn(t.minute, 0, 59))
         dead << Field::Minute;
     return dead;
 }
 
-std::optional<int> deadAlertField(const AlertTime &t, int currentYear)
+std::optional<Field> deadAlertField(const AlertTime &t, int currentYear)
 {
-    const QList<int> dead = deadAlertFields(t, currentYear);
+    const QList<Field> dead = deadAlertFields(t, currentYear);
     if (dead.isEmpty())
         return std::nullopt;
     return dead.first();
 }
 
-QString alertText(const ReminderRecord &r)
+QString alertText(const Reminder &r)
 {
     const QString gap = QStringLiteral("     ");
     const auto withDate = [&](const QString &heading) -> QString {
-        return heading + gap + r[Field::Text1] + u' ' + r[Field::Text2] + u' ' + r[Field::When];
+        return heading + gap + r.text1() + u' ' + r.text2() + u' ' + r.when();
     };
-    if (const auto kind = kindOfLetter(r[Field::Kind])) {
+    if (const auto kind = r.kind()) {
         switch (*kind) {
         case ReminderKind::NameDay:
             return withDate(QStringLiteral("NÉVNAP!!"));
@@ -116,17 +108,16 @@ QString alertText(const ReminderRecord &r)
         case ReminderKind::Meeting:
             return withDate(QStringLiteral("TALÁLKOZÓ!!"));
         case ReminderKind::MeterReading:
-            return QStringLiteral("MÉRŐÓRAÁLLÁS!!") + gap + r[Field::Text1] + u' ' +
-                   r[Field::Text2];
+            return QStringLiteral("MÉRŐÓRAÁLLÁS!!") + gap + r.text1() + u' ' + r.text2();
         case ReminderKind::Other:
-            return QStringLiteral("EGYÉB!!") + gap + r[Field::FreeText];
+            return QStringLiteral("EGYÉB!!") + gap + r.freeText();
         }
     }
     // A row of a kind this program never writes: show what it holds.
     QStringList parts;
-    for (int f : {Field::Text1, Field::Text2, Field::When, Field::FreeText}) {
-        if (!r[std::size_t(f)].trimmed().isEmpty())
-            parts << r[std::size_t(f)].trimmed();
+    for (const QString &text : {r.text1(), r.text2(), r.when(), r.freeText()}) {
+        if (!text.trimmed().isEmpty())
+            parts << text.trimmed();
     }
     return QStringLiteral("EMLÉKEZTETŐ!!") + gap + parts.join(u' ');
 }

@@ -32,26 +32,20 @@ QTime wallTime(WallMinute minute);
 
 /// Whether a row's alert time matches a wall-clock minute: year as text or "*", month by its
 /// Hungarian name or "*", day and hour by number or "*", minute by number.
-bool isDue(const ReminderRecord &record, WallMinute minute);
-
-/// The five alert fields of a reminder, as typed.
-struct AlertTime {
-    QString year, month, day, hour, minute;
-    static AlertTime of(const ReminderRecord &record);
-};
+bool isDue(const Reminder &reminder, WallMinute minute);
 
 /// The field (Field::Year .. Field::Minute) that keeps an alert time from ever matching the alert
 /// rule, or none when it can fire: the year must be "*" or a year from `currentYear` on, written
 /// plainly (the rule compares it as text), the month "*" or a Hungarian month name, the day "*" or
 /// a whole number the month can have (29 February needs a year divisible by 4, or "*"), the hour
 /// "*" or 0-23, the minute 0-59. What can match may be written as the user likes ("08", "7x").
-std::optional<int> deadAlertField(const AlertTime &time, int currentYear);
+std::optional<Field> deadAlertField(const AlertTime &time, int currentYear);
 /// Every such field, each judged by itself (a day against the month and year where those can
 /// match, against any month and year where they cannot).
-QList<int> deadAlertFields(const AlertTime &time, int currentYear);
+QList<Field> deadAlertFields(const AlertTime &time, int currentYear);
 
 /// The box text of a row, by its kind letter.
-QString alertText(const ReminderRecord &record);
+QString alertText(const Reminder &reminder);
 
 /// Every active row due in `minute`, in row order; a row switched off in the list is silent.
 QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute);

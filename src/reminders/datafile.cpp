@@ -75,7 +75,7 @@ QString decodeFile(const QByteArray &bytes, FileEncoding *encoding)
 
 // One line into a record; returns whether it had all twelve separators. What follows the twelfth
 // is kept as it stands.
-bool parseLine(QStringView line, ReminderRecord &record)
+bool parseLine(QStringView line, Reminder &reminder)
 {
     int field = 0;
     qsizetype start = 0;
@@ -83,14 +83,14 @@ bool parseLine(QStringView line, ReminderRecord &record)
         const qsizetype bar = line.indexOf(u'|', start);
         if (bar < 0) {
             if (start < line.size())
-                record[std::size_t(field)] = line.mid(start).toString();
+                reminder.setField(Field(field), line.mid(start).toString());
             return false;
         }
-        record[std::size_t(field)] = line.mid(start, bar - start).toString();
+        reminder.setField(Field(field), line.mid(start, bar - start).toString());
         start = bar + 1;
         ++field;
     }
-    record.tail = line.mid(start).toString();
+    reminder.setTail(line.mid(start).toString());
     return true;
 }
 
@@ -133,9 +133,9 @@ bool LoadReport::keepsOriginal() const
 namespace {
 
 // The lines of a decoded file as records, at most `room` of them; the rest are counted.
-QList<ReminderRecord> readLines(const QString &text, int room, LoadReport &report)
+QList<Reminder> readLines(const QString &text, int room, LoadReport &report)
 {
-    QList<ReminderRecord> rows;
+    QList<Reminder> rows;
     qsizetype pos = 0;
     const qsizetype n = text.size();
     while (pos < n) {
@@ -152,21 +152,21 @@ QList<ReminderRecord> readLines(const QString &text, int room, LoadReport &repor
             ++report.notLoaded;
             continue;
         }
-        ReminderRecord record;
-        if (!parseLine(line, record))
+        Reminder reminder;
+        if (!parseLine(line, reminder))
             ++report.shortLines;
-        if (record[Field::Kind].isEmpty())
+        if (!reminder.inUse())
             ++report.freeLines;
-        rows << record;
+        rows << reminder;
     }
     return rows;
 }
 
 // Whether the rows in use, written to the file and read back, come back as they are.
-bool rewritesUnchanged(const QList<ReminderRecord> &rows)
+bool rewritesUnchanged(const QList<Reminder> &rows)
 {
     ReminderTable table;
-    QList<ReminderRecord> inUse;
+    QList<Reminder> inUse;
     for (int r = 0; r < rows.size(); ++r) {
         table.setRow(r, rows[r]);
         if (table.inUse(r))
@@ -174,13 +174,15 @@ bool rewritesUnchanged(const QList<ReminderRecord> &rows)
     }
     FileEncoding encoding;
     LoadReport ignored;
-    const QList<ReminderRecord> back =
+    const QList<Reminder> back =
         readLines(decodeFile(encodeReminders(table), &encoding), ReminderRows, ignored);
     if (back.size() != inUse.size())
         return false;
+    // The row number is the line's, not the file's: everything else must come back.
     for (int r = 0; r < back.size(); ++r) {
-        if (!std::equal(back[r].begin(), back[r].begin() + Field::RowNumber, inUse[r].begin()) ||
-            back[r].tail != inUse[r].tail)
+        Reminder again = back[r];
+        again.setField(Field::RowNumber, inUse[r].field(Field::RowNumber));
+        if (again != inUse[r])
             return false;
     }
     return true;
@@ -197,16 +199,16 @@ LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
         return report;
     }
     const int room = std::clamp(ReminderRows - book.rowsHandedOut, 0, ReminderRows);
-    const QList<ReminderRecord> rows = readLines(text, room, report);
+    const QList<Reminder> rows = readLines(text, room, report);
     // Text that only happens to look like Windows-1250 (or that looks like another encoding
     // once the program has written it) would not come back as it was: its original is kept.
     report.rewriteDiffers = !rewritesUnchanged(rows);
     report.foreignCharacters = int(std::count_if(text.cbegin(), text.cend(), [](QChar c) {
         return c != u'\r' && c != u'\n' && !fileCodePageHolds(c);
     }));
-    for (ReminderRecord record : rows) {
-        record[Field::RowNumber] = QString::number(book.rowsHandedOut);
-        book.table.setRow(book.rowsHandedOut, record);
+    for (Reminder reminder : rows) {
+        reminder.setField(Field::RowNumber, QString::number(book.rowsHandedOut));
+        book.table.setRow(book.rowsHandedOut, reminder);
         ++book.rowsHandedOut;
         ++report.loaded;
     }
@@ -220,9 +222,10 @@ QByteArray encodeReminders(const ReminderTable &table)
     for (int r = 0; r < ReminderRows; ++r) {
         if (!table.inUse(r))
             continue;
-        for (int f = 0; f < Field::RowNumber; ++f)
-            text += fileSafe(table.field(r, f)) + u'|';
-        text += QString::number(line) + u'|' + fileSafe(table.row(r).tail) + QStringLiteral("\r\n");
+        for (int f = 0; f < int(Field::RowNumber); ++f)
+            text += fileSafe(table.field(r, Field(f))) + u'|';
+        text +=
+            QString::number(line) + u'|' + fileSafe(table.row(r).tail()) + QStringLiteral("\r\n");
         ++line;
     }
     QStringEncoder encoder("windows-1250");

@@ -5,6 +5,7 @@
 #include "calendar/calendar.h"
 #include "calendar/numtext.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace quill::editor {
@@ -17,12 +18,11 @@ QStringList numbers(int from, int to, int width)
         list << QStringLiteral("%1").arg(i, width, 10, QLatin1Char('0'));
     return list;
 }
-const QString star = QStringLiteral("*");
 } // namespace
 
 QStringList alertYearEntries(int year)
 {
-    return QStringList{star} + meetingYearEntries(year);
+    return QStringList{anyValue()} + meetingYearEntries(year);
 }
 
 QStringList meetingYearEntries(int year)
@@ -37,7 +37,7 @@ QStringList monthEntries()
 
 QStringList alertDayEntries(int days)
 {
-    return QStringList{star} + numbers(1, days, 1);
+    return QStringList{anyValue()} + numbers(1, days, 1);
 }
 
 QStringList dayEntries()
@@ -47,7 +47,7 @@ QStringList dayEntries()
 
 QStringList hourEntries(bool withStar)
 {
-    return (withStar ? QStringList{star} : QStringList{}) + numbers(0, 23, 2);
+    return (withStar ? QStringList{anyValue()} : QStringList{}) + numbers(0, 23, 2);
 }
 
 QStringList minuteEntries()
@@ -55,47 +55,43 @@ QStringList minuteEntries()
     return numbers(0, 59, 2);
 }
 
-ReminderFields0to9 storedFields(ReminderKind kind, const Inputs &in)
+Reminder storedReminder(ReminderKind kind, const Inputs &in)
 {
     const QString blank = QStringLiteral(" ");
-    ReminderFields0to9 f;
-    f[Field::Kind] = kindLetter(kind);
-    f[Field::Year] = in.alertYear;
-    f[Field::Month] = in.alertMonth;
-    f[Field::Day] = in.alertDay;
-    f[Field::Hour] = in.alertHour;
-    f[Field::Minute] = in.alertMinute;
-    f[Field::FreeText] = blank;
+    Reminder r;
+    r.setField(Field::Kind, kindLetter(kind));
+    r.setField(Field::Year, in.alertYear);
+    r.setField(Field::Month, in.alertMonth);
+    r.setField(Field::Day, in.alertDay);
+    r.setField(Field::Hour, in.alertHour);
+    r.setField(Field::Minute, in.alertMinute);
+    r.setField(Field::FreeText, blank);
+    const auto texts = [&r](const QString &first, const QString &second, const QString &when) {
+        r.setField(Field::Text1, first);
+        r.setField(Field::Text2, second);
+        r.setField(Field::When, when);
+    };
     switch (kind) {
     case ReminderKind::NameDay:
-        f[Field::Text1] = in.firstLine;
-        f[Field::Text2] = in.firstName;
-        f[Field::When] = in.nameDayDates;
+        texts(in.firstLine, in.firstName, in.nameDayDates);
         break;
     case ReminderKind::Birthday:
-        f[Field::Text1] = in.firstLine;
-        f[Field::Text2] = in.firstName;
-        f[Field::When] = in.month + u' ' + in.day + u'.';
+        texts(in.firstLine, in.firstName, in.month + u' ' + in.day + u'.');
         break;
     case ReminderKind::Meeting:
-        f[Field::Text1] = in.firstLine;
-        f[Field::Text2] = in.secondLine;
-        f[Field::When] = in.meetingYear + QStringLiteral(". ") + in.month + u' ' + in.day +
-                         QStringLiteral(". ") + in.meetingHour + u':' + in.meetingMinute;
+        texts(in.firstLine, in.secondLine,
+              in.meetingYear + QStringLiteral(". ") + in.month + u' ' + in.day +
+                  QStringLiteral(". ") + in.meetingHour + u':' + in.meetingMinute);
         break;
     case ReminderKind::MeterReading:
-        f[Field::Text1] = in.firstLine;
-        f[Field::Text2] = in.secondLine;
-        f[Field::When] = blank;
+        texts(in.firstLine, in.secondLine, blank);
         break;
     case ReminderKind::Other:
-        f[Field::Text1] = blank;
-        f[Field::Text2] = blank;
-        f[Field::When] = blank;
-        f[Field::FreeText] = in.freeText;
+        texts(blank, blank, blank);
+        r.setField(Field::FreeText, in.freeText);
         break;
     }
-    return f;
+    return r;
 }
 
 namespace {
@@ -120,7 +116,7 @@ bool hasNoText(ReminderKind kind, const Inputs &in)
 StoreCheck checkStore(ReminderKind kind, const Inputs &in, int currentYear)
 {
     if (hasNoText(kind, in))
-        return {StoreCheck::Problem::NoText, -1};
+        return {StoreCheck::Problem::NoText, Field::Kind};
     const AlertTime time{in.alertYear, in.alertMonth, in.alertDay, in.alertHour, in.alertMinute};
     if (const auto field = deadAlertField(time, currentYear))
         return {StoreCheck::Problem::DeadAlert, *field};
@@ -140,64 +136,50 @@ bool showDateRow(ReminderKind kind, int pickedName)
     return kind == ReminderKind::NameDay && pickedName != -1;
 }
 
-Prefill nameDayPrefill(const QString &t, int alertMonth, int currentMonth,
-                       const QStringList &alertMonths)
+Prefill lastDayBefore(int month, std::optional<int> year, int currentYear)
+{
+    if (month == 0)
+        return {0, year, 31};
+    if (month == 1)
+        return {12, year ? std::optional(std::max(currentYear, *year - 1)) : std::nullopt, 31};
+    return {
+        month - 1, year,
+        daysInMonth(MonthNames[std::size_t(month - 2)].hungarian, year.value_or(0)).value_or(31)};
+}
+
+Prefill nameDayPrefill(const QString &t, int alertMonth, const QDate &today)
 {
     Prefill p;
-    p.alertMonth = alertMonth;
+    p.month = alertMonth;
     const QStringView head = QStringView(t).left(3);
-    for (int i = 0; i < alertMonths.size(); ++i) {
-        if (QStringView(alertMonths[i]).left(3) == head && !t.isEmpty()) {
-            p.alertMonth = i;
+    for (std::size_t i = 0; i < MonthNames.size() && !t.isEmpty(); ++i) {
+        if (MonthNames[i].hungarian.left(3) == head) {
+            p.month = int(i) + 1;
             break;
         }
     }
-    p.alertYear = currentMonth > p.alertMonth ? 2 : 1;
-
-    qsizetype at = -1;
-    for (qsizetype i = 0; i < t.size() && at < 0; ++i) {
-        if (t[i].isDigit() && t[i].unicode() < 128)
-            at = i;
-    }
-    if (at < 0)
+    // A name day whose month is already past this year comes next year.
+    p.year = today.month() > p.month ? today.year() + 1 : today.year();
+    const qsizetype at = std::find_if(t.cbegin(), t.cend(), isAsciiDigit) - t.cbegin();
+    if (at >= t.size())
         return p;
     int d = t[at].digitValue();
-    if (at + 1 < t.size() && t[at + 1].isDigit() && t[at + 1].unicode() < 128)
+    if (at + 1 < t.size() && isAsciiDigit(t[at + 1]))
         d = d * 10 + t[at + 1].digitValue();
-    p.setDay = true;
-    if (d != 1) {
-        p.alertDay = std::max(0, d - 1);
+    if (d > 1) {
+        p.day = d - 1;
         return p;
     }
-    p.lastDay = true;
-    if (p.alertMonth > 1) {
-        --p.alertMonth;
-    } else if (p.alertMonth == 1) {
-        p.alertMonth = 12;
-        p.alertYear = std::max(1, p.alertYear - 1);
-    }
-    return p;
+    return lastDayBefore(p.month, p.year, today.year());
 }
 
-Prefill dayBeforePrefill(int dayPosition, int alertMonth, int alertYear)
+Prefill dayBeforePrefill(int day, int alertMonth, std::optional<int> alertYear, int currentYear)
 {
-    Prefill p;
-    p.alertMonth = alertMonth;
-    p.alertYear = alertYear;
-    p.setDay = dayPosition >= 0;
-    if (dayPosition != 0) {
-        p.alertDay = dayPosition;
-        return p;
-    }
-    p.lastDay = true;
-    if (alertMonth > 1) {
-        p.alertMonth = alertMonth - 1;
-    } else if (alertMonth == 1) {
-        p.alertMonth = 12;
-        if (alertYear > 1)
-            p.alertYear = alertYear - 1;
-    }
-    return p;
+    if (day <= 0)
+        return {alertMonth, alertYear, std::nullopt};
+    if (day > 1)
+        return {alertMonth, alertYear, day - 1};
+    return lastDayBefore(alertMonth, alertYear, currentYear);
 }
 
 int alertYearValue(const QString &alertYearText)

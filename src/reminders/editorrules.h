@@ -2,8 +2,10 @@
 
 #include "table.h"
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 // The rules of the reminder editor: what its pickers offer, what a store writes, and where the
 // alert pickers go when the user leaves a date. Positions are positions in the pickers' lists.
@@ -29,15 +31,15 @@ struct Inputs {
     QString alertYear, alertMonth, alertDay, alertHour, alertMinute;
 };
 
-/// Fields 0-9 of the row a store appends for a kind.
-ReminderFields0to9 storedFields(ReminderKind kind, const Inputs &in);
+/// The reminder a store appends for a kind (the table makes it active and numbers it).
+Reminder storedReminder(ReminderKind kind, const Inputs &in);
 
 /// Why a store is refused, if it is: a reminder of nothing (every text the kind shows is empty),
 /// or an alert time that can never come (`deadField` names the alert field).
 struct StoreCheck {
     enum class Problem { None, NoText, DeadAlert };
     Problem problem = Problem::None;
-    int deadField = -1;
+    Field deadField = Field::Kind;
 };
 StoreCheck checkStore(ReminderKind kind, const Inputs &in, int currentYear);
 
@@ -48,25 +50,26 @@ QString refusalText(StoreCheck::Problem problem);
 /// first name picked from the list (`pickedName` -1 when the text was typed).
 bool showDateRow(ReminderKind kind, int pickedName);
 
-/// Where a pre-fill puts the alert pickers, by position.
+/// Where a pre-fill puts the alert: values, each part left as it is where it says none.
 struct Prefill {
-    int alertMonth = 0;   ///< position in "*", január .. december
-    int alertYear = 1;    ///< position in "*", Y .. Y+19
-    bool setDay = false;  ///< false: no day to take, the day stays
-    bool lastDay = false; ///< the last day of the month now chosen, once the day list follows it
-    int alertDay = 0;     ///< otherwise this position of the alert day picker
+    int month = 0;           ///< 1-12, or 0 for "*" (every month)
+    std::optional<int> year; ///< none: the alert year stays
+    std::optional<int> day;  ///< none: there was no day to take, the alert day stays
+    bool operator==(const Prefill &) const = default;
 };
 
 /// The name-day pre-fill from the picked date text ("november 2.", "aug 15. szept 8."): the
-/// month by its first three letters, the year (next year when the current month is later), and
-/// the day before. The 1st moves to the last day of the previous month; from January that is
-/// 31 December of the year before, never earlier than the current year's position.
-Prefill nameDayPrefill(const QString &dateText, int alertMonth, int currentMonth,
-                       const QStringList &alertMonths);
+/// month by its first three letters (`alertMonth`, 0-12, stays when none matches), this year or
+/// the next when `today`'s month is later, and the day before the day the text names.
+Prefill nameDayPrefill(const QString &dateText, int alertMonth, const QDate &today);
 
-/// The birthday and meeting day pre-fill from the position picked in the day picker (day p+1):
-/// the day before, or for the 1st the last day of the previous month (December from January).
-Prefill dayBeforePrefill(int dayPosition, int alertMonth, int alertYear);
+/// The birthday and meeting pre-fill from the day picked (1-31, 0 for none): the day before, in
+/// the alert month (0-12) and year (none for "*") as they stand.
+Prefill dayBeforePrefill(int day, int alertMonth, std::optional<int> alertYear, int currentYear);
+
+/// The day before the 1st of `month` (0 for "*"): the last day of the month before, the year
+/// before for January (never before `currentYear`); "*" gives its 31st.
+Prefill lastDayBefore(int month, std::optional<int> year, int currentYear);
 
 /// The year a day picker is measured against: the number the alert year text begins with;
 /// "*" and text without a number count as 0, a leap year.

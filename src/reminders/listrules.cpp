@@ -7,9 +7,9 @@
 
 namespace quill::list {
 
-int fieldOf(Column column)
+Field fieldOf(Column column)
 {
-    static constexpr std::array<int, ColumnCount> fields = {
+    static constexpr std::array<Field, ColumnCount> fields = {
         Field::Kind, Field::Text1, Field::Text2,  Field::When,     Field::Year,     Field::Month,
         Field::Day,  Field::Hour,  Field::Minute, Field::FreeText, Field::RowNumber};
     return fields[std::size_t(column)];
@@ -63,35 +63,23 @@ QList<int> listedRows(const ReminderTable &table, ReminderKind kind)
     QList<int> rows;
     const QString letter = kindLetter(kind);
     for (int r = 0; r < ReminderRows; ++r) {
-        if (table.field(r, Field::Kind) == letter)
+        if (table.row(r).kindLetter() == letter)
             rows << r;
     }
     return rows;
 }
 
-int rowForKey(const ReminderTable &table, const QString &key)
-{
-    if (key.isEmpty())
-        return -1;
-    for (int r = 0; r < ReminderRows; ++r) {
-        if (table.field(r, Field::RowNumber) == key)
-            return r;
-    }
-    return -1;
-}
-
 namespace {
 bool twoDigitsFirst(const QString &text)
 {
-    return text.size() >= 2 && text[0].isDigit() && text[0].unicode() < 128 && text[1].isDigit() &&
-           text[1].unicode() < 128;
+    return text.size() >= 2 && isAsciiDigit(text[0]) && isAsciiDigit(text[1]);
 }
 
 // The column's own rule: the forms the list has always accepted.
 bool passesColumnRule(Column column, const QString &text, int currentYear, const QString &entryYear,
                       const QString &entryMonth)
 {
-    const QString star = QStringLiteral("*");
+    const QString &star = anyValue();
     const double value = textValue(text);
     switch (column) {
     case Column::AlertYear:
@@ -103,13 +91,7 @@ bool passesColumnRule(Column column, const QString &text, int currentYear, const
             return true;
         const double yearValue = entryYear == star ? 0.0 : textValue(entryYear);
         const long long year = std::llround(yearValue);
-        int days = 31;
-        if (entryMonth != star) {
-            if (entryMonth == u"február")
-                days = year % 4 == 0 ? 29 : 28;
-            else
-                days = daysInMonth(entryMonth, 2001).value_or(31);
-        }
+        const int days = entryMonth == star ? 31 : daysInMonth(entryMonth, year).value_or(31);
         return isWhole(value) && value >= 1 && value <= days;
     }
     case Column::AlertHour:
@@ -142,8 +124,8 @@ bool isValidListEntry(Column column, const QString &text, int currentYear, const
         return true;
     // The change may not leave the reminder unable to come: not through the field it changes,
     // nor through the day it makes impossible. A field already wrong may be mended later.
-    const QList<int> before = deadAlertFields(entry, currentYear);
-    for (int dead : deadAlertFields(changed, currentYear)) {
+    const QList<Field> before = deadAlertFields(entry, currentYear);
+    for (Field dead : deadAlertFields(changed, currentYear)) {
         if (dead == fieldOf(column) || !before.contains(dead))
             return false;
     }

@@ -28,7 +28,7 @@ enum class Column : int {
 inline constexpr int ColumnCount = 11;
 
 /// The table field a column shows.
-int fieldOf(Column column);
+Field fieldOf(Column column);
 /// The alert-time columns, which alone can be corrected in place.
 bool isAlertColumn(Column column);
 
@@ -43,10 +43,6 @@ Layout layoutFor(ReminderKind kind);
 
 /// The table rows listed for a kind, in table order.
 QList<int> listedRows(const ReminderTable &table, ReminderKind kind);
-
-/// The table row that a key of the row-key column names: the first row whose field 11 equals
-/// it, or -1.
-int rowForKey(const ReminderTable &table, const QString &key);
 
 /// Whether an in-place entry of an alert-time column is accepted: it passes the column's rule,
 /// and it leaves no field of the entry's alert time (`entry`, as it is before the change) that

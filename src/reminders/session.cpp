@@ -16,9 +16,9 @@ LoadReport ReminderSession::load()
     return report;
 }
 
-StoreResult ReminderSession::store(const ReminderFields0to9 &fields)
+StoreResult ReminderSession::store(const Reminder &reminder)
 {
-    const StoreResult result = storeReminder(m_book, fields);
+    const StoreResult result = storeReminder(m_book, reminder);
     if (result == StoreResult::Stored)
         markChanged();
     return result;
@@ -32,11 +32,21 @@ void ReminderSession::clear(int row)
     markChanged();
 }
 
-void ReminderSession::setField(int row, int field, const QString &text)
+void ReminderSession::setField(int row, Field field, const QString &text)
 {
-    if (row < 0 || row >= ReminderRows || field < 0 || field >= ReminderFields)
+    if (row < 0 || row >= ReminderRows)
         return;
     m_book.table.setField(row, field, text);
+    markChanged();
+}
+
+void ReminderSession::setActive(int row, bool on)
+{
+    if (row < 0 || row >= ReminderRows)
+        return;
+    Reminder reminder = m_book.table.row(row);
+    reminder.setActive(on);
+    m_book.table.setRow(row, reminder);
     markChanged();
 }
 

@@ -27,12 +27,14 @@ public:
 
     /// Loads the file into the empty table; nothing counts as changed afterwards.
     LoadReport load();
-    /// Appends a new reminder (fields 0-9; active, with its row number).
-    StoreResult store(const ReminderFields0to9 &fields);
+    /// Appends a new reminder (made active, with its row number).
+    StoreResult store(const Reminder &reminder);
     /// Frees a row: all twelve fields empty. The count of rows handed out stays.
     void clear(int row);
     /// Changes one field of a row in use (the alert time, the active flag).
-    void setField(int row, int field, const QString &text);
+    void setField(int row, Field field, const QString &text);
+    /// Switches a row's alerts on or off.
+    void setActive(int row, bool on);
     /// Writes every row in use to the file; on success nothing counts as changed. When another
     /// program changed the file meanwhile, both versions are kept as `onChanged` says; keeping
     /// theirs loads it into the table.

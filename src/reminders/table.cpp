@@ -22,6 +22,11 @@ std::optional<ReminderKind> kindOfLetter(const QString &letter)
     return std::nullopt;
 }
 
+std::optional<ReminderKind> Reminder::kind() const
+{
+    return kindOfLetter(kindLetter());
+}
+
 QString kindCaption(ReminderKind kind)
 {
     switch (kind) {
@@ -39,24 +44,24 @@ QString kindCaption(ReminderKind kind)
     return QStringLiteral("Egyéb");
 }
 
-void ReminderTable::setField(int row, int field, const QString &value)
+void ReminderTable::setField(int row, Field field, const QString &value)
 {
-    QString &f = m_rows.at(row).at(field);
-    if (f != value) {
-        f = value;
+    Reminder &r = m_rows.at(row);
+    if (r.field(field) != value) {
+        r.setField(field, value);
         ++m_revision;
     }
 }
 
-void ReminderTable::setRow(int row, const ReminderRecord &record)
+void ReminderTable::setRow(int row, const Reminder &reminder)
 {
-    m_rows.at(row) = record;
+    m_rows.at(row) = reminder;
     ++m_revision;
 }
 
 void ReminderTable::clearRow(int row)
 {
-    setRow(row, ReminderRecord{});
+    setRow(row, Reminder{});
 }
 
 QString storeRefusal(StoreResult result)
@@ -96,7 +101,7 @@ bool storableText(const QString &text)
     return std::all_of(text.cbegin(), text.cend(), fileCodePageHolds);
 }
 
-StoreResult storeReminder(ReminderBook &book, const ReminderFields0to9 &fields)
+StoreResult storeReminder(ReminderBook &book, Reminder reminder)
 {
     // Once every row has been handed out, a row freed during this run is used again.
     int row = book.rowsHandedOut;
@@ -109,15 +114,13 @@ StoreResult storeReminder(ReminderBook &book, const ReminderFields0to9 &fields)
         if (row < 0)
             return StoreResult::TableFull;
     }
-    for (const QString &f : fields) {
-        if (!storableText(f))
+    for (int f = 0; f < ReminderFields; ++f) {
+        if (!storableText(reminder.field(Field(f))))
             return StoreResult::BadText;
     }
-    ReminderRecord record;
-    std::copy(fields.begin(), fields.end(), record.begin());
-    record[Field::Active] = QStringLiteral("1");
-    record[Field::RowNumber] = QString::number(row);
-    book.table.setRow(row, record);
+    reminder.setActive(true);
+    reminder.setField(Field::RowNumber, QString::number(row));
+    book.table.setRow(row, reminder);
     if (row == book.rowsHandedOut)
         ++book.rowsHandedOut;
     return StoreResult::Stored;

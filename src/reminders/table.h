@@ -9,55 +9,81 @@
 
 namespace quill {
 
-/// The twelve fields of a reminder row, by number; every field is text.
-namespace Field {
-enum : int {
-    Kind = 0,      ///< kind letter; empty means the row is free
-    Text1 = 1,     ///< surname, event, meter type
-    Text2 = 2,     ///< first name, place, consumer identifier
-    Year = 3,      ///< alert year: "*" or digits
-    Month = 4,     ///< alert month: "*" or a Hungarian month name
-    Day = 5,       ///< alert day: "*" or 1-31
-    Hour = 6,      ///< alert hour: "*" or 00-23
-    Minute = 7,    ///< alert minute: 00-59
-    When = 8,      ///< name-day dates, birthday or meeting time
-    FreeText = 9,  ///< the text of an "Egyéb" reminder
-    Active = 10,   ///< "1" or "0"
-    RowNumber = 11 ///< the row's own index
+/// The twelve fields of a reminder row, in the order the data file holds them; every field is
+/// text.
+enum class Field : int {
+    Kind,      ///< kind letter; empty means the row is free
+    Text1,     ///< surname, event, meter type
+    Text2,     ///< first name, place, consumer identifier
+    Year,      ///< alert year: "*" or digits
+    Month,     ///< alert month: "*" or a Hungarian month name
+    Day,       ///< alert day: "*" or 1-31
+    Hour,      ///< alert hour: "*" or 00-23
+    Minute,    ///< alert minute: 00-59
+    When,      ///< name-day dates, birthday or meeting time
+    FreeText,  ///< the text of an "Egyéb" reminder
+    Active,    ///< "1" or "0"
+    RowNumber, ///< the row's own index
 };
-} // namespace Field
 
 inline constexpr int ReminderRows = 51;
 inline constexpr int ReminderFields = 12;
 
-/// The twelve text fields of a row, and whatever a line of the file held after its twelfth "|"
-/// (fields of a newer or another program): kept as it was and written back after field 11.
-struct ReminderRecord {
-    ReminderRecord() = default;
-    /// The fields in order, as many as given.
-    ReminderRecord(std::initializer_list<QString> values)
-    {
-        std::copy_n(values.begin(), std::min(values.size(), fields.size()), fields.begin());
-    }
-
-    std::array<QString, ReminderFields> fields{};
-    QString tail;
-
-    QString &operator[](std::size_t field) { return fields[field]; }
-    const QString &operator[](std::size_t field) const { return fields[field]; }
-    QString &at(std::size_t field) { return fields.at(field); }
-    const QString &at(std::size_t field) const { return fields.at(field); }
-    auto begin() { return fields.begin(); }
-    auto end() { return fields.end(); }
-    auto begin() const { return fields.begin(); }
-    auto end() const { return fields.end(); }
-    bool operator==(const ReminderRecord &) const = default;
-};
-/// The fields a new reminder is stored with; the table adds the active flag and the row number.
-using ReminderFields0to9 = std::array<QString, 10>;
-
 /// The five kinds of reminder, in the order of the kind buttons.
 enum class ReminderKind { NameDay, Birthday, Meeting, MeterReading, Other };
+
+/// The five alert fields of a reminder, as typed.
+struct AlertTime {
+    QString year, month, day, hour, minute;
+    bool operator==(const AlertTime &) const = default;
+};
+
+/// One row of the table: its twelve fields of text exactly as the file holds them, read and
+/// changed by their names, and whatever a line held after its twelfth "|" (fields of a newer or
+/// another program), kept as it was and written back after field 11.
+class Reminder {
+public:
+    Reminder() = default;
+    /// The fields in file order, as many as given.
+    Reminder(std::initializer_list<QString> values)
+    {
+        std::copy_n(values.begin(), std::min(values.size(), m_fields.size()), m_fields.begin());
+    }
+
+    const QString &field(Field f) const { return m_fields[std::size_t(f)]; }
+    void setField(Field f, const QString &text) { m_fields[std::size_t(f)] = text; }
+
+    /// A row is in use when it has a kind letter.
+    bool inUse() const { return !field(Field::Kind).isEmpty(); }
+    const QString &kindLetter() const { return field(Field::Kind); }
+    /// The kind its letter stands for; none for letters this program never writes.
+    std::optional<ReminderKind> kind() const;
+    const QString &text1() const { return field(Field::Text1); }
+    const QString &text2() const { return field(Field::Text2); }
+    const QString &when() const { return field(Field::When); }
+    const QString &freeText() const { return field(Field::FreeText); }
+    AlertTime alertTime() const
+    {
+        return {field(Field::Year), field(Field::Month), field(Field::Day), field(Field::Hour),
+                field(Field::Minute)};
+    }
+    /// Anything but "0" is on: a short line of an old file may have no flag at all. The alerts and
+    /// the list window both ask this.
+    bool isActive() const { return field(Field::Active) != u"0"; }
+    void setActive(bool on)
+    {
+        setField(Field::Active, on ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    const QString &tail() const { return m_tail; }
+    void setTail(const QString &tail) { m_tail = tail; }
+
+    bool operator==(const Reminder &) const = default;
+
+private:
+    std::array<QString, ReminderFields> m_fields{};
+    QString m_tail;
+};
+
 inline constexpr std::array<ReminderKind, 5> AllReminderKinds = {
     ReminderKind::NameDay, ReminderKind::Birthday, ReminderKind::Meeting,
     ReminderKind::MeterReading, ReminderKind::Other};
@@ -77,19 +103,18 @@ QString kindCaption(ReminderKind kind);
 /// 51 rows of 12 text fields. Rows are never moved; a free row has an empty field 0.
 class ReminderTable {
 public:
-    const QString &field(int row, int field) const { return m_rows.at(row).at(field); }
-    const ReminderRecord &row(int row) const { return m_rows.at(row); }
-    void setField(int row, int field, const QString &value);
-    void setRow(int row, const ReminderRecord &record);
+    const QString &field(int row, Field field) const { return m_rows.at(row).field(field); }
+    const Reminder &row(int row) const { return m_rows.at(row); }
+    void setField(int row, Field field, const QString &value);
+    void setRow(int row, const Reminder &reminder);
     void clearRow(int row);
-    bool inUse(int row) const { return !m_rows.at(row)[Field::Kind].isEmpty(); }
-    /// Whether the row's active flag is on: anything but "0" (a short line may have none).
-    bool isActive(int row) const { return m_rows.at(row)[Field::Active] != u"0"; }
+    bool inUse(int row) const { return m_rows.at(row).inUse(); }
+    bool isActive(int row) const { return m_rows.at(row).isActive(); }
     /// Grows with every change; lets readers skip work when nothing changed.
     std::uint64_t revision() const { return m_revision; }
 
 private:
-    std::array<ReminderRecord, ReminderRows> m_rows{};
+    std::array<Reminder, ReminderRows> m_rows{};
     std::uint64_t m_revision = 0;
 };
 
@@ -112,9 +137,9 @@ bool fileCodePageHolds(QChar c);
 /// only characters the file's code page holds.
 bool storableText(const QString &text);
 
-/// Appends a reminder at the next row: fields 0-9 as given, field 10 "1", field 11 the row.
+/// Appends a reminder at the next row, active and with its row number whatever `reminder` says.
 /// When all 51 rows have been handed out, the first free row is used again; with none free, or
 /// with a text the file cannot hold, nothing changes and the refusal is returned.
-StoreResult storeReminder(ReminderBook &book, const ReminderFields0to9 &fields);
+StoreResult storeReminder(ReminderBook &book, Reminder reminder);
 
 } // namespace quill

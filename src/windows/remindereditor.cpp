@@ -371,24 +371,38 @@ void ReminderEditor::dateClicked()
 
 // ---- pre-fills -------------------------------------------------------------------------
 
-void ReminderEditor::selectAlertDay(bool lastDay, int position)
+// Puts the alert pickers where a pre-fill says: the month, the year where it names one, and the
+// day once the day list follows the month (the nearest entry where the day is not there).
+void ReminderEditor::applyPrefill(const Prefill &p)
 {
-    // The alert day list follows the alert month first, so the chosen day exists if it can.
+    selectClamped(m_alertMonth, p.month);
+    if (p.year) {
+        const int at = m_alertYear->findText(QString::number(*p.year));
+        selectClamped(m_alertYear,
+                      at >= 0 ? at : (*p.year < currentYear() ? 1 : m_alertYear->count()));
+    }
+    if (!p.day)
+        return;
     fitAlertDayPicker();
-    selectClamped(m_alertDay, lastDay ? m_alertDay->count() - 1 : position);
+    selectClamped(m_alertDay, *p.day);
+}
+
+int ReminderEditor::currentYear() const
+{
+    return m_services.clock.now().date().year();
+}
+
+std::optional<int> ReminderEditor::alertYear() const
+{
+    if (m_alertYear->currentText() == anyValue())
+        return std::nullopt;
+    return editor::alertYearValue(m_alertYear->currentText());
 }
 
 void ReminderEditor::prefillFromNameDay()
 {
-    QStringList months;
-    for (int i = 0; i < m_alertMonth->count(); ++i)
-        months << m_alertMonth->itemText(i);
-    const Prefill p = editor::nameDayPrefill(pickedNameDayDates(), m_alertMonth->currentIndex(),
-                                             m_services.clock.now().date().month(), months);
-    selectClamped(m_alertMonth, p.alertMonth);
-    selectClamped(m_alertYear, p.alertYear);
-    if (p.setDay)
-        selectAlertDay(p.lastDay, p.alertDay);
+    applyPrefill(editor::nameDayPrefill(pickedNameDayDates(), m_alertMonth->currentIndex(),
+                                        m_services.clock.now().date()));
 }
 
 void ReminderEditor::prefillFromMonth()
@@ -399,13 +413,11 @@ void ReminderEditor::prefillFromMonth()
 
 void ReminderEditor::prefillFromDay()
 {
-    const Prefill p = editor::dayBeforePrefill(m_day->currentIndex(), m_alertMonth->currentIndex(),
-                                               m_alertYear->currentIndex());
-    if (!p.setDay)
+    const int day = m_day->currentIndex() + 1; // 0: nothing picked
+    if (day <= 0)
         return;
-    selectClamped(m_alertMonth, p.alertMonth);
-    selectClamped(m_alertYear, p.alertYear);
-    selectAlertDay(p.lastDay, p.alertDay);
+    applyPrefill(
+        editor::dayBeforePrefill(day, m_alertMonth->currentIndex(), alertYear(), currentYear()));
 }
 
 void ReminderEditor::prefillFromMeetingYear()
@@ -461,10 +473,11 @@ void ReminderEditor::storeReminder()
         const std::array<QComboBox *, 5> alert = {m_alertYear, m_alertMonth, m_alertDay,
                                                   m_alertHour, m_alertMinute};
         if (dead)
-            alert[std::size_t(check.deadField - Field::Year)]->setFocus(Qt::OtherFocusReason);
+            alert[std::size_t(int(check.deadField) - int(Field::Year))]->setFocus(
+                Qt::OtherFocusReason);
         return;
     }
-    const StoreResult result = m_session.store(editor::storedFields(m_kind, in));
+    const StoreResult result = m_session.store(editor::storedReminder(m_kind, in));
     if (result != StoreResult::Stored)
         m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Emlékeztető"),
                               storeRefusal(result));

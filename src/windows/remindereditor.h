@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QWidget>
 #include <array>
+#include <optional>
 
 class QComboBox;
 class QFrame;
@@ -21,7 +22,8 @@ namespace quill {
 class ReminderSession;
 namespace editor {
 struct Inputs;
-}
+struct Prefill;
+} // namespace editor
 
 /// The reminder editor (`emlek`): composes one reminder of one of the five kinds and appends it
 /// to the session's table. Closing only hides it; it keeps its inputs for the whole run.
@@ -67,7 +69,9 @@ private:
     void prefillFromMeetingYear();
     void fitAlertDayPicker();
     void fitDateDayPicker();
-    void selectAlertDay(bool lastDay, int position);
+    void applyPrefill(const editor::Prefill &p);
+    int currentYear() const;
+    std::optional<int> alertYear() const;
     editor::Inputs inputs() const;
     void storeReminder();
     void clearInputs();

@@ -1,7 +1,7 @@
 #include "reminderlist.h"
 
-#include "calendar/numtext.h"
 #include "platform/twips.h"
+#include "reminders/listmodel.h"
 #include "reminders/session.h"
 #include "savequestion.h"
 #include "widgets.h"
@@ -10,10 +10,11 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QGuiApplication>
+#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -53,17 +54,18 @@ ReminderList::ReminderList(Services &services, ReminderSession &session)
     setFont(dialogFont());
     setFixedSize(twips::size(9720, 5280));
 
+    m_model = new ReminderListModel(m_session, this);
+    m_selection = new QItemSelectionModel(m_model, this);
     createKindOptions();
     createHeaders();
     createColumns();
     createActiveBoxes();
     createButtons();
-
-    // A reminder stored in the editor shows at once; this window's own changes are in place.
-    connect(&m_session, &ReminderSession::changed, this, [this] {
-        if (!m_changingTable)
-            refill();
-    });
+    // Whatever changes the rows (a store in the editor, a deletion, another kind) reaches the
+    // scroll bar and the boxes from the model.
+    connect(m_model, &QAbstractItemModel::modelReset, this, &ReminderList::rowsChanged);
+    connect(m_model, &QAbstractItemModel::rowsRemoved, this, &ReminderList::rowsChanged);
+    connect(m_model, &QAbstractItemModel::dataChanged, this, &ReminderList::showActiveBoxes);
     // A kind chosen in the editor is chosen here too, while this window is shown.
     connect(&m_session, &ReminderSession::kindChosen, this,
             [this](ReminderKind kind, KindChooser chooser) {
@@ -71,8 +73,8 @@ ReminderList::ReminderList(Services &services, ReminderSession &session)
                     followKind(kind);
             });
 
-    refill();
-    updateActiveBoxes();
+    applyLayout();
+    rowsChanged();
 }
 
 ReminderList::~ReminderList()
@@ -126,28 +128,31 @@ void ReminderList::createColumns()
     const QFont listFont = fontOf(QStringLiteral("Arial"), 9.75);
     for (int c = 0; c < list::ColumnCount; ++c) {
         const auto at = Column(c);
-        auto *l = new QListWidget(this);
-        l->setObjectName(QStringLiteral("List1_%1").arg(c));
-        l->setGeometry(twips::rect(leftOf(at), columnTop, widthOf(at), columnHeight));
-        l->setFont(listFont);
-        l->setUniformItemSizes(true);
-        l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        l->setSelectionMode(QAbstractItemView::SingleSelection);
-        l->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
-        l->setFrameShape(QFrame::Box);
-        l->setTextElideMode(Qt::ElideNone); // narrow columns clip, as a list box does
-        connect(l, &QListWidget::currentRowChanged, this, [this](int row) {
-            if (!m_syncing)
-                selectPosition(row);
-        });
-        connect(l, &QListWidget::itemDoubleClicked, this, [this, at] { beginEdit(at); });
-        // Every column scrolls as one, so a row always shows one reminder.
-        connect(l->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
+        auto *view = new QListView(this);
+        view->setObjectName(QStringLiteral("List1_%1").arg(c));
+        view->setGeometry(twips::rect(leftOf(at), columnTop, widthOf(at), columnHeight));
+        view->setFont(listFont);
+        view->setModel(m_model);
+        view->setModelColumn(c);
+        view->setSelectionModel(m_selection);
+        view->setSelectionMode(QAbstractItemView::SingleSelection);
+        view->setSelectionBehavior(QAbstractItemView::SelectRows);
+        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        view->setUniformItemSizes(true);
+        view->setGridSize(QSize(twips::toPx(widthOf(at)), twips::toPx(rowTwips)));
+        view->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+        view->setFrameShape(QFrame::Box);
+        view->setTextElideMode(Qt::ElideNone); // narrow columns clip, as a list box does
+        connect(view, &QListView::doubleClicked, this,
+                [this, at](const QModelIndex &index) { beginEdit(at, index.row()); });
+        // Moving in one column (the keyboard, the wheel) moves them all.
+        connect(view->verticalScrollBar(), &QScrollBar::valueChanged, this, [this](int v) {
             if (m_scroll->value() != v)
                 m_scroll->setValue(v);
         });
-        m_columns[std::size_t(c)] = l;
+        m_columns[std::size_t(c)] = view;
     }
     for (Column never : {Column::KindLetter, Column::RowKey, Column::FreeText})
         column(never)->hide();
@@ -156,6 +161,7 @@ void ReminderList::createColumns()
     m_scroll->setObjectName(QStringLiteral("gorgeto"));
     m_scroll->setGeometry(twips::rect(9360, columnTop, 255, columnHeight));
     m_scroll->setAccessibleName(QStringLiteral("Görgetés"));
+    m_scroll->setPageStep(10);
     connect(m_scroll, &QScrollBar::valueChanged, this, &ReminderList::scrollTo);
 
     m_editBox = new QLineEdit(this);
@@ -170,7 +176,6 @@ void ReminderList::createActiveBoxes()
         auto *box = new QCheckBox(this);
         box->setObjectName(QStringLiteral("Check1_%1").arg(i));
         box->setGeometry(twips::rect(9045, columnTop + rowTwips * int(i), 255, rowTwips));
-        box->setAccessibleName(QStringLiteral("Aktív, %1. sor").arg(i + 1));
         const int index = int(i);
         connect(box, &QCheckBox::clicked, this, [this, index] { toggleActive(index); });
         m_activeBoxes[i] = box;
@@ -197,108 +202,82 @@ void ReminderList::createButtons()
     });
 }
 
-int ReminderList::rowHeightPx() const
-{
-    return twips::toPx(rowTwips);
-}
-
 int ReminderList::firstShownPosition() const
 {
     return m_scroll->value();
 }
 
-// ---- filling ---------------------------------------------------------------------------
-
-void ReminderList::refill()
+ReminderKind ReminderList::kind() const
 {
-    m_syncing = true;
-    for (QListWidget *l : m_columns)
-        l->clear();
-    m_syncing = false;
-    m_activeFlags.clear();
-    m_selected = -1;
-    const list::Layout layout = list::layoutFor(m_kind);
+    return m_model->kind();
+}
+
+int ReminderList::selectedPosition() const
+{
+    const QModelIndexList rows = m_selection->selectedRows(int(Column::Text1));
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+// ---- layout and rows -------------------------------------------------------------------
+
+// The headers and the columns the kind shows; each column named by the header over it.
+void ReminderList::applyLayout()
+{
+    const ReminderKind shown = kind();
+    const list::Layout layout = list::layoutFor(shown);
     m_headers[0]->setText(layout.firstHeader);
-    const Column firstColumn = m_kind == ReminderKind::Other ? Column::FreeText : Column::Text1;
+    const Column firstColumn = shown == ReminderKind::Other ? Column::FreeText : Column::Text1;
     m_headers[0]->setGeometry(twips::rect(240, 1620, widthOf(firstColumn), 255));
     m_headers[1]->setText(layout.secondHeader);
     m_headers[1]->setVisible(layout.secondHeaderShown);
     m_headers[7]->setText(layout.whenHeader);
     m_headers[7]->setVisible(layout.whenHeaderShown);
-    for (int c = int(Column::Text1); c <= int(Column::FreeText); ++c)
+    for (int c = int(Column::Text1); c <= int(Column::FreeText); ++c) {
         m_columns[std::size_t(c)]->setVisible(layout.columnShown[std::size_t(c)]);
-    // Each column is named by the header over it.
-    const std::array<std::pair<Column, QLabel *>, 9> named = {{
-        {Column::Text1, m_headers[0]},
-        {Column::FreeText, m_headers[0]},
-        {Column::Text2, m_headers[1]},
-        {Column::AlertYear, m_headers[2]},
-        {Column::AlertMonth, m_headers[3]},
-        {Column::AlertDay, m_headers[4]},
-        {Column::AlertHour, m_headers[5]},
-        {Column::AlertMinute, m_headers[6]},
-        {Column::When, m_headers[7]},
-    }};
-    for (const auto &[c, header] : named)
-        column(c)->setAccessibleName(header->text());
-    for (int row : list::listedRows(m_session.table(), m_kind))
-        appendRow(row);
-    m_scroll->setRange(0, std::max(0, int(m_activeFlags.size()) - 10));
-    m_scroll->setPageStep(10);
-    m_scroll->setValue(0);
-    syncActiveBoxes();
+        m_columns[std::size_t(c)]->setAccessibleName(
+            m_model->headerData(c, Qt::Horizontal).toString());
+    }
 }
 
-void ReminderList::appendRow(int row)
+void ReminderList::rowsChanged()
 {
-    const ReminderRecord &r = m_session.table().row(row);
-    for (int c = 0; c < list::ColumnCount; ++c) {
-        auto *item = new QListWidgetItem(r[std::size_t(list::fieldOf(Column(c)))]);
-        item->setSizeHint(QSize(10, rowHeightPx()));
-        m_columns[std::size_t(c)]->addItem(item);
-    }
-    m_activeFlags.append(r[Field::Active] == u"1");
+    m_scroll->setRange(0, std::max(0, m_model->rowCount() - 10));
+    scrollTo(m_scroll->value());
 }
 
 void ReminderList::scrollTo(int top)
 {
-    for (QListWidget *l : m_columns) {
-        QScrollBar *bar = l->verticalScrollBar();
+    for (QListView *view : m_columns) {
+        QScrollBar *bar = view->verticalScrollBar();
         if (bar->maximum() < top)
-            l->doItemsLayout(); // rows added since the last layout pass
+            view->doItemsLayout(); // rows added since the last layout pass
         if (bar->value() != top)
             bar->setValue(top);
     }
-    syncActiveBoxes();
+    showActiveBoxes();
 }
 
-// The ten boxes show the flags of the ten entries in view.
-void ReminderList::syncActiveBoxes()
+// The ten boxes show the flags of the ten entries in view, as the model has them.
+void ReminderList::showActiveBoxes()
 {
     const int top = firstShownPosition();
-    const Column first = m_kind == ReminderKind::Other ? Column::FreeText : Column::Text1;
+    const Column first = kind() == ReminderKind::Other ? Column::FreeText : Column::Text1;
     for (int i = 0; i < int(m_activeBoxes.size()); ++i) {
         const int p = top + i;
         QCheckBox *box = m_activeBoxes[std::size_t(i)];
-        box->setChecked(p < m_activeFlags.size() && m_activeFlags[p]);
+        box->setVisible(p < m_model->rowCount());
+        box->setChecked(m_model->index(p, ReminderListModel::ActiveColumn)
+                            .data(Qt::CheckStateRole)
+                            .value<Qt::CheckState>() == Qt::Checked);
         // Named after the entry beside it: "Aktív: Kovács Zoltán".
         QStringList who;
         for (Column c : {first, Column::Text2}) {
-            const QListWidgetItem *item = column(c)->item(p);
-            if (item && !item->text().trimmed().isEmpty() &&
-                !(c == Column::Text2 && first == Column::FreeText))
-                who << item->text().trimmed();
+            const QString text = m_model->index(p, int(c)).data().toString().trimmed();
+            if (!text.isEmpty() && !(c == Column::Text2 && first == Column::FreeText))
+                who << text;
         }
         box->setAccessibleName(QStringLiteral("Aktív: ") + who.join(u' '));
     }
-    updateActiveBoxes();
-}
-
-void ReminderList::updateActiveBoxes()
-{
-    const int n = column(Column::AlertYear)->count() - firstShownPosition();
-    for (int i = 0; i < int(m_activeBoxes.size()); ++i)
-        m_activeBoxes[std::size_t(i)]->setVisible(i < n);
 }
 
 // ---- kinds -----------------------------------------------------------------------------
@@ -306,101 +285,67 @@ void ReminderList::updateActiveBoxes()
 void ReminderList::selectKindOption(ReminderKind kind)
 {
     m_kindOptions[std::size_t(kindIndex(kind))]->setChecked(true);
-    m_kind = kind;
-    refill();
-    updateActiveBoxes();
+    m_model->setKind(kind);
+    m_scroll->setValue(0);
+    applyLayout();
 }
 
 void ReminderList::followKind(ReminderKind kind)
 {
-    if (!m_kindOptions[std::size_t(kindIndex(kind))]->isChecked() || m_kind != kind)
+    if (!m_kindOptions[std::size_t(kindIndex(kind))]->isChecked() || this->kind() != kind)
         selectKindOption(kind);
 }
 
 void ReminderList::showKind(ReminderKind kind)
 {
     followKind(kind);
-    refill();
 }
 
 // The user's choice here is the editor's choice too; choosing the kind shown changes nothing.
 void ReminderList::chooseKind(ReminderKind kind)
 {
-    if (kind == m_kind)
+    if (kind == this->kind())
         return;
     selectKindOption(kind);
     m_session.chooseKind(kind, KindChooser::List);
 }
 
-// ---- selection and changes -------------------------------------------------------------
-
-void ReminderList::selectPosition(int position)
-{
-    m_selected = position;
-    m_syncing = true;
-    for (QListWidget *l : m_columns)
-        l->setCurrentRow(position);
-    m_syncing = false;
-}
-
-template <typename Change> void ReminderList::changeTable(Change change)
-{
-    m_changingTable = true;
-    change();
-    m_changingTable = false;
-}
+// ---- changes ---------------------------------------------------------------------------
 
 void ReminderList::toggleActive(int box)
 {
-    const int position = firstShownPosition() + box;
-    if (position >= m_activeFlags.size())
+    const QModelIndex index =
+        m_model->index(firstShownPosition() + box, ReminderListModel::ActiveColumn);
+    if (!index.isValid())
         return;
-    const bool on = m_activeBoxes[std::size_t(box)]->isChecked();
-    m_activeFlags[position] = on;
-    const QList<int> rows = list::listedRows(m_session.table(), m_kind);
-    if (position < rows.size())
-        changeTable([&] {
-            m_session.setField(rows[position], Field::Active,
-                               on ? QStringLiteral("1") : QStringLiteral("0"));
-        });
+    m_model->setData(index,
+                     m_activeBoxes[std::size_t(box)]->isChecked() ? Qt::Checked : Qt::Unchecked,
+                     Qt::CheckStateRole);
 }
 
 void ReminderList::deleteSelected()
 {
     // Nothing selected: nothing to delete.
-    if (m_selected < 0 || m_selected >= column(Column::RowKey)->count())
+    const int position = selectedPosition();
+    if (position < 0)
         return;
-    const int row =
-        list::rowForKey(m_session.table(), column(Column::RowKey)->item(m_selected)->text());
-    if (row >= 0)
-        changeTable([&] { m_session.clear(row); });
-    m_syncing = true;
-    for (QListWidget *l : m_columns)
-        delete l->takeItem(m_selected);
-    m_syncing = false;
-    m_activeFlags.removeAt(m_selected);
-    m_selected = -1;
-    for (QListWidget *l : m_columns)
-        l->setCurrentRow(-1);
-    m_scroll->setRange(0, std::max(0, int(m_activeFlags.size()) - 10));
-    syncActiveBoxes();
+    m_model->removeShownRow(position);
+    m_selection->clear();
 }
 
-void ReminderList::beginEdit(Column at)
+void ReminderList::beginEdit(Column at, int position)
 {
     m_editDone = false;
-    if (!list::isAlertColumn(at))
-        return;
-    const int position = column(at)->currentRow();
-    if (position < 0) {
+    if (!list::isAlertColumn(at) || position < 0) {
         m_editDone = true;
         return;
     }
     m_editColumn = at;
     m_editPosition = position;
-    const QRect cell = column(at)->geometry();
-    const int y = cell.top() + (m_editPosition - firstShownPosition()) * rowHeightPx();
-    m_editBox->setGeometry(cell.left(), y, cell.width(), rowHeightPx() + 4);
+    const QRect cell = column(at)->visualRect(m_model->index(position, int(at)));
+    const QRect view = column(at)->geometry();
+    m_editBox->setGeometry(view.left(), view.top() + cell.top(), view.width(),
+                           twips::toPx(rowTwips) + 4);
     m_editBox->clear();
     m_editBox->show();
     m_editBox->raise();
@@ -424,27 +369,16 @@ void ReminderList::finishEdit()
     const QString text = m_editBox->text();
     m_editBox->clear();
     m_editBox->hide();
-    if (m_editPosition < 0 || m_editPosition >= column(Column::RowKey)->count())
+    const int row = m_model->tableRow(m_editPosition);
+    if (row < 0)
         return;
-    const auto cellText = [this](Column c) {
-        const QListWidgetItem *item = column(c)->item(m_editPosition);
-        return item ? item->text() : QString();
-    };
-    const int row = int(textValue(cellText(Column::RowKey)));
-    const AlertTime entry =
-        row >= 0 && row < ReminderRows
-            ? AlertTime::of(m_session.table().row(row))
-            : AlertTime{cellText(Column::AlertYear), cellText(Column::AlertMonth),
-                        cellText(Column::AlertDay), cellText(Column::AlertHour),
-                        cellText(Column::AlertMinute)};
-    if (!list::isValidListEntry(m_editColumn, text, m_services.clock.now().date().year(), entry)) {
+    if (!list::isValidListEntry(m_editColumn, text, m_services.clock.now().date().year(),
+                                m_session.table().row(row).alertTime())) {
         m_services.boxes.show(this, MsgIcon::Critical, QStringLiteral("Emlékeztető"),
                               QStringLiteral("Helytelen kifejezést adott meg!"));
         return;
     }
-    column(m_editColumn)->item(m_editPosition)->setText(text);
-    if (row >= 0 && row < ReminderRows)
-        changeTable([&] { m_session.setField(row, list::fieldOf(m_editColumn), text); });
+    m_model->setData(m_model->index(m_editPosition, int(m_editColumn)), text);
 }
 
 void ReminderList::save()
@@ -457,7 +391,7 @@ void ReminderList::save()
 bool ReminderList::event(QEvent *event)
 {
     if (event->type() == QEvent::WindowActivate) {
-        updateActiveBoxes();
+        showActiveBoxes();
         // Centred on its screen each time it becomes the active window.
         const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
         if (s) {

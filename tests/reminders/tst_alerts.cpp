@@ -6,10 +6,10 @@
 using namespace quill;
 
 namespace {
-ReminderRecord row(const QString &kind, const QString &y, const QString &mo, const QString &d,
-                   const QString &h, const QString &mi, const QString &t1 = u"Kiss"_qs,
-                   const QString &t2 = u"Ábel"_qs, const QString &when = u"január 2."_qs,
-                   const QString &text = u" "_qs)
+Reminder row(const QString &kind, const QString &y, const QString &mo, const QString &d,
+             const QString &h, const QString &mi, const QString &t1 = u"Kiss"_qs,
+             const QString &t2 = u"Ábel"_qs, const QString &when = u"január 2."_qs,
+             const QString &text = u" "_qs)
 {
     return {kind, t1, t2, y, mo, d, h, mi, when, text, u"1"_qs, u"0"_qs};
 }
@@ -93,8 +93,8 @@ private Q_SLOTS:
         };
         t.setRow(50, every(u"utolsó"_qs));
         t.setRow(3, every(u"első"_qs));
-        ReminderRecord off = every(u"kikapcsolt"_qs);
-        off[Field::Active] = u"0"_qs;
+        Reminder off = every(u"kikapcsolt"_qs);
+        off.setActive(false);
         t.setRow(20, off);
         const auto due = dueAlerts(t, wallMinute(at(2026, 12, 6, 9, 10)));
         QCOMPARE(due.size(), 2);

@@ -24,7 +24,7 @@ QByteArray cp1250(const QString &s)
     QStringEncoder e("windows-1250");
     return e.encode(s);
 }
-std::array<QString, 10> egyeb(const QString &text)
+Reminder egyeb(const QString &text)
 {
     return {u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs, u" "_qs, text};
 }
@@ -170,6 +170,10 @@ private Q_SLOTS:
                                 << true;
         QTest::newRow("escape") << QByteArray("e| | |*|*|*|*|00| |\x1b[2J|1|0|\r\n") << notText
                                 << cp << true;
+        QTest::newRow("DEL") << QByteArray("e| | |*|*|*|*|00| |a\x7f|1|0|\r\n") << notText << cp
+                             << true;
+        QTest::newRow("C1 control")
+            << QByteArray("e| | |*|*|*|*|00| |a\xc2\x85|1|0|\r\n") << notText << u8 << true;
         QTest::newRow("tab is text")
             << QByteArray("e| | |*|*|*|*|00| |a\tb|1|0|\r\n") << loaded << cp << false;
     }
@@ -214,6 +218,7 @@ private Q_SLOTS:
         QCOMPARE(storeReminder(book, egyeb(u"a|b"_qs)), StoreResult::BadText);
         QCOMPARE(storeReminder(book, egyeb(u"két\nsor"_qs)), StoreResult::BadText);
         QCOMPARE(storeReminder(book, egyeb(u"€ és 😀"_qs)), StoreResult::BadText);
+        QCOMPARE(storeReminder(book, egyeb(u"kocsi\rvissza"_qs)), StoreResult::BadText);
         QCOMPARE(book.rowsHandedOut, 0);
         QCOMPARE(storeReminder(book, egyeb(u"€ és ő"_qs)), StoreResult::Stored);
         QVERIFY(!storeRefusal(StoreResult::BadText).isEmpty());

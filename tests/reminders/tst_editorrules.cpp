@@ -5,6 +5,8 @@
 
 using namespace quill;
 
+Q_DECLARE_METATYPE(quill::Field)
+
 class TestEditorRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -16,16 +18,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");   // the kind's first text ("" for none)
         QTest::addColumn<QStringList>("at"); // alert year, month, day, hour, minute
         QTest::addColumn<int>("problem");
-        QTest::addColumn<int>("field");
+        QTest::addColumn<Field>("field");
         const int none = int(editor::StoreCheck::Problem::None);
         const int empty = int(editor::StoreCheck::Problem::NoText);
         const int dead = int(editor::StoreCheck::Problem::DeadAlert);
         const QStringList every{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs};
         for (ReminderKind k : AllReminderKinds)
             QTest::newRow(qPrintable(kindCaption(k) + u" blank"_qs))
-                << kindIndex(k) << QString() << every << empty << -1;
+                << kindIndex(k) << QString() << every << empty << Field::Kind;
         QTest::newRow("with text")
-            << kindIndex(ReminderKind::Other) << u"Kiss"_qs << every << none << -1;
+            << kindIndex(ReminderKind::Other) << u"Kiss"_qs << every << none << Field::Kind;
         const auto at = [](const char16_t *y, const char16_t *mo, const char16_t *d,
                            const char16_t *h, const char16_t *mi) {
             return QStringList{QString::fromUtf16(y), QString::fromUtf16(mo), QString::fromUtf16(d),
@@ -33,16 +35,17 @@ private Q_SLOTS:
         };
         const int nd = kindIndex(ReminderKind::NameDay);
         QTest::newRow("year typed with a tail")
-            << nd << u"x"_qs << at(u"2030x", u"*", u"*", u"*", u"00") << dead << int(Field::Year);
+            << nd << u"x"_qs << at(u"2030x", u"*", u"*", u"*", u"00") << dead << Field::Year;
         QTest::newRow("31 április")
-            << nd << u"x"_qs << at(u"*", u"április", u"31", u"*", u"00") << dead << int(Field::Day);
+            << nd << u"x"_qs << at(u"*", u"április", u"31", u"*", u"00") << dead << Field::Day;
         QTest::newRow("day 07") << nd << u"x"_qs << at(u"*", u"május", u"07", u"*", u"00") << none
-                                << -1;
+                                << Field::Kind;
         QTest::newRow("hour 24") << nd << u"x"_qs << at(u"*", u"*", u"*", u"24", u"00") << dead
-                                 << int(Field::Hour);
-        QTest::newRow("hour 8") << nd << u"x"_qs << at(u"*", u"*", u"*", u"8", u"05") << none << -1;
+                                 << Field::Hour;
+        QTest::newRow("hour 8") << nd << u"x"_qs << at(u"*", u"*", u"*", u"8", u"05") << none
+                                << Field::Kind;
         QTest::newRow("minute 60")
-            << nd << u"x"_qs << at(u"*", u"*", u"*", u"*", u"60") << dead << int(Field::Minute);
+            << nd << u"x"_qs << at(u"*", u"*", u"*", u"*", u"60") << dead << Field::Minute;
     }
     void storeChecks()
     {
@@ -50,7 +53,7 @@ private Q_SLOTS:
         QFETCH(QString, text);
         QFETCH(QStringList, at);
         QFETCH(int, problem);
-        QFETCH(int, field);
+        QFETCH(Field, field);
         editor::Inputs in;
         in.firstLine = in.freeText = text;
         in.month = u"március"_qs; // the birthday's date always holds a month and a day
@@ -65,61 +68,60 @@ private Q_SLOTS:
         QCOMPARE(check.deadField, field);
     }
 
+    // Where the name-day pre-fill puts the alert: month, year (next year once the month is past),
+    // the day before; the 1st goes to the last day of the month before.
     void nameDayPrefill_data()
     {
         QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("currentMonth");
-        QTest::addColumn<int>("alertMonth");
-        QTest::addColumn<int>("alertYear");
-        QTest::addColumn<bool>("setDay");
-        QTest::addColumn<bool>("lastDay");
-        QTest::addColumn<int>("alertDay");
-        QTest::newRow("november 2.") << u"november 2."_qs << 6 << 11 << 1 << true << false << 1;
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<int>("day"); // 0: the day stays
+        const QDate june(2026, 6, 1), december(2026, 12, 6);
+        QTest::newRow("november 2.") << u"november 2."_qs << june << 11 << 2026 << 1;
         QTest::newRow("november 2. in December")
-            << u"november 2."_qs << 12 << 11 << 2 << true << false << 1;
-        QTest::newRow("two digits") << u"szeptember 27."_qs << 1 << 9 << 1 << true << false << 26;
-        QTest::newRow("march 1st") << u"március 1."_qs << 1 << 2 << 1 << true << true << 0;
+            << u"november 2."_qs << december << 11 << 2027 << 1;
+        QTest::newRow("in its own month: this year")
+            << u"november 22."_qs << QDate(2026, 11, 5) << 11 << 2026 << 21;
+        QTest::newRow("two digits") << u"szeptember 27."_qs << june << 9 << 2026 << 26;
+        QTest::newRow("march 1st, common year") << u"március 1."_qs << june << 2 << 2027 << 28;
+        QTest::newRow("march 1st, leap year")
+            << u"március 1."_qs << QDate(2027, 6, 1) << 2 << 2028 << 29;
         QTest::newRow("short month, several")
-            << u"aug 15. szept 8. szept 12. dec 8."_qs << 1 << 8 << 1 << true << false << 14;
-        QTest::newRow("no digit") << u"augusztus"_qs << 9 << 8 << 2 << false << false << 0;
-        QTest::newRow("empty") << QString() << 3 << 4 << 1 << false << false << 0;
-        QTest::newRow("january 1st from February")
-            << u"január 1."_qs << 2 << 12 << 1 << true << true << 0;
-        QTest::newRow("january 1st in January")
-            << u"január 1."_qs << 1 << 12 << 1 << true << true << 0;
+            << u"aug 15. szept 8. szept 12. dec 8."_qs << june << 8 << 2026 << 14;
+        QTest::newRow("no digit") << u"augusztus"_qs << QDate(2026, 9, 1) << 8 << 2027 << 0;
+        QTest::newRow("empty keeps the month") << QString() << QDate(2026, 3, 1) << 4 << 2026 << 0;
+        QTest::newRow("january 1st: the year before, never before this one")
+            << u"január 1."_qs << QDate(2026, 2, 1) << 12 << 2026 << 31;
     }
     void nameDayPrefill()
     {
         QFETCH(QString, text);
-        QFETCH(int, currentMonth);
-        QFETCH(int, alertMonth);
-        QFETCH(int, alertYear);
-        QFETCH(bool, setDay);
-        QFETCH(bool, lastDay);
-        QFETCH(int, alertDay);
+        QFETCH(QDate, today);
+        QFETCH(int, month);
+        QFETCH(int, year);
+        QFETCH(int, day);
         // The empty text keeps the month picker where it was (April here).
-        const auto p = editor::nameDayPrefill(text, 4, currentMonth, alertMonthEntries());
-        QCOMPARE(p.alertMonth, alertMonth);
-        QCOMPARE(p.alertYear, alertYear);
-        QCOMPARE(p.setDay, setDay);
-        QCOMPARE(p.lastDay, lastDay);
-        if (setDay && !lastDay)
-            QCOMPARE(p.alertDay, alertDay);
+        const auto p = editor::nameDayPrefill(text, 4, today);
+        QCOMPARE(p.month, month);
+        QCOMPARE(p.year, std::optional<int>(year));
+        QCOMPARE(p.day, day ? std::optional<int>(day) : std::nullopt);
     }
 
     void dayBefore()
     {
-        auto p = editor::dayBeforePrefill(14, 3, 0); // 15 March
-        QCOMPARE(p.alertDay, 14);
-        QVERIFY(!p.lastDay);
-        p = editor::dayBeforePrefill(0, 3, 0); // 1 March
-        QVERIFY(p.lastDay);
-        QCOMPARE(p.alertMonth, 2);
-        p = editor::dayBeforePrefill(0, 1, 3); // 1 January of Y+2
-        QCOMPARE(p.alertMonth, 12);
-        QCOMPARE(p.alertYear, 2);
-        p = editor::dayBeforePrefill(-1, 5, 0); // nothing picked
-        QVERIFY(!p.setDay);
+        using editor::Prefill;
+        QCOMPARE(editor::dayBeforePrefill(15, 3, std::nullopt, 2026),
+                 (Prefill{3, std::nullopt, 14}));
+        QCOMPARE(editor::dayBeforePrefill(1, 3, std::nullopt, 2026), // "*" year: a leap year
+                 (Prefill{2, std::nullopt, 29}));
+        QCOMPARE(editor::dayBeforePrefill(1, 3, 2027, 2026), (Prefill{2, 2027, 28}));
+        QCOMPARE(editor::dayBeforePrefill(1, 1, 2028, 2026), (Prefill{12, 2027, 31}));
+        QCOMPARE(editor::dayBeforePrefill(1, 1, 2026, 2026), (Prefill{12, 2026, 31}));
+        QCOMPARE(editor::dayBeforePrefill(1, 0, std::nullopt, 2026),
+                 (Prefill{0, std::nullopt, 31}));
+        QCOMPARE(editor::dayBeforePrefill(0, 5, std::nullopt, 2026), // nothing picked
+                 (Prefill{5, std::nullopt, std::nullopt}));
     }
 
     void hintAnimation()

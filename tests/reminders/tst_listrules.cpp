@@ -93,8 +93,6 @@ private Q_SLOTS:
         QCOMPARE(list::listedRows(t, ReminderKind::NameDay), (QList<int>{0, 2, 5}));
         QCOMPARE(list::listedRows(t, ReminderKind::Birthday), (QList<int>{3}));
         QCOMPARE(list::listedRows(t, ReminderKind::Other), QList<int>{});
-        QCOMPARE(list::rowForKey(t, u"5"_qs), 5);
-        QCOMPARE(list::rowForKey(t, QString()), -1);
         const auto other = list::layoutFor(ReminderKind::Other);
         QVERIFY(!other.secondHeaderShown && other.columnShown[9] && !other.columnShown[1]);
         const auto meter = list::layoutFor(ReminderKind::MeterReading);

@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -156,12 +157,12 @@ private Q_SLOTS:
         ReminderList *list = h.window().reminderList();
         list->show();
         QCOMPARE(name(list), list->windowTitle());
-        QCOMPARE(name(h.find<QListWidget>(u"List1_1"_qs, list)), u"Vezetéknév"_qs);
-        QCOMPARE(name(h.find<QListWidget>(u"List1_3"_qs, list)), u"Névnap(ok)"_qs);
-        QCOMPARE(name(h.find<QListWidget>(u"List1_6"_qs, list)), u"Nap"_qs);
+        QCOMPARE(name(h.find<QListView>(u"List1_1"_qs, list)), u"Vezetéknév"_qs);
+        QCOMPARE(name(h.find<QListView>(u"List1_3"_qs, list)), u"Névnap(ok)"_qs);
+        QCOMPARE(name(h.find<QListView>(u"List1_6"_qs, list)), u"Nap"_qs);
         QCOMPARE(name(h.find<QCheckBox>(u"Check1_0"_qs, list)), u"Aktív: Kovács Zoltán"_qs);
         QTest::mouseClick(h.find<QRadioButton>(u"Option1_4"_qs, list), Qt::LeftButton);
-        QCOMPARE(name(h.find<QListWidget>(u"List1_9"_qs, list)), u"Emlékeztető szöveg"_qs);
+        QCOMPARE(name(h.find<QListView>(u"List1_9"_qs, list)), u"Emlékeztető szöveg"_qs);
     }
 };
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -51,8 +52,8 @@ struct Editor {
     QString row(int r)
     {
         QString s;
-        for (const QString &f : h.session().table().row(r))
-            s += f + u'|';
+        for (int f = 0; f < ReminderFields; ++f)
+            s += h.session().table().field(r, Field(f)) + u'|';
         return s;
     }
     QStringList alert()
@@ -329,7 +330,7 @@ private Q_SLOTS:
         QCOMPARE(ed.w<QPlainTextEdit>(u"Text3"_qs)->toPlainText(), u"Fizetés"_qs);
         // A store refreshes the list.
         ed.store();
-        QCOMPARE(list->findChild<QListWidget *>(u"List1_9"_qs)->count(), 1);
+        QCOMPARE(list->findChild<QListView *>(u"List1_9"_qs)->model()->rowCount(), 1);
     }
 
     // A reminder of nothing, or of a time that can never come, is not stored.
