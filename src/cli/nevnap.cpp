@@ -35,14 +35,14 @@ int main(int argc, char **argv)
     quill::nevnap::Answer answer = quill::nevnap::answer(QCoreApplication::arguments().mid(1),
                                                          QDate::currentDate(), raw, &file);
     if (!file.path.isEmpty()) {
-        const int error = file.overwrite
-                              ? quill::files::writeAtomicallyNative(file.path, file.bytes)
-                              : quill::files::writeNewFileNative(file.path, file.bytes);
-        if (error != 0) {
+        const std::error_code error =
+            file.overwrite ? quill::files::writeAtomicallyNative(file.path, file.bytes)
+                           : quill::files::writeNewFileNative(file.path, file.bytes);
+        if (error) {
             const QString name = quill::nevnap::printable(QFile::decodeName(file.path));
             answer.exitCode = 1;
             answer.err =
-                error == EEXIST
+                error == std::errc::file_exists
                     ? QStringLiteral("A fájl már létezik: %1 (felülírása: --force)\n").arg(name)
                     : QStringLiteral("A fájl nem írható: %1 (%2)\n")
                           .arg(name, quill::files::reasonText(error));
@@ -50,13 +50,14 @@ int main(int argc, char **argv)
     }
     if (const int error = writeOut(stdout, answer.out)) {
         writeOut(stderr, QStringLiteral("nevnap: a kimenet nem írható: %1\n")
-                             .arg(quill::files::reasonText(error)));
+                             .arg(quill::files::reasonText(quill::files::systemError(error))));
         return 1;
     }
     writeOut(stderr, answer.err);
     if (std::fclose(stdout) != 0 && answer.exitCode == 0) {
         writeOut(stderr, QStringLiteral("nevnap: a kimenet nem írható: %1\n")
-                             .arg(quill::files::reasonText(errno != 0 ? errno : EIO)));
+                             .arg(quill::files::reasonText(
+                                 quill::files::systemError(errno != 0 ? errno : EIO))));
         return 1;
     }
     return answer.exitCode;

@@ -16,6 +16,31 @@ namespace quill::files {
 
 namespace {
 
+// Internally an error is an int: 0, an errno value, or the negative of a Problem.
+constexpr int IsDirectory = -int(Problem::Directory);
+constexpr int IsPipe = -int(Problem::Pipe);
+constexpr int IsSocket = -int(Problem::Socket);
+constexpr int IsDevice = -int(Problem::Device);
+constexpr int TooLarge = -int(Problem::TooLarge);
+
+std::error_code toError(int error)
+{
+    if (error == 0)
+        return {};
+    if (error < 0)
+        return make_error_code(Problem(-error));
+    return {error, std::generic_category()};
+}
+
+class ProblemCategory final : public std::error_category {
+public:
+    const char *name() const noexcept override { return "quill.files"; }
+    std::string message(int value) const override
+    {
+        return reasonText(make_error_code(Problem(value))).toStdString();
+    }
+};
+
 QByteArray native(const QString &path)
 {
     return QFile::encodeName(path);
@@ -85,7 +110,7 @@ void syncFolder(const QString &path)
 
 } // namespace
 
-QString reasonText(int error)
+QString reasonOf(int error)
 {
     switch (error) {
     case 0:
@@ -159,7 +184,7 @@ QString resolvedPath(const QString &path)
     return QFileInfo(path).absoluteFilePath();
 }
 
-int typeProblem(const QString &path)
+int typeProblemRaw(const QString &path)
 {
     struct stat st {};
     if (::stat(native(path).constData(), &st) != 0)
@@ -175,23 +200,24 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
     if (::stat(name.constData(), &st) != 0) {
         if (errno != ENOENT) {
             result.exists = true;
-            result.error = errno;
+            result.error = toError(errno);
         }
         return result;
     }
     result.exists = true;
     // A pipe would block the open and a device is nobody's reminder file: look before opening.
-    if ((result.error = typeOf(st.st_mode)) != 0)
+    if ((result.error = toError(typeOf(st.st_mode))))
         return result;
     const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
-        result.error = errno;
+        result.error = toError(errno);
         return result;
     }
-    if (::fstat(fd, &st) != 0 || (result.error = typeOf(st.st_mode)) != 0 ||
+    if (::fstat(fd, &st) != 0 || (result.error = toError(typeOf(st.st_mode))) ||
         st.st_size > maxBytes) {
-        if (result.error == 0)
-            result.error = st.st_size > maxBytes ? TooLarge : errno;
+        if (!result.error)
+            result.error =
+                st.st_size > maxBytes ? make_error_code(Problem::TooLarge) : toError(errno);
         ::close(fd);
         return result;
     }
@@ -202,19 +228,19 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0) {
-            result.error = errno;
+            result.error = toError(errno);
             break;
         }
         if (n == 0)
             break;
         bytes.append(buffer, n);
         if (bytes.size() > maxBytes) {
-            result.error = TooLarge;
+            result.error = make_error_code(Problem::TooLarge);
             break;
         }
     }
     ::close(fd);
-    if (result.error == 0)
+    if (!result.error)
         result.bytes = bytes;
     return result;
 }
@@ -271,7 +297,7 @@ int writeInPlace(const QByteArray &name, const struct stat &before, const QByteA
 
 } // namespace
 
-int writeAtomicallyNative(const QByteArray &name, const QByteArray &bytes, Names names)
+int writeAtomicallyNativeRaw(const QByteArray &name, const QByteArray &bytes, Names names)
 {
     struct stat st {};
     const bool exists = ::stat(name.constData(), &st) == 0;
@@ -309,12 +335,7 @@ int writeAtomicallyNative(const QByteArray &name, const QByteArray &bytes, Names
     return 0;
 }
 
-int writeAtomically(const QString &path, const QByteArray &bytes, Names names)
-{
-    return writeAtomicallyNative(native(QFileInfo(path).absoluteFilePath()), bytes, names);
-}
-
-int writeNewFileNative(const QByteArray &name, const QByteArray &bytes)
+int writeNewFileNativeRaw(const QByteArray &name, const QByteArray &bytes)
 {
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0)
@@ -331,11 +352,6 @@ int writeNewFileNative(const QByteArray &name, const QByteArray &bytes)
     const int slash = name.lastIndexOf('/');
     syncFolderNative(slash < 0 ? QByteArray(".") : name.left(std::max(1, slash)));
     return 0;
-}
-
-int writeNewFile(const QString &path, const QByteArray &bytes)
-{
-    return writeNewFileNative(native(path), bytes);
 }
 
 int removeStaleTemporaries(const QString &path)
@@ -363,7 +379,7 @@ int removeStaleTemporaries(const QString &path)
     return removed;
 }
 
-int makeFolder(const QString &path)
+int makeFolderRaw(const QString &path)
 {
     const QString absolute = QFileInfo(path).absoluteFilePath();
     struct stat st {};
@@ -371,7 +387,7 @@ int makeFolder(const QString &path)
         return S_ISDIR(st.st_mode) ? 0 : ENOTDIR;
     const QString parent = QFileInfo(absolute).path();
     if (parent != absolute) {
-        if (const int error = makeFolder(parent))
+        if (const int error = makeFolderRaw(parent))
             return error;
     }
     if (::mkdir(native(absolute).constData(), 0777) != 0 && errno != EEXIST)
@@ -379,7 +395,7 @@ int makeFolder(const QString &path)
     return 0;
 }
 
-int hardLink(const QString &from, const QString &to)
+int hardLinkRaw(const QString &from, const QString &to)
 {
     if (::link(native(from).constData(), native(to).constData()) != 0)
         return errno;
@@ -399,6 +415,76 @@ FileStamp stampOf(const QString &path)
     stamp.size = st.st_size;
     stamp.modifiedNs = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
     return stamp;
+}
+
+const std::error_category &problemCategory()
+{
+    static const ProblemCategory category;
+    return category;
+}
+
+std::error_code make_error_code(Problem problem)
+{
+    return {int(problem), problemCategory()};
+}
+
+std::error_code systemError(int errnoValue)
+{
+    return toError(errnoValue);
+}
+
+bool isNotAFile(const std::error_code &error)
+{
+    return error.category() == problemCategory() && error.value() != int(Problem::TooLarge);
+}
+
+QString reasonText(const std::error_code &error)
+{
+    if (!error)
+        return QString();
+    if (error.category() == problemCategory())
+        return reasonOf(-error.value());
+    return reasonOf(error.value());
+}
+
+std::error_code typeProblem(const QString &path)
+{
+    return toError(typeProblemRaw(path));
+}
+
+std::error_code writeAtomicallyNative(const QByteArray &path, const QByteArray &bytes, Names names)
+{
+    return toError(writeAtomicallyNativeRaw(path, bytes, names));
+}
+
+std::error_code writeAtomically(const QString &path, const QByteArray &bytes, Names names)
+{
+    return writeAtomicallyNative(native(QFileInfo(path).absoluteFilePath()), bytes, names);
+}
+
+std::error_code writeNewFileNative(const QByteArray &path, const QByteArray &bytes)
+{
+    return toError(writeNewFileNativeRaw(path, bytes));
+}
+
+std::error_code writeNewFile(const QString &path, const QByteArray &bytes)
+{
+    return writeNewFileNative(native(path), bytes);
+}
+
+std::error_code makeFolder(const QString &path)
+{
+    return toError(makeFolderRaw(path));
+}
+
+std::error_code hardLink(const QString &from, const QString &to)
+{
+    return toError(hardLinkRaw(from, to));
+}
+
+std::error_code LockFile::error() const
+{
+    return toError(m_error);
 }
 
 QString privateRuntimeFolder()

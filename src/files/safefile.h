@@ -3,34 +3,38 @@
 #include <QByteArray>
 #include <QString>
 
+#include <system_error>
+
 // Reading, writing and locking files so that nothing the user keeps is ever lost or half written:
 // only regular files are read or written, a file is replaced whole or not at all, and every
 // failure comes back with its reason.
 namespace quill::files {
 
-/// Why an operation failed: 0 for none, an errno value, or one of these codes.
-enum : int {
-    IsDirectory = -1,
-    IsPipe = -2,
-    IsSocket = -3,
-    IsDevice = -4,
-    TooLarge = -5,
-};
+/// Why a file could not be used although the system reported no error: something else stands in
+/// its place, or it is too large to be ours. Every other failure is the system's (errno, in the
+/// generic category).
+enum class Problem { Directory = 1, Pipe, Socket, Device, TooLarge };
+const std::error_category &problemCategory();
+std::error_code make_error_code(Problem problem);
+/// An errno value as an error; 0 is none.
+std::error_code systemError(int errnoValue);
+/// A folder, pipe, socket or device stands where a file should.
+bool isNotAFile(const std::error_code &error);
 
 /// The reason of a failure in the user's words (Hungarian), for instance "betelt a lemez".
-QString reasonText(int error);
+QString reasonText(const std::error_code &error);
 
 /// The path with every symbolic link followed. A link whose target does not exist yet gives the
 /// target's path, so a file first saved through a link is created where the link points.
 QString resolvedPath(const QString &path);
 
-/// 0 when `path` names a regular file or nothing at all; otherwise what stands there
-/// (IsDirectory, IsPipe, ...) or the errno of looking.
-int typeProblem(const QString &path);
+/// None when `path` names a regular file or nothing at all; otherwise what stands there
+/// (Problem::Directory, ...) or the system's error of looking.
+std::error_code typeProblem(const QString &path);
 
 struct ReadResult {
     bool exists = false;
-    int error = 0; ///< 0 when `bytes` holds the whole file
+    std::error_code error; ///< none when `bytes` holds the whole file
     QByteArray bytes;
 };
 
@@ -42,32 +46,31 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes);
 /// disk, then renamed over it, so the path holds the old file or the new one, whole, whatever
 /// happens. An existing file that is not a regular file, or that may not be written, is left
 /// alone. A file with several names (hard links) is written in place instead, its room reserved
-/// first, so that it stays one file. Returns 0 or the reason of the failure; nothing is left
-/// behind on failure.
-/// Whether a file with several names stays one file (written in place) or may be replaced, as
-/// when its other name is a backup of its old content.
+/// first, so that it stays one file. Returns the reason of a failure, none on success; nothing is
+/// left behind on failure. Whether a file with several names stays one file (written in place) or
+/// may be replaced, as when its other name is a backup of its old content.
 enum class Names { KeepTogether, MayPart };
-int writeAtomically(const QString &path, const QByteArray &bytes,
-                    Names names = Names::KeepTogether);
+std::error_code writeAtomically(const QString &path, const QByteArray &bytes,
+                                Names names = Names::KeepTogether);
 
 /// The same for a path in the file system's own bytes, exactly as a command line gave it.
-int writeAtomicallyNative(const QByteArray &path, const QByteArray &bytes,
-                          Names names = Names::KeepTogether);
+std::error_code writeAtomicallyNative(const QByteArray &path, const QByteArray &bytes,
+                                      Names names = Names::KeepTogether);
 
 /// Writes `bytes` as a new file at `path`, which must not exist yet (EEXIST otherwise); on
 /// failure nothing is left behind.
-int writeNewFile(const QString &path, const QByteArray &bytes);
-int writeNewFileNative(const QByteArray &path, const QByteArray &bytes);
+std::error_code writeNewFile(const QString &path, const QByteArray &bytes);
+std::error_code writeNewFileNative(const QByteArray &path, const QByteArray &bytes);
 
 /// Removes the temporary files a save of `path` leaves when it is killed half way
 /// (".remembers.txt.XXXXXX" beside "remembers.txt"), ours only; returns how many.
 int removeStaleTemporaries(const QString &path);
 
-/// Creates a folder and the folders above it as needed; 0 when it exists afterwards.
-int makeFolder(const QString &path);
+/// Creates a folder and the folders above it as needed; none when it exists afterwards.
+std::error_code makeFolder(const QString &path);
 
 /// Gives the file at `from` a second name `to` (a hard link): no copy, no disk space needed.
-int hardLink(const QString &from, const QString &to);
+std::error_code hardLink(const QString &from, const QString &to);
 
 /// Identity of a file on disk, to tell whether someone else replaced or changed it.
 struct FileStamp {
@@ -100,7 +103,7 @@ public:
 
     Result tryLock();
     /// Why the last tryLock() failed.
-    int error() const { return m_error; }
+    std::error_code error() const;
     bool isLocked() const { return m_fd >= 0; }
     const QString &path() const { return m_path; }
     /// Removes the file and lets go of the lock.
@@ -113,3 +116,6 @@ private:
 };
 
 } // namespace quill::files
+
+template <> struct std::is_error_code_enum<quill::files::Problem> : std::true_type {
+};

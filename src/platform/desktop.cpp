@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <cerrno>
 #include <unistd.h>
@@ -13,14 +14,6 @@
 namespace quill {
 
 namespace {
-
-QString xdgFolder(const char *variable, const QString &fallback)
-{
-    const QString set = qEnvironmentVariable(variable);
-    if (!set.isEmpty() && QDir::isAbsolutePath(set))
-        return set;
-    return QDir::homePath() + u'/' + fallback;
-}
 
 // A desktop entry's Exec value: quoted, with the characters the entry format reserves escaped.
 QString execQuoted(const QString &program)
@@ -36,8 +29,9 @@ QString execQuoted(const QString &program)
 
 XdgAutostart::XdgAutostart(QString program, QString configHome)
     : m_program(std::move(program))
-    , m_configHome(configHome.isEmpty() ? xdgFolder("XDG_CONFIG_HOME", QStringLiteral(".config"))
-                                        : std::move(configHome))
+    , m_configHome(configHome.isEmpty()
+                       ? QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                       : std::move(configHome))
 {
 }
 
@@ -64,19 +58,20 @@ QByteArray XdgAutostart::entryText(const QString &program)
 bool XdgAutostart::enabled() const
 {
     const files::ReadResult entry = files::readRegularFile(entryPath(), 64 * 1024);
-    if (!entry.exists || entry.error != 0)
+    if (!entry.exists || entry.error)
         return false;
     // An entry the user switched off in the desktop's settings says so.
     return !entry.bytes.contains("\nHidden=true") &&
            !entry.bytes.contains("\nX-GNOME-Autostart-enabled=false");
 }
 
-int XdgAutostart::setEnabled(bool on)
+std::error_code XdgAutostart::setEnabled(bool on)
 {
     if (!on)
-        return ::unlink(QFile::encodeName(entryPath()).constData()) == 0 || errno == ENOENT ? 0
-                                                                                            : errno;
-    if (const int error = files::makeFolder(QFileInfo(entryPath()).absolutePath()))
+        return ::unlink(QFile::encodeName(entryPath()).constData()) == 0 || errno == ENOENT
+                   ? std::error_code()
+                   : files::systemError(errno);
+    if (const std::error_code error = files::makeFolder(QFileInfo(entryPath()).absolutePath()))
         return error;
     return files::writeAtomically(entryPath(), entryText(m_program));
 }
@@ -84,7 +79,7 @@ int XdgAutostart::setEnabled(bool on)
 RunRecord::RunRecord(const QString &dataFile, QString stateHome)
 {
     if (stateHome.isEmpty())
-        stateHome = xdgFolder("XDG_STATE_HOME", QStringLiteral(".local/state"));
+        stateHome = files::stateHome();
     // One record a data file: portable copies keep their own.
     const QByteArray key =
         QCryptographicHash::hash(dataFile.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
@@ -99,18 +94,17 @@ QString RunRecord::path() const
 QDateTime RunRecord::lastEnd() const
 {
     const files::ReadResult read = files::readRegularFile(path(), 256);
-    if (read.error != 0)
+    if (read.error)
         return {};
     return QDateTime::fromString(QString::fromLatin1(read.bytes.trimmed()), Qt::ISODate);
 }
 
 bool RunRecord::recordEnd(const QDateTime &end) const
 {
-    if (files::makeFolder(QFileInfo(path()).absolutePath()) != 0)
+    if (files::makeFolder(QFileInfo(path()).absolutePath()))
         return false;
-    return files::writeAtomically(
-               path(), end.toOffsetFromUtc(end.offsetFromUtc()).toString(Qt::ISODate).toLatin1() +
-                           '\n') == 0;
+    return !files::writeAtomically(
+        path(), end.toOffsetFromUtc(end.offsetFromUtc()).toString(Qt::ISODate).toLatin1() + '\n');
 }
 
 } // namespace quill

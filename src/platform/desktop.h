@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QString>
 
+#include <system_error>
+
 // The XDG conventions the program follows: starting at login, and a note of when it last ran.
 namespace quill {
 
@@ -12,8 +14,8 @@ class Autostart {
 public:
     virtual ~Autostart() = default;
     virtual bool enabled() const = 0;
-    /// Writes or removes the entry; 0, or the reason of the failure (files::reasonText).
-    virtual int setEnabled(bool on) = 0;
+    /// Writes or removes the entry; the reason of a failure (files::reasonText), none on success.
+    virtual std::error_code setEnabled(bool on) = 0;
 };
 
 class XdgAutostart final : public Autostart {
@@ -21,7 +23,7 @@ public:
     /// `configHome` empty means `$XDG_CONFIG_HOME`, or `~/.config`; `program` the command to run.
     XdgAutostart(QString program, QString configHome = {});
     bool enabled() const override;
-    int setEnabled(bool on) override;
+    std::error_code setEnabled(bool on) override;
     QString entryPath() const;
     /// The entry's text for a program path.
     static QByteArray entryText(const QString &program);

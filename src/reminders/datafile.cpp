@@ -314,7 +314,7 @@ ReminderFile::ReminderFile(const QString &path, QString stateHome)
     , m_stateHome(stateHome.isEmpty() ? files::stateHome() : std::move(stateHome))
 {
     // Nothing but a regular file, or nothing yet, gets a lock beside it: never "/dev/null.lock".
-    const QString lockBeside = files::typeProblem(m_path) == 0 ? m_path : path;
+    const QString lockBeside = !files::typeProblem(m_path) ? m_path : path;
     m_lock = std::make_unique<files::LockFile>(lockBeside + QStringLiteral(".lock"));
 }
 
@@ -333,16 +333,16 @@ LoadReport ReminderFile::load(ReminderBook &book)
         report.outcome = LoadReport::Outcome::Missing;
         return report;
     }
-    if (read.error != 0) {
+    if (read.error) {
         report.error = read.error;
-        const bool notAFile = read.error < 0 && read.error != files::TooLarge;
-        report.outcome = notAFile ? LoadReport::Outcome::NotAFile : LoadReport::Outcome::Unreadable;
+        report.outcome = files::isNotAFile(read.error) ? LoadReport::Outcome::NotAFile
+                                                       : LoadReport::Outcome::Unreadable;
     } else {
         report = loadReminders(book, read.bytes);
     }
     if (report.keepsOriginal()) {
         m_backupOwed = true;
-        if (read.error == 0)
+        if (!read.error)
             m_original = read.bytes;
         report.backupError = keepOriginal();
         report.backupPath = m_backupPath;
@@ -359,7 +359,7 @@ QString ReminderFile::backupName(int n) const
 // from an earlier run. A copy of the bytes where we have them (a second name of the same file
 // would change with it if the file were edited in place), a second name where the file cannot
 // be read or the disk has no room for a copy.
-int ReminderFile::keepOriginal()
+std::error_code ReminderFile::keepOriginal()
 {
     const QByteArray *bytes = m_original ? &*m_original : nullptr;
     const files::FileStamp current = files::stampOf(m_path);
@@ -374,65 +374,66 @@ int ReminderFile::keepOriginal()
             if (sameFile || sameBytes) {
                 m_backupOwed = false;
                 m_backupPath = name;
-                return 0;
+                return {};
             }
             continue;
         }
-        int error = bytes ? files::writeNewFile(name, *bytes) : EPERM;
-        if (error != 0 && error != EEXIST) {
-            const int linkError = files::hardLink(m_path, name);
-            if (linkError == 0)
-                error = 0;
+        std::error_code error =
+            bytes ? files::writeNewFile(name, *bytes) : files::systemError(EPERM);
+        if (error && error != std::errc::file_exists) {
+            const std::error_code linkError = files::hardLink(m_path, name);
+            if (!linkError)
+                error = {};
             else if (!bytes)
                 error = linkError;
         }
-        if (error == EEXIST)
+        if (error == std::errc::file_exists)
             continue;
-        if (error == 0) {
+        if (!error) {
             m_backupOwed = false;
             m_backupPath = name;
         }
         return error;
     }
-    return EEXIST;
+    return files::systemError(EEXIST);
 }
 
 bool ReminderFile::changedOnDisk() const
 {
     const files::FileStamp now = files::stampOf(m_path);
-    return now.exists && now != m_stamp && files::typeProblem(m_path) == 0;
+    return now.exists && now != m_stamp && !files::typeProblem(m_path);
 }
 
 SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChanged)
 {
     SaveReport report;
-    auto fail = [&report](SaveReport::Stage stage, int error) {
+    auto fail = [&report](SaveReport::Stage stage, std::error_code error) {
         report.failed = stage;
         report.error = error;
         return report;
     };
-    if (const int error = files::makeFolder(QFileInfo(m_path).absolutePath()))
+    if (const std::error_code error = files::makeFolder(QFileInfo(m_path).absolutePath()))
         return fail(SaveReport::Stage::Write, error);
     // A copy that could not take the lock at start-up takes it now, or leaves the file alone.
     if (!m_lock->isLocked() && m_lock->tryLock() == files::LockFile::Result::HeldByAnother)
-        return fail(SaveReport::Stage::OtherCopy, 0);
+        return fail(SaveReport::Stage::OtherCopy, {});
     // Someone else wrote the file since we read it: both versions are kept.
     if (changedOnDisk()) {
         if (onChanged == OnChangedFile::KeepTheirs) {
             const QByteArray mine = encodeReminders(table);
-            int error = EEXIST;
-            for (int n = 1; n < 1000 && error == EEXIST; ++n) {
+            std::error_code error = files::systemError(EEXIST);
+            for (int n = 1; n < 1000 && error == std::errc::file_exists; ++n) {
                 const QString name = backupName(n);
                 if (files::readRegularFile(name, maxBytes).bytes == mine &&
                     files::stampOf(name).exists) {
-                    error = 0;
+                    error = {};
                 } else {
                     error = files::writeNewFile(name, mine);
                 }
-                if (error == 0)
+                if (!error)
                     report.mineKeptAs = name;
             }
-            if (error != 0)
+            if (error)
                 return fail(SaveReport::Stage::Backup, error);
             m_stamp = files::stampOf(m_path);
             return report;
@@ -440,14 +441,14 @@ SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChange
         if (!m_backupOwed) {
             const files::ReadResult read = files::readRegularFile(m_path, maxBytes);
             m_backupOwed = true;
-            m_original = read.error == 0 ? std::optional(read.bytes) : std::nullopt;
-            if (const int error = keepOriginal())
+            m_original = !read.error ? std::optional(read.bytes) : std::nullopt;
+            if (const std::error_code error = keepOriginal())
                 return fail(SaveReport::Stage::Backup, error);
             report.theirsKeptAs = m_backupPath;
         }
     }
     if (m_backupOwed) {
-        if (const int error = keepOriginal())
+        if (const std::error_code error = keepOriginal())
             return fail(SaveReport::Stage::Backup, error);
     }
     // The file's other name may be the backup of its old content, made as a hard link: that one
@@ -456,9 +457,9 @@ SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChange
     const files::FileStamp backup = files::stampOf(m_backupPath);
     const bool backupIsLink = !m_backupPath.isEmpty() && backup.exists &&
                               backup.device == current.device && backup.inode == current.inode;
-    if (const int error = files::writeAtomically(m_path, encodeReminders(table),
-                                                 backupIsLink ? files::Names::MayPart
-                                                              : files::Names::KeepTogether))
+    if (const std::error_code error = files::writeAtomically(
+            m_path, encodeReminders(table),
+            backupIsLink ? files::Names::MayPart : files::Names::KeepTogether))
         return fail(SaveReport::Stage::Write, error);
     m_stamp = files::stampOf(m_path);
     return report;
@@ -478,7 +479,8 @@ QString ReminderFile::emergencyPath() const
            QStringLiteral(".txt");
 }
 
-int ReminderFile::writeEmergencyCopy(const ReminderTable &table, QString *writtenTo) const
+std::error_code ReminderFile::writeEmergencyCopy(const ReminderTable &table,
+                                                 QString *writtenTo) const
 {
     const QByteArray bytes = encodeReminders(table);
     QStringList places{emergencyPath()};
@@ -486,14 +488,14 @@ int ReminderFile::writeEmergencyCopy(const ReminderTable &table, QString *writte
     if (!runtime.isEmpty())
         places << runtime + QStringLiteral("/emergency-") + fileKey(m_path) +
                       QStringLiteral(".txt");
-    int error = ENOENT;
+    std::error_code error = files::systemError(ENOENT);
     for (const QString &place : places) {
         error = files::makeFolder(QFileInfo(place).absolutePath());
-        if (error == 0)
+        if (!error)
             error = files::writeAtomically(place, bytes);
-        if (error == 0) {
+        if (!error) {
             *writtenTo = place;
-            return 0;
+            return {};
         }
     }
     return error;
@@ -507,7 +509,7 @@ QString ReminderFile::pendingEmergencyCopy() const
         places << runtime + QStringLiteral("/emergency-") + fileKey(m_path) +
                       QStringLiteral(".txt");
     for (const QString &place : places) {
-        if (files::stampOf(place).exists && files::typeProblem(place) == 0)
+        if (files::stampOf(place).exists && !files::typeProblem(place))
             return place;
     }
     return {};
@@ -531,7 +533,7 @@ QString ReminderFile::retireEmergencyCopy(bool keep)
 files::LockFile::Result ReminderFile::lock()
 {
     m_lockFolderError = files::makeFolder(QFileInfo(m_lock->path()).absolutePath());
-    if (m_lockFolderError != 0)
+    if (m_lockFolderError)
         return files::LockFile::Result::Failed;
     const files::LockFile::Result beside = m_lock->tryLock();
     if (beside == files::LockFile::Result::HeldByAnother)
@@ -539,7 +541,7 @@ files::LockFile::Result ReminderFile::lock()
     // The same file under another name elsewhere: its device and inode say so.
     const files::FileStamp stamp = files::stampOf(m_path);
     const QString runtime = files::privateRuntimeFolder();
-    if (stamp.exists && !runtime.isEmpty() && files::typeProblem(m_path) == 0) {
+    if (stamp.exists && !runtime.isEmpty() && !files::typeProblem(m_path)) {
         m_identityLock = std::make_unique<files::LockFile>(
             runtime + QStringLiteral("/file-%1-%2.lock").arg(stamp.device).arg(stamp.inode));
         if (m_identityLock->tryLock() == files::LockFile::Result::HeldByAnother) {
@@ -559,9 +561,9 @@ QStringList ReminderFile::identityKeys() const
     return keys;
 }
 
-int ReminderFile::lockError() const
+std::error_code ReminderFile::lockError() const
 {
-    return m_lockFolderError != 0 ? m_lockFolderError : m_lock->error();
+    return m_lockFolderError ? m_lockFolderError : m_lock->error();
 }
 
 QString ReminderFile::lockPath() const
@@ -600,12 +602,12 @@ QString saveFailureText(const ReminderFile &file, const SaveReport &report)
            file.path() + QStringLiteral("\nOk: ") + failureReason(report) + u'.';
 }
 
-QString emergencyText(const ReminderFile &file, const SaveReport &report, int emergencyError,
-                      const QString &writtenTo)
+QString emergencyText(const ReminderFile &file, const SaveReport &report,
+                      const std::error_code &emergencyError, const QString &writtenTo)
 {
     const QString failed = QStringLiteral("Quillomat: a mentés nem sikerült: ") + file.path() +
                            QStringLiteral("\nOk: ") + failureReason(report) + u'.';
-    if (emergencyError == 0)
+    if (!emergencyError)
         return failed +
                QStringLiteral("\nA mentetlen emlékeztetőket a program vészmentésként "
                               "ide írta:\n") +

@@ -22,7 +22,7 @@ struct LoadReport {
         NotText,    ///< binary data or control characters: nothing loaded
     };
     Outcome outcome = Outcome::Loaded;
-    int error = 0;
+    std::error_code error;
     FileEncoding encoding = FileEncoding::Windows1250;
     int loaded = 0;     ///< lines that became rows
     int notLoaded = 0;  ///< lines beyond the table's 51 rows
@@ -31,7 +31,7 @@ struct LoadReport {
     bool rewriteDiffers = false; ///< written back, some row would not read back as it was
     int foreignCharacters = 0;   ///< characters Windows-1250 cannot hold (a UTF-8 or UTF-16 file)
     QString backupPath;          ///< the whole original, kept under this name
-    int backupError = 0;
+    std::error_code backupError;
 
     /// The file cannot be written back as it was, so its original is kept before it is replaced.
     bool keepsOriginal() const;
@@ -55,9 +55,9 @@ bool loadNoticeIsFailure(const LoadReport &report);
 struct SaveReport {
     enum class Stage { None, Backup, Write, OtherCopy };
     Stage failed = Stage::None;
-    int error = 0;        ///< the reason, as files::reasonText takes it
-    QString theirsKeptAs; ///< the file another program had changed, kept under this name
-    QString mineKeptAs;   ///< this program's reminders, kept under this name (theirs stayed)
+    std::error_code error; ///< the reason, as files::reasonText words it
+    QString theirsKeptAs;  ///< the file another program had changed, kept under this name
+    QString mineKeptAs;    ///< this program's reminders, kept under this name (theirs stayed)
     bool ok() const { return failed == Stage::None; }
 };
 
@@ -94,8 +94,8 @@ public:
     /// another disk than the file's where one can be had (the XDG state folder, else the
     /// runtime folder); the next start offers it back.
     QString emergencyPath() const;
-    /// Writes the emergency copy; 0, or the reason it could not be written anywhere.
-    int writeEmergencyCopy(const ReminderTable &table, QString *writtenTo) const;
+    /// Writes the emergency copy; the reason it could not be written anywhere, none on success.
+    std::error_code writeEmergencyCopy(const ReminderTable &table, QString *writtenTo) const;
     /// An emergency copy left by an earlier run, if there is one.
     QString pendingEmergencyCopy() const;
     /// Done with the emergency copy: removed, or (`keep`) renamed so it is not offered again.
@@ -107,13 +107,13 @@ public:
     files::LockFile::Result lock();
     /// Names that identify the file to a later start: its path, and its device and inode.
     QStringList identityKeys() const;
-    int lockError() const;
+    std::error_code lockError() const;
     QString lockPath() const;
     /// Lets go of the lock and removes its file; at the end of the program.
     void unlock();
 
 private:
-    int keepOriginal();
+    std::error_code keepOriginal();
     QString backupName(int n) const;
 
     QString m_path;
@@ -123,7 +123,7 @@ private:
     bool m_backupOwed = false;
     std::optional<QByteArray> m_original; ///< the bytes to keep, where they could be read
     QString m_backupPath;
-    int m_lockFolderError = 0;
+    std::error_code m_lockFolderError;
     QString m_stateHome;
 };
 
@@ -131,7 +131,7 @@ private:
 QString saveFailureText(const ReminderFile &file, const SaveReport &report);
 /// What a failed save at the end of the program says: where the emergency copy went (or why it
 /// could not be written, `emergencyError`).
-QString emergencyText(const ReminderFile &file, const SaveReport &report, int emergencyError,
-                      const QString &writtenTo);
+QString emergencyText(const ReminderFile &file, const SaveReport &report,
+                      const std::error_code &emergencyError, const QString &writtenTo);
 
 } // namespace quill

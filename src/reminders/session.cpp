@@ -70,7 +70,7 @@ SaveReport ReminderSession::save(OnChangedFile onChanged)
 bool ReminderSession::takeEmergencyCopy(const QString &path)
 {
     const files::ReadResult read = files::readRegularFile(path, ReminderFile::maxBytes);
-    if (read.error != 0 || !read.exists)
+    if (read.error || !read.exists)
         return false;
     ReminderBook book;
     const LoadReport report = loadReminders(book, read.bytes);

@@ -431,7 +431,7 @@ void MainWindow::openList(ReminderKind kind)
 
 void MainWindow::setStartAtLogin(bool on)
 {
-    if (const int error = m_services.autostart.setEnabled(on)) {
+    if (const std::error_code error = m_services.autostart.setEnabled(on)) {
         m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
                               QStringLiteral("Az indítás bejelentkezéskor nem állítható be: %1.")
                                   .arg(files::reasonText(error)));
@@ -650,7 +650,8 @@ bool MainWindow::saveWithoutAsking()
         // The program is about to end, so the changes cannot stay in it: they go to an
         // emergency copy on another disk, which the next start offers back.
         QString written;
-        const int error = m_session.file().writeEmergencyCopy(m_session.table(), &written);
+        const std::error_code error =
+            m_session.file().writeEmergencyCopy(m_session.table(), &written);
         told = emergencyText(m_session.file(), saved, error, written);
     }
     // No one may be there to see a box any more; the terminal or the session log is told.

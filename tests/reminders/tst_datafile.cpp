@@ -295,12 +295,12 @@ private Q_SLOTS:
         ReminderBook book;
         const LoadReport r = file.load(book);
         QCOMPARE(r.notLoaded, 1);
-        QCOMPARE(r.backupError, 0);
+        QVERIFY(!r.backupError);
         QCOMPARE(readAll(r.backupPath), original);
         book.table.clearRow(3);
         const SaveReport saved = file.save(book.table);
         QCOMPARE(saved.failed, SaveReport::Stage::Write);
-        QCOMPARE(saved.error, ENOSPC);
+        QCOMPARE(saved.error, files::systemError(ENOSPC));
         QCOMPARE(readAll(path), original);
         QVERIFY(saveFailureText(file, saved).contains(u"betelt a lemez"_qs));
         QVERIFY(
@@ -359,7 +359,7 @@ private Q_SLOTS:
         ReminderBook book;
         const LoadReport r = file.load(book);
         QCOMPARE(r.outcome, LoadReport::Outcome::Unreadable);
-        QCOMPARE(r.error, EACCES);
+        QCOMPARE(r.error, files::systemError(EACCES));
         QCOMPARE(r.backupPath, secret + u".bak"_qs);
         QVERIFY(loadNotice(r, secret).contains(secret + u".bak"_qs));
         QCOMPARE(files::stampOf(r.backupPath).inode, files::stampOf(secret).inode);
@@ -375,7 +375,7 @@ private Q_SLOTS:
         ReminderFile closed(secret);
         ReminderBook none;
         QCOMPARE(closed.load(none).outcome, LoadReport::Outcome::Unreadable);
-        QCOMPARE(closed.save(none.table).error, EACCES);
+        QCOMPARE(closed.save(none.table).error, files::systemError(EACCES));
         QFile::setPermissions(secret, QFileDevice::ReadOwner);
         QCOMPARE(readAll(secret), encodeReminders(book.table));
 
@@ -387,7 +387,7 @@ private Q_SLOTS:
         ReminderBook loaded;
         QCOMPARE(second.load(loaded).loaded, 1);
         const SaveReport saved = second.save(loaded.table);
-        QCOMPARE(saved.error, EACCES);
+        QCOMPARE(saved.error, files::systemError(EACCES));
         QCOMPARE(readAll(readOnly), old);
     }
 
@@ -447,12 +447,12 @@ private Q_SLOTS:
         ReminderBook book;
         storeReminder(book, egyeb(u"mentetlen"_qs));
         QString written;
-        QCOMPARE(file.writeEmergencyCopy(book.table, &written), 0);
+        QVERIFY(!file.writeEmergencyCopy(book.table, &written));
         QVERIFY(written.startsWith(state + u"/Zelmarin/Quillomat/"_qs));
         QCOMPARE(readAll(written), encodeReminders(book.table));
         QCOMPARE(file.pendingEmergencyCopy(), written);
-        QVERIFY(emergencyText(file, {SaveReport::Stage::Write, ENOSPC, {}, {}}, 0, written)
-                    .contains(written));
+        const SaveReport failed{SaveReport::Stage::Write, files::systemError(ENOSPC), {}, {}};
+        QVERIFY(emergencyText(file, failed, {}, written).contains(written));
         const QString kept = file.retireEmergencyCopy(true);
         QVERIFY(kept != written && QFile::exists(kept) && !QFile::exists(written));
         QVERIFY(file.pendingEmergencyCopy().isEmpty());

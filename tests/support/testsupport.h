@@ -55,15 +55,15 @@ public:
 class FakeAutostart final : public Autostart {
 public:
     bool enabled() const override { return on; }
-    int setEnabled(bool value) override
+    std::error_code setEnabled(bool value) override
     {
         if (failWith)
             return failWith;
         on = value;
-        return 0;
+        return {};
     }
     bool on = false;
-    int failWith = 0;
+    std::error_code failWith;
 };
 
 /// A program in a temporary folder, with a fixed clock and recorded messages.

@@ -1,3 +1,4 @@
+#include "files/safefile.h"
 #include "support/testsupport.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ private Q_SLOTS:
         trigger(h, u"inditas"_qs);
         QVERIFY(h.autostart.on);
         QVERIFY(item->isChecked());
-        h.autostart.failWith = EACCES;
+        h.autostart.failWith = files::systemError(EACCES);
         trigger(h, u"inditas"_qs);
         QVERIFY(h.autostart.on);
         QVERIFY(item->isChecked());
