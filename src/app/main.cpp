@@ -1,4 +1,4 @@
-#include "windows/program.h"
+#include "program.h"
 
 int main(int argc, char **argv)
 {

@@ -31,7 +31,7 @@
 
 namespace quill {
 
-using views::View;
+using viewmodes::View;
 
 namespace {
 
@@ -66,7 +66,7 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     // The window itself takes the keyboard, so its keys work in every view (the title-bar view
     // has nothing else to hold the focus).
     setFocusPolicy(Qt::StrongFocus);
-    setWindowTitle(views::normalTitle());
+    setWindowTitle(viewmodes::normalTitle());
 
     createTodayPanel();
     createSignature();
@@ -483,10 +483,10 @@ void MainWindow::applyView()
         setWindowTitle(titleBarLine());
         break;
     case View::Normal:
-        setWindowTitle(views::normalTitle());
+        setWindowTitle(viewmodes::normalTitle());
         break;
     case View::Full:
-        setWindowTitle(views::fullTitle());
+        setWindowTitle(viewmodes::fullTitle());
         break;
     }
     showSearchPanel(m_view == View::Full);
@@ -499,7 +499,7 @@ void MainWindow::applyView()
 // as the user made it.
 void MainWindow::applyViewSize()
 {
-    const int height = views::viewHeight(m_view);
+    const int height = viewmodes::viewHeight(m_view);
     if (m_view == View::Full)
         applyOuterSize(QSize(twips::fromPx(frameGeometry().width()), height));
     else
@@ -540,7 +540,7 @@ void MainWindow::resizeEvent(QResizeEvent *event)
     // The rule looks at the inside: in the title-bar view that is how far the user pulled the
     // window open below the title bar the window system draws.
     const QSize inside(twips::fromPx(event->size().width()), twips::fromPx(event->size().height()));
-    const auto outcome = views::resizeRule(m_view, inside);
+    const auto outcome = viewmodes::resizeRule(m_view, inside);
     if (outcome.leavesTitleBarView) {
         m_view = View::Normal;
         applyView();

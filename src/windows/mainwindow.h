@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/services.h"
 #include "reminders/alerts.h"
-#include "views/viewrules.h"
+#include "viewmodes/viewrules.h"
+#include "windows/services.h"
 
 #include <QDate>
 #include <QElapsedTimer>
@@ -51,7 +51,7 @@ public:
     /// first shown, and at once when anything needs the panel earlier.
     void completeStartUp();
 
-    views::View view() const { return m_view; }
+    viewmodes::View view() const { return m_view; }
     /// The title-bar view's title: today's panel in one line.
     QString titleBarLine() const;
     bool signatureMoving() const { return m_signatureMoving; }
@@ -102,7 +102,7 @@ private:
     void openList(ReminderKind kind);
     void openAbout();
     void showHelp(HelpView view);
-    void setView(views::View view);
+    void setView(viewmodes::View view);
     void applyView();
     void applyViewSize();
     void applyInnerSize(QSize twipsSize);
@@ -116,7 +116,7 @@ private:
     ReminderSession &m_session;
     AlertScanner m_scanner;
     QElapsedTimer m_sinceStart; ///< a clock that never jumps, for the scanner
-    views::View m_view = views::View::Normal;
+    viewmodes::View m_view = viewmodes::View::Normal;
     QString m_todaysNames;
     bool m_alertShowing = false;
     bool m_ending = false;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/services.h"
 #include "reminders/table.h"
+#include "windows/services.h"
 
 #include <QPixmap>
 #include <QWidget>

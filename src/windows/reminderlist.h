@@ -1,8 +1,8 @@
 #pragma once
 
-#include "platform/services.h"
 #include "reminders/listrules.h"
 #include "reminders/table.h"
+#include "windows/services.h"
 
 #include <QWidget>
 #include <array>

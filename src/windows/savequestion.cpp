@@ -1,6 +1,6 @@
 #include "savequestion.h"
 
-#include "platform/messagebox.h"
+#include "dialogs/messagebox.h"
 #include "reminders/session.h"
 
 namespace quill {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "calendar/namedays.h"
-#include "platform/services.h"
+#include "windows/services.h"
 
 #include <QObject>
 #include <array>

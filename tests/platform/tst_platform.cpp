@@ -1,7 +1,7 @@
+#include "dialogs/helpviewer.h"
+#include "dialogs/messagebox.h"
 #include "platform/appfolder.h"
 #include "platform/desktop.h"
-#include "platform/helpviewer.h"
-#include "platform/messagebox.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "platform/services.h"
 #include "reminders/datafile.h"
 #include "reminders/session.h"
 #include "windows/mainwindow.h"
+#include "windows/services.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -80,7 +80,7 @@ private Q_SLOTS:
 
         // The search view, from the popup menu: Csak címsor, Normál, Keresés.
         menu({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
-        QCOMPARE(window.view(), views::View::Full);
+        QCOMPARE(window.view(), viewmodes::View::Full);
         QVERIFY(tabTo(u"Combo1_0"_qs));
         press(Qt::Key_A, Qt::ControlModifier);
         type(u"március"_qs);
@@ -167,7 +167,7 @@ private Q_SLOTS:
         window.setFocus();
         // Shift+F10 opens the menu in the title-bar view too.
         menu({Qt::Key_Down, Qt::Key_Return});
-        QCOMPARE(window.view(), views::View::TitleBar);
+        QCOMPARE(window.view(), viewmodes::View::TitleBar);
         press(Qt::Key_F10, Qt::ShiftModifier);
         QVERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
         press(Qt::Key_Escape);

@@ -30,7 +30,7 @@ private Q_SLOTS:
         QCOMPARE(label(h, 1), u"Vasárnap"_qs);
         QCOMPARE(label(h, 2), u"07:05"_qs);
         QCOMPARE(label(h, 3), u"Miklós napja"_qs);
-        QCOMPARE(h.window().view(), views::View::Normal);
+        QCOMPARE(h.window().view(), viewmodes::View::Normal);
         QVERIFY(h.window().windowTitle().startsWith(u"A mai nap adatai"_qs));
         QVERIFY(h.window().windowTitle().endsWith(u"Zelmarin©"_qs));
         QVERIFY(!h.session().isModified());

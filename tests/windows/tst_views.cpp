@@ -51,9 +51,9 @@ private Q_SLOTS:
         h.window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
         trigger(h, u"teljes"_qs);
-        QCOMPARE(h.window().view(), views::View::Full);
+        QCOMPARE(h.window().view(), viewmodes::View::Full);
         QCOMPARE(h.window().frameGeometry().height(), 300);
-        QCOMPARE(h.window().windowTitle(), views::fullTitle());
+        QCOMPARE(h.window().windowTitle(), viewmodes::fullTitle());
         QCOMPARE(h.window().windowTitle(), u"Névnapok"_qs + QString(39, u' ') + u"Zelmarin©"_qs);
         QVERIFY(action(h, u"teljes"_qs)->isChecked() && !action(h, u"mini"_qs)->isChecked());
         // The full view takes any size; the normal view brings it back.
@@ -62,12 +62,12 @@ private Q_SLOTS:
         trigger(h, u"mini"_qs);
         QCOMPARE(h.window().size(), QSize(400, 60));
         QCOMPARE(h.window().frameGeometry().top(), 0);
-        QCOMPARE(h.window().windowTitle(), views::normalTitle());
+        QCOMPARE(h.window().windowTitle(), viewmodes::normalTitle());
         h.window().resize(400, 61); // 915 twips
         QCOMPARE(h.window().height(), 60);
 
         trigger(h, u"cimsor"_qs);
-        QCOMPARE(h.window().view(), views::View::TitleBar);
+        QCOMPARE(h.window().view(), viewmodes::View::TitleBar);
         QVERIFY(action(h, u"cimsor"_qs)->isChecked());
         QCOMPARE(h.window().windowTitle(), h.window().titleBarLine());
         QCOMPARE(h.window().titleBarLine(), u"2026.  december   6.  Vasárnap  07:05  Miklós"_qs);
@@ -76,9 +76,9 @@ private Q_SLOTS:
         QVERIFY(h.window().windowTitle().contains(u"07:06"_qs));
         // Pulled open below the title bar: back to the normal view.
         h.window().resize(400, 28);
-        QCOMPARE(h.window().view(), views::View::Normal);
+        QCOMPARE(h.window().view(), viewmodes::View::Normal);
         QVERIFY(action(h, u"mini"_qs)->isChecked());
-        QCOMPARE(h.window().windowTitle(), views::normalTitle());
+        QCOMPARE(h.window().windowTitle(), viewmodes::normalTitle());
         QCOMPARE(h.window().size(), QSize(400, 60));
     }
 

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "dialogs/helpviewer.h"
+#include "dialogs/messagebox.h"
 #include "platform/appfolder.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
-#include "platform/helpviewer.h"
-#include "platform/messagebox.h"
 #include "platform/notifications.h"
 #include "platform/systemdate.h"
 

@@ -1,6 +1,6 @@
 #include "viewrules.h"
 
-namespace quill::views {
+namespace quill::viewmodes {
 
 QString normalTitle()
 {
@@ -42,4 +42,4 @@ ResizeOutcome resizeRule(View view, QSize s)
     return out;
 }
 
-} // namespace quill::views
+} // namespace quill::viewmodes

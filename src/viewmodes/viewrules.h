@@ -3,9 +3,10 @@
 #include <QSize>
 #include <QString>
 
-// The main window's three views: what each is called, how tall it is, and what a new size
-// does to it. Sizes are outer sizes in twips.
-namespace quill::views {
+// The main window's three view modes: what each is called, how tall it is, and what a new size
+// does to it. Sizes are in twips: the window's inside in the normal and title-bar views (the
+// window manager's frame is its own), the whole window in the full view.
+namespace quill::viewmodes {
 
 enum class View {
     TitleBar, ///< only the title bar, which shows today's line (`cimsor`)
@@ -19,7 +20,7 @@ QString fullTitle();
 /// The height a view gives the window, in twips.
 int viewHeight(View view);
 
-/// What the resize rule makes of a new outer size (twips) in a view: the size to set, or the
+/// What the resize rule makes of a new size (twips) in a view: the size to set, or the
 /// same size when it stays. `leavesTitleBarView` tells that the title-bar view is left for the
 /// normal one.
 struct ResizeOutcome {
@@ -28,4 +29,4 @@ struct ResizeOutcome {
 };
 ResizeOutcome resizeRule(View view, QSize twipsSize);
 
-} // namespace quill::views
+} // namespace quill::viewmodes

@@ -1,0 +1,161 @@
+#include "program.h"
+
+#include "dialogs/helpviewer.h"
+#include "dialogs/messagebox.h"
+#include "platform/commandline.h"
+#include "platform/runningcopy.h"
+#include "platform/termination.h"
+#include "reminders/session.h"
+#include "windows/mainwindow.h"
+#include "windows/services.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QLibraryInfo>
+#include <QSessionManager>
+#include <QStandardPaths>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace quill {
+
+namespace {
+
+// --help, --version and a command line the program does not take are answered before any window
+// system is touched; the exit code, or none when the program is to run.
+std::optional<int> answerCommandLine(const QStringList &arguments)
+{
+    const CommandLine command = readCommandLine(arguments);
+    if (command.action == CommandLine::Action::Run)
+        return std::nullopt;
+    const QByteArray text = command.output.toUtf8();
+    std::fwrite(text.constData(), 1, std::size_t(text.size()),
+                command.action == CommandLine::Action::Refuse ? stderr : stdout);
+    return command.exitCode;
+}
+
+// In a Wayland session with an X server beside it (XWayland), the X server: there the strip can
+// place itself at the top of the screen. Without one, Wayland, with the compositor's placement.
+void preferXWayland()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+void describeApplication(QApplication &app)
+{
+    app.setApplicationName(QStringLiteral("Quillomat"));
+    app.setOrganizationName(QStringLiteral("Zelmarin"));
+    app.setDesktopFileName(QStringLiteral("hu.zelmarin.Quillomat"));
+    app.setWindowIcon(QIcon(QStringLiteral(":/quillomat/quillomat.png")));
+    // Igen/Nem/OK on every standard button, and the help window's own controls, in Hungarian
+    // whatever the system language.
+    for (const QString &name : {QStringLiteral("qtbase_hu"), QStringLiteral("qt_help_hu")}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(name, QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(translator);
+    }
+}
+
+// What the windows take from the system, made once for the whole run.
+struct SystemServices {
+    SystemClock clock;
+    SystemMessageBoxes boxes;
+    AppFolder folder = AppFolder::ofExecutable();
+    QtHelpViewer help{folder.file(QStringLiteral("tartalom.qch")),
+                      QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                          QStringLiteral("/help")};
+    DesktopNotifier notifier;
+    XdgAutostart autostart{QCoreApplication::applicationFilePath()};
+    Services services{clock, boxes, help, folder, SystemDateNames(), notifier, autostart};
+};
+
+// The data file's lock: taken, or held by a running copy, which then comes forward instead (the
+// exit code), or not to be had here, which the user is told.
+std::optional<int> takeTheFile(ReminderFile &file, const QStringList &arguments,
+                               MessageBoxes &boxes)
+{
+    switch (file.lock()) {
+    case files::LockFile::Result::HeldByAnother:
+        if (RunningCopy(file.identityKeys()).handOver(arguments))
+            return 0;
+        boxes.show(nullptr, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
+                   QStringLiteral("A Quillomat már fut. Egyszerre csak egy példánya futhat, "
+                                  "hogy az emlékeztetők ne írják felül egymást."),
+                   MsgButtons::Ok);
+        return 1;
+    case files::LockFile::Result::Failed:
+        // Where no lock file can be made, no copy can save either (a save makes a new file
+        // there too); the lock is taken again before the first save.
+        boxes.show(nullptr, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
+                   QStringLiteral("A zárolófájl nem hozható létre:\n%1\nOk: %2.\n\nA program "
+                                  "elindul, de amíg ez így marad, a módosításokat nem tudja "
+                                  "menteni.")
+                       .arg(file.lockPath(), files::reasonText(file.lockError())),
+                   MsgButtons::Ok);
+        return std::nullopt;
+    case files::LockFile::Result::Locked:
+        break;
+    }
+    return std::nullopt;
+}
+
+// Logout, shutdown, kill: the changes are kept without a question, and the exit status tells
+// whether they reached the file.
+void keepChangesAtTheEnd(QApplication &app, MainWindow &window, TerminationSignals &stop)
+{
+    QObject::connect(&stop, &TerminationSignals::received, &window,
+                     [&window] { QCoreApplication::exit(window.stopFromOutside() ? 0 : 1); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [&window](QSessionManager &manager) {
+                         const bool mayAsk = manager.allowsInteraction();
+                         const bool kept = window.commitSession(mayAsk);
+                         if (mayAsk)
+                             manager.release();
+                         if (!kept)
+                             manager.cancel();
+                     });
+}
+
+} // namespace
+
+int runProgram(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (const auto answered = answerCommandLine(arguments))
+        return *answered;
+    preferXWayland();
+    QApplication app(argc, argv);
+    describeApplication(app);
+    SystemServices system;
+    ReminderFile file(system.folder.reminderFile());
+    if (const auto handedOver = takeTheFile(file, arguments.mid(1), system.boxes))
+        return *handedOver;
+
+    ReminderSession session(file);
+    MainWindow window(system.services, session);
+    QObject::connect(&window, &MainWindow::programEnded, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    // A later start brings this copy forward.
+    RunningCopy running(file.identityKeys());
+    running.listen();
+    QObject::connect(&running, &RunningCopy::comeForward, &window, &MainWindow::comeForward);
+    // Alerts missed while the program was not running come late; the record says since when.
+    const RunRecord record(file.path());
+    window.resumeAlertsFrom(record.lastEnd());
+    QObject::connect(&window, &MainWindow::alertsAnnounced, &window,
+                     [&record](const QDateTime &moment) { record.recordEnd(moment); });
+    TerminationSignals stop;
+    keepChangesAtTheEnd(app, window, stop);
+    window.show();
+    const int code = app.exec();
+    record.recordEnd(window.alertsDealtWithUntil());
+    file.unlock();
+    return code;
+}
+
+} // namespace quill
