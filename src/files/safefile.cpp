@@ -1,5 +1,7 @@
 #include "safefile.h"
 
+#include "posixerror.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -16,35 +18,11 @@ namespace quill::files {
 
 namespace {
 
-// Internally an error is an int: 0, an errno value, or the negative of a Problem.
 constexpr int IsDirectory = -int(Problem::Directory);
 constexpr int IsPipe = -int(Problem::Pipe);
 constexpr int IsSocket = -int(Problem::Socket);
 constexpr int IsDevice = -int(Problem::Device);
 constexpr int TooLarge = -int(Problem::TooLarge);
-
-std::error_code toError(int error)
-{
-    if (error == 0)
-        return {};
-    if (error < 0)
-        return make_error_code(Problem(-error));
-    return {error, std::generic_category()};
-}
-
-class ProblemCategory final : public std::error_category {
-public:
-    const char *name() const noexcept override { return "quill.files"; }
-    std::string message(int value) const override
-    {
-        return reasonText(make_error_code(Problem(value))).toStdString();
-    }
-};
-
-QByteArray native(const QString &path)
-{
-    return QFile::encodeName(path);
-}
 
 int typeOf(mode_t mode)
 {
@@ -109,59 +87,6 @@ void syncFolder(const QString &path)
 }
 
 } // namespace
-
-QString reasonOf(int error)
-{
-    switch (error) {
-    case 0:
-        return QString();
-    case IsDirectory:
-        return QStringLiteral("nem fájl, hanem mappa áll a helyén");
-    case IsPipe:
-        return QStringLiteral("nem fájl, hanem adatcsatorna (FIFO) áll a helyén");
-    case IsSocket:
-        return QStringLiteral("nem fájl, hanem hálózati csatlakozó (socket) áll a helyén");
-    case IsDevice:
-        return QStringLiteral("nem fájl, hanem eszköz áll a helyén");
-    case TooLarge:
-        return QStringLiteral("a fájl túl nagy ahhoz, hogy emlékeztetőket tartalmazzon");
-    case ENOSPC:
-        return QStringLiteral("betelt a lemez, nincs több szabad hely");
-    case EDQUOT:
-        return QStringLiteral("elfogyott a felhasználónak jutó lemezterület (kvóta)");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("nincs hozzá jogosultság");
-    case EROFS:
-        return QStringLiteral("a lemez csak olvasható");
-    case ENOENT:
-        return QStringLiteral("a fájl vagy a mappája nem létezik");
-    case ENOTDIR:
-        return QStringLiteral("az útvonal egyik tagja nem mappa");
-    case EISDIR:
-        return QStringLiteral("nem fájl, hanem mappa áll a helyén");
-    case ELOOP:
-        return QStringLiteral("a hivatkozások körbe mutatnak");
-    case ENAMETOOLONG:
-        return QStringLiteral("túl hosszú az útvonal");
-    case EIO:
-        return QStringLiteral("írási vagy olvasási hiba, a lemez hibás lehet");
-    case EMFILE:
-    case ENFILE:
-        return QStringLiteral("túl sok fájl van megnyitva");
-    case EBUSY:
-    case ETXTBSY:
-        return QStringLiteral("a fájlt egy másik program használja");
-    case ENOLCK:
-        return QStringLiteral("ezen a lemezen nem lehet fájlt zárolni");
-    case EEXIST:
-        return QStringLiteral("már létezik ilyen nevű fájl");
-    default:
-        return QStringLiteral("rendszerhiba (%1: %2)")
-            .arg(error)
-            .arg(QString::fromLocal8Bit(std::strerror(error)));
-    }
-}
 
 QString resolvedPath(const QString &path)
 {
@@ -417,36 +342,6 @@ FileStamp stampOf(const QString &path)
     return stamp;
 }
 
-const std::error_category &problemCategory()
-{
-    static const ProblemCategory category;
-    return category;
-}
-
-std::error_code make_error_code(Problem problem)
-{
-    return {int(problem), problemCategory()};
-}
-
-std::error_code systemError(int errnoValue)
-{
-    return toError(errnoValue);
-}
-
-bool isNotAFile(const std::error_code &error)
-{
-    return error.category() == problemCategory() && error.value() != int(Problem::TooLarge);
-}
-
-QString reasonText(const std::error_code &error)
-{
-    if (!error)
-        return QString();
-    if (error.category() == problemCategory())
-        return reasonOf(-error.value());
-    return reasonOf(error.value());
-}
-
 std::error_code typeProblem(const QString &path)
 {
     return toError(typeProblemRaw(path));
@@ -480,135 +375,6 @@ std::error_code makeFolder(const QString &path)
 std::error_code hardLink(const QString &from, const QString &to)
 {
     return toError(hardLinkRaw(from, to));
-}
-
-std::error_code LockFile::error() const
-{
-    return toError(m_error);
-}
-
-QString privateRuntimeFolder()
-{
-    const auto privateFolder = [](const QByteArray &name) {
-        struct stat st {};
-        return ::lstat(name.constData(), &st) == 0 && S_ISDIR(st.st_mode) &&
-               st.st_uid == ::geteuid() && (st.st_mode & 077) == 0;
-    };
-    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
-    if (runtime.startsWith('/') && privateFolder(runtime))
-        return QFile::decodeName(runtime);
-    const QByteArray fallback = "/tmp/quillomat-" + QByteArray::number(qulonglong(::geteuid()));
-    if (::mkdir(fallback.constData(), 0700) != 0 && errno != EEXIST)
-        return {};
-    return privateFolder(fallback) ? QFile::decodeName(fallback) : QString();
-}
-
-QString stateHome()
-{
-    const QString set = qEnvironmentVariable("XDG_STATE_HOME");
-    if (!set.isEmpty() && QDir::isAbsolutePath(set))
-        return set;
-    return QDir::homePath() + QStringLiteral("/.local/state");
-}
-
-LockFile::LockFile(QString path)
-    : m_path(std::move(path))
-{
-}
-
-LockFile::~LockFile()
-{
-    unlock();
-}
-
-namespace {
-
-// Opens the lock file for locking without ever following a link or touching another file's
-// data: a symbolic link, a second name of another file (a hard link), or anything that is not a
-// regular file standing under the lock's name is removed (the name only; what it points at is
-// left alone) and a new lock file is made. Returns the descriptor, or -1 with errno set.
-int openLockFile(const QByteArray &name, bool *own)
-{
-    for (int round = 0; round < 5; ++round) {
-        int fd = ::open(name.constData(),
-                        O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
-        if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EISDIR)) {
-            const int refused = errno;
-            // An existing lock file we may only read still takes a lock.
-            fd =
-                ::open(name.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-            if (fd < 0 && errno == EACCES && ::unlink(name.constData()) == 0)
-                continue; // one we may not even read holds no lock: make a new one
-            if (fd < 0 && errno == ENOENT)
-                errno = refused; // there is none, and none may be made
-        }
-        if (fd < 0 && errno != ELOOP)
-            return -1;
-        struct stat st {};
-        const bool usable =
-            fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
-        if (usable) {
-            *own = st.st_uid == ::geteuid();
-            return fd;
-        }
-        if (fd >= 0)
-            ::close(fd);
-        if (::unlink(name.constData()) != 0 && errno != ENOENT)
-            return -1;
-    }
-    errno = EBUSY;
-    return -1;
-}
-
-} // namespace
-
-LockFile::Result LockFile::tryLock()
-{
-    if (m_fd >= 0)
-        return Result::Locked;
-    const QByteArray name = native(m_path);
-    // A few rounds: the file may be removed by its previous owner between our open and our lock.
-    for (int round = 0; round < 5; ++round) {
-        bool own = false;
-        const int fd = openLockFile(name, &own);
-        if (fd < 0) {
-            m_error = errno;
-            return Result::Failed;
-        }
-        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-            m_error = errno;
-            ::close(fd);
-            return m_error == EWOULDBLOCK ? Result::HeldByAnother : Result::Failed;
-        }
-        struct stat held {
-        }, now{};
-        if (::fstat(fd, &held) == 0 && ::lstat(name.constData(), &now) == 0 &&
-            held.st_dev == now.st_dev && held.st_ino == now.st_ino) {
-            // The process id is for people only; a full disk may keep it out. Only our own lock
-            // file, the one name of its data, is ever cut short.
-            if (own && held.st_nlink == 1 && ::ftruncate(fd, 0) == 0) {
-                const QByteArray pid = QByteArray::number(qint64(::getpid())) + '\n';
-                const ssize_t written = ::pwrite(fd, pid.constData(), std::size_t(pid.size()), 0);
-                Q_UNUSED(written)
-            }
-            m_fd = fd;
-            m_error = 0;
-            return Result::Locked;
-        }
-        ::close(fd);
-    }
-    m_error = EBUSY;
-    return Result::Failed;
-}
-
-void LockFile::unlock()
-{
-    if (m_fd < 0)
-        return;
-    // Removed while still held, so nobody can take a lock on a file that is about to vanish.
-    ::unlink(native(m_path).constData());
-    ::close(m_fd);
-    m_fd = -1;
 }
 
 } // namespace quill::files

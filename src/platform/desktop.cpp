@@ -1,6 +1,6 @@
 #include "desktop.h"
 
-#include "files/safefile.h"
+#include "files/lockfile.h"
 
 #include <QCryptographicHash>
 #include <QDir>

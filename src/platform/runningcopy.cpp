@@ -1,6 +1,6 @@
 #include "runningcopy.h"
 
-#include "files/safefile.h"
+#include "files/lockfile.h"
 
 #include <QFile>
 #include <QSocketNotifier>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "files/safefile.h"
+#include "files/lockfile.h"
 #include "table.h"
 
 #include <QByteArray>

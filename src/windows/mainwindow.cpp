@@ -2,62 +2,34 @@
 
 #include "aboutbox.h"
 #include "accessibility.h"
-#include "calendar/calendar.h"
-#include "calendar/namedays.h"
 #include "files/safefile.h"
 #include "platform/twips.h"
 #include "remindereditor.h"
 #include "reminderlist.h"
 #include "reminders/session.h"
-#include "savequestion.h"
 #include "searchpanel.h"
+#include "signature.h"
+#include "todaypanel.h"
 #include "widgets.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QCursor>
-#include <QFile>
-#include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QPushButton>
-#include <QScreen>
 #include <QShortcut>
 #include <QTimer>
-
-#include <cstdio>
 
 namespace quill {
 
 using viewmodes::View;
 
-namespace {
-
-// A cursor file: an icon directory whose entries carry the hot spot.
-QCursor loadCursor(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray head = file.peek(22);
-    const QPixmap pixmap(path, "CUR");
-    if (pixmap.isNull() || head.size() < 22)
-        return {};
-    auto u16 = [&head](int at) {
-        return int(static_cast<unsigned char>(head[at])) |
-               int(static_cast<unsigned char>(head[at + 1])) << 8;
-    };
-    return QCursor(pixmap, u16(10), u16(12));
-}
-
-} // namespace
-
 MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *parent)
     : QWidget(parent)
     , m_services(services)
     , m_session(session)
+    , m_geometry(this)
+    , m_exits(session, services.boxes, this)
 {
     m_sinceStart.start();
     installAccessibility();
@@ -68,20 +40,16 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(viewmodes::normalTitle());
 
-    createTodayPanel();
-    createSignature();
+    m_today = new TodayPanel(this, m_services.dateNames, this);
+    m_signature = new Signature(this, m_services.folder.file(QStringLiteral("hand.cur")));
     createMenu();
     createKeys();
-    showToday(m_services.clock.now());
-    // The search panel is not in the first view: it is built as soon as the event loop runs,
-    // after the window has been shown (its text fields are what loads the fonts).
-    QTimer::singleShot(0, this, &MainWindow::completeStartUp);
+    m_today->tick(m_services.clock.now());
+    // The search panel is not in the first view: it is built after the window has been shown.
     loadReminders();
-
-    applyViewSize();
+    m_geometry.apply(m_view);
     clockTick();
     createTimers();
-    signatureTick();
 }
 
 MainWindow::~MainWindow()
@@ -96,31 +64,15 @@ void MainWindow::completeStartUp()
 {
     if (m_search)
         return;
-    m_search = new SearchPanel(this, m_services);
-    for (QWidget *w : m_search->controls()) {
-        if (qobject_cast<QFrame *>(w))
-            w->installEventFilter(this); // the popup menu opens over the boxes too
-    }
-    m_exitButton = makeButton(this, QStringLiteral("Command2"), QStringLiteral("Kilépés"),
-                              twips::rect(4080, 3480, 1575, 375));
-    connect(m_exitButton, &QPushButton::clicked, this, [this] {
-        if (askAndSave(QStringLiteral("Naptár"), true))
-            endProgram();
-    });
-    setTabOrder(m_search->controls().last(), m_exitButton);
-    showSearchPanel(m_view == View::Full);
-    m_signature->raise();
-}
-
-// The search and the exit button belong to the full view; elsewhere they are neither seen nor
-// reached with Tab.
-void MainWindow::showSearchPanel(bool shown)
-{
-    if (!m_search)
-        return;
-    for (QWidget *w : m_search->controls())
-        w->setVisible(shown);
-    m_exitButton->setVisible(shown);
+    m_search = new SearchPanel(m_services, this);
+    m_search->installEventFilter(this); // the popup menu opens over the panel too
+    for (QWidget *frame : m_search->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
+        frame->installEventFilter(this);
+    connect(m_search, &SearchPanel::exitRequested, this,
+            [this] { quitAsking(QStringLiteral("Naptár"), true); });
+    // The search belongs to the full view; elsewhere it is neither seen nor reached with Tab.
+    m_search->setVisible(m_view == View::Full);
+    m_signature->label()->raise();
 }
 
 void MainWindow::createKeys()
@@ -136,50 +88,41 @@ void MainWindow::createKeys()
     connect(help, &QShortcut::activated, this, [this] { showHelp(HelpView::Contents); });
 }
 
-void MainWindow::createTodayPanel()
+namespace {
+QAction *addItem(QMenu *menu, const QString &name, const QString &caption)
 {
-    struct Piece {
-        TodayPiece piece;
-        int left, width;
-    };
-    for (const Piece &p :
-         {Piece{Year, 120, 495}, Piece{Month, 720, 975}, Piece{Day, 1560, 375},
-          Piece{Weekday, 2040, 855}, Piece{Time, 3000, 615}, Piece{Names, 3720, 2055}}) {
-        QLabel *label = makeLabel(this, QStringLiteral("Label1_%1").arg(p.piece), QString(),
-                                  twips::rect(p.left, 120, p.width, 255));
-        label->installEventFilter(this); // the popup menu opens over the panel too
-        m_today[p.piece] = label;
-    }
-    QFont bold = dialogFont();
-    bold.setBold(true);
-    m_today[Time]->setFont(bold);
-    describeLabel(m_today[Time], QStringLiteral("Idő"));
-    setTextColour(m_today[Names], QColor(255, 0, 0));
-    describeLabel(m_today[Names], QStringLiteral("Mai névnap"));
+    QAction *a = menu->addAction(caption);
+    a->setObjectName(name);
+    return a;
 }
-
-void MainWindow::createSignature()
-{
-    m_signature =
-        makeLabel(this, QStringLiteral("Label4"), QString(), twips::rect(2640, 3480, 1335, 375),
-                  fontOf(QStringLiteral("Times New Roman"), 12, true));
-    m_signature->setAlignment(Qt::AlignCenter);
-    describeLabel(m_signature, QStringLiteral("Aláírás"));
-    m_signature->installEventFilter(this);
-}
+} // namespace
 
 void MainWindow::createMenu()
 {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("fomenu"));
-    auto add = [](QMenu *menu, const QString &name, const QString &caption) {
-        QAction *a = menu->addAction(caption);
-        a->setObjectName(name);
-        return a;
-    };
-    m_titleBarItem = add(m_menu, QStringLiteral("cimsor"), QStringLiteral("Csak címsor"));
-    m_normalItem = add(m_menu, QStringLiteral("mini"), QStringLiteral("Normál"));
-    m_fullItem = add(m_menu, QStringLiteral("teljes"), QStringLiteral("Keresés"));
+    createViewItems();
+    connect(addItem(m_menu, QStringLiteral("remember"), QStringLiteral("Emlékeztetők")),
+            &QAction::triggered, this, &MainWindow::openEditor);
+    m_menu->addSeparator()->setObjectName(QStringLiteral("sep1"));
+    createHelpItems();
+    connect(addItem(m_menu, QStringLiteral("nevjegy"), QStringLiteral("Névjegy")),
+            &QAction::triggered, this, &MainWindow::openAbout);
+    m_autostartItem =
+        addItem(m_menu, QStringLiteral("inditas"), QStringLiteral("Indítás bejelentkezéskor"));
+    m_autostartItem->setCheckable(true);
+    connect(m_autostartItem, &QAction::triggered, this, &MainWindow::setStartAtLogin);
+    connect(m_menu, &QMenu::aboutToShow, this,
+            [this] { m_autostartItem->setChecked(m_services.autostart.enabled()); });
+    connect(addItem(m_menu, QStringLiteral("kilep"), QStringLiteral("Kilépés")),
+            &QAction::triggered, this, [this] { quitAsking(QStringLiteral("Quillomat"), false); });
+}
+
+void MainWindow::createViewItems()
+{
+    m_titleBarItem = addItem(m_menu, QStringLiteral("cimsor"), QStringLiteral("Csak címsor"));
+    m_normalItem = addItem(m_menu, QStringLiteral("mini"), QStringLiteral("Normál"));
+    m_fullItem = addItem(m_menu, QStringLiteral("teljes"), QStringLiteral("Keresés"));
     for (QAction *a : {m_titleBarItem, m_normalItem, m_fullItem})
         a->setCheckable(true);
     m_normalItem->setChecked(true);
@@ -187,31 +130,19 @@ void MainWindow::createMenu()
     connect(m_titleBarItem, &QAction::triggered, this, [this] { setView(View::TitleBar); });
     connect(m_normalItem, &QAction::triggered, this, [this] { setView(View::Normal); });
     connect(m_fullItem, &QAction::triggered, this, [this] { setView(View::Full); });
-    connect(add(m_menu, QStringLiteral("remember"), QStringLiteral("Emlékeztetők")),
-            &QAction::triggered, this, &MainWindow::openEditor);
-    m_menu->addSeparator()->setObjectName(QStringLiteral("sep1"));
+}
+
+void MainWindow::createHelpItems()
+{
     QMenu *help = m_menu->addMenu(QStringLiteral("Súgó"));
     help->setObjectName(QStringLiteral("sugo_menu"));
     help->menuAction()->setObjectName(QStringLiteral("sugo"));
-    connect(add(help, QStringLiteral("tart"), QStringLiteral("Tartalom")), &QAction::triggered,
+    connect(addItem(help, QStringLiteral("tart"), QStringLiteral("Tartalom")), &QAction::triggered,
             this, [this] { showHelp(HelpView::Contents); });
-    connect(add(help, QStringLiteral("targy"), QStringLiteral("Tárgymutató")), &QAction::triggered,
-            this, [this] { showHelp(HelpView::Index); });
-    connect(add(help, QStringLiteral("keress"), QStringLiteral("Keresés")), &QAction::triggered,
+    connect(addItem(help, QStringLiteral("targy"), QStringLiteral("Tárgymutató")),
+            &QAction::triggered, this, [this] { showHelp(HelpView::Index); });
+    connect(addItem(help, QStringLiteral("keress"), QStringLiteral("Keresés")), &QAction::triggered,
             this, [this] { showHelp(HelpView::Search); });
-    connect(add(m_menu, QStringLiteral("nevjegy"), QStringLiteral("Névjegy")), &QAction::triggered,
-            this, &MainWindow::openAbout);
-    m_autostartItem =
-        add(m_menu, QStringLiteral("inditas"), QStringLiteral("Indítás bejelentkezéskor"));
-    m_autostartItem->setCheckable(true);
-    connect(m_autostartItem, &QAction::triggered, this, &MainWindow::setStartAtLogin);
-    connect(m_menu, &QMenu::aboutToShow, this,
-            [this] { m_autostartItem->setChecked(m_services.autostart.enabled()); });
-    connect(add(m_menu, QStringLiteral("kilep"), QStringLiteral("Kilépés")), &QAction::triggered,
-            this, [this] {
-                if (askAndSave(QStringLiteral("Quillomat"), false))
-                    endProgram();
-            });
 }
 
 void MainWindow::createTimers()
@@ -228,58 +159,24 @@ void MainWindow::createTimers()
         scheduleTick();
     });
     scheduleTick();
-    // The moving signature steps every 150 ms, and only while it moves.
-    m_signatureTimer = new QTimer(this);
-    m_signatureTimer->setObjectName(QStringLiteral("Timer2"));
-    m_signatureTimer->setInterval(150);
-    connect(m_signatureTimer, &QTimer::timeout, this, &MainWindow::signatureTick);
 }
 
 void MainWindow::scheduleTick()
 {
-    const int intoSecond = QTime::currentTime().msec();
+    const int intoSecond = m_services.clock.now().time().msec();
     m_clockTimer->start(1000 - intoSecond + 2);
 }
 
-// ---- today panel and clock -------------------------------------------------------------
-
-void MainWindow::showToday(const QDateTime &now)
-{
-    const QDate date = now.date();
-    m_shownDate = date;
-    setTextIfChanged(m_today[Year], date.toString(QStringLiteral("yyyy. ")));
-    setTextIfChanged(m_today[Day], u' ' + QString::number(date.day()) + u'.');
-    // The system's names are shown in Hungarian where they are English; the lookup takes
-    // both, and a system in a third language finds no names.
-    const QString month = m_services.dateNames.monthName(date);
-    setTextIfChanged(m_today[Month], hungarianMonthName(month));
-    setTextIfChanged(m_today[Weekday],
-                     hungarianWeekdayName(m_services.dateNames.weekdayName(date)));
-    const NameLookup found = NameDayCalendar::lookup(month, QString::number(date.day()));
-    if (found.error == LookupError::None)
-        m_todaysNames = found.names;
-    setTextIfChanged(m_today[Names], m_todaysNames + QStringLiteral(" napja"));
-    // Users plan a day ahead: tomorrow's names are a hover away.
-    const QDate tomorrow = date.addDays(1);
-    const QString next = NameDayCalendar::entry(tomorrow.month(), tomorrow.day());
-    m_today[Names]->setToolTip(next.isEmpty() ? QStringLiteral("Holnap nincs névnap.")
-                                              : QStringLiteral("Holnap: ") + next);
-}
+// ---- today panel, clock, signature -----------------------------------------------------
 
 QString MainWindow::titleBarLine() const
 {
-    const QString two = QStringLiteral("  ");
-    return m_today[Year]->text() + u' ' + m_today[Month]->text() + two + m_today[Day]->text() +
-           two + m_today[Weekday]->text() + two + m_today[Time]->text() + two + m_todaysNames;
+    return m_today->titleBarLine();
 }
 
 void MainWindow::clockTick()
 {
-    const QDateTime now = m_services.clock.now();
-    setTextIfChanged(m_today[Time], now.toString(QStringLiteral("HH:mm")));
-    // The day turns whenever the date differs from the one shown, also after a sleep.
-    if (now.date() != m_shownDate)
-        showToday(now);
+    m_today->tick(m_services.clock.now());
     if (m_view == View::TitleBar) {
         const QString line = titleBarLine();
         if (windowTitle() != line)
@@ -289,25 +186,12 @@ void MainWindow::clockTick()
 
 void MainWindow::signatureTick()
 {
-    if (!m_signatureMoving) {
-        m_signatureTimer->stop();
-        setTextColour(m_signature, QColor(0, 0, 255));
-        setTextIfChanged(m_signature, QStringLiteral("   Zelmarin ™   "));
-        return;
-    }
-    // Windows of the name that grow by one letter a step, then one empty step: 13 in all.
-    const QString name = QStringLiteral("   Zelmarin   ");
-    std::array<int, 3> rgb{};
-    for (int &c : rgb)
-        c = int(std::generate_canonical<double, 32>(m_random) * 255);
-    setTextColour(m_signature, QColor(rgb[0], rgb[1], rgb[2]));
-    QString caption = name.mid(m_signatureStep - 1, m_signatureStep + 3);
-    ++m_signatureStep;
-    if (m_signatureStep == 14) {
-        caption.clear();
-        m_signatureStep = 1;
-    }
-    setTextIfChanged(m_signature, caption);
+    m_signature->tick();
+}
+
+bool MainWindow::signatureMoving() const
+{
+    return m_signature->moving();
 }
 
 void MainWindow::alertTick()
@@ -471,10 +355,10 @@ void MainWindow::setView(View view)
     applyView();
 }
 
-// The view's check mark, title and height.
+// The view's check mark, title, panel and size.
 void MainWindow::applyView()
 {
-    m_enforceTries = 0;
+    m_geometry.resetTries();
     m_titleBarItem->setChecked(m_view == View::TitleBar);
     m_normalItem->setChecked(m_view == View::Normal);
     m_fullItem->setChecked(m_view == View::Full);
@@ -489,71 +373,17 @@ void MainWindow::applyView()
         setWindowTitle(viewmodes::fullTitle());
         break;
     }
-    showSearchPanel(m_view == View::Full);
-    applyViewSize();
-}
-
-// The normal view's inside is 6000 by 900 twips and the title-bar view has nothing below the
-// title bar: sizes that need no frame, so they hold from the first frame a window manager draws.
-// The full view's 4500 twips are the whole window's, title bar included, and its width is left
-// as the user made it.
-void MainWindow::applyViewSize()
-{
-    const int height = viewmodes::viewHeight(m_view);
-    if (m_view == View::Full)
-        applyOuterSize(QSize(twips::fromPx(frameGeometry().width()), height));
-    else
-        applyInnerSize(QSize(6000, height));
-}
-
-void MainWindow::applyInnerSize(QSize twipsSize)
-{
-    const QSize inner = twips::size(twipsSize.width(), twipsSize.height());
-    m_resizing = true;
-    resize(std::max(1, inner.width()), std::max(1, inner.height()));
-    m_resizing = false;
-    placeTopCentre();
-}
-
-void MainWindow::applyOuterSize(QSize twipsSize)
-{
-    const QSize frame = frameGeometry().size() - geometry().size();
-    const QSize outer = twips::size(twipsSize.width(), twipsSize.height());
-    applyInnerSize(QSize(twips::fromPx(outer.width() - frame.width()),
-                         twips::fromPx(outer.height() - frame.height())));
-}
-
-void MainWindow::placeTopCentre()
-{
-    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
-    const QRect area = s ? s->geometry() : QRect();
-    const QPoint place(area.left() + (area.width() - frameGeometry().width()) / 2, area.top());
-    if (frameGeometry().topLeft() != place)
-        move(place);
+    if (m_search)
+        m_search->setVisible(m_view == View::Full);
+    m_geometry.apply(m_view);
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
-    if (m_resizing)
-        return;
-    // The rule looks at the inside: in the title-bar view that is how far the user pulled the
-    // window open below the title bar the window system draws.
-    const QSize inside(twips::fromPx(event->size().width()), twips::fromPx(event->size().height()));
-    const auto outcome = viewmodes::resizeRule(m_view, inside);
-    if (outcome.leavesTitleBarView) {
+    if (m_geometry.resized(m_view, event->size())) {
         m_view = View::Normal;
         applyView();
-        return;
-    }
-    if (outcome.size != inside) {
-        // A window manager that will not give the size would answer every request with
-        // another refusal; a few tries are enough.
-        if (++m_enforceTries <= 3)
-            applyInnerSize(outcome.size);
-    } else {
-        m_enforceTries = 0;
-        placeTopCentre();
     }
 }
 
@@ -567,13 +397,7 @@ void MainWindow::changeEvent(QEvent *event)
 void MainWindow::moveEvent(QMoveEvent *event)
 {
     QWidget::moveEvent(event);
-    // A window manager tells the size of its frame only after the first frame is drawn: the
-    // window is placed again then, so it sits at the top centre in its whole width.
-    const QSize frame = frameGeometry().size() - geometry().size();
-    if (frame != m_knownFrame) {
-        m_knownFrame = frame;
-        placeTopCentre();
-    }
+    m_geometry.moved();
 }
 
 void MainWindow::showEvent(QShowEvent *event)
@@ -581,22 +405,25 @@ void MainWindow::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     // Only now does the window system tell the frame's size.
     QTimer::singleShot(0, this, [this] {
-        loadSignatureCursor();
         if (m_view != View::Full)
             applyView();
         else
-            placeTopCentre();
+            m_geometry.placeTopCentre();
     });
 }
 
-void MainWindow::loadSignatureCursor()
+void MainWindow::paintEvent(QPaintEvent *event)
 {
-    if (m_cursorLoaded)
-        return;
-    m_cursorLoaded = true;
-    const QCursor hand = loadCursor(m_services.folder.file(QStringLiteral("hand.cur")));
-    if (!hand.pixmap().isNull())
-        m_signature->setCursor(hand);
+    QWidget::paintEvent(event);
+    // What the first frame does not show (the search panel, the signature's cursor) is made
+    // once that frame is on the screen.
+    if (!m_restQueued) {
+        m_restQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            completeStartUp();
+            m_signature->loadCursor();
+        });
+    }
 }
 
 // ---- mouse -----------------------------------------------------------------------------
@@ -610,66 +437,33 @@ void MainWindow::mousePressEvent(QMouseEvent *event)
 
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress) {
-        const auto *mouse = static_cast<QMouseEvent *>(event);
-        if (watched == m_signature) {
-            if (mouse->button() == Qt::LeftButton) {
-                m_signatureMoving = !m_signatureMoving;
-                if (m_signatureMoving)
-                    m_signatureTimer->start();
-            }
-        } else if (mouse->button() == Qt::RightButton) {
-            m_menu->popup(mouse->globalPosition().toPoint());
-            return true;
-        }
+    if (event->type() == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
+        m_menu->popup(static_cast<QMouseEvent *>(event)->globalPosition().toPoint());
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
 // ---- the ways out ----------------------------------------------------------------------
 
-bool MainWindow::askAndSave(const QString &title, bool always)
+void MainWindow::quitAsking(const QString &title, bool always)
 {
-    const SaveOutcome outcome = quill::askAndSave(m_session, m_services.boxes, this, title,
-                                                  always ? Ask::Always : Ask::WhenModified);
-    if (outcome == SaveOutcome::Declined)
-        m_declinedRevision = m_session.table().revision();
-    return outcome != SaveOutcome::Failed && outcome != SaveOutcome::Cancelled;
-}
-
-bool MainWindow::saveWithoutAsking()
-{
-    if (!m_session.isModified() || m_session.table().revision() == m_declinedRevision)
-        return true;
-    // Nobody may be there to answer: another program's change to the file is kept as a backup.
-    const SaveReport saved = m_session.save(OnChangedFile::KeepMine);
-    QString told;
-    if (saved.ok()) {
-        told = keptVersionsText(saved);
-    } else {
-        // The program is about to end, so the changes cannot stay in it: they go to an
-        // emergency copy on another disk, which the next start offers back.
-        QString written;
-        const std::error_code error =
-            m_session.file().writeEmergencyCopy(m_session.table(), &written);
-        told = emergencyText(m_session.file(), saved, error, written);
-    }
-    // No one may be there to see a box any more; the terminal or the session log is told.
-    if (!told.isEmpty())
-        std::fprintf(stderr, "%s\n", qPrintable(told));
-    return saved.ok();
+    if (m_exits.askAndSave(title, always))
+        endProgram();
 }
 
 bool MainWindow::stopFromOutside()
 {
-    const bool saved = saveWithoutAsking();
+    const bool saved = m_exits.saveWithoutAsking();
     endProgram();
     return saved;
 }
 
 bool MainWindow::commitSession(bool mayAsk)
 {
-    return mayAsk ? askAndSave(QStringLiteral("Quillomat"), false) : saveWithoutAsking();
+    return mayAsk ? m_exits.askAndSave(QStringLiteral("Quillomat"), false)
+                  : m_exits.saveWithoutAsking();
 }
 
 void MainWindow::endProgram()
@@ -678,7 +472,6 @@ void MainWindow::endProgram()
         return;
     m_ending = true;
     m_clockTimer->stop();
-    m_signatureTimer->stop();
     if (m_about)
         m_about->close();
     if (m_editor)
@@ -692,11 +485,9 @@ void MainWindow::endProgram()
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    // Closed from the title bar: unsaved reminders are not dropped without a word.
     if (!m_ending) {
-        // Closed from the title bar: unsaved reminders are not dropped without a word. After the
-        // session's question was answered "No", the session's end closes without asking again.
-        const bool settled = m_session.table().revision() == m_declinedRevision;
-        if (!settled && !askAndSave(QStringLiteral("Quillomat"), false)) {
+        if (!m_exits.mayClose()) {
             event->ignore();
             return;
         }

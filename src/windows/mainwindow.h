@@ -1,20 +1,17 @@
 #pragma once
 
+#include "exitpaths.h"
 #include "reminders/alerts.h"
+#include "viewgeometry.h"
 #include "viewmodes/viewrules.h"
 #include "windows/services.h"
 
-#include <QDate>
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
-#include <array>
-#include <random>
 
 class QAction;
-class QLabel;
 class QMenu;
-class QPushButton;
 class QTimer;
 
 namespace quill {
@@ -24,9 +21,12 @@ class ReminderEditor;
 class ReminderList;
 class ReminderSession;
 class SearchPanel;
+class Signature;
+class TodayPanel;
 
-/// The main window (`Form1`): today's panel with its clock and the maker's signature, the
-/// name-day search, the three views, the popup menu, the alerts and the ways out of the program.
+/// The main window (`Form1`): today's panel with its clock, the maker's signature, the name-day
+/// search, the three views, the popup menu, the alerts and the ways out of the program. Each of
+/// those is a part of its own; the window wires them to the menu and the timers.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -47,14 +47,14 @@ public:
     /// A later start of the program asked this one to come forward.
     void comeForward();
 
-    /// Builds the search panel and fills its pickers; runs by itself right after the window is
-    /// first shown, and at once when anything needs the panel earlier.
+    /// Builds the search panel and fills its pickers; runs by itself after the window is first
+    /// shown, and at once when anything needs the panel earlier.
     void completeStartUp();
 
     viewmodes::View view() const { return m_view; }
     /// The title-bar view's title: today's panel in one line.
     QString titleBarLine() const;
-    bool signatureMoving() const { return m_signatureMoving; }
+    bool signatureMoving() const;
     QMenu *popupMenu() const { return m_menu; }
     /// The reminder editor and list, created hidden on first use.
     ReminderEditor *reminderEditor();
@@ -81,35 +81,28 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void moveEvent(QMoveEvent *event) override;
     void changeEvent(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void createTodayPanel();
-    void createSignature();
     void createMenu();
+    void createViewItems();
+    void createHelpItems();
     void createTimers();
+    void createKeys();
     void scheduleTick();
     void setStartAtLogin(bool on);
-    void createKeys();
-    void showSearchPanel(bool shown);
-    void showToday(const QDateTime &now);
     void loadReminders();
     void offerEmergencyCopy();
-    void loadSignatureCursor();
     void openEditor();
     void openList(ReminderKind kind);
     void openAbout();
     void showHelp(HelpView view);
     void setView(viewmodes::View view);
     void applyView();
-    void applyViewSize();
-    void applyInnerSize(QSize twipsSize);
-    void applyOuterSize(QSize twipsSize);
-    void placeTopCentre();
-    bool askAndSave(const QString &title, bool always);
-    bool saveWithoutAsking();
+    void quitAsking(const QString &title, bool always);
     void endProgram();
 
     Services &m_services;
@@ -117,38 +110,25 @@ private:
     AlertScanner m_scanner;
     QElapsedTimer m_sinceStart; ///< a clock that never jumps, for the scanner
     viewmodes::View m_view = viewmodes::View::Normal;
-    QString m_todaysNames;
+    ViewGeometry m_geometry;
+    ExitPaths m_exits;
     bool m_alertShowing = false;
     bool m_ending = false;
-    bool m_resizing = false;
-    bool m_cursorLoaded = false;
-    int m_enforceTries = 0;
-    QDate m_shownDate;
-    QSize m_knownFrame;
-    std::uint64_t m_declinedRevision = ~std::uint64_t(0); ///< the table as it was at a "No"
+    bool m_restQueued = false;
 
-    // The signature: still and blue, or moving through 13 steps in random colours.
-    bool m_signatureMoving = false;
-    int m_signatureStep = 1;
-    std::minstd_rand m_random; // default seed: the same colours every run
-
+    TodayPanel *m_today = nullptr;
+    Signature *m_signature = nullptr;
+    SearchPanel *m_search = nullptr;
     QPointer<ReminderEditor> m_editor;
     QPointer<ReminderList> m_list;
     QPointer<AboutBox> m_about;
-    SearchPanel *m_search = nullptr;
 
-    /// Today's panel, `Label1_0` .. `Label1_5`, by the design's numbering.
-    enum TodayPiece : std::size_t { Month = 0, Weekday, Time, Names, Year, Day };
-    std::array<QLabel *, 6> m_today{};
-    QLabel *m_signature = nullptr;
-    QPushButton *m_exitButton = nullptr;
     QTimer *m_clockTimer = nullptr;
-    QTimer *m_signatureTimer = nullptr;
-    QAction *m_autostartItem = nullptr;
     QMenu *m_menu = nullptr;
     QAction *m_titleBarItem = nullptr;
     QAction *m_normalItem = nullptr;
     QAction *m_fullItem = nullptr;
+    QAction *m_autostartItem = nullptr;
 };
 
 } // namespace quill

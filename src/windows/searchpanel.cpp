@@ -42,15 +42,23 @@ QRadioButton *makeOption(QWidget *parent, const QString &name, const QString &ca
 
 } // namespace
 
-SearchPanel::SearchPanel(QWidget *window, Services &services)
-    : QObject(window)
+namespace {
+// A place in the main window's twips, in the panel.
+QRect inPanel(int left, int top, int width, int height)
+{
+    return twips::rect(left, top - SearchPanel::topTwips, width, height);
+}
+} // namespace
+
+SearchPanel::SearchPanel(Services &services, QWidget *window)
+    : QWidget(window)
     , m_services(services)
 {
-    createDateSearch(window);
-    createNameSearch(window);
-    m_searchButton = makeButton(window, QStringLiteral("Command1"), QStringLiteral("Keresés"),
-                                twips::rect(240, 3480, 1935, 375));
-    connect(m_searchButton, &QPushButton::clicked, this, &SearchPanel::search);
+    setObjectName(QStringLiteral("keresopanel"));
+    setGeometry(inPanel(0, topTwips, 6000, 3900 - topTwips));
+    createDateSearch();
+    createNameSearch();
+    createButtons();
     // The two options sit in different boxes; one group keeps them exclusive.
     auto *options = new QButtonGroup(this);
     options->addButton(m_byDate);
@@ -65,11 +73,22 @@ SearchPanel::SearchPanel(QWidget *window, Services &services)
     QWidget::setTabOrder(m_month, m_day);
     QWidget::setTabOrder(m_day, m_name);
     QWidget::setTabOrder(m_name, m_searchButton);
+    QWidget::setTabOrder(m_searchButton, m_exitButton);
 }
 
-void SearchPanel::createDateSearch(QWidget *window)
+void SearchPanel::createButtons()
 {
-    m_frames[0] = makeFrame(window, QStringLiteral("Frame1_0"), twips::rect(120, 600, 5535, 1215));
+    m_searchButton = makeButton(this, QStringLiteral("Command1"), QStringLiteral("Keresés"),
+                                inPanel(240, 3480, 1935, 375));
+    connect(m_searchButton, &QPushButton::clicked, this, &SearchPanel::search);
+    m_exitButton = makeButton(this, QStringLiteral("Command2"), QStringLiteral("Kilépés"),
+                              inPanel(4080, 3480, 1575, 375));
+    connect(m_exitButton, &QPushButton::clicked, this, &SearchPanel::exitRequested);
+}
+
+void SearchPanel::createDateSearch()
+{
+    m_frames[0] = makeFrame(this, QStringLiteral("Frame1_0"), inPanel(120, 600, 5535, 1215));
     m_byDate = makeOption(m_frames[0], QStringLiteral("Option1"),
                           QStringLiteral("Névnap keresése dátum alapján"), 2655);
     m_byDate->setChecked(true);
@@ -88,9 +107,9 @@ void SearchPanel::createDateSearch(QWidget *window)
                        QStringLiteral("Label2"), QStringLiteral("A nap névnapjai"));
 }
 
-void SearchPanel::createNameSearch(QWidget *window)
+void SearchPanel::createNameSearch()
 {
-    m_frames[1] = makeFrame(window, QStringLiteral("Frame1_1"), twips::rect(120, 2040, 5535, 1215));
+    m_frames[1] = makeFrame(this, QStringLiteral("Frame1_1"), inPanel(120, 2040, 5535, 1215));
     m_byName = makeOption(m_frames[1], QStringLiteral("Option2"),
                           QStringLiteral("Dátum keresése keresztnév alapján"), 2895);
     connect(m_byName, &QRadioButton::clicked, this, &SearchPanel::chooseNameSearch);
@@ -99,11 +118,6 @@ void SearchPanel::createNameSearch(QWidget *window)
     m_datesFound =
         makeResultLine(m_frames[1], QStringLiteral("Frame3"), twips::rect(2400, 360, 2895, 495),
                        QStringLiteral("Label3"), QStringLiteral("A név névnapjai"));
-}
-
-QList<QWidget *> SearchPanel::controls() const
-{
-    return {m_frames[0], m_frames[1], m_searchButton};
 }
 
 void SearchPanel::fillPickers()

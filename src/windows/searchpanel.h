@@ -3,7 +3,7 @@
 #include "calendar/namedays.h"
 #include "windows/services.h"
 
-#include <QObject>
+#include <QWidget>
 #include <array>
 
 class QComboBox;
@@ -11,25 +11,31 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QRadioButton;
-class QWidget;
 
 namespace quill {
 
-/// The name-day search in the lower part of the main window: a date gives its names, a first
-/// name gives its dates. Its controls are children of the main window.
-class SearchPanel final : public QObject {
+/// The name-day search in the lower part of the main window, shown in the full view: a date gives
+/// its names, a first name gives its dates; with "Keresés" and "Kilépés" below.
+class SearchPanel final : public QWidget {
     Q_OBJECT
 public:
-    SearchPanel(QWidget *window, Services &services);
+    /// Where the panel begins in the main window, in twips: its controls are placed in the main
+    /// window's twips less this.
+    static constexpr int topTwips = 600;
 
-    /// The controls that appear with the full view.
-    QList<QWidget *> controls() const;
+    SearchPanel(Services &services, QWidget *window);
+
     /// "Keresés": the search the chosen option stands for.
     void search();
 
+Q_SIGNALS:
+    /// "Kilépés" was pressed.
+    void exitRequested();
+
 private:
-    void createDateSearch(QWidget *window);
-    void createNameSearch(QWidget *window);
+    void createDateSearch();
+    void createNameSearch();
+    void createButtons();
     void fillPickers();
     void setStartingState();
     void chooseDateSearch();
@@ -51,6 +57,7 @@ private:
     QLabel *m_namesFound = nullptr;
     QLabel *m_datesFound = nullptr;
     QPushButton *m_searchButton = nullptr;
+    QPushButton *m_exitButton = nullptr;
 };
 
 } // namespace quill

@@ -1,4 +1,4 @@
-#include "files/safefile.h"
+#include "files/lockfile.h"
 #include "support/filebytes.h"
 #include "support/realfaults.h"
 
