@@ -121,6 +121,20 @@ void QtHelpViewer::buildWindow()
     m_browser->setObjectName(QStringLiteral("sugooldal"));
     splitter->setStretchFactor(1, 3);
 
+    createTabs();
+    auto *layout = new QVBoxLayout(window);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+    m_window = window;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        window->move(area.center() - window->rect().center());
+    }
+    showStartPage();
+}
+
+void QtHelpViewer::createTabs()
+{
     QHelpContentWidget *contents = m_engine->contentWidget();
     m_tabs->addTab(contents, QStringLiteral("Tartalom"));
     QObject::connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents,
@@ -151,16 +165,10 @@ void QtHelpViewer::buildWindow()
     QObject::connect(search->resultWidget(), &QHelpSearchResultWidget::requestShowLink, m_browser,
                      [this](const QUrl &url) { m_browser->setSource(url); });
     search->reindexDocumentation();
+}
 
-    auto *layout = new QVBoxLayout(window);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(splitter);
-    m_window = window;
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        window->move(area.center() - window->rect().center());
-    }
-
+void QtHelpViewer::showStartPage()
+{
     const auto files = m_engine->files(QHelpEngineCore::namespaceName(m_helpFile), QString(),
                                        QStringLiteral("html"));
     const QUrl start = files.isEmpty() ? QUrl() : files.first();

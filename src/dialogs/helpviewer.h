@@ -35,6 +35,8 @@ public:
 private:
     bool ensureEngine();
     void buildWindow();
+    void createTabs();
+    void showStartPage();
 
     QString m_helpFile;
     QString m_cacheDir;

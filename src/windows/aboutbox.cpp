@@ -1,5 +1,6 @@
 #include "aboutbox.h"
 
+#include "accessibility.h"
 #include "platform/twips.h"
 #include "version.h"
 #include "widgets.h"
@@ -14,14 +15,30 @@ namespace quill {
 AboutBox::AboutBox(QWidget *mainWindow)
     : QWidget(mainWindow, Qt::Tool | Qt::FramelessWindowHint)
 {
+    announceAsWindow(this);
     setObjectName(QStringLiteral("about"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Névjegy"));
     setFont(dialogFont());
     setFixedSize(twips::size(4680, 3105));
     setAutoFillBackground(true);
+    createEdge();
+    createTexts();
 
-    // The edge: four lines along the top, the bottom and both sides.
+    // Esc, Enter or Space close it, as a click does.
+    setFocusPolicy(Qt::StrongFocus);
+    for (int key :
+         {int(Qt::Key_Escape), int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)})
+        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
+                &QWidget::close);
+
+    const QRect main = mainWindow->frameGeometry();
+    move(main.left() + twips::toPx(660), main.top() + twips::toPx(640));
+}
+
+// The edge: four lines along the top, the bottom and both sides.
+void AboutBox::createEdge()
+{
     const std::array<QRect, 4> edges = {twips::rect(0, 10, 4680, 15),
                                         twips::rect(0, 3090, 4680, 15), twips::rect(0, 0, 15, 3105),
                                         twips::rect(4665, 0, 15, 3105)};
@@ -32,7 +49,10 @@ AboutBox::AboutBox(QWidget *mainWindow)
         line->setFrameShape(QFrame::Box);
         line->setLineWidth(1);
     }
+}
 
+void AboutBox::createTexts()
+{
     auto *frame = new QFrame(this);
     frame->setObjectName(QStringLiteral("Frame1"));
     frame->setGeometry(twips::rect(100, 40, 4450, 2895));
@@ -41,7 +61,7 @@ AboutBox::AboutBox(QWidget *mainWindow)
     auto *picture = new QLabel(frame);
     picture->setObjectName(QStringLiteral("Picture1"));
     picture->setGeometry(twips::rect(240, 600, 465, 465));
-    picture->setPixmap(QPixmap(QStringLiteral(":/quillomat/quillomat.png")));
+    picture->setPixmap(QPixmap(QStringLiteral(":/quillomat/quillomat.png"), "PNG"));
     picture->setAccessibleName(QStringLiteral("A program ikonja"));
 
     const QFont times = fontOf(QStringLiteral("Times New Roman"), 8.25);
@@ -63,16 +83,6 @@ AboutBox::AboutBox(QWidget *mainWindow)
     for (QWidget *w : frame->findChildren<QWidget *>())
         w->installEventFilter(this);
     frame->installEventFilter(this);
-
-    // Esc, Enter or Space close it, as a click does.
-    setFocusPolicy(Qt::StrongFocus);
-    for (int key :
-         {int(Qt::Key_Escape), int(Qt::Key_Return), int(Qt::Key_Enter), int(Qt::Key_Space)})
-        connect(new QShortcut(QKeySequence(key), this), &QShortcut::activated, this,
-                &QWidget::close);
-
-    const QRect main = mainWindow->frameGeometry();
-    move(main.left() + twips::toPx(660), main.top() + twips::toPx(640));
 }
 
 bool AboutBox::eventFilter(QObject *watched, QEvent *event)

@@ -13,6 +13,10 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void createEdge();
+    void createTexts();
 };
 
 } // namespace quill

@@ -45,11 +45,7 @@ public:
     }
 };
 
-bool isOurWindow(const QString &className)
-{
-    return className == u"quill::MainWindow" || className == u"quill::ReminderEditor" ||
-           className == u"quill::ReminderList" || className == u"quill::AboutBox";
-}
+const char *const windowMark = "quillWindow";
 
 QAccessibleInterface *factory(const QString &className, QObject *object)
 {
@@ -58,7 +54,7 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
             return new PickerAccessible(combo);
     }
     // Our windows are windows, named by their titles, not anonymous panes.
-    if (isOurWindow(className) && object->isWidgetType())
+    if (object->isWidgetType() && object->property(windowMark).toBool())
         return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
     return nullptr;
 }
@@ -72,6 +68,11 @@ void installAccessibility()
         return;
     installed = true;
     QAccessible::installFactory(factory);
+}
+
+void announceAsWindow(QWidget *window)
+{
+    window->setProperty(windowMark, true);
 }
 
 void describeLabel(QLabel *label, const QString &role)

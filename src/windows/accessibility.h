@@ -1,6 +1,7 @@
 #pragma once
 
 class QLabel;
+class QWidget;
 class QString;
 
 namespace quill {
@@ -9,6 +10,10 @@ namespace quill {
 /// their titles, and its pickers are named by their captions while their value is what they
 /// hold. Installed once, before the first window.
 void installAccessibility();
+
+/// Makes a top-level widget of ours known to screen readers as a window named by its title (Qt
+/// 6.4 presents a plain QWidget window as an anonymous pane).
+void announceAsWindow(QWidget *window);
 
 /// A label whose text is the information: a screen reader reads the text itself, and `role`
 /// ("Idő", "Mai névnap") only as its description.

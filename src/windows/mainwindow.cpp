@@ -33,6 +33,7 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
 {
     m_sinceStart.start();
     installAccessibility();
+    announceAsWindow(this);
     setObjectName(QStringLiteral("Form1"));
     setFont(dialogFont());
     // The window itself takes the keyboard, so its keys work in every view (the title-bar view

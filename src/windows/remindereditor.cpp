@@ -1,7 +1,9 @@
 #include "remindereditor.h"
 
+#include "accessibility.h"
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
+#include "hintanimation.h"
 #include "platform/twips.h"
 #include "reminders/editorrules.h"
 #include "reminders/session.h"
@@ -15,7 +17,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
-#include <QTimer>
 
 namespace quill {
 
@@ -39,18 +40,13 @@ ReminderEditor::ReminderEditor(Services &services, ReminderSession &session, Hin
     , m_session(session)
     , m_framePaths(std::move(frames))
 {
+    announceAsWindow(this);
     setObjectName(QStringLiteral("emlek"));
     setWindowTitle(QStringLiteral("Emlékeztetők") + QString(60, u' ') +
                    QStringLiteral("Zelmarin©"));
     setFont(dialogFont());
     setFixedSize(twips::size(9360, 4800));
 
-    // The hint animation's timer runs only while there is something to animate (and the few
-    // ticks after, which bring its count to rest): an idle editor does not wake the program.
-    m_hintTimer = new QTimer(this);
-    m_hintTimer->setObjectName(QStringLiteral("Timer1"));
-    m_hintTimer->setInterval(150);
-    connect(m_hintTimer, &QTimer::timeout, this, &ReminderEditor::animationTick);
     createKindButtons();
     createInputs();
     createAlertPickers();
@@ -116,11 +112,12 @@ void ReminderEditor::createInputs()
     onFocusOut(m_nameDayDates, [this] { prefillFromNameDay(); });
     m_hintArrow =
         makeLabel(box, QStringLiteral("Picture2"), QString(), twips::rect(5880, 1200, 240, 240));
-    m_hintArrow->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint16.png")));
+    m_hintArrow->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint16.png"), "PNG"));
     m_hintPicture =
         makeLabel(box, QStringLiteral("Picture1"), QString(), twips::rect(6240, 1080, 480, 480));
-    m_hintPicture->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint32.png")));
+    m_hintPicture->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint32.png"), "PNG"));
     m_hintPicture->setAccessibleName(QStringLiteral("Kattintson a névnap dátumára"));
+    m_hint = new HintAnimation(m_hintPicture, m_framePaths.first, m_framePaths.second, this);
 
     createDatePickers(box);
 
@@ -186,16 +183,18 @@ void ReminderEditor::createAlertPickers()
 
 void ReminderEditor::createButtons()
 {
-    const std::array<const char16_t *, 4> captions = {u"Rögzítés", u"Törlés", u"Lista", u"Bezárás"};
-    const std::array<int, 4> lefts = {120, 2400, 4680, 7545};
-    for (std::size_t i = 0; i < 4; ++i)
-        m_buttons[i] =
-            makeButton(this, QStringLiteral("Command%1").arg(i + 2),
-                       QString::fromUtf16(captions[i]), twips::rect(lefts[i], 4080, 1695, 375));
-    connect(m_buttons[0], &QPushButton::clicked, this, &ReminderEditor::storeReminder);
-    connect(m_buttons[1], &QPushButton::clicked, this, &ReminderEditor::clearInputs);
-    connect(m_buttons[2], &QPushButton::clicked, this, [this] { Q_EMIT listRequested(m_kind); });
-    connect(m_buttons[3], &QPushButton::clicked, this, &QWidget::hide);
+    const auto button = [this](int number, const char16_t *caption, int left) {
+        return makeButton(this, QStringLiteral("Command%1").arg(number),
+                          QString::fromUtf16(caption), twips::rect(left, 4080, 1695, 375));
+    };
+    m_storeButton = button(2, u"Rögzítés", 120);
+    m_clearButton = button(3, u"Törlés", 2400);
+    m_listButton = button(4, u"Lista", 4680);
+    m_closeButton = button(5, u"Bezárás", 7545);
+    connect(m_storeButton, &QPushButton::clicked, this, &ReminderEditor::storeReminder);
+    connect(m_clearButton, &QPushButton::clicked, this, &ReminderEditor::clearInputs);
+    connect(m_listButton, &QPushButton::clicked, this, [this] { Q_EMIT listRequested(m_kind); });
+    connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
     // Esc closes the window, as "Bezárás" does.
     connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
             &QWidget::hide);
@@ -245,10 +244,10 @@ void ReminderEditor::setTabOrderOfInputs()
                                     m_alertDay,
                                     m_alertHour,
                                     m_alertMinute,
-                                    m_buttons[0],
-                                    m_buttons[1],
-                                    m_buttons[2],
-                                    m_buttons[3],
+                                    m_storeButton,
+                                    m_clearButton,
+                                    m_listButton,
+                                    m_closeButton,
                                     m_kindButtons[0],
                                     m_kindButtons[1],
                                     m_kindButtons[2],
@@ -335,8 +334,8 @@ void ReminderEditor::setDateRowVisible(bool visible)
         m_nameDayDates->update();
     m_hintPicture->setVisible(visible);
     m_hintArrow->setVisible(visible);
-    if (visible && !m_hintTimer->isActive() && !m_closedForGood)
-        m_hintTimer->start();
+    if (visible)
+        m_hint->wake();
 }
 
 void ReminderEditor::nameChosen()
@@ -365,76 +364,8 @@ void ReminderEditor::dateClicked()
     const bool none = pickedNameDayDates().isEmpty();
     m_hintPicture->setVisible(none);
     m_hintArrow->setVisible(none);
-    if (none && !m_hintTimer->isActive() && !m_closedForGood)
-        m_hintTimer->start();
-}
-
-// ---- pre-fills -------------------------------------------------------------------------
-
-// Puts the alert pickers where a pre-fill says: the month, the year where it names one, and the
-// day once the day list follows the month (the nearest entry where the day is not there).
-void ReminderEditor::applyPrefill(const Prefill &p)
-{
-    selectClamped(m_alertMonth, p.month);
-    if (p.year) {
-        const int at = m_alertYear->findText(QString::number(*p.year));
-        selectClamped(m_alertYear,
-                      at >= 0 ? at : (*p.year < currentYear() ? 1 : m_alertYear->count()));
-    }
-    if (!p.day)
-        return;
-    fitAlertDayPicker();
-    selectClamped(m_alertDay, *p.day);
-}
-
-int ReminderEditor::currentYear() const
-{
-    return m_services.clock.now().date().year();
-}
-
-std::optional<int> ReminderEditor::alertYear() const
-{
-    if (m_alertYear->currentText() == anyValue())
-        return std::nullopt;
-    return editor::alertYearValue(m_alertYear->currentText());
-}
-
-void ReminderEditor::prefillFromNameDay()
-{
-    applyPrefill(editor::nameDayPrefill(pickedNameDayDates(), m_alertMonth->currentIndex(),
-                                        m_services.clock.now().date()));
-}
-
-void ReminderEditor::prefillFromMonth()
-{
-    selectClamped(m_alertMonth, m_month->currentIndex() + 1);
-    fitDateDayPicker();
-}
-
-void ReminderEditor::prefillFromDay()
-{
-    const int day = m_day->currentIndex() + 1; // 0: nothing picked
-    if (day <= 0)
-        return;
-    applyPrefill(
-        editor::dayBeforePrefill(day, m_alertMonth->currentIndex(), alertYear(), currentYear()));
-}
-
-void ReminderEditor::prefillFromMeetingYear()
-{
-    selectClamped(m_alertYear, m_meetingYear->currentIndex() + 1);
-}
-
-void ReminderEditor::fitAlertDayPicker()
-{
-    adjustDayCombo(m_alertDay, 1, m_alertMonth->currentText(),
-                   editor::alertYearValue(m_alertYear->currentText()));
-}
-
-void ReminderEditor::fitDateDayPicker()
-{
-    adjustDayCombo(m_day, 0, m_month->currentText(),
-                   editor::alertYearValue(m_alertYear->currentText()));
+    if (none)
+        m_hint->wake();
 }
 
 // ---- buttons ---------------------------------------------------------------------------
@@ -499,31 +430,12 @@ void ReminderEditor::clearInputs()
 void ReminderEditor::closeForGood()
 {
     hide();
-    m_closedForGood = true;
-    m_hintTimer->stop();
+    m_hint->stopForGood();
 }
-
-// ---- hint animation --------------------------------------------------------------------
 
 void ReminderEditor::animationTick()
 {
-    const editor::HintTick tick = editor::hintTick(m_hintStep, !m_hintPicture->isHidden());
-    m_hintStep = tick.step;
-    // Hidden and at rest: nothing more can change until the picture shows again.
-    if (m_hintPicture->isHidden() && m_hintStep == 10)
-        m_hintTimer->stop();
-    if (tick.frame == editor::HintTick::Frame::Unchanged)
-        return;
-    if (!m_framesLoaded) {
-        m_firstFrame = QPixmap(m_framePaths.first);
-        m_secondFrame = QPixmap(m_framePaths.second);
-        m_framesLoaded = true;
-    }
-    // A missing or unreadable picture leaves the one shown before.
-    const QPixmap &frame =
-        tick.frame == editor::HintTick::Frame::First ? m_firstFrame : m_secondFrame;
-    if (!frame.isNull())
-        m_hintPicture->setPixmap(frame);
+    m_hint->tick();
 }
 
 } // namespace quill

@@ -3,7 +3,6 @@
 #include "reminders/table.h"
 #include "windows/services.h"
 
-#include <QPixmap>
 #include <QWidget>
 #include <array>
 #include <optional>
@@ -15,10 +14,10 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
-class QTimer;
 
 namespace quill {
 
+class HintAnimation;
 class ReminderSession;
 namespace editor {
 struct Inputs;
@@ -43,7 +42,6 @@ public:
     void chooseKind(ReminderKind kind);
     /// The hint animation's step (every 150 ms).
     void animationTick();
-    int hintStep() const { return m_hintStep; }
     /// Hides the window for good, at the end of the program.
     void closeForGood();
 
@@ -83,10 +81,7 @@ private:
     ReminderSession &m_session;
     ReminderKind m_kind = ReminderKind::NameDay;
     HintFrames m_framePaths;
-    QPixmap m_firstFrame, m_secondFrame;
-    bool m_framesLoaded = false;
-    int m_hintStep = 10; // at rest, as ten ticks with nothing to show leave it
-    bool m_closedForGood = false;
+    HintAnimation *m_hint = nullptr;
 
     std::array<QPushButton *, 5> m_kindButtons{};
     std::array<QLabel *, 3> m_rowLabels{};
@@ -103,8 +98,10 @@ private:
     // The alert moment: `ev`, `honap`, `nap`, `ora`, `perc`.
     QComboBox *m_alertYear = nullptr, *m_alertMonth = nullptr, *m_alertDay = nullptr;
     QComboBox *m_alertHour = nullptr, *m_alertMinute = nullptr;
-    std::array<QPushButton *, 4> m_buttons{}; ///< store, clear, list, close
-    QTimer *m_hintTimer = nullptr;
+    QPushButton *m_storeButton = nullptr; ///< `Command2` "Rögzítés"
+    QPushButton *m_clearButton = nullptr; ///< `Command3` "Törlés"
+    QPushButton *m_listButton = nullptr;  ///< `Command4` "Lista"
+    QPushButton *m_closeButton = nullptr; ///< `Command5` "Bezárás"
 };
 
 } // namespace quill

@@ -1,5 +1,6 @@
 #include "reminderlist.h"
 
+#include "accessibility.h"
 #include "platform/twips.h"
 #include "reminders/listmodel.h"
 #include "reminders/session.h"
@@ -48,6 +49,7 @@ ReminderList::ReminderList(Services &services, ReminderSession &session)
     , m_services(services)
     , m_session(session)
 {
+    announceAsWindow(this);
     setObjectName(QStringLiteral("lista"));
     setWindowTitle(QStringLiteral("Emlékeztető bejegyzések listája") + QString(40, u' ') +
                    QStringLiteral("Zelmarin©"));

@@ -150,17 +150,18 @@ void SearchPanel::fitDayPicker()
     adjustDayCombo(m_day, 0, m_month->currentText(), m_services.clock.now().date().year());
 }
 
-void SearchPanel::chooseDateSearch()
+// The controls as the search by date has them: the name search off, empty and disabled.
+void SearchPanel::enterDateSearch()
 {
     m_byName->setChecked(false);
     m_name->setEnabled(false);
-    m_datesFound->clear();
     m_name->setEditText(QString());
     m_month->setEnabled(true);
     m_day->setEnabled(true);
 }
 
-void SearchPanel::chooseNameSearch()
+// The controls as the search by name has them: the date search off, empty and disabled.
+void SearchPanel::enterNameSearch()
 {
     // Name suggestions are built when the name search is first used.
     if (!m_name->completer())
@@ -172,6 +173,17 @@ void SearchPanel::chooseNameSearch()
     m_day->setEditText(QString());
     m_month->setEnabled(false);
     m_day->setEnabled(false);
+}
+
+void SearchPanel::chooseDateSearch()
+{
+    enterDateSearch();
+    m_datesFound->clear();
+}
+
+void SearchPanel::chooseNameSearch()
+{
+    enterNameSearch();
 }
 
 void SearchPanel::message(const QString &text)
@@ -232,11 +244,7 @@ void SearchPanel::search()
 
 void SearchPanel::searchByDate()
 {
-    m_byName->setChecked(false);
-    m_name->setEnabled(false);
-    m_name->setEditText(QString());
-    m_month->setEnabled(true);
-    m_day->setEnabled(true);
+    enterDateSearch();
     m_datesFound->hide();
     // The day is read as a number and written back plainly: " 1" and "07" are days too.
     const QString day = numberText(textValue(m_day->currentText()));
@@ -249,14 +257,8 @@ void SearchPanel::searchByDate()
 
 void SearchPanel::searchByName()
 {
-    m_byDate->setChecked(false);
-    m_name->setEnabled(true);
-    m_month->setEditText(QString());
-    m_day->setEditText(QString());
-    m_namesFound->clear();
+    enterNameSearch();
     m_datesFound->show();
-    m_month->setEnabled(false);
-    m_day->setEnabled(false);
     if (const auto dates = NameDayIndex::dates(m_name->currentText()))
         m_datesFound->setText(*dates);
     else

@@ -38,6 +38,8 @@ private:
     void createButtons();
     void fillPickers();
     void setStartingState();
+    void enterDateSearch();
+    void enterNameSearch();
     void chooseDateSearch();
     void chooseNameSearch();
     void searchByDate();

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -193,6 +195,44 @@ private Q_SLOTS:
         QCOMPARE(files::writeAtomically(a, QByteArray(64 * 1024, 'x')), files::systemError(ENOSPC));
         QCOMPARE(readAll(a), QByteArray("short"));
         QCOMPARE(readAll(b), QByteArray("short"));
+    }
+
+    // The data is on the disk before the new file takes the old one's name: write, then fsync,
+    // then rename, as the system calls of a real save show.
+    void dataOnTheDiskBeforeTheRename()
+    {
+        const QByteArray target = qgetenv("QUILL_WRITE_ONCE");
+        if (!target.isEmpty()) { // the save watched, in a process of its own
+            QVERIFY(!files::writeAtomically(QFile::decodeName(target), "PAYLOAD-MARKER"));
+            return;
+        }
+        if (QStandardPaths::findExecutable(u"strace"_qs).isEmpty())
+            QSKIP("strace is not installed");
+        QTemporaryDir dir;
+        const QString log = dir.filePath(u"calls"_qs);
+        QProcess traced;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QUILL_WRITE_ONCE"_qs, dir.filePath(u"remembers.txt"_qs));
+        traced.setProcessEnvironment(env);
+        traced.start(u"strace"_qs,
+                     {u"-f"_qs, u"-qq"_qs, u"-e"_qs,
+                      u"trace=write,fsync,fdatasync,rename,renameat,renameat2"_qs, u"-o"_qs, log,
+                      QCoreApplication::applicationFilePath(), u"dataOnTheDiskBeforeTheRename"_qs});
+        QVERIFY(traced.waitForFinished(60000));
+        QCOMPARE(traced.exitCode(), 0);
+        const QList<QByteArray> calls = readAll(log).split('\n');
+        qsizetype written = -1, synced = -1, renamed = -1;
+        for (qsizetype i = 0; i < calls.size(); ++i) {
+            const QByteArray &c = calls[i];
+            if (c.contains("write(") && c.contains("PAYLOAD-MARKER"))
+                written = i;
+            else if (written >= 0 && synced < 0 &&
+                     (c.contains("fsync(") || c.contains("fdatasync(")))
+                synced = i;
+            else if (c.contains("rename") && c.contains("remembers.txt\""))
+                renamed = i;
+        }
+        QVERIFY2(written >= 0 && synced > written && renamed > synced, readAll(log).constData());
     }
 
     // Saves killed half way leave their temporary files; ours go at the next start, nothing else.

@@ -1,0 +1,81 @@
+#include "remindereditor.h"
+
+#include "calendar/calendar.h"
+#include "reminders/editorrules.h"
+#include "widgets.h"
+
+#include <QComboBox>
+#include <QListWidget>
+
+// The editor's pre-fills: where the alert pickers go when the user leaves a date.
+namespace quill {
+
+using editor::Prefill;
+
+// Puts the alert pickers where a pre-fill says: the month, the year where it names one, and the
+// day once the day list follows the month (the nearest entry where the day is not there).
+void ReminderEditor::applyPrefill(const Prefill &p)
+{
+    selectClamped(m_alertMonth, p.month);
+    if (p.year) {
+        const int at = m_alertYear->findText(QString::number(*p.year));
+        selectClamped(m_alertYear,
+                      at >= 0 ? at : (*p.year < currentYear() ? 1 : m_alertYear->count()));
+    }
+    if (!p.day)
+        return;
+    fitAlertDayPicker();
+    selectClamped(m_alertDay, *p.day);
+}
+
+int ReminderEditor::currentYear() const
+{
+    return m_services.clock.now().date().year();
+}
+
+std::optional<int> ReminderEditor::alertYear() const
+{
+    if (m_alertYear->currentText() == anyValue())
+        return std::nullopt;
+    return editor::alertYearValue(m_alertYear->currentText());
+}
+
+void ReminderEditor::prefillFromNameDay()
+{
+    applyPrefill(editor::nameDayPrefill(pickedNameDayDates(), m_alertMonth->currentIndex(),
+                                        m_services.clock.now().date()));
+}
+
+void ReminderEditor::prefillFromMonth()
+{
+    selectClamped(m_alertMonth, m_month->currentIndex() + 1);
+    fitDateDayPicker();
+}
+
+void ReminderEditor::prefillFromDay()
+{
+    const int day = m_day->currentIndex() + 1; // 0: nothing picked
+    if (day <= 0)
+        return;
+    applyPrefill(
+        editor::dayBeforePrefill(day, m_alertMonth->currentIndex(), alertYear(), currentYear()));
+}
+
+void ReminderEditor::prefillFromMeetingYear()
+{
+    selectClamped(m_alertYear, m_meetingYear->currentIndex() + 1);
+}
+
+void ReminderEditor::fitAlertDayPicker()
+{
+    adjustDayCombo(m_alertDay, 1, m_alertMonth->currentText(),
+                   editor::alertYearValue(m_alertYear->currentText()));
+}
+
+void ReminderEditor::fitDateDayPicker()
+{
+    adjustDayCombo(m_day, 0, m_month->currentText(),
+                   editor::alertYearValue(m_alertYear->currentText()));
+}
+
+} // namespace quill
