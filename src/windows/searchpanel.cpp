@@ -55,7 +55,7 @@ SearchPanel::SearchPanel(Services &services, QWidget *window)
     , m_services(services)
 {
     setObjectName(QStringLiteral("keresopanel"));
-    setGeometry(inPanel(0, topTwips, 6000, 3900 - topTwips));
+    setGeometry(twips::rect(0, topTwips, 6000, 3900 - topTwips));
     createDateSearch();
     createNameSearch();
     createButtons();

@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 
 #include <QAction>
+#include <QFrame>
 #include <QLabel>
 #include <QMenu>
 
@@ -55,6 +56,8 @@ private Q_SLOTS:
         QCOMPARE(h.window().frameGeometry().height(), 300);
         QCOMPARE(h.window().windowTitle(), viewmodes::fullTitle());
         QCOMPARE(h.window().windowTitle(), u"Névnapok"_qs + QString(39, u' ') + u"Zelmarin©"_qs);
+        // The search lies below today's panel, where the design puts it (120, 600 twips).
+        QCOMPARE(h.find<QFrame>(u"Frame1_0"_qs)->mapTo(&h.window(), QPoint()), QPoint(8, 40));
         QVERIFY(action(h, u"teljes"_qs)->isChecked() && !action(h, u"mini"_qs)->isChecked());
         // The full view takes any size; the normal view brings it back.
         h.window().resize(700, 400);
