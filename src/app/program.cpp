@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QPixmap>
 #include <QSessionManager>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -49,7 +50,8 @@ void describeApplication(QApplication &app)
     app.setApplicationName(QStringLiteral("Quillomat"));
     app.setOrganizationName(QStringLiteral("Zelmarin"));
     app.setDesktopFileName(QStringLiteral("hu.zelmarin.Quillomat"));
-    app.setWindowIcon(QIcon(QStringLiteral(":/quillomat/quillomat.png")));
+    // Read as the PNG it is: no image plugin is asked whether it can read it.
+    app.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/quillomat/quillomat.png"), "PNG")));
     // Igen/Nem/OK on every standard button, and the help window's own controls, in Hungarian
     // whatever the system language.
     for (const QString &name : {QStringLiteral("qtbase_hu"), QStringLiteral("qt_help_hu")}) {
@@ -64,9 +66,10 @@ struct SystemServices {
     SystemClock clock;
     SystemMessageBoxes boxes;
     AppFolder folder = AppFolder::ofExecutable();
-    QtHelpViewer help{folder.file(QStringLiteral("tartalom.qch")),
-                      QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
-                          QStringLiteral("/help")};
+    LazyHelpViewer help{folder.file(QStringLiteral("libquillomat-help.so")),
+                        folder.file(QStringLiteral("tartalom.qch")),
+                        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                            QStringLiteral("/help")};
     DesktopNotifier notifier;
     XdgAutostart autostart{QCoreApplication::applicationFilePath()};
     Services services{clock, boxes, help, folder, SystemDateNames(), notifier, autostart};

@@ -1,13 +1,7 @@
 #pragma once
 
-#include <QPointer>
 #include <QString>
 #include <memory>
-
-class QHelpEngine;
-class QTabWidget;
-class QTextBrowser;
-class QWidget;
 
 namespace quill {
 
@@ -22,28 +16,26 @@ public:
     virtual bool show(HelpView view) = 0;
 };
 
-/// The help as a compressed Qt help file (`tartalom.qch` beside the program), shown in a window
-/// with its contents, index and full-text search. The collection and the search index are kept
-/// in a writable cache folder, so a read-only install works.
-class QtHelpViewer final : public HelpViewer {
+/// The help viewer kept in a plugin of the program's own (`libquillomat-help.so` beside the
+/// program), loaded on the first request: Qt Help and its database are never loaded at start-up,
+/// only when the user first asks for help.
+class LazyHelpViewer final : public HelpViewer {
 public:
-    QtHelpViewer(QString helpFile, QString cacheDir);
-    ~QtHelpViewer() override;
+    /// `plugin`: the plugin's path; `helpFile`, `cacheDir`: as the viewer takes them.
+    LazyHelpViewer(QString plugin, QString helpFile, QString cacheDir);
+    ~LazyHelpViewer() override;
     bool show(HelpView view) override;
-    QWidget *window() const;
+    /// Whether the plugin has been loaded; for tests and benchmarks.
+    bool loaded() const { return m_viewer != nullptr; }
 
 private:
-    bool ensureEngine();
-    void buildWindow();
-    void createTabs();
-    void showStartPage();
-
-    QString m_helpFile;
-    QString m_cacheDir;
-    std::unique_ptr<QHelpEngine> m_engine;
-    QPointer<QWidget> m_window;
-    QTabWidget *m_tabs = nullptr;
-    QTextBrowser *m_browser = nullptr;
+    QString m_plugin, m_helpFile, m_cacheDir;
+    std::unique_ptr<HelpViewer> m_viewer;
+    bool m_tried = false;
 };
+
+/// What the plugin offers: a viewer for a help file, its collection kept in a cache folder.
+using CreateHelpViewer = HelpViewer *(*)(const QString &helpFile, const QString &cacheDir);
+inline constexpr char createHelpViewerSymbol[] = "quillomatCreateHelpViewer";
 
 } // namespace quill

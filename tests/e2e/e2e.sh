@@ -272,6 +272,10 @@ xdotool key Down Down Return # "Normál" again: the same size
 sleep 1
 size=$(xwininfo -id "$main" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [ "$size" = "400x60" ] || fail "after choosing Normál the inside is $size, not 400x60"
+# The help comes from its plugin, loaded at the first F1.
+grep -q libQt6Help "/proc/$app/maps" && fail "Qt Help was loaded before anyone asked for help"
+press_in "$main" F1
+wait_window "Quillomat súgó" 20 >/dev/null || fail "F1 opened no help window"
 stop_app
 kill "$wm" 2>/dev/null || true; wait "$wm" 2>/dev/null || true
 ok "window manager: first size and Shift+F10"

@@ -20,7 +20,7 @@ export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home" LANG=C.UTF-8
 mkdir -p "$XDG_RUNTIME_DIR" "$HOME" && chmod 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY QT_QPA_PLATFORM
 mkdir -p "$work/app"
-cp "$bin"/quillomat "$bin"/hand.cur "$bin"/mouse3.gif "$bin"/mouse4.gif "$bin"/tartalom.qch "$work/app"/
+cp "$bin"/quillomat "$bin"/libquillomat-help.so "$bin"/hand.cur "$bin"/mouse3.gif "$bin"/mouse4.gif "$bin"/tartalom.qch "$work/app"/
 
 start_weston() { # extra options...
     weston --backend=headless-backend.so --socket=quill-test --idle-time=0 "$@" \

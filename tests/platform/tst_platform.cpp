@@ -104,11 +104,19 @@ private Q_SLOTS:
     {
         const QString qch = qEnvironmentVariable("QUILL_BIN_DIR") + u"/tartalom.qch"_qs;
         QTemporaryDir cache;
-        QtHelpViewer viewer(qch, cache.path());
+        const QString plugin = qEnvironmentVariable("QUILL_BIN_DIR") + u"/libquillomat-help.so"_qs;
+        LazyHelpViewer viewer(plugin, qch, cache.path());
+        QVERIFY(!viewer.loaded()); // nothing of Qt Help before the first request
         QVERIFY(viewer.show(HelpView::Search));
-        QVERIFY(viewer.window()->isVisible());
-        QtHelpViewer missing(cache.path() + u"/nincs.qch"_qs, cache.path());
+        QVERIFY(viewer.loaded());
+        const auto windows = QApplication::topLevelWidgets();
+        QVERIFY(std::any_of(windows.cbegin(), windows.cend(), [](QWidget *w) {
+            return w->objectName() == u"sugoablak" && w->isVisible();
+        }));
+        LazyHelpViewer missing(plugin, cache.path() + u"/nincs.qch"_qs, cache.path());
         QVERIFY(!missing.show(HelpView::Contents));
+        LazyHelpViewer noPlugin(cache.path() + u"/nincs.so"_qs, qch, cache.path());
+        QVERIFY(!noPlugin.show(HelpView::Contents));
     }
 };
 
