@@ -38,6 +38,7 @@ test-asan: deps
 	cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -LE e2e
 
 bench: deps build
+	bash bench/firstframe.sh $(BUILD)
 	bash bench/run.sh $(BUILD)
 
 FUZZ_SECONDS ?= 60

@@ -8,6 +8,7 @@
 #include "reminders/session.h"
 #include "windows/mainwindow.h"
 #include "windows/services.h"
+#include "windows/widgets.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -15,7 +16,10 @@
 #include <QPixmap>
 #include <QSessionManager>
 #include <QStandardPaths>
+#include <QTimer>
+
 #include <QTranslator>
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -51,7 +55,7 @@ void describeApplication(QApplication &app)
     app.setOrganizationName(QStringLiteral("Zelmarin"));
     app.setDesktopFileName(QStringLiteral("hu.zelmarin.Quillomat"));
     // Read as the PNG it is: no image plugin is asked whether it can read it.
-    app.setWindowIcon(QIcon(QPixmap(QStringLiteral(":/quillomat/quillomat.png"), "PNG")));
+    app.setWindowIcon(QIcon(pictureFile(QStringLiteral(":/quillomat/quillomat.png"), "PNG")));
     // Igen/Nem/OK on every standard button, and the help window's own controls, in Hungarian
     // whatever the system language.
     for (const QString &name : {QStringLiteral("qtbase_hu"), QStringLiteral("qt_help_hu")}) {
@@ -60,6 +64,24 @@ void describeApplication(QApplication &app)
             QCoreApplication::installTranslator(translator);
     }
 }
+
+class FirstFrameWatch final : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint && !m_seen) {
+            m_seen = true;
+            // Right after the frame reaches the screen, before anything else the event loop
+            // has queued: what comes after the first frame is not counted.
+            QTimer::singleShot(0, [] { ::_exit(0); });
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_seen = false;
+};
 
 // What the windows take from the system, made once for the whole run.
 struct SystemServices {
@@ -122,6 +144,15 @@ void keepChangesAtTheEnd(QApplication &app, MainWindow &window, TerminationSigna
                      });
 }
 
+// For the start-up benchmark: the program ends as soon as its first frame has been drawn.
+void endAfterFirstFrameIfAsked(QWidget &window)
+{
+    if (qEnvironmentVariableIsEmpty("QUILLOMAT_BENCH_FIRST_FRAME"))
+        return;
+    auto *watch = new FirstFrameWatch(&window);
+    window.installEventFilter(watch);
+}
+
 } // namespace
 
 int runProgram(int argc, char **argv)
@@ -154,6 +185,7 @@ int runProgram(int argc, char **argv)
                      [&record](const QDateTime &moment) { record.recordEnd(moment); });
     TerminationSignals stop;
     keepChangesAtTheEnd(app, window, stop);
+    endAfterFirstFrameIfAsked(window);
     window.show();
     const int code = app.exec();
     record.recordEnd(window.alertsDealtWithUntil());

@@ -61,7 +61,7 @@ void AboutBox::createTexts()
     auto *picture = new QLabel(frame);
     picture->setObjectName(QStringLiteral("Picture1"));
     picture->setGeometry(twips::rect(240, 600, 465, 465));
-    picture->setPixmap(QPixmap(QStringLiteral(":/quillomat/quillomat.png"), "PNG"));
+    picture->setPixmap(pictureFile(QStringLiteral(":/quillomat/quillomat.png"), "PNG"));
     picture->setAccessibleName(QStringLiteral("A program ikonja"));
 
     const QFont times = fontOf(QStringLiteral("Times New Roman"), 8.25);

@@ -1,6 +1,7 @@
 #include "hintanimation.h"
 
 #include "reminders/editorrules.h"
+#include "widgets.h"
 
 #include <QLabel>
 #include <QTimer>
@@ -42,8 +43,8 @@ void HintAnimation::tick()
     if (step.frame == editor::HintTick::Frame::Unchanged)
         return;
     if (!m_loaded) {
-        m_first = QPixmap(m_firstPath, "GIF");
-        m_second = QPixmap(m_secondPath, "GIF");
+        m_first = pictureFile(m_firstPath, "GIF");
+        m_second = pictureFile(m_secondPath, "GIF");
         m_loaded = true;
     }
     // A missing or unreadable picture leaves the one shown before.

@@ -112,10 +112,10 @@ void ReminderEditor::createInputs()
     onFocusOut(m_nameDayDates, [this] { prefillFromNameDay(); });
     m_hintArrow =
         makeLabel(box, QStringLiteral("Picture2"), QString(), twips::rect(5880, 1200, 240, 240));
-    m_hintArrow->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint16.png"), "PNG"));
+    m_hintArrow->setPixmap(pictureFile(QStringLiteral(":/quillomat/hint16.png"), "PNG"));
     m_hintPicture =
         makeLabel(box, QStringLiteral("Picture1"), QString(), twips::rect(6240, 1080, 480, 480));
-    m_hintPicture->setPixmap(QPixmap(QStringLiteral(":/quillomat/hint32.png"), "PNG"));
+    m_hintPicture->setPixmap(pictureFile(QStringLiteral(":/quillomat/hint32.png"), "PNG"));
     m_hintPicture->setAccessibleName(QStringLiteral("Kattintson a névnap dátumára"));
     m_hint = new HintAnimation(m_hintPicture, m_framePaths.first, m_framePaths.second, this);
 

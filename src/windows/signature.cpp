@@ -26,7 +26,7 @@ QCursor loadCursorFile(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         return {};
     const QByteArray head = file.peek(22);
-    const QPixmap pixmap(path, "CUR");
+    const QPixmap pixmap = pictureFile(path, "CUR");
     if (pixmap.isNull() || head.size() < 22)
         return {};
     auto u16 = [&head](int at) {

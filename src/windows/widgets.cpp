@@ -6,7 +6,9 @@
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFrame>
+#include <QImageReader>
 #include <QLabel>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStandardItemModel>
 
@@ -192,6 +194,14 @@ void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, in
         combo->setEditText(text);
 }
 
+QPixmap pictureFile(const QString &path, const char *format)
+{
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    reader.setDecideFormatFromContent(false);
+    return QPixmap::fromImage(reader.read());
+}
+
 QFont fontOf(const QString &family, double points, bool bold)
 {
     // The design's Windows fonts, then their metric-compatible free twins, then the system's.
@@ -208,7 +218,13 @@ QFont fontOf(const QString &family, double points, bool bold)
 
 QFont dialogFont()
 {
-    return fontOf(QStringLiteral("MS Sans Serif"), 8.25);
+    // The design's "MS Sans Serif" is a bitmap family that no free system offers (Debian even
+    // switches bitmap fonts off), so asking for it would only run the whole fallback chain.
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(8.25);
+    return font;
 }
 
 } // namespace quill

@@ -9,6 +9,7 @@ class QColor;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QPixmap;
 class QPushButton;
 class QRect;
 class QWidget;
@@ -82,6 +83,10 @@ void setTextIfChanged(QLabel *label, const QString &text);
 
 /// The day-picker rule on a combo box; the picker's own text stays as it was.
 void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, int year);
+
+/// A picture read as the format it is, with Qt's guessing off: no image plugin but the one for
+/// that format is ever asked (each plugin asked loads libraries of its own).
+QPixmap pictureFile(const QString &path, const char *format);
 
 /// The classic dialog font of the design, 8.25 point, with the sans-serif fallback.
 QFont dialogFont();
