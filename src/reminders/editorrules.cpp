@@ -182,6 +182,70 @@ Prefill dayBeforePrefill(int day, int alertMonth, std::optional<int> alertYear, 
     return lastDayBefore(alertMonth, alertYear, currentYear);
 }
 
+QString dayWithSuffix(int day)
+{
+    // Said "elsején, másodikán, ... tizenkettedikén, ... harmincadikán".
+    static constexpr std::array<const char16_t *, 32> suffixes = {
+        u"-án", u"-jén", u"-án", u"-án", u"-én", u"-én", u"-án", u"-én", u"-án", u"-én", u"-én",
+        u"-én", u"-én",  u"-án", u"-én", u"-én", u"-án", u"-én", u"-án", u"-én", u"-án", u"-én",
+        u"-én", u"-án",  u"-én", u"-én", u"-án", u"-én", u"-án", u"-én", u"-án", u"-én"};
+    return QString::number(day) + QString::fromUtf16(suffixes[std::size_t(std::clamp(day, 0, 31))]);
+}
+
+namespace {
+
+QString datePart(const AlertTime &t)
+{
+    const bool anyYear = t.year == anyValue(), anyMonth = t.month == anyValue(),
+               anyDay = t.day == anyValue();
+    const QString year = anyYear ? QStringLiteral("minden évben") : t.year + u'.';
+    const QString day = anyDay ? QString() : dayWithSuffix(int(textValue(t.day)));
+    if (anyMonth && anyDay)
+        return anyYear ? QStringLiteral("minden nap") : year + QStringLiteral(" minden nap");
+    if (anyMonth)
+        return year + QStringLiteral(" minden hónap ") + day;
+    if (anyDay)
+        return year + u' ' + t.month + QStringLiteral(" minden napján");
+    return year + u' ' + t.month + u' ' + day;
+}
+
+} // namespace
+
+QString describeAlert(const AlertTime &t, int currentYear)
+{
+    if (const auto dead = deadAlertField(t, currentYear)) {
+        switch (*dead) {
+        case Field::Year:
+            return QStringLiteral("soha – ilyen év nem jön el");
+        case Field::Month:
+            return QStringLiteral("soha – ilyen hónap nincs");
+        case Field::Day:
+            return QStringLiteral("soha – ilyen nap nincs");
+        default:
+            return QStringLiteral("soha – ilyen időpont nincs");
+        }
+    }
+    const QString minute =
+        QStringLiteral("%1").arg(int(textValue(t.minute)), 2, 10, QLatin1Char('0'));
+    if (t.hour == anyValue())
+        return datePart(t) + QStringLiteral(", egész nap minden órában :") + minute +
+               QStringLiteral("-kor");
+    return datePart(t) + u' ' + QString::number(int(textValue(t.hour))) + u':' + minute +
+           QStringLiteral("-kor");
+}
+
+int alertsPerDay(const AlertTime &t)
+{
+    return t.hour == anyValue() ? 24 : 1;
+}
+
+QString manyTimesQuestion(const AlertTime &t)
+{
+    return QStringLiteral("Ez az emlékeztető azokon a napokon, amikor jelez, naponta %1-szer "
+                          "jelez (minden órában, ha az óra „*”). Így rögzítsem?")
+        .arg(alertsPerDay(t));
+}
+
 int alertYearValue(const QString &alertYearText)
 {
     const double v = textValue(alertYearText);

@@ -71,6 +71,20 @@ Prefill dayBeforePrefill(int day, int alertMonth, std::optional<int> alertYear, 
 /// before for January (never before `currentYear`); "*" gives its 31st.
 Prefill lastDayBefore(int month, std::optional<int> year, int currentYear);
 
+/// What an alert time will do, in plain Hungarian, for the line under the editor's alert pickers:
+/// "2027. augusztus 14-én, egész nap minden órában :00-kor", "minden évben március 14-én
+/// 8:00-kor", "soha – ilyen nap nincs".
+QString describeAlert(const AlertTime &time, int currentYear);
+
+/// How many times a day the alert time comes on a day it comes at all: 24 with "*" as its hour.
+int alertsPerDay(const AlertTime &time);
+
+/// The question asked before a reminder that comes many times a day is stored.
+QString manyTimesQuestion(const AlertTime &time);
+
+/// The day's number with the Hungarian suffix of a date: "1-jén", "2-án", "14-én".
+QString dayWithSuffix(int day);
+
 /// The year a day picker is measured against: the number the alert year text begins with;
 /// "*" and text without a number count as 0, a leap year.
 int alertYearValue(const QString &alertYearText);

@@ -12,6 +12,8 @@ namespace quill {
 
 using editor::Prefill;
 
+const char *const ReminderEditor::typedMark = "quillTyped";
+
 // Puts the alert pickers where a pre-fill says: the month, the year where it names one, and the
 // day once the day list follows the month (the nearest entry where the day is not there).
 void ReminderEditor::applyPrefill(const Prefill &p)
@@ -46,15 +48,27 @@ void ReminderEditor::prefillFromNameDay()
                                         m_services.clock.now().date()));
 }
 
+// The entry the user chose, picked from the list or typed (any case); -1 when the picker shows
+// only what it was filled with.
+int ReminderEditor::chosenIndex(QComboBox *picker) const
+{
+    const int at = picker->currentIndex();
+    if (at >= 0 && picker->itemText(at) == picker->currentText())
+        return at;
+    if (!picker->property(typedMark).toBool())
+        return -1;
+    return picker->findText(picker->currentText().trimmed(), Qt::MatchFixedString);
+}
+
 void ReminderEditor::prefillFromMonth()
 {
-    selectClamped(m_alertMonth, m_month->currentIndex() + 1);
+    selectClamped(m_alertMonth, chosenIndex(m_month) + 1);
     fitDateDayPicker();
 }
 
 void ReminderEditor::prefillFromDay()
 {
-    const int day = m_day->currentIndex() + 1; // 0: nothing picked
+    const int day = chosenIndex(m_day) + 1; // 0: nothing chosen
     if (day <= 0)
         return;
     applyPrefill(
@@ -63,7 +77,9 @@ void ReminderEditor::prefillFromDay()
 
 void ReminderEditor::prefillFromMeetingYear()
 {
-    selectClamped(m_alertYear, m_meetingYear->currentIndex() + 1);
+    const int at = chosenIndex(m_meetingYear);
+    if (at >= 0)
+        selectClamped(m_alertYear, at + 1);
 }
 
 void ReminderEditor::fitAlertDayPicker()

@@ -9,6 +9,7 @@
 #include "reminders/session.h"
 #include "widgets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFrame>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 
 namespace quill {
@@ -55,6 +57,7 @@ ReminderEditor::ReminderEditor(Services &services, ReminderSession &session, Hin
     setTabOrderOfInputs();
     // Opens in the name-day layout.
     applyKind(ReminderKind::NameDay);
+    showAlertSummary();
 
     // A kind chosen in the list window is chosen here too, as a click would.
     connect(&m_session, &ReminderSession::kindChosen, this,
@@ -107,6 +110,9 @@ void ReminderEditor::createInputs()
         makeEdit<QListWidget>(box, QStringLiteral("List1"), twips::rect(1680, 1160, 4095, 330));
     m_nameDayDates->setAccessibleName(QStringLiteral("Névnapja(i)"));
     m_nameDayDates->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_nameDayDates->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_nameDayDates->setFlow(QListView::LeftToRight);
+    m_nameDayDates->setSpacing(2);
     // A click or the keyboard: whatever changes the picked date.
     connect(m_nameDayDates, &QListWidget::itemSelectionChanged, this, &ReminderEditor::dateClicked);
     onFocusOut(m_nameDayDates, [this] { prefillFromNameDay(); });
@@ -142,6 +148,9 @@ void ReminderEditor::createDatePickers(QFrame *box)
     m_meetingHour->setAccessibleName(QStringLiteral("A találkozó órája"));
     m_meetingMinute = makePicker(box, QStringLiteral("tperc"), twips::rect(5880, 1160, 735, 315));
     m_meetingMinute->setAccessibleName(QStringLiteral("A találkozó perce"));
+    for (QComboBox *typed : {m_meetingYear, m_month, m_day})
+        connect(typed->lineEdit(), &QLineEdit::textEdited, typed,
+                [typed] { typed->setProperty(typedMark, true); });
     onFocusOut(m_month, [this] { prefillFromMonth(); });
     onFocusOut(m_day, [this] { prefillFromDay(); });
     onFocusOut(m_meetingYear, [this] { prefillFromMeetingYear(); });
@@ -179,6 +188,27 @@ void ReminderEditor::createAlertPickers()
     }
     onFocusOut(m_alertMonth, [this] { fitAlertDayPicker(); });
     onFocusOut(m_alertYear, [this] { fitAlertDayPicker(); });
+    // "Minden évben": the year "*" in one step; the box follows the year picker.
+    m_everyYear = new QCheckBox(QStringLiteral("Minden évben"), box);
+    m_everyYear->setObjectName(QStringLiteral("mindenev"));
+    m_everyYear->setGeometry(twips::rect(3360, 40, 2400, 300));
+    connect(m_everyYear, &QCheckBox::clicked, this,
+            [this](bool on) { selectClamped(m_alertYear, on ? 0 : 1); });
+    // What the alert time will do, in words, kept up to date and read by screen readers.
+    m_summary =
+        makeLabel(box, QStringLiteral("osszegzes"), QString(), twips::rect(120, 840, 8880, 255));
+    describeLabel(m_summary, QStringLiteral("Mikor jelez"));
+    for (QComboBox *c : {m_alertYear, m_alertMonth, m_alertDay, m_alertHour, m_alertMinute})
+        connect(c, &QComboBox::currentTextChanged, this, &ReminderEditor::showAlertSummary);
+}
+
+void ReminderEditor::showAlertSummary()
+{
+    const editor::Inputs in = inputs();
+    const AlertTime time{in.alertYear, in.alertMonth, in.alertDay, in.alertHour, in.alertMinute};
+    setTextIfChanged(m_summary,
+                     QStringLiteral("Jelzés: ") + editor::describeAlert(time, currentYear()));
+    m_everyYear->setChecked(in.alertYear == anyValue());
 }
 
 void ReminderEditor::createButtons()
@@ -346,8 +376,12 @@ void ReminderEditor::nameChosen()
 void ReminderEditor::fillNameDayDates()
 {
     m_nameDayDates->clear();
-    if (const auto dates = NameDayIndex::editorDates(m_firstName->currentText()))
-        m_nameDayDates->addItem(*dates);
+    // Each date of the name is a choice of its own ("aug 15." "szept 8." ...).
+    static const QRegularExpression oneDate(QStringLiteral("\\S+ \\d{1,2}\\."));
+    if (const auto dates = NameDayIndex::editorDates(m_firstName->currentText())) {
+        for (const auto &match : oneDate.globalMatch(*dates))
+            m_nameDayDates->addItem(match.captured());
+    }
 }
 
 QString ReminderEditor::pickedNameDayDates() const
@@ -408,10 +442,25 @@ void ReminderEditor::storeReminder()
                 Qt::OtherFocusReason);
         return;
     }
+    if (!confirmManyTimes(in))
+        return;
     const StoreResult result = m_session.store(editor::storedReminder(m_kind, in));
     if (result != StoreResult::Stored)
         m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Emlékeztető"),
                               storeRefusal(result));
+}
+
+// A reminder that comes many times a day may be meant so, or may be a "*" left in the hour.
+bool ReminderEditor::confirmManyTimes(const editor::Inputs &in)
+{
+    const AlertTime time{in.alertYear, in.alertMonth, in.alertDay, in.alertHour, in.alertMinute};
+    if (editor::alertsPerDay(time) <= 3)
+        return true;
+    return m_services.boxes.show(this, MsgIcon::Question, QStringLiteral("Emlékeztető"),
+                                 editor::manyTimesQuestion(time) + QStringLiteral("\n\n") +
+                                     QStringLiteral("Jelzés: ") +
+                                     editor::describeAlert(time, currentYear()),
+                                 MsgButtons::YesNo) == MsgAnswer::Yes;
 }
 
 void ReminderEditor::clearInputs()

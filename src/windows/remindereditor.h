@@ -7,6 +7,7 @@
 #include <array>
 #include <optional>
 
+class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -68,6 +69,11 @@ private:
     void fitAlertDayPicker();
     void fitDateDayPicker();
     void applyPrefill(const editor::Prefill &p);
+    int chosenIndex(QComboBox *picker) const;
+    void showAlertSummary();
+    bool confirmManyTimes(const editor::Inputs &in);
+    /// Marks a picker whose text the user typed.
+    static const char *const typedMark;
     int currentYear() const;
     std::optional<int> alertYear() const;
     editor::Inputs inputs() const;
@@ -98,6 +104,8 @@ private:
     // The alert moment: `ev`, `honap`, `nap`, `ora`, `perc`.
     QComboBox *m_alertYear = nullptr, *m_alertMonth = nullptr, *m_alertDay = nullptr;
     QComboBox *m_alertHour = nullptr, *m_alertMinute = nullptr;
+    QCheckBox *m_everyYear = nullptr;     ///< `mindenev`: "Minden évben"
+    QLabel *m_summary = nullptr;          ///< `osszegzes`: what the alert time will do
     QPushButton *m_storeButton = nullptr; ///< `Command2` "Rögzítés"
     QPushButton *m_clearButton = nullptr; ///< `Command3` "Törlés"
     QPushButton *m_listButton = nullptr;  ///< `Command4` "Lista"

@@ -124,6 +124,40 @@ private Q_SLOTS:
                  (Prefill{5, std::nullopt, std::nullopt}));
     }
 
+    // What the line under the alert pickers says a stored alert time will do.
+    void summaryLine_data()
+    {
+        QTest::addColumn<QStringList>("at"); // year, month, day, hour, minute
+        QTest::addColumn<QString>("said");
+        const auto t = [](std::initializer_list<const char16_t *> f) {
+            QStringList l;
+            for (const char16_t *x : f)
+                l << QString::fromUtf16(x);
+            return l;
+        };
+        QTest::newRow("a name day made the obvious way")
+            << t({u"2027", u"augusztus", u"14", u"*", u"00"})
+            << u"2027. augusztus 14-én, egész nap minden órában :00-kor"_qs;
+        QTest::newRow("every year at eight") << t({u"*", u"március", u"14", u"08", u"00"})
+                                             << u"minden évben március 14-én 8:00-kor"_qs;
+        QTest::newRow("the 1st") << t({u"*", u"május", u"1", u"7", u"30"})
+                                 << u"minden évben május 1-jén 7:30-kor"_qs;
+        QTest::newRow("every month") << t({u"*", u"*", u"20", u"09", u"15"})
+                                     << u"minden évben minden hónap 20-án 9:15-kor"_qs;
+        QTest::newRow("every day")
+            << t({u"*", u"*", u"*", u"18", u"00"}) << u"minden nap 18:00-kor"_qs;
+        QTest::newRow("no such day")
+            << t({u"*", u"április", u"31", u"08", u"00"}) << u"soha – ilyen nap nincs"_qs;
+    }
+    void summaryLine()
+    {
+        QFETCH(QStringList, at);
+        QFETCH(QString, said);
+        const AlertTime time{at[0], at[1], at[2], at[3], at[4]};
+        QCOMPARE(editor::describeAlert(time, 2026), said);
+        QCOMPARE(editor::alertsPerDay(time), at[3] == u"*" ? 24 : 1);
+    }
+
     void hintAnimation()
     {
         int n = 0;

@@ -112,12 +112,13 @@ private Q_SLOTS:
         press(Qt::Key_Return);
         press(Qt::Key_Tab); // to the name day's dates
         QVERIFY(tabTo(u"List1"_qs));
-        press(Qt::Key_Space);           // the date is picked
-        QVERIFY(tabTo(u"Command2"_qs)); // Rögzítés
+        press(Qt::Key_Space);                                // the date is picked
+        QVERIFY(tabTo(u"Command2"_qs));                      // Rögzítés
+        h.boxes.answers << MsgAnswer::Yes << MsgAnswer::Yes; // every hour: yes, so meant
         press(Qt::Key_Space);
         press(Qt::Key_Space); // a second one, to delete later
         QCOMPARE(h.session().rowsHandedOut(), 2);
-        QCOMPARE(h.session().table().field(0, Field::When), u"március 8. június 23."_qs);
+        QCOMPARE(h.session().table().field(0, Field::When), u"március 8."_qs);
         QCOMPARE(h.session().table().field(0, Field::Day), u"7"_qs);
 
         QVERIFY(tabTo(u"Command4"_qs)); // Lista
@@ -139,7 +140,7 @@ private Q_SLOTS:
         h.boxes.answers << MsgAnswer::Yes;
         QVERIFY(tabTo(u"Command3"_qs)); // Mentés
         press(Qt::Key_Space);
-        QCOMPARE(h.boxes.texts(), QStringList{u"Mentsem a módosításokat?"_qs});
+        QCOMPARE(h.boxes.texts().last(), u"Mentsem a módosításokat?"_qs);
 
         press(Qt::Key_Escape);
         QVERIFY(!list->isVisible());
@@ -154,8 +155,7 @@ private Q_SLOTS:
         QCOMPARE(ended.size(), 1);
         QCOMPARE(h.fileBytes(),
                  QByteArray("n|Kov\xe1"
-                            "cs|Zolt\xe1n|2027|m\xe1rcius|7|*|00|m\xe1rcius 8. j\xfanius "
-                            "23.| |0|0|\r\n"));
+                            "cs|Zolt\xe1n|2027|m\xe1rcius|7|*|00|m\xe1rcius 8.| |0|0|\r\n"));
     }
 
     void keysOfTheWindows()

@@ -2,6 +2,8 @@
 #include "windows/remindereditor.h"
 #include "windows/reminderlist.h"
 
+#include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -34,7 +36,13 @@ struct Editor {
     {
         QTest::mouseClick(w<QPushButton>(u"Command1_%1"_qs.arg(k)), Qt::LeftButton);
     }
-    void store() { QTest::mouseClick(w<QPushButton>(u"Command2"_qs), Qt::LeftButton); }
+    /// "Rögzítés"; a reminder of every hour is confirmed when the editor asks.
+    void store()
+    {
+        if (c(u"ora"_qs)->currentText() == u"*")
+            h.boxes.answers << MsgAnswer::Yes;
+        QTest::mouseClick(w<QPushButton>(u"Command2"_qs), Qt::LeftButton);
+    }
     void pickName(const QString &name)
     {
         QComboBox *k = c(u"kernev"_qs);
@@ -42,11 +50,11 @@ struct Editor {
         Q_EMIT k->activated(k->currentIndex());
         leave(k, w<QLineEdit>(u"Text1"_qs));
     }
-    void pickDate()
+    void pickDate(int which = 0)
     {
         auto *list = w<QListWidget>(u"List1"_qs);
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(0)).center());
+                          list->visualItemRect(list->item(which)).center());
         leave(list, c(u"ora"_qs));
     }
     QString row(int r)
@@ -148,16 +156,18 @@ private Q_SLOTS:
         auto *list = ed.w<QListWidget>(u"List1"_qs);
         QVERIFY(!list->isHidden());
         QVERIFY(!ed.w<QLabel>(u"Picture1"_qs)->isHidden());
-        QCOMPARE(list->count(), 1);
-        QCOMPARE(list->item(0)->text(), u"aug 15. szept 8. szept 12. dec 8."_qs);
+        // Each date of the name is a choice of its own.
+        QCOMPARE(list->count(), 4);
+        QCOMPARE(list->item(0)->text(), u"aug 15."_qs);
+        QCOMPARE(list->item(3)->text(), u"dec 8."_qs);
+        ed.pickDate(3);
+        QCOMPARE(ed.alert(), (QStringList{u"2026"_qs, u"december"_qs, u"7"_qs, u"*"_qs, u"00"_qs}));
         ed.pickDate();
         QVERIFY(ed.w<QLabel>(u"Picture1"_qs)->isHidden());
         QCOMPARE(ed.alert(),
                  (QStringList{u"2026"_qs, u"augusztus"_qs, u"14"_qs, u"*"_qs, u"00"_qs}));
         ed.store();
-        QCOMPARE(
-            ed.row(0),
-            u"n|Kovács|Mária|2026|augusztus|14|*|00|aug 15. szept 8. szept 12. dec 8.| |1|0|"_qs);
+        QCOMPARE(ed.row(0), u"n|Kovács|Mária|2026|augusztus|14|*|00|aug 15.| |1|0|"_qs);
         QVERIFY(ed.h.session().isModified());
         ed.store();
         QCOMPARE(ed.h.session().table().field(1, Field::RowNumber), u"1"_qs);
@@ -232,8 +242,8 @@ private Q_SLOTS:
         ed.w<QPlainTextEdit>(u"Text3"_qs)->setPlainText(u"a|b"_qs);
         ed.store();
         QCOMPARE(ed.h.session().rowsHandedOut(), 2);
-        QCOMPARE(ed.h.boxes.shown.size(), 1);
-        QCOMPARE(ed.h.boxes.shown[0].icon, MsgIcon::Exclamation);
+        QCOMPARE(ed.h.boxes.shown.last().icon, MsgIcon::Exclamation);
+        QVERIFY(ed.h.boxes.shown.last().text.contains(u"| jelet"_qs));
     }
 
     void alertDayFollowsMonthAndYear()
@@ -331,6 +341,48 @@ private Q_SLOTS:
         // A store refreshes the list.
         ed.store();
         QCOMPARE(list->findChild<QListView *>(u"List1_9"_qs)->model()->rowCount(), 1);
+    }
+
+    // The line under the alert pickers says what the reminder will do, as it changes, to the eye
+    // and to a screen reader; "Minden évben" makes the year "*"; a reminder of every hour is
+    // stored only when the user says so.
+    void summaryAndIntent()
+    {
+        Editor ed(at(2026, 6, 1));
+        auto *summary = ed.w<QLabel>(u"osszegzes"_qs);
+        ed.pickName(u"Mária"_qs);
+        ed.pickDate();
+        QCOMPARE(summary->text(),
+                 u"Jelzés: 2026. augusztus 14-én, egész nap minden órában :00-kor"_qs);
+        QCOMPARE(QAccessible::queryAccessibleInterface(summary)->text(QAccessible::Name),
+                 summary->text());
+        auto *everyYear = ed.w<QCheckBox>(u"mindenev"_qs);
+        QVERIFY(!everyYear->isChecked());
+        QTest::mouseClick(everyYear, Qt::LeftButton);
+        QCOMPARE(ed.c(u"ev"_qs)->currentText(), u"*"_qs);
+        ed.c(u"ora"_qs)->setCurrentIndex(9); // 08
+        QCOMPARE(summary->text(), u"Jelzés: minden évben augusztus 14-én 8:00-kor"_qs);
+        ed.c(u"ora"_qs)->setCurrentIndex(0); // "*" again: asked, and "No" stores nothing
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Kovács"_qs);
+        ed.h.boxes.answers << MsgAnswer::No;
+        QTest::mouseClick(ed.w<QPushButton>(u"Command2"_qs), Qt::LeftButton);
+        QVERIFY(ed.h.boxes.texts().last().contains(u"naponta 24-szer"_qs));
+        QCOMPARE(ed.h.session().rowsHandedOut(), 0);
+    }
+
+    // A date typed into the pickers pre-fills the alert as a date chosen from the list does.
+    void typedDatesPrefill()
+    {
+        Editor ed(at(2026, 6, 1));
+        ed.kind(1);
+        QComboBox *month = ed.c(u"szhonap"_qs), *day = ed.c(u"sznap"_qs);
+        month->lineEdit()->clear();
+        typeText(month->lineEdit(), u"december"_qs);
+        leave(month, day);
+        day->lineEdit()->clear();
+        typeText(day->lineEdit(), u"9"_qs);
+        leave(day, ed.c(u"ora"_qs));
+        QCOMPARE(ed.alert().mid(1, 2), (QStringList{u"december"_qs, u"8"_qs}));
     }
 
     // A reminder of nothing, or of a time that can never come, is not stored.
