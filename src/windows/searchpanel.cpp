@@ -67,7 +67,9 @@ SearchPanel::SearchPanel(Services &services, QWidget *window)
     setStartingState();
     // Enter in a picker searches, as "Keresés" does.
     for (QComboBox *picker : {m_month, m_day, m_name})
-        connect(picker->lineEdit(), &QLineEdit::returnPressed, this, &SearchPanel::search);
+        // Queued: a suggestion chosen with this very Enter has replaced the text by then.
+        connect(picker->lineEdit(), &QLineEdit::returnPressed, this, &SearchPanel::search,
+                Qt::QueuedConnection);
     QWidget::setTabOrder(m_byDate, m_byName);
     QWidget::setTabOrder(m_byName, m_month);
     QWidget::setTabOrder(m_month, m_day);

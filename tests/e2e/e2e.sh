@@ -63,11 +63,14 @@ open_editor() {
     [ -n "$editor" ] || fail "the editor did not open"
     sleep 0.5
 }
-store_name_day() { # surname: typed into the editor, then "Rögzítés"
+store_name_day() { # surname: typed into the editor, then "Rögzítés", every hour confirmed
     xdotool mousemove --window "$editor" 200 63 click 1
     sleep 0.2
     xdotool type --delay 20 "$1"
     xdotool mousemove --window "$editor" 64 284 click 1
+    local sure
+    sure=$(wait_window "^Emlékeztető$" 10) || fail "no question before a reminder of every hour"
+    press_in "$sure" Return
     sleep 0.5
 }
 hex() { od -An -tx1 < "$1"; }
@@ -272,6 +275,20 @@ xdotool key Down Down Return # "Normál" again: the same size
 sleep 1
 size=$(xwininfo -id "$main" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [ "$size" = "400x60" ] || fail "after choosing Normál the inside is $size, not 400x60"
+# A suggestion chosen in the name search is what the search finds.
+menu Down Down Down Return
+sleep 1
+full=$(wait_window "Névnapok" 10) || fail "no search view"
+xdotool mousemove --window "$full" 30 168 click 1 # "Dátum keresése keresztnév alapján"
+sleep 0.3
+xdotool mousemove --window "$full" 80 198 click 1
+xdotool type --delay 30 lorinc
+sleep 0.8
+xdotool key Down Return
+sleep 0.8
+! wait_window "^Névnapok$" 2 >/dev/null || fail "the chosen suggestion Lőrinc was not found"
+menu Down Down Return # back to Normál
+sleep 1
 # The help comes from its plugin, loaded at the first F1.
 grep -q libQt6Help "/proc/$app/maps" && fail "Qt Help was loaded before anyone asked for help"
 press_in "$main" F1

@@ -3,6 +3,8 @@
 #include "windows/widgets.h"
 
 #include <QComboBox>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
@@ -143,6 +145,28 @@ private Q_SLOTS:
         completer->setCompletionPrefix(u"lorinc"_qs);
         QCOMPARE(completer->completionCount(), 1);
         QCOMPARE(completer->pathFromIndex(completer->currentIndex()), u"Lőrinc"_qs);
+    }
+
+    // What the suggestions offer is what the search finds: "lorinc", "Lőrinc" chosen, Enter.
+    void chosenSuggestionIsFound()
+    {
+        Harness h(at(2026, 12, 6, 7, 5));
+        h.window().show();
+        QTest::mouseClick(h.find<QRadioButton>(u"Option2"_qs), Qt::LeftButton);
+        auto *names = h.find<QComboBox>(u"Combo2"_qs);
+        QApplication::setActiveWindow(&h.window());
+        names->setFocus();
+        typeText(names->lineEdit(), u"lorinc"_qs);
+        QAbstractItemView *popup = names->completer()->popup();
+        QTRY_VERIFY(popup->isVisible());
+        QTest::mouseClick(popup->viewport(), Qt::LeftButton, {},
+                          popup->visualRect(popup->model()->index(0, 0)).center());
+        QTRY_VERIFY(!popup->isVisible());
+        QCOMPARE(names->currentText(), u"Lőrinc"_qs);
+        QTest::keyClick(names->lineEdit(), Qt::Key_Return);
+        QCoreApplication::processEvents();
+        QVERIFY2(h.boxes.texts().isEmpty(), qPrintable(h.boxes.texts().join(u'|')));
+        QCOMPARE(h.find<QLabel>(u"Label3"_qs)->text(), u" augusztus 10. szeptember 5."_qs);
     }
 
     void dayListFollowsMonth_data()
