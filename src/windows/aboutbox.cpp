@@ -33,7 +33,8 @@ AboutBox::AboutBox(QWidget *mainWindow)
                 &QWidget::close);
 
     const QRect main = mainWindow->frameGeometry();
-    move(main.left() + twips::toPx(660), main.top() + twips::toPx(640));
+    placeOnScreen(this, mainWindow,
+                  QPoint(main.left() + twips::toPx(660), main.top() + twips::toPx(640)));
 }
 
 // The edge: four lines along the top, the bottom and both sides.
@@ -68,7 +69,7 @@ void AboutBox::createTexts()
     makeLabel(frame, QStringLiteral("termeknev"), QStringLiteral("Quillomat"),
               twips::rect(1080, 720, 1695, 495), fontOf(QStringLiteral("Arial"), 13.5));
     makeLabel(frame, QStringLiteral("verzioszam"),
-              QStringLiteral("Version %1.%2.%3")
+              QStringLiteral("Változat %1.%2.%3")
                   .arg(version::major)
                   .arg(version::minor)
                   .arg(version::patch),

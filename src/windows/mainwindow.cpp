@@ -13,6 +13,7 @@
 #include "widgets.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QMenu>
@@ -124,8 +125,13 @@ void MainWindow::createViewItems()
     m_titleBarItem = addItem(m_menu, QStringLiteral("cimsor"), QStringLiteral("Csak címsor"));
     m_normalItem = addItem(m_menu, QStringLiteral("mini"), QStringLiteral("Normál"));
     m_fullItem = addItem(m_menu, QStringLiteral("teljes"), QStringLiteral("Keresés"));
-    for (QAction *a : {m_titleBarItem, m_normalItem, m_fullItem})
+    // One of three: shown as radio items.
+    auto *views = new QActionGroup(this);
+    views->setExclusionPolicy(QActionGroup::ExclusionPolicy::Exclusive);
+    for (QAction *a : {m_titleBarItem, m_normalItem, m_fullItem}) {
         a->setCheckable(true);
+        views->addAction(a);
+    }
     m_normalItem->setChecked(true);
     m_menu->setDefaultAction(m_normalItem);
     connect(m_titleBarItem, &QAction::triggered, this, [this] { setView(View::TitleBar); });
@@ -297,10 +303,16 @@ void MainWindow::openEditor()
 {
     ReminderEditor *editor = reminderEditor();
     editor->show();
-    // Centred under the main window.
-    const QRect main = frameGeometry();
-    const QRect own = editor->frameGeometry();
-    editor->move(main.left() + (main.width() - own.width()) / 2, main.top() + main.height());
+    // Centred under the main window, wholly on its screen; placed again once the window
+    // manager has told the editor's frame, so its title bar never covers the main window.
+    const auto place = [this, editor] {
+        const QRect main = frameGeometry();
+        placeOnScreen(editor, this,
+                      QPoint(main.left() + (main.width() - editor->frameGeometry().width()) / 2,
+                             main.top() + main.height()));
+    };
+    place();
+    QTimer::singleShot(200, editor, place);
     editor->raise();
     editor->activateWindow();
 }

@@ -226,8 +226,7 @@ void ReminderEditor::createButtons()
     connect(m_listButton, &QPushButton::clicked, this, [this] { Q_EMIT listRequested(m_kind); });
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
     // Esc closes the window, as "Bezárás" does.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this,
-            &QWidget::hide);
+    onEscape(this, [this] { hide(); });
 }
 
 void ReminderEditor::fillPickers()

@@ -196,7 +196,7 @@ void ReminderList::createButtons()
                        twips::rect(7680, 4560, 1695, 375)),
             &QPushButton::clicked, this, &QWidget::hide);
     // Esc drops an in-place edit; otherwise it closes the window, as "Bezárás" does.
-    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+    onEscape(this, [this] {
         if (m_editDone)
             hide();
         else
@@ -383,9 +383,11 @@ void ReminderList::finishEdit()
     m_model->setData(m_model->index(m_editPosition, int(m_editColumn)), text);
 }
 
+// "Mentés" saves: the user said so already, no question follows (a failure, or a file another
+// program changed meanwhile, is still told).
 void ReminderList::save()
 {
-    askAndSave(m_session, m_services.boxes, this, QStringLiteral("Quillomat"), Ask::WhenModified);
+    saveNow(m_session, m_services.boxes, this, QStringLiteral("Quillomat"));
 }
 
 // ---- events ----------------------------------------------------------------------------
@@ -397,10 +399,11 @@ bool ReminderList::event(QEvent *event)
         // Centred on its screen each time it becomes the active window.
         const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
         if (s) {
-            const QRect area = s->geometry();
+            const QRect area = s->availableGeometry();
             const QRect own = frameGeometry();
-            move(area.left() + (area.width() - own.width()) / 2,
-                 area.top() + (area.height() - own.height()) / 2);
+            placeOnScreen(this, this,
+                          QPoint(area.left() + (area.width() - own.width()) / 2,
+                                 area.top() + (area.height() - own.height()) / 2));
         }
     }
     return QWidget::event(event);

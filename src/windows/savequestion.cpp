@@ -52,6 +52,12 @@ SaveOutcome askAndSave(ReminderSession &session, MessageBoxes &boxes, QWidget *p
                    MsgButtons::YesNo);
     if (answer != MsgAnswer::Yes)
         return SaveOutcome::Declined;
+    return saveNow(session, boxes, parent, title);
+}
+
+SaveOutcome saveNow(ReminderSession &session, MessageBoxes &boxes, QWidget *parent,
+                    const QString &title)
+{
     OnChangedFile onChanged = OnChangedFile::KeepMine;
     if (session.file().changedOnDisk()) {
         const auto chosen = askWhichVersion(session, boxes, parent, title);

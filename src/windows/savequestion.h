@@ -21,6 +21,11 @@ enum class SaveOutcome { NotAsked, Declined, Saved, Failed, Cancelled };
 /// it met none.
 QString keptVersionsText(const SaveReport &saved);
 
+/// The save itself, with what it needs to tell: the version question when another program changed
+/// the file, a failure, the backup it kept.
+SaveOutcome saveNow(ReminderSession &session, MessageBoxes &boxes, QWidget *parent,
+                    const QString &title);
+
 SaveOutcome askAndSave(ReminderSession &session, MessageBoxes &boxes, QWidget *parent,
                        const QString &title, Ask when);
 

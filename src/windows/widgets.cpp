@@ -2,14 +2,18 @@
 
 #include "calendar/calendar.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QStandardItemModel>
 
 #include <cmath>
@@ -192,6 +196,34 @@ void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, in
     combo->addItems(edit.append);
     if (combo->currentText() != text)
         combo->setEditText(text);
+}
+
+void placeOnScreen(QWidget *window, const QWidget *mainWindow, QPoint wanted)
+{
+    const QScreen *screen =
+        mainWindow->screen() ? mainWindow->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    const QSize size = window->frameGeometry().size();
+    const int x =
+        std::clamp(wanted.x(), area.left(), std::max(area.left(), area.right() + 1 - size.width()));
+    const int y =
+        std::clamp(wanted.y(), area.top(), std::max(area.top(), area.bottom() + 1 - size.height()));
+    if (window->frameGeometry().topLeft() != QPoint(x, y))
+        window->move(x, y);
+}
+
+void onEscape(QWidget *window, std::function<void()> action)
+{
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
+    QObject::connect(escape, &QShortcut::activated, window, [action = std::move(action)] {
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            popup->close();
+            return;
+        }
+        action();
+    });
 }
 
 QPixmap pictureFile(const QString &path, const char *format)

@@ -10,6 +10,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QPixmap;
+class QPoint;
 class QPushButton;
 class QRect;
 class QWidget;
@@ -87,6 +88,14 @@ void adjustDayCombo(QComboBox *combo, int leadingItems, const QString &month, in
 /// A picture read as the format it is, with Qt's guessing off: no image plugin but the one for
 /// that format is ever asked (each plugin asked loads libraries of its own).
 QPixmap pictureFile(const QString &path, const char *format);
+
+/// Places a window wholly on the available area of the screen that shows `mainWindow`: at
+/// `wanted` (its frame's top left) where it fits, else as near to it as the area allows.
+void placeOnScreen(QWidget *window, const QWidget *mainWindow, QPoint wanted);
+
+/// Esc for a window: an open popup of it (a list of suggestions) closes first, and only then the
+/// window does what Esc means there.
+void onEscape(QWidget *window, std::function<void()> action);
 
 /// The classic dialog font of the design, 8.25 point, with the sans-serif fallback.
 QFont dialogFont();

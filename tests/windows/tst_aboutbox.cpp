@@ -20,7 +20,7 @@ private Q_SLOTS:
         QCOMPARE(h.window().aboutBox(), about);
         QCOMPARE(h.window().findChildren<QWidget *>(u"about"_qs).size(), 1);
         QCOMPARE(about->findChild<QLabel *>(u"termeknev"_qs)->text(), u"Quillomat"_qs);
-        QCOMPARE(about->findChild<QLabel *>(u"verzioszam"_qs)->text(), u"Version 1.5.0"_qs);
+        QCOMPARE(about->findChild<QLabel *>(u"verzioszam"_qs)->text(), u"Változat 1.5.0"_qs);
         QVERIFY(about->findChild<QLabel *>(u"jogok"_qs)->text().isEmpty());
         QVERIFY(about->windowFlags() & Qt::FramelessWindowHint);
         QCOMPARE(about->pos(), h.window().frameGeometry().topLeft() + QPoint(44, 43));

@@ -2,9 +2,11 @@
 #include "windows/remindereditor.h"
 #include "windows/reminderlist.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -12,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 
 using namespace quill;
 using namespace quill::test;
@@ -368,6 +371,32 @@ private Q_SLOTS:
         QTest::mouseClick(ed.w<QPushButton>(u"Command2"_qs), Qt::LeftButton);
         QVERIFY(ed.h.boxes.texts().last().contains(u"naponta 24-szer"_qs));
         QCOMPARE(ed.h.session().rowsHandedOut(), 0);
+    }
+
+    // Esc with the suggestions open closes the suggestions, not the editor; the editor opens
+    // wholly on the main window's screen, even when there is no room below the main window.
+    void escapeAndPlace()
+    {
+        Editor ed(at(2026, 6, 1));
+        QComboBox *name = ed.c(u"kernev"_qs);
+        name->setFocus();
+        typeText(name->lineEdit(), u"lo"_qs);
+        QAbstractItemView *popup = name->completer()->popup();
+        QTRY_VERIFY(popup->isVisible());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!popup->isVisible());
+        QVERIFY(ed.e->isVisible());
+        ed.e->hide();
+        ed.h.window().show();
+        trigger(ed.h, u"teljes"_qs); // 300 px high: the editor does not fit below on 800 by 600
+        trigger(ed.h, u"remember"_qs);
+        const QRect area = ed.e->screen()->availableGeometry();
+        QVERIFY2(area.contains(ed.e->frameGeometry()),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(ed.e->frameGeometry().x())
+                                .arg(ed.e->frameGeometry().y())
+                                .arg(ed.e->frameGeometry().width())
+                                .arg(ed.e->frameGeometry().height())));
     }
 
     // A date typed into the pickers pre-fills the alert as a date chosen from the list does.

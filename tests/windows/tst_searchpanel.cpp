@@ -2,9 +2,9 @@
 #include "support/testsupport.h"
 #include "windows/widgets.h"
 
-#include <QComboBox>
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QCompleter>
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,7 @@
 #include "support/testsupport.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QFrame>
 #include <QLabel>
 #include <QMenu>
@@ -29,6 +30,10 @@ private Q_SLOTS:
                  (QStringList{u"cimsor"_qs, u"mini"_qs, u"teljes"_qs, u"remember"_qs, u"sep1"_qs,
                               u"sugo"_qs, u"nevjegy"_qs, u"inditas"_qs, u"kilep"_qs}));
         QCOMPARE(menu->defaultAction(), action(h, u"mini"_qs));
+        // The three views are one of three, so the menu shows them as radio items.
+        QVERIFY(action(h, u"mini"_qs)->actionGroup() &&
+                action(h, u"mini"_qs)->actionGroup()->isExclusive() &&
+                action(h, u"mini"_qs)->actionGroup() == action(h, u"cimsor"_qs)->actionGroup());
         QVERIFY(action(h, u"mini"_qs)->isChecked());
         QCOMPARE(action(h, u"sugo"_qs)->menu()->actions().size(), 3);
         // Right button only, over the window and over the today panel.
