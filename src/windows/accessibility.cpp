@@ -47,6 +47,24 @@ public:
 
 const char *const windowMark = "quillWindow";
 
+// A window of ours: the window role, named by its title without the padding and the maker's
+// name that the title bar shows ("Emlékeztetők     ...     Zelmarin©" is read "Emlékeztetők").
+class WindowAccessible final : public QAccessibleWidget {
+public:
+    explicit WindowAccessible(QWidget *window)
+        : QAccessibleWidget(window, QAccessible::Window)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t != QAccessible::Name)
+            return QAccessibleWidget::text(t);
+        QString title = widget()->windowTitle();
+        title.remove(QStringLiteral("Zelmarin©"));
+        return title.simplified();
+    }
+};
+
 QAccessibleInterface *factory(const QString &className, QObject *object)
 {
     if (className == u"QComboBox") {
@@ -55,7 +73,7 @@ QAccessibleInterface *factory(const QString &className, QObject *object)
     }
     // Our windows are windows, named by their titles, not anonymous panes.
     if (object->isWidgetType() && object->property(windowMark).toBool())
-        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+        return new WindowAccessible(static_cast<QWidget *>(object));
     return nullptr;
 }
 

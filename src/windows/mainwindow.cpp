@@ -3,6 +3,7 @@
 #include "aboutbox.h"
 #include "accessibility.h"
 #include "files/safefile.h"
+#include "loadnotices.h"
 #include "platform/twips.h"
 #include "remindereditor.h"
 #include "reminderlist.h"
@@ -250,35 +251,7 @@ void MainWindow::comeForward()
 
 void MainWindow::loadReminders()
 {
-    const LoadReport report = m_session.load();
-    const QString notice = loadNotice(report, m_session.file().path());
-    if (!notice.isEmpty())
-        m_services.boxes.show(
-            this, loadNoticeIsFailure(report) ? MsgIcon::Critical : MsgIcon::Exclamation,
-            QStringLiteral("Quillomat"), notice);
-    offerEmergencyCopy();
-}
-
-// The last run could not save at its end and left its reminders in an emergency copy.
-void MainWindow::offerEmergencyCopy()
-{
-    ReminderFile &file = m_session.file();
-    const QString pending = file.pendingEmergencyCopy();
-    if (pending.isEmpty())
-        return;
-    const MsgAnswer answer = m_services.boxes.show(
-        this, MsgIcon::Question, QStringLiteral("Quillomat"),
-        QStringLiteral("A program legutóbbi futásának végén nem sikerült menteni az "
-                       "emlékeztetőket, ezért vészmentést készített róluk:\n%1\n\nBetöltsem a "
-                       "vészmentés emlékeztetőit a fájlban levők helyett? (Mentésig egyik fájl "
-                       "sem változik.)")
-            .arg(pending),
-        MsgButtons::YesNo);
-    if (answer == MsgAnswer::Yes && m_session.takeEmergencyCopy(pending))
-        return;
-    const QString kept = file.retireEmergencyCopy(true);
-    m_services.boxes.show(this, MsgIcon::Information, QStringLiteral("Quillomat"),
-                          QStringLiteral("A vészmentés megmaradt ezen a néven:\n") + kept);
+    loadAndTell(m_session, m_services.boxes, this);
 }
 
 ReminderEditor *MainWindow::reminderEditor()

@@ -95,7 +95,6 @@ private:
     void scheduleTick();
     void setStartAtLogin(bool on);
     void loadReminders();
-    void offerEmergencyCopy();
     void openEditor();
     void openList(ReminderKind kind);
     void openAbout();

@@ -22,6 +22,21 @@
 
 namespace quill {
 
+namespace {
+// The row the store just filled: the next one handed out, or a freed one taken again.
+int lastStoredRow(const ReminderSession &session, int handedOutBefore)
+{
+    if (session.rowsHandedOut() > handedOutBefore)
+        return handedOutBefore;
+    int newest = 0;
+    for (int r = 0; r < ReminderRows; ++r) {
+        if (session.table().inUse(r))
+            newest = r;
+    }
+    return newest;
+}
+} // namespace
+
 using editor::Prefill;
 
 namespace {
@@ -225,6 +240,10 @@ void ReminderEditor::createButtons()
     connect(m_clearButton, &QPushButton::clicked, this, &ReminderEditor::clearInputs);
     connect(m_listButton, &QPushButton::clicked, this, [this] { Q_EMIT listRequested(m_kind); });
     connect(m_closeButton, &QPushButton::clicked, this, &QWidget::hide);
+    // What the last store did, to the eye and to a screen reader.
+    m_stored =
+        makeLabel(this, QStringLiteral("allapot"), QString(), twips::rect(120, 4500, 9120, 255));
+    describeLabel(m_stored, QStringLiteral("Állapot"));
     // Esc closes the window, as "Bezárás" does.
     onEscape(this, [this] { hide(); });
 }
@@ -443,7 +462,12 @@ void ReminderEditor::storeReminder()
     }
     if (!confirmManyTimes(in))
         return;
+    const int before = m_session.rowsHandedOut();
     const StoreResult result = m_session.store(editor::storedReminder(m_kind, in));
+    if (result == StoreResult::Stored)
+        setTextIfChanged(
+            m_stored,
+            QStringLiteral("Eltárolva: %1. sor").arg(lastStoredRow(m_session, before) + 1));
     if (result != StoreResult::Stored)
         m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Emlékeztető"),
                               storeRefusal(result));

@@ -106,6 +106,7 @@ private:
     QComboBox *m_alertHour = nullptr, *m_alertMinute = nullptr;
     QCheckBox *m_everyYear = nullptr;     ///< `mindenev`: "Minden évben"
     QLabel *m_summary = nullptr;          ///< `osszegzes`: what the alert time will do
+    QLabel *m_stored = nullptr;           ///< `allapot`: what the last store did
     QPushButton *m_storeButton = nullptr; ///< `Command2` "Rögzítés"
     QPushButton *m_clearButton = nullptr; ///< `Command3` "Törlés"
     QPushButton *m_listButton = nullptr;  ///< `Command4` "Lista"

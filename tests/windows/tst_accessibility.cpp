@@ -56,7 +56,8 @@ private Q_SLOTS:
         QCOMPARE(name(h.find<QLabel>(u"Label1_2"_qs)), now.addSecs(60).toString(u"HH:mm"_qs));
         QCOMPARE(name(h.find<QLabel>(u"Label4"_qs)), u"   Zelmarin ™   "_qs);
         QCOMPARE(reader(&h.window())->role(), QAccessible::Window);
-        QCOMPARE(name(&h.window()), h.window().windowTitle());
+        // Read without the title's padding and the maker's name.
+        QCOMPARE(name(&h.window()), u"A mai nap adatai"_qs);
     }
 
     void searches_data()
@@ -141,7 +142,7 @@ private Q_SLOTS:
         ReminderEditor *editor = h.window().reminderEditor();
         editor->show();
         QCOMPARE(reader(editor)->role(), QAccessible::Window);
-        QCOMPARE(name(editor), editor->windowTitle());
+        QCOMPARE(name(editor), u"Emlékeztetők"_qs);
         QTest::mouseClick(h.find<QPushButton>(u"Command1_2"_qs, editor), Qt::LeftButton);
         for (int k = 0; k < 5; ++k) {
             QAccessibleInterface *kind =
@@ -156,7 +157,7 @@ private Q_SLOTS:
 
         ReminderList *list = h.window().reminderList();
         list->show();
-        QCOMPARE(name(list), list->windowTitle());
+        QCOMPARE(name(list), u"Emlékeztető bejegyzések listája"_qs);
         QCOMPARE(name(h.find<QListView>(u"List1_1"_qs, list)), u"Vezetéknév"_qs);
         QCOMPARE(name(h.find<QListView>(u"List1_3"_qs, list)), u"Névnap(ok)"_qs);
         QCOMPARE(name(h.find<QListView>(u"List1_6"_qs, list)), u"Nap"_qs);

@@ -174,6 +174,7 @@ private Q_SLOTS:
         QVERIFY(ed.h.session().isModified());
         ed.store();
         QCOMPARE(ed.h.session().table().field(1, Field::RowNumber), u"1"_qs);
+        QCOMPARE(ed.w<QLabel>(u"allapot"_qs)->text(), u"Eltárolva: 2. sor"_qs);
         QCOMPARE(ed.h.session().rowsHandedOut(), 2);
         // Another kind hides the date row.
         ed.kind(1);
