@@ -37,12 +37,15 @@ int typeOf(mode_t mode)
     return IsDevice;
 }
 
-// Writes everything or reports why not; a signal in between is no failure.
-int writeAll(int fd, const QByteArray &bytes)
+// Writes everything (at the file's start, for `inPlace`) or reports why not; a signal in between
+// is no failure.
+int writeAll(int fd, const QByteArray &bytes, bool inPlace = false)
 {
     qsizetype done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
+        const std::size_t left = std::size_t(bytes.size() - done);
+        const ssize_t n = inPlace ? ::pwrite(fd, bytes.constData() + done, left, off_t(done))
+                                  : ::write(fd, bytes.constData() + done, left);
         if (n < 0) {
             if (errno == EINTR)
                 continue;
@@ -172,22 +175,6 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
 
 namespace {
 
-int pwriteAll(int fd, const QByteArray &bytes)
-{
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::pwrite(fd, bytes.constData() + done, std::size_t(bytes.size() - done), off_t(done));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        done += n;
-    }
-    return 0;
-}
-
 // A file with more than one name (hard links in several folders) must stay one file, so it is
 // written in place rather than replaced: its room is reserved first, so a full disk fails before
 // a single byte changes.
@@ -210,7 +197,7 @@ int writeInPlace(const QByteArray &name, const struct stat &before, const QByteA
             error = reserved;
     }
     if (error == 0)
-        error = pwriteAll(fd, bytes);
+        error = writeAll(fd, bytes, true);
     if (error == 0 && ::ftruncate(fd, off_t(bytes.size())) != 0)
         error = errno;
     if (error != 0) {
