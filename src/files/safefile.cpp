@@ -22,7 +22,6 @@ constexpr int IsDirectory = -int(Problem::Directory);
 constexpr int IsPipe = -int(Problem::Pipe);
 constexpr int IsSocket = -int(Problem::Socket);
 constexpr int IsDevice = -int(Problem::Device);
-constexpr int TooLarge = -int(Problem::TooLarge);
 
 int typeOf(mode_t mode)
 {
