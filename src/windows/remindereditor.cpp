@@ -464,11 +464,11 @@ void ReminderEditor::storeReminder()
         return;
     const int before = m_session.rowsHandedOut();
     const StoreResult result = m_session.store(editor::storedReminder(m_kind, in));
-    if (result == StoreResult::Stored)
-        setTextIfChanged(
-            m_stored,
+    if (result == StoreResult::Stored) {
+        m_stored->setText(
             QStringLiteral("Eltárolva: %1. sor").arg(lastStoredRow(m_session, before) + 1));
-    if (result != StoreResult::Stored)
+        announce(this, m_stored->text());
+    } else
         m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Emlékeztető"),
                               storeRefusal(result));
 }

@@ -333,6 +333,7 @@ void ReminderList::deleteSelected()
         return;
     m_model->removeShownRow(position);
     m_selection->clear();
+    announce(this, QStringLiteral("Törölve."));
 }
 
 void ReminderList::beginEdit(Column at, int position)
@@ -387,7 +388,9 @@ void ReminderList::finishEdit()
 // program changed meanwhile, is still told).
 void ReminderList::save()
 {
-    saveNow(m_session, m_services.boxes, this, QStringLiteral("Quillomat"));
+    if (saveNow(m_session, m_services.boxes, this, QStringLiteral("Quillomat")) ==
+        SaveOutcome::Saved)
+        announce(this, QStringLiteral("Mentve."));
 }
 
 // ---- events ----------------------------------------------------------------------------

@@ -244,6 +244,12 @@ void SearchPanel::search()
         searchByName();
 }
 
+void SearchPanel::showAnswer(QLabel *line, const QString &answer)
+{
+    line->setText(answer);
+    announce(this, answer.simplified());
+}
+
 void SearchPanel::searchByDate()
 {
     enterDateSearch();
@@ -254,7 +260,7 @@ void SearchPanel::searchByDate()
     if (found.error != LookupError::None)
         reportNotFound(found.error);
     else
-        m_namesFound->setText(found.names);
+        showAnswer(m_namesFound, found.names);
 }
 
 void SearchPanel::searchByName()
@@ -262,7 +268,7 @@ void SearchPanel::searchByName()
     enterNameSearch();
     m_datesFound->show();
     if (const auto dates = NameDayIndex::dates(m_name->currentText()))
-        m_datesFound->setText(*dates);
+        showAnswer(m_datesFound, *dates);
     else
         reportNotFound(LookupError::Name);
 }

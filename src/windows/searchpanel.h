@@ -42,6 +42,7 @@ private:
     void enterNameSearch();
     void chooseDateSearch();
     void chooseNameSearch();
+    void showAnswer(QLabel *line, const QString &answer);
     void searchByDate();
     void searchByName();
     bool checkSearchInput();

@@ -39,6 +39,16 @@ void TodayPanel::tick(const QDateTime &now)
     setTextIfChanged(m_labels[Time], now.toString(QStringLiteral("HH:mm")));
     if (now.date() != m_shownDate)
         showDay(now.date());
+    setWindowSummary(m_labels[Time]->window(), spokenDay(now.time()));
+}
+
+QString TodayPanel::spokenDay(const QTime &time) const
+{
+    // The panel as one sentence: "2026. december 6., vasárnap, 7:05, Miklós napja".
+    return QStringLiteral("%1. %2 %3., %4, %5, %6")
+        .arg(m_shownDate.year())
+        .arg(m_labels[Month]->text(), QString::number(m_shownDate.day()), m_labels[Weekday]->text(),
+             time.toString(QStringLiteral("H:mm")), m_labels[Names]->text());
 }
 
 void TodayPanel::showDay(const QDate &date)

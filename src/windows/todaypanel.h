@@ -25,6 +25,8 @@ public:
     void tick(const QDateTime &now);
     /// The title-bar view's title: the panel in one line.
     QString titleBarLine() const;
+    /// The panel in one sentence, as a screen reader reads it.
+    QString spokenDay(const QTime &time) const;
 
 private:
     /// The design's numbering of the labels.

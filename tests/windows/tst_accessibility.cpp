@@ -29,6 +29,24 @@ QString name(QObject *o)
 {
     return reader(o)->text(QAccessible::Name);
 }
+
+// What a screen reader is told unasked: the names of the notifications as they appear.
+class Heard final : public QObject {
+public:
+    Heard() { qApp->installEventFilter(this); }
+    QStringList announced;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show && o->isWidgetType()) {
+            QAccessibleInterface *i = QAccessible::queryAccessibleInterface(o);
+            if (i && i->role() == QAccessible::Notification)
+                announced << i->text(QAccessible::Name);
+        }
+        return false;
+    }
+};
 } // namespace
 
 // What a screen reader reads is what the screen shows.
@@ -58,6 +76,18 @@ private Q_SLOTS:
         QCOMPARE(reader(&h.window())->role(), QAccessible::Window);
         // Read without the title's padding and the maker's name.
         QCOMPARE(name(&h.window()), u"A mai nap adatai"_qs);
+        // The window comes forward with the day in one sentence, as the panel shows it ...
+        const auto sentence = [&](const QDateTime &t) {
+            return u"%1. %2 %3., %4, %5, %6"_qs.arg(t.date().year())
+                .arg(h.find<QLabel>(u"Label1_0"_qs)->text())
+                .arg(t.date().day())
+                .arg(h.find<QLabel>(u"Label1_1"_qs)->text(), t.toString(u"H:mm"_qs),
+                     h.find<QLabel>(u"Label1_3"_qs)->text());
+        };
+        QCOMPARE(reader(&h.window())->text(QAccessible::Description), sentence(now.addSecs(60)));
+        h.clock.set(now.addSecs(120));
+        h.window().clockTick();
+        QCOMPARE(reader(&h.window())->text(QAccessible::Description), sentence(now.addSecs(120)));
     }
 
     void searches_data()
@@ -75,6 +105,8 @@ private Q_SLOTS:
         QFETCH(QString, asked);
         QFETCH(QString, answer);
         Harness h(at(2026, 12, 6, 7, 5));
+        h.window().show();
+        h.window().completeStartUp();
         auto *month = h.find<QComboBox>(u"Combo1_0"_qs);
         QCOMPARE(name(month), u"Hónap"_qs);
         QCOMPARE(reader(month)->text(QAccessible::Value), u"január"_qs);
@@ -88,10 +120,18 @@ private Q_SLOTS:
             month->setEditText(asked.section(u' ', 0, 0));
             h.find<QComboBox>(u"Combo1_1"_qs)->setEditText(asked.section(u' ', 1));
         }
+        Heard heard;
         QTest::mouseClick(h.find<QPushButton>(u"Command1"_qs), Qt::LeftButton);
         QCOMPARE(result->text(), answer);
         QCOMPARE(name(result), answer);
         QVERIFY(!reader(result)->text(QAccessible::Description).isEmpty());
+        // The answer is spoken as it appears, the same answer again too; a search that ends in
+        // a message says nothing besides the message.
+        QTest::mouseClick(h.find<QPushButton>(u"Command1"_qs), Qt::LeftButton);
+        if (answer.isEmpty())
+            QCOMPARE(heard.announced, QStringList());
+        else
+            QCOMPARE(heard.announced, QStringList(2, answer.simplified()));
     }
 
     // Coloured texts stay readable: the design's colours on a light palette, lighter tints of
@@ -154,6 +194,14 @@ private Q_SLOTS:
         QCOMPARE(name(alertYear), u"év"_qs);
         QCOMPARE(reader(alertYear)->text(QAccessible::Value), u"*"_qs);
         QCOMPARE(name(h.find<QComboBox>(u"perc"_qs, editor)), u"perc"_qs);
+        // Storing is confirmed on the screen and to the screen reader alike.
+        Heard heard;
+        h.boxes.answers = {MsgAnswer::Yes}; // an alert every hour: yes, meant so
+        h.find<QLineEdit>(u"Text1"_qs, editor)->setText(u"Fogorvos"_qs);
+        QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs, editor), Qt::LeftButton);
+        const QString stored = h.find<QLabel>(u"allapot"_qs, editor)->text();
+        QCOMPARE(stored, u"Eltárolva: 2. sor"_qs);
+        QCOMPARE(heard.announced, QStringList{stored});
 
         ReminderList *list = h.window().reminderList();
         list->show();
@@ -162,8 +210,17 @@ private Q_SLOTS:
         QCOMPARE(name(h.find<QListView>(u"List1_3"_qs, list)), u"Névnap(ok)"_qs);
         QCOMPARE(name(h.find<QListView>(u"List1_6"_qs, list)), u"Nap"_qs);
         QCOMPARE(name(h.find<QCheckBox>(u"Check1_0"_qs, list)), u"Aktív: Kovács Zoltán"_qs);
+        // The list's actions that change nothing else on the screen are spoken.
+        QTest::mouseClick(h.find<QPushButton>(u"Command3"_qs, list), Qt::LeftButton);
+        QCOMPARE(heard.announced.last(), u"Mentve."_qs);
+        auto *surnames = h.find<QListView>(u"List1_1"_qs, list);
+        QTest::mouseClick(surnames->viewport(), Qt::LeftButton, {},
+                          surnames->visualRect(surnames->model()->index(0, 1)).center());
+        QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs, list), Qt::LeftButton);
+        QCOMPARE(heard.announced.last(), u"Törölve."_qs);
         QTest::mouseClick(h.find<QRadioButton>(u"Option1_4"_qs, list), Qt::LeftButton);
         QCOMPARE(name(h.find<QListView>(u"List1_9"_qs, list)), u"Emlékeztető szöveg"_qs);
+        QCOMPARE(h.boxes.shown.size(), 1); // only the question before the store
     }
 };
 
