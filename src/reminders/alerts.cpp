@@ -122,38 +122,100 @@ QString alertText(const Reminder &r)
     return QStringLiteral("EMLÉKEZTETŐ!!") + gap + parts.join(u' ');
 }
 
-QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute)
+WallMinute Notice::aheadFor(const Reminder &reminder) const
+{
+    switch (reminder.kind().value_or(ReminderKind::Other)) {
+    case ReminderKind::NameDay:
+        return WallMinute(std::clamp(nameDayDays, 0, 14)) * minutesPerDay;
+    case ReminderKind::Birthday:
+        return WallMinute(std::clamp(birthdayDays, 0, 14)) * minutesPerDay;
+    case ReminderKind::Meeting:
+        return std::clamp(meetingMinutes, 0, 24 * 60);
+    default:
+        return 0;
+    }
+}
+
+QString noticeText(const Reminder &reminder, WallMinute due, WallMinute ahead)
+{
+    QString when;
+    if (ahead % minutesPerDay == 0) {
+        const QDate day = wallDate(due);
+        when = QStringLiteral("%1 nap múlva, %2 %3.")
+                   .arg(ahead / minutesPerDay)
+                   .arg(MonthNames[std::size_t(day.month() - 1)].hungarian.toString())
+                   .arg(day.day());
+    } else {
+        when = QStringLiteral("%1 perc múlva").arg(ahead);
+    }
+    return when + QStringLiteral(": ") + alertText(reminder);
+}
+
+namespace {
+// The row's alert for `minute`: its own, or a notice of one due `ahead` minutes later.
+std::optional<DueAlert> alertAt(const ReminderTable &table, int r, WallMinute minute,
+                                WallMinute ahead)
+{
+    if (!isDue(table.row(r), minute + ahead))
+        return std::nullopt;
+    const QString text =
+        ahead == 0 ? alertText(table.row(r)) : noticeText(table.row(r), minute + ahead, ahead);
+    return DueAlert{r, text, false, false, minute, ahead};
+}
+} // namespace
+
+QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute, const Notice &notice)
 {
     QList<DueAlert> due;
     for (int r = 0; r < ReminderRows; ++r) {
-        if (table.isActive(r) && isDue(table.row(r), minute))
-            due.append({r, alertText(table.row(r)), false, false, minute});
+        if (!table.isActive(r))
+            continue;
+        if (const auto own = alertAt(table, r, minute, 0))
+            due << *own;
+        if (const WallMinute ahead = notice.aheadFor(table.row(r)); ahead > 0) {
+            if (const auto early = alertAt(table, r, minute, ahead))
+                due << *early;
+        }
     }
     return due;
 }
 
-QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now)
+QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now,
+                             const Notice &notice)
 {
     QList<DueAlert> missed;
     const WallMinute first = std::max(previous + 1, now - minutesPerDay);
     for (int r = 0; r < ReminderRows; ++r) {
         if (!table.inUse(r) || !table.isActive(r))
             continue;
-        // The latest missed minute: a reminder of every hour is announced once, for its last.
-        for (WallMinute m = now - 1; m >= first; --m) {
-            if (!isDue(table.row(r), m))
-                continue;
-            const QString when = wallDate(m).toString(QStringLiteral("yyyy. MM. dd. ")) +
-                                 wallTime(m).toString(QStringLiteral("HH:mm"));
-            missed.append({r,
-                           alertText(table.row(r)) +
-                               QStringLiteral("\n\n(Késve jelezve: az emlékeztető ideje ") + when +
-                               QStringLiteral(" volt.)"),
-                           true, false, m});
-            break;
+        QList<WallMinute> aheads{0};
+        if (const WallMinute ahead = notice.aheadFor(table.row(r)); ahead > 0)
+            aheads << ahead;
+        for (const WallMinute ahead : aheads) {
+            // The latest missed minute: a reminder of every hour is announced once, for its last.
+            for (WallMinute m = now - 1; m >= first; --m) {
+                auto alert = alertAt(table, r, m, ahead);
+                if (!alert)
+                    continue;
+                const QString when = wallDate(m).toString(QStringLiteral("yyyy. MM. dd. ")) +
+                                     wallTime(m).toString(QStringLiteral("HH:mm"));
+                alert->text += QStringLiteral("\n\n(Késve jelezve: az emlékeztető ideje ") + when +
+                               QStringLiteral(" volt.)");
+                alert->late = true;
+                missed << *alert;
+                break;
+            }
         }
     }
     return missed;
+}
+
+void AlertScanner::setNotice(const Notice &notice)
+{
+    if (notice == m_notice)
+        return;
+    m_notice = notice;
+    m_previousFoundNothing = false; // the next scan looks again
 }
 
 void AlertScanner::resumeFrom(const QDateTime &lastRunEnd)
@@ -177,10 +239,10 @@ QList<DueAlert> AlertScanner::keepNew(QList<DueAlert> candidates, WallMinute min
     QList<DueAlert> kept;
     for (DueAlert &alert : candidates) {
         const auto seen = std::find_if(m_log.cbegin(), m_log.cend(), [&](const Announced &a) {
-            return a.row == alert.row && a.minute == alert.minute;
+            return a.row == alert.row && a.minute == alert.minute && a.ahead == alert.ahead;
         });
         if (seen == m_log.cend()) {
-            m_log.append({alert.row, alert.minute, alert.late, m_pass});
+            m_log.append({alert.row, alert.minute, alert.ahead, alert.late, m_pass});
             kept << alert;
         } else if (!alert.late && !seen->late && seen->pass == m_pass && alert.minute == minute) {
             alert.again = true;
@@ -205,25 +267,25 @@ QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &
         m_firstMinute = minute;
         m_firstMonotonic = monotonicMs;
         ++m_pass;
-        candidates = dueAlerts(table, minute);
+        candidates = dueAlerts(table, minute, m_notice);
     } else if (minute > m_previous) {
         ++m_pass;
         if (minute - m_previous > 1)
-            candidates = missedAlerts(table, m_previous, minute);
-        candidates += dueAlerts(table, minute);
+            candidates = missedAlerts(table, m_previous, minute, m_notice);
+        candidates += dueAlerts(table, minute, m_notice);
     } else if (minute == m_previous) {
-        candidates = dueAlerts(table, minute);
+        candidates = dueAlerts(table, minute, m_notice);
     } else {
         // The clock was set back: what was announced late for a minute still ahead came early.
         ++m_pass;
         m_log.removeIf([minute](const Announced &a) { return a.late && a.minute > minute; });
-        candidates = dueAlerts(table, minute);
+        candidates = dueAlerts(table, minute, m_notice);
     }
     if (m_resumePending && (monotonicMs < 0 || monotonicMs - m_firstMonotonic >= startGraceMs)) {
         m_resumePending = false;
         const WallMinute end = std::min(m_firstMinute, minute);
         if (m_resumeFrom < end)
-            candidates = missedAlerts(table, m_resumeFrom, end) + candidates;
+            candidates = missedAlerts(table, m_resumeFrom, end, m_notice) + candidates;
     }
     m_log.removeIf([minute](const Announced &a) {
         return a.minute < minute - 2 * minutesPerDay || a.minute > minute + 2 * minutesPerDay;

@@ -20,6 +20,18 @@ struct DueAlert {
     bool late = false;
     bool again = false;    ///< already announced in this minute: the box comes back, nothing else
     WallMinute minute = 0; ///< the alert minute it stands for (the missed one, when late)
+    WallMinute ahead = 0;  ///< a notice this many minutes before the reminder's own minute
+};
+
+/// How long before its minute a reminder is also announced: name days and birthdays a number of
+/// days before (0-14, at the reminder's own time of day), meetings a number of minutes before.
+struct Notice {
+    int nameDayDays = 0;
+    int birthdayDays = 0;
+    int meetingMinutes = 0;
+    /// The notice for a row, in minutes; 0 for none.
+    WallMinute aheadFor(const Reminder &reminder) const;
+    bool operator==(const Notice &) const = default;
 };
 
 /// A minute of the wall clock, counted from the start of the Julian calendar: the date, hour and
@@ -47,12 +59,18 @@ QList<Field> deadAlertFields(const AlertTime &time, int currentYear);
 /// The box text of a row, by its kind letter.
 QString alertText(const Reminder &reminder);
 
-/// Every active row due in `minute`, in row order; a row switched off in the list is silent.
-QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute);
+/// The text of a notice `ahead` minutes before the reminder's minute `due`: "3 nap múlva,
+/// március 15.: …" for days, "15 perc múlva: …" for minutes.
+QString noticeText(const Reminder &reminder, WallMinute due, WallMinute ahead);
 
-/// Active rows whose alert minute fell after `previous` and before `now` (at most a day back),
-/// each once, marked late and naming its latest missed minute.
-QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now);
+/// Every active row due in `minute`, in row order (and, with a notice, every one due that long
+/// after it, as a notice); a row switched off in the list is silent.
+QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute, const Notice &notice = {});
+
+/// Active rows whose alert minute (or notice) fell after `previous` and before `now` (at most a
+/// day back), each once, marked late and naming its latest missed minute.
+QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now,
+                             const Notice &notice = {});
 
 /// Decides, tick by tick, what to announce. Within one minute a reminder is announced on every
 /// scan (a box closed early comes back); minutes the clock jumped over (a sleep, a busy program,
@@ -75,6 +93,8 @@ public:
     /// Up to when the alerts have been dealt with, for the record of this run: `now`, or the end
     /// of the last run while its late alerts still wait.
     QDateTime dealtWithUntil(const QDateTime &now) const;
+    /// The notice ahead that the user set; it counts from the next scan.
+    void setNotice(const Notice &notice);
     /// How many scans did real work; for tests and benchmarks.
     int scansDone() const { return m_scans; }
 
@@ -84,6 +104,7 @@ private:
     struct Announced {
         int row;
         WallMinute minute;
+        WallMinute ahead;
         bool late;
         int pass; ///< the stay in a minute it was announced in
     };
@@ -101,6 +122,7 @@ private:
     std::uint64_t m_revision = 0;
     bool m_previousFoundNothing = false;
     int m_scans = 0;
+    Notice m_notice;
 };
 
 } // namespace quill

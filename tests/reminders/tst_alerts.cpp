@@ -19,6 +19,9 @@ QDateTime at(int y, int mo, int d, int h, int mi, int s = 0)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(quill::Reminder)
+Q_DECLARE_METATYPE(quill::Notice)
+
 class TestAlerts : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -215,6 +218,88 @@ private Q_SLOTS:
         }
         QCOMPARE(seen[0], oneOff);
         QCOMPARE(seen[1], everyHour);
+    }
+
+    // A notice ahead comes at the reminder's own time of day, the days before, whatever lies
+    // between (a month's end, a year's end, a change of daylight saving); a meeting's notice the
+    // minutes before, over midnight too. Each comes once, and the reminder itself as before.
+    void noticeAhead_data()
+    {
+        QTest::addColumn<Reminder>("reminder");
+        QTest::addColumn<Notice>("notice");
+        QTest::addColumn<QDateTime>("from");
+        QTest::addColumn<QStringList>("heard"); // when, and how the text begins
+        const auto nameDay = [](const QString &month, const QString &day) {
+            return row(u"n"_qs, u"*"_qs, month, day, u"08"_qs, u"00"_qs);
+        };
+        QTest::newRow("over a month's end")
+            << nameDay(u"március"_qs, u"2"_qs) << Notice{3, 0, 0} << at(2026, 2, 24, 0, 0)
+            << QStringList{u"2026-02-27 08:00 3 nap múlva, március 2.: NÉVNAP!!"_qs,
+                           u"2026-03-02 08:00 NÉVNAP!!"_qs};
+        QTest::newRow("over a year's end")
+            << nameDay(u"január"_qs, u"2"_qs) << Notice{3, 0, 0} << at(2026, 12, 28, 0, 0)
+            << QStringList{u"2026-12-30 08:00 3 nap múlva, január 2.: NÉVNAP!!"_qs,
+                           u"2027-01-02 08:00 NÉVNAP!!"_qs};
+        QTest::newRow("over the spring change") // 71 hours before, 08:00 all the same
+            << nameDay(u"március"_qs, u"31"_qs) << Notice{3, 0, 0} << at(2026, 3, 27, 0, 0)
+            << QStringList{u"2026-03-28 08:00 3 nap múlva, március 31.: NÉVNAP!!"_qs,
+                           u"2026-03-31 08:00 NÉVNAP!!"_qs};
+        QTest::newRow("over the autumn change")
+            << nameDay(u"október"_qs, u"26"_qs) << Notice{3, 0, 0} << at(2026, 10, 22, 0, 0)
+            << QStringList{u"2026-10-23 08:00 3 nap múlva, október 26.: NÉVNAP!!"_qs,
+                           u"2026-10-26 08:00 NÉVNAP!!"_qs};
+        QTest::newRow("the name days' notice is not the birthdays'")
+            << row(u"s"_qs, u"*"_qs, u"március"_qs, u"2"_qs, u"08"_qs, u"00"_qs) << Notice{3, 1, 0}
+            << at(2026, 2, 24, 0, 0)
+            << QStringList{u"2026-03-01 08:00 1 nap múlva, március 2.: SZÜLETÉSNAP!!"_qs,
+                           u"2026-03-02 08:00 SZÜLETÉSNAP!!"_qs};
+        QTest::newRow("a meeting, minutes before, over midnight")
+            << row(u"t"_qs, u"2026"_qs, u"március"_qs, u"3"_qs, u"0"_qs, u"10"_qs)
+            << Notice{3, 3, 15} << at(2026, 2, 28, 0, 0)
+            << QStringList{u"2026-03-02 23:55 15 perc múlva: TALÁLKOZÓ!!"_qs,
+                           u"2026-03-03 00:10 TALÁLKOZÓ!!"_qs};
+        QTest::newRow("no notice for other kinds")
+            << row(u"e"_qs, u"*"_qs, u"március"_qs, u"2"_qs, u"08"_qs, u"00"_qs) << Notice{3, 3, 15}
+            << at(2026, 2, 24, 0, 0) << QStringList{u"2026-03-02 08:00 EGYÉB!!"_qs};
+    }
+    void noticeAhead()
+    {
+        QFETCH(Reminder, reminder);
+        QFETCH(Notice, notice);
+        QFETCH(QDateTime, from);
+        QFETCH(QStringList, heard);
+        ReminderTable t;
+        t.setRow(4, reminder);
+        AlertScanner scanner;
+        scanner.setNotice(notice);
+        QStringList got;
+        // Every 20 seconds of real time for seven days.
+        for (qint64 s = from.toSecsSinceEpoch(); s < from.toSecsSinceEpoch() + 7 * 86400; s += 20) {
+            const QDateTime now = QDateTime::fromSecsSinceEpoch(s);
+            for (const DueAlert &a : scanner.scan(t, now)) {
+                QVERIFY(!a.late);
+                if (!a.again)
+                    got << now.toString(u"yyyy-MM-dd HH:mm "_qs) + a.text.section(u"!!"_qs, 0, 0) +
+                               u"!!"_qs;
+            }
+        }
+        QCOMPARE(got, heard);
+    }
+
+    // A notice missed while the program was closed comes late, once, as the reminders do.
+    void noticeMissed()
+    {
+        ReminderTable t;
+        t.setRow(0, row(u"n"_qs, u"*"_qs, u"március"_qs, u"9"_qs, u"08"_qs, u"00"_qs));
+        AlertScanner scanner;
+        scanner.setNotice({2, 0, 0});
+        scanner.resumeFrom(at(2026, 3, 6, 22, 0));
+        const QList<DueAlert> late = scanner.scan(t, at(2026, 3, 7, 9, 0));
+        QCOMPARE(late.size(), 1);
+        QVERIFY(late[0].late);
+        QVERIFY(late[0].text.startsWith(u"2 nap múlva, március 9.: NÉVNAP!!"_qs));
+        QVERIFY(late[0].text.contains(u"2026. 03. 07. 08:00"_qs));
+        QVERIFY(scanner.scan(t, at(2026, 3, 7, 9, 1)).isEmpty());
     }
 
     // A clock that ran an hour ahead (a hardware clock kept in local time) and is set right: the
