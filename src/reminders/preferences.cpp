@@ -1,0 +1,81 @@
+#include "preferences.h"
+
+#include "files/safefile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace quill {
+
+QString preferencesPath(const QString &configHome)
+{
+    QString home = configHome;
+    if (home.isEmpty())
+        home = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (home.isEmpty() || !QDir::isAbsolutePath(home))
+        home = QDir::homePath() + QStringLiteral("/.config");
+    return home + QStringLiteral("/Zelmarin/Quillomat/beallitasok.conf");
+}
+
+namespace {
+const char *const snoozeNames[] = {"10perc", "1ora", "holnap", "idopont"};
+
+int number(const QByteArray &value, int low, int high, int fallback)
+{
+    bool ok = false;
+    const int n = value.trimmed().toInt(&ok);
+    return ok && n >= low && n <= high ? n : fallback;
+}
+} // namespace
+
+Preferences parsePreferences(const QByteArray &bytes)
+{
+    Preferences p;
+    for (const QByteArray &line : bytes.split('\n')) {
+        const qsizetype eq = line.indexOf('=');
+        if (eq <= 0)
+            continue;
+        const QByteArray key = line.left(eq).trimmed();
+        const QByteArray value = line.mid(eq + 1).trimmed();
+        if (key == "nevnap_elott_nap") {
+            p.notice.nameDayDays = number(value, 0, 14, 0);
+        } else if (key == "szuletesnap_elott_nap") {
+            p.notice.birthdayDays = number(value, 0, 14, 0);
+        } else if (key == "talalkozo_elott_perc") {
+            const int n = number(value, 0, 60, 0);
+            if (std::find(std::begin(meetingNoticeChoices), std::end(meetingNoticeChoices), n) !=
+                std::end(meetingNoticeChoices))
+                p.notice.meetingMinutes = n;
+        } else if (key == "halasztas") {
+            for (int i = 0; i < 4; ++i) {
+                if (value == snoozeNames[i])
+                    p.lastSnooze = SnoozeChoice(i);
+            }
+        }
+    }
+    return p;
+}
+
+QByteArray formatPreferences(const Preferences &p)
+{
+    return "nevnap_elott_nap=" + QByteArray::number(p.notice.nameDayDays) +
+           "\nszuletesnap_elott_nap=" + QByteArray::number(p.notice.birthdayDays) +
+           "\ntalalkozo_elott_perc=" + QByteArray::number(p.notice.meetingMinutes) +
+           "\nhalasztas=" + snoozeNames[int(p.lastSnooze)] + '\n';
+}
+
+Preferences loadPreferences(const QString &path)
+{
+    const files::ReadResult read = files::readRegularFile(path, 64 * 1024);
+    return read.error ? Preferences{} : parsePreferences(read.bytes);
+}
+
+std::error_code savePreferences(const QString &path, const Preferences &preferences)
+{
+    if (const std::error_code e = files::makeFolder(QFileInfo(path).absolutePath()))
+        return e;
+    return files::writeAtomically(path, formatPreferences(preferences));
+}
+
+} // namespace quill

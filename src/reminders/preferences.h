@@ -1,0 +1,29 @@
+#pragma once
+
+#include "alerts.h"
+#include "snoozes.h"
+
+#include <QString>
+#include <system_error>
+
+// The user's settings (Beállítások), kept in the XDG config folder, never in the data file.
+namespace quill {
+
+struct Preferences {
+    Notice notice;
+    SnoozeChoice lastSnooze = SnoozeChoice::TenMinutes;
+    bool operator==(const Preferences &) const = default;
+};
+
+/// The minutes a meeting's notice may be set to.
+inline constexpr int meetingNoticeChoices[] = {0, 5, 15, 30, 60};
+
+/// `$XDG_CONFIG_HOME/Zelmarin/Quillomat/beallitasok.conf` (`configHome` empty: the XDG one).
+QString preferencesPath(const QString &configHome = {});
+/// "key=value" lines; what is missing, unknown or out of range keeps its default.
+Preferences parsePreferences(const QByteArray &bytes);
+QByteArray formatPreferences(const Preferences &preferences);
+Preferences loadPreferences(const QString &path);
+std::error_code savePreferences(const QString &path, const Preferences &preferences);
+
+} // namespace quill

@@ -1,0 +1,201 @@
+#include "snoozes.h"
+
+#include "files/lockfile.h"
+#include "files/safefile.h"
+
+#include <QCryptographicHash>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace quill {
+
+QString snoozeCaption(SnoozeChoice choice)
+{
+    switch (choice) {
+    case SnoozeChoice::TenMinutes:
+        return QStringLiteral("10 perc múlva");
+    case SnoozeChoice::OneHour:
+        return QStringLiteral("1 óra múlva");
+    case SnoozeChoice::Tomorrow:
+        return QStringLiteral("Holnap ugyanekkor");
+    case SnoozeChoice::ChosenTime:
+        return QStringLiteral("Más időpontban…");
+    }
+    return {};
+}
+
+QList<SnoozeChoice> snoozeChoicesFrom(SnoozeChoice last)
+{
+    QList<SnoozeChoice> all{SnoozeChoice::TenMinutes, SnoozeChoice::OneHour, SnoozeChoice::Tomorrow,
+                            SnoozeChoice::ChosenTime};
+    all.removeOne(last);
+    all.prepend(last);
+    return all;
+}
+
+QDateTime snoozeUntil(SnoozeChoice choice, const QDateTime &now, const QTime &chosen)
+{
+    const QDateTime minute(now.date(), QTime(now.time().hour(), now.time().minute()));
+    switch (choice) {
+    case SnoozeChoice::TenMinutes:
+        return minute.addSecs(10 * 60);
+    case SnoozeChoice::OneHour:
+        return minute.addSecs(60 * 60);
+    case SnoozeChoice::Tomorrow:
+        // The same time of day on the clock, whatever daylight saving does overnight.
+        return QDateTime(now.date().addDays(1), minute.time());
+    case SnoozeChoice::ChosenTime: {
+        const QTime at(chosen.hour(), chosen.minute());
+        const QDateTime today(now.date(), at);
+        return today > now ? today : QDateTime(now.date().addDays(1), at);
+    }
+    }
+    return {};
+}
+
+std::optional<QTime> parseTimeOfDay(const QString &text)
+{
+    static const QRegularExpression form(
+        QStringLiteral("^\\s*(\\d{1,2})(?:\\s*[:.]\\s*(\\d{2}))?\\s*$"));
+    const QRegularExpressionMatch m = form.match(text);
+    if (!m.hasMatch())
+        return std::nullopt;
+    const int hour = m.captured(1).toInt();
+    const int minute = m.captured(2).isEmpty() ? 0 : m.captured(2).toInt();
+    if (hour > 23 || minute > 59)
+        return std::nullopt;
+    return QTime(hour, minute);
+}
+
+namespace {
+QString escaped(QString text)
+{
+    text.replace(u'\\', QStringLiteral("\\\\"));
+    text.replace(u'\n', QStringLiteral("\\n"));
+    text.replace(u'\r', QStringLiteral("\\r"));
+    text.replace(u'\t', QStringLiteral("\\t"));
+    return text;
+}
+QString unescaped(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const QChar next = text[++i];
+        out += next == u'n'   ? QChar(u'\n')
+               : next == u'r' ? QChar(u'\r')
+               : next == u't' ? QChar(u'\t')
+                              : next;
+    }
+    return out;
+}
+} // namespace
+
+QByteArray SnoozeBook::encode(const QList<Snoozed> &list)
+{
+    QByteArray bytes;
+    for (const Snoozed &s : list)
+        bytes += s.until.toOffsetFromUtc(s.until.offsetFromUtc()).toString(Qt::ISODate).toUtf8() +
+                 '\t' + escaped(s.text).toUtf8() + '\n';
+    return bytes;
+}
+
+QList<Snoozed> SnoozeBook::decode(const QByteArray &bytes)
+{
+    QList<Snoozed> list;
+    for (const QByteArray &line : bytes.split('\n')) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab <= 0)
+            continue;
+        const QDateTime until =
+            QDateTime::fromString(QString::fromLatin1(line.left(tab)), Qt::ISODate);
+        if (!until.isValid())
+            continue;
+        list.append({until.toLocalTime(), unescaped(QString::fromUtf8(line.mid(tab + 1)))});
+    }
+    return list;
+}
+
+SnoozeBook::SnoozeBook(QString path)
+    : m_path(std::move(path))
+{
+}
+
+void SnoozeBook::load()
+{
+    if (m_path.isEmpty())
+        return;
+    const files::ReadResult read = files::readRegularFile(m_path, 1 << 20);
+    if (!read.error)
+        m_waiting = decode(read.bytes);
+}
+
+std::error_code SnoozeBook::store() const
+{
+    if (m_path.isEmpty())
+        return {};
+    if (const std::error_code e = files::makeFolder(QFileInfo(m_path).absolutePath()))
+        return e;
+    return files::writeAtomically(m_path, encode(m_waiting));
+}
+
+std::error_code SnoozeBook::add(const Snoozed &snoozed)
+{
+    m_waiting.append(snoozed);
+    std::stable_sort(m_waiting.begin(), m_waiting.end(),
+                     [](const Snoozed &a, const Snoozed &b) { return a.until < b.until; });
+    return store();
+}
+
+std::error_code SnoozeBook::cancel(int index)
+{
+    if (index < 0 || index >= m_waiting.size())
+        return {};
+    m_waiting.removeAt(index);
+    return store();
+}
+
+QDateTime SnoozeBook::next() const
+{
+    return m_waiting.isEmpty() ? QDateTime() : m_waiting.first().until;
+}
+
+QList<SnoozeReturn> SnoozeBook::takeDue(const QDateTime &now, bool graceOver)
+{
+    QList<SnoozeReturn> due;
+    QList<Snoozed> left;
+    for (const Snoozed &s : std::as_const(m_waiting)) {
+        const bool late = s.until.secsTo(now) >= 60;
+        if (s.until > now || (late && !graceOver)) {
+            left << s;
+            continue;
+        }
+        QString text = s.text + QStringLiteral("\n\n(Elhalasztott jelzés");
+        if (late)
+            text += QStringLiteral(", késve: az ideje ") +
+                    s.until.toString(QStringLiteral("yyyy. MM. dd. HH:mm")) +
+                    QStringLiteral(" volt");
+        due.append({text + QStringLiteral(".)"), late});
+    }
+    if (!due.isEmpty()) {
+        m_waiting = left;
+        // Not kept: shown once now is what matters; a failure to write shows it again later.
+        (void)store();
+    }
+    return due;
+}
+
+QString snoozeBookPath(const QString &dataFile, const QString &stateHome)
+{
+    const QByteArray key =
+        QCryptographicHash::hash(dataFile.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return (stateHome.isEmpty() ? files::stateHome() : stateHome) +
+           QStringLiteral("/Zelmarin/Quillomat/snoozed-") + QString::fromLatin1(key);
+}
+
+} // namespace quill

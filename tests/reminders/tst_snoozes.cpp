@@ -1,0 +1,147 @@
+#include "reminders/preferences.h"
+#include "reminders/snoozes.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quill;
+
+namespace {
+QDateTime at(int y, int mo, int d, int h, int mi, int s = 0)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
+}
+} // namespace
+
+Q_DECLARE_METATYPE(quill::SnoozeChoice)
+
+class TestSnoozes : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // (The suite runs in Europe/Budapest.)
+    void comesBackAt_data()
+    {
+        QTest::addColumn<SnoozeChoice>("choice");
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QDateTime>("until");
+        QTest::newRow("10 minutes, over midnight")
+            << SnoozeChoice::TenMinutes << at(2026, 12, 31, 23, 55, 40) << QString()
+            << at(2027, 1, 1, 0, 5);
+        QTest::newRow("an hour, over the spring change") // 02:xx does not exist that night
+            << SnoozeChoice::OneHour << at(2026, 3, 29, 1, 30) << QString()
+            << at(2026, 3, 29, 3, 30);
+        QTest::newRow("tomorrow, the same time on the clock, over the spring change")
+            << SnoozeChoice::Tomorrow << at(2026, 3, 28, 9, 0, 12) << QString()
+            << at(2026, 3, 29, 9, 0);
+        QTest::newRow("a time later today") << SnoozeChoice::ChosenTime << at(2026, 12, 7, 9, 0)
+                                            << u"17.45"_qs << at(2026, 12, 7, 17, 45);
+        QTest::newRow("a time already past: tomorrow")
+            << SnoozeChoice::ChosenTime << at(2026, 12, 7, 9, 0) << u" 8:05 "_qs
+            << at(2026, 12, 8, 8, 5);
+        QTest::newRow("this very minute: tomorrow")
+            << SnoozeChoice::ChosenTime << at(2026, 12, 7, 9, 0, 30) << u"9"_qs
+            << at(2026, 12, 8, 9, 0);
+    }
+    void comesBackAt()
+    {
+        QFETCH(SnoozeChoice, choice);
+        QFETCH(QDateTime, now);
+        QFETCH(QString, typed);
+        QFETCH(QDateTime, until);
+        const QTime chosen = typed.isEmpty() ? QTime() : parseTimeOfDay(typed).value_or(QTime());
+        QCOMPARE(snoozeUntil(choice, now, chosen), until);
+    }
+
+    void typedTimes()
+    {
+        for (const char *bad : {"", "24:00", "9:60", "9:5", "kilenc", "9:30:00", "-1"})
+            QVERIFY2(!parseTimeOfDay(QString::fromLatin1(bad)), bad);
+        QCOMPARE(parseTimeOfDay(u"0:00"_qs), QTime(0, 0));
+        QCOMPARE(parseTimeOfDay(u"23.59"_qs), QTime(23, 59));
+    }
+
+    // The last choice is offered first.
+    void choiceOrder()
+    {
+        QCOMPARE(snoozeChoicesFrom(SnoozeChoice::Tomorrow),
+                 (QList<SnoozeChoice>{SnoozeChoice::Tomorrow, SnoozeChoice::TenMinutes,
+                                      SnoozeChoice::OneHour, SnoozeChoice::ChosenTime}));
+    }
+
+    // A snooze outlives the program: what comes back while it runs comes once, marked; what came
+    // due while it was closed comes late, once, marked so, after the start's grace.
+    void survivesARestart()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"state/snoozed"_qs);
+        const QString text = u"NÉVNAP!!     Kiss Ábel\tmárcius 2.\n\\n"_qs;
+        {
+            SnoozeBook book(path);
+            QVERIFY(!book.add({at(2026, 12, 8, 9, 0), text}));
+            QVERIFY(!book.add({at(2026, 12, 7, 9, 10), u"EGYÉB!!     kávé"_qs}));
+            QCOMPARE(book.next(), at(2026, 12, 7, 9, 10));
+        }
+        {
+            SnoozeBook book(path);
+            book.load();
+            QCOMPARE(book.waiting().size(), 2);
+            QCOMPARE(book.waiting()[1].text, text);
+            QVERIFY(book.takeDue(at(2026, 12, 7, 9, 9, 59)).isEmpty());
+            const QList<SnoozeReturn> back = book.takeDue(at(2026, 12, 7, 9, 10, 0));
+            QCOMPARE(back.size(), 1);
+            QVERIFY(!back[0].late);
+            QCOMPARE(back[0].text, u"EGYÉB!!     kávé\n\n(Elhalasztott jelzés.)"_qs);
+            QVERIFY(book.takeDue(at(2026, 12, 7, 9, 10, 1)).isEmpty());
+        }
+        SnoozeBook book(path);
+        book.load();
+        QCOMPARE(book.waiting().size(), 1); // the one shown is gone from the disk too
+        QVERIFY(book.takeDue(at(2026, 12, 8, 11, 0), false).isEmpty()); // the start's grace
+        const QList<SnoozeReturn> late = book.takeDue(at(2026, 12, 8, 11, 0), true);
+        QCOMPARE(late.size(), 1);
+        QVERIFY(late[0].late);
+        QVERIFY(late[0].text.startsWith(text));
+        QVERIFY(late[0].text.endsWith(
+            u"(Elhalasztott jelzés, késve: az ideje 2026. 12. 08. 09:00 volt.)"_qs));
+        QVERIFY(book.takeDue(at(2026, 12, 8, 11, 1)).isEmpty());
+    }
+
+    void cancelAndJunk()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"snoozed"_qs);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("junk\n\tno time\n2026-12-07T09:10:00+01:00\tkept\nnot-a-time\tx\n\xff\xfe\n");
+        f.close();
+        SnoozeBook book(path);
+        book.load();
+        QCOMPARE(book.waiting(), (QList<Snoozed>{{at(2026, 12, 7, 9, 10), u"kept"_qs}}));
+        QVERIFY(!book.cancel(0));
+        QVERIFY(!book.cancel(5));
+        SnoozeBook again(path);
+        again.load();
+        QVERIFY(again.waiting().isEmpty());
+    }
+
+    void preferences()
+    {
+        const Preferences p = parsePreferences(
+            "nevnap_elott_nap=3\nszuletesnap_elott_nap=15\ntalalkozo_elott_perc=7\n"
+            "halasztas=holnap\nvalami=1\n=\n");
+        QCOMPARE(p.notice, (Notice{3, 0, 0})); // 15 days and 7 minutes are not choices
+        QCOMPARE(p.lastSnooze, SnoozeChoice::Tomorrow);
+        const Preferences q{{14, 2, 30}, SnoozeChoice::ChosenTime};
+        QCOMPARE(parsePreferences(formatPreferences(q)), q);
+        QTemporaryDir dir;
+        const QString path = preferencesPath(dir.path());
+        QVERIFY(path.startsWith(dir.path()));
+        QCOMPARE(loadPreferences(path), Preferences{});
+        QVERIFY(!savePreferences(path, q));
+        QCOMPARE(loadPreferences(path), q);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSnoozes)
+#include "tst_snoozes.moc"
