@@ -1,5 +1,6 @@
 #include "messagebox.h"
 
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -69,7 +70,7 @@ MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString 
 }
 
 int SystemMessageBoxes::choose(QWidget *parent, MsgIcon icon, const QString &title,
-                               const QString &text, const QStringList &choices)
+                               const QString &text, const QStringList &choices, int defaultChoice)
 {
     QMessageBox box(parent);
     box.setWindowTitle(title);
@@ -80,11 +81,25 @@ int SystemMessageBoxes::choose(QWidget *parent, MsgIcon icon, const QString &tit
         buttons << box.addButton(choice, QMessageBox::AcceptRole);
     if (buttons.isEmpty())
         return -1;
-    box.setDefaultButton(static_cast<QPushButton *>(buttons.first()));
+    box.setDefaultButton(static_cast<QPushButton *>(buttons.value(defaultChoice, buttons.first())));
     box.setEscapeButton(buttons.last());
     box.exec();
     const qsizetype chosen = buttons.indexOf(box.clickedButton());
     return chosen < 0 ? int(buttons.size() - 1) : int(chosen);
+}
+
+std::optional<QString> SystemMessageBoxes::askText(QWidget *parent, const QString &title,
+                                                   const QString &label)
+{
+    QInputDialog dialog(parent);
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(label);
+    dialog.setInputMode(QInputDialog::TextInput);
+    dialog.setOkButtonText(QStringLiteral("OK"));
+    dialog.setCancelButtonText(QStringLiteral("Mégse"));
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.textValue();
 }
 
 } // namespace quill

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 class QWidget;
 
@@ -18,9 +19,12 @@ public:
     virtual MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                            MsgButtons buttons = MsgButtons::Ok) = 0;
     /// A question with buttons of its own; the index of the one chosen, or of the last (the one
-    /// Esc stands for) when the box is closed otherwise.
+    /// Esc stands for) when the box is closed otherwise. Enter stands for `defaultChoice`.
     virtual int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-                       const QStringList &choices) = 0;
+                       const QStringList &choices, int defaultChoice = 0) = 0;
+    /// A line of text the user types in answer to `label`; none when the box is cancelled.
+    virtual std::optional<QString> askText(QWidget *parent, const QString &title,
+                                           const QString &label) = 0;
 };
 
 class SystemMessageBoxes final : public MessageBoxes {
@@ -28,7 +32,9 @@ public:
     MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                    MsgButtons buttons) override;
     int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-               const QStringList &choices) override;
+               const QStringList &choices, int defaultChoice) override;
+    std::optional<QString> askText(QWidget *parent, const QString &title,
+                                   const QString &label) override;
 };
 
 } // namespace quill

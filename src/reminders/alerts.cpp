@@ -210,6 +210,14 @@ QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, Wa
     return missed;
 }
 
+void AlertScanner::settle(const DueAlert &alert)
+{
+    for (Announced &a : m_log) {
+        if (a.row == alert.row && a.minute == alert.minute && a.ahead == alert.ahead)
+            a.pass = -1;
+    }
+}
+
 void AlertScanner::setNotice(const Notice &notice)
 {
     if (notice == m_notice)

@@ -93,6 +93,8 @@ public:
     /// Up to when the alerts have been dealt with, for the record of this run: `now`, or the end
     /// of the last run while its late alerts still wait.
     QDateTime dealtWithUntil(const QDateTime &now) const;
+    /// An alert the user put off: it does not come back within its minute.
+    void settle(const DueAlert &alert);
     /// The notice ahead that the user set; it counts from the next scan.
     void setNotice(const Notice &notice);
     /// How many scans did real work; for tests and benchmarks.

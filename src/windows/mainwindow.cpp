@@ -2,6 +2,7 @@
 
 #include "aboutbox.h"
 #include "accessibility.h"
+#include "alertdesk.h"
 #include "files/safefile.h"
 #include "loadnotices.h"
 #include "platform/twips.h"
@@ -9,6 +10,7 @@
 #include "reminderlist.h"
 #include "reminders/session.h"
 #include "searchpanel.h"
+#include "settingswindow.h"
 #include "signature.h"
 #include "todaypanel.h"
 #include "widgets.h"
@@ -44,6 +46,7 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     setWindowTitle(viewmodes::normalTitle());
 
     m_today = new TodayPanel(this, m_services.dateNames, this);
+    m_alerts = new AlertDesk(m_services, m_session.file().path(), this);
     m_signature = new Signature(this, m_services.folder.file(QStringLiteral("hand.cur")));
     createMenu();
     createKeys();
@@ -59,6 +62,7 @@ MainWindow::~MainWindow()
 {
     stopFocusWatchers(this);
     delete m_about;
+    delete m_settings;
     delete m_editor;
     delete m_list;
 }
@@ -67,6 +71,7 @@ void MainWindow::completeStartUp()
 {
     if (m_search)
         return;
+    m_alerts->ensureLoaded();
     m_search = new SearchPanel(m_services, this);
     m_search->installEventFilter(this); // the popup menu opens over the panel too
     for (QWidget *frame : m_search->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
@@ -109,6 +114,8 @@ void MainWindow::createMenu()
             &QAction::triggered, this, &MainWindow::openEditor);
     m_menu->addSeparator()->setObjectName(QStringLiteral("sep1"));
     createHelpItems();
+    connect(addItem(m_menu, QStringLiteral("beallit"), QStringLiteral("Beállítások")),
+            &QAction::triggered, this, &MainWindow::openSettings);
     connect(addItem(m_menu, QStringLiteral("nevjegy"), QStringLiteral("Névjegy")),
             &QAction::triggered, this, &MainWindow::openAbout);
     m_autostartItem =
@@ -207,24 +214,19 @@ void MainWindow::alertTick()
     // Ticks while a box is open are skipped: no stacked boxes.
     if (m_alertShowing)
         return;
-    const QList<DueAlert> due =
-        m_scanner.scan(m_session.table(), m_services.clock.now(), m_sinceStart.elapsed());
-    if (due.isEmpty())
+    m_alerts->ensureLoaded();
+    m_scanner.setNotice(m_alerts->preferences().notice);
+    const QDateTime now = m_services.clock.now();
+    const qint64 sinceStart = m_sinceStart.elapsed();
+    const QList<DueAlert> due = m_scanner.scan(m_session.table(), now, sinceStart);
+    const bool graceOver = sinceStart >= AlertScanner::startGraceMs;
+    if (due.isEmpty() && !m_alerts->snoozeDue(now, graceOver))
         return;
     m_alertShowing = true;
     // The desktop's notification list, and the record of what was announced, hear of each
     // alert once; the box comes back as the rule says while its minute lasts.
-    bool anyNew = false;
-    for (const DueAlert &alert : due) {
-        if (!alert.again) {
-            anyNew = true;
-            m_services.notifier.notify(alertTitle(), alert.text);
-        }
-    }
-    if (anyNew)
+    if (m_alerts->present(due, m_scanner, graceOver))
         Q_EMIT alertsAnnounced(alertsDealtWithUntil());
-    for (const DueAlert &alert : due)
-        m_services.boxes.show(this, MsgIcon::Exclamation, alertTitle(), alert.text);
     m_alertShowing = false;
 }
 
@@ -307,6 +309,16 @@ void MainWindow::setStartAtLogin(bool on)
                                   .arg(files::reasonText(error)));
     }
     m_autostartItem->setChecked(m_services.autostart.enabled());
+}
+
+void MainWindow::openSettings()
+{
+    if (!m_settings)
+        m_settings = new SettingsWindow(*m_alerts);
+    m_settings->refresh();
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
 }
 
 void MainWindow::openAbout()

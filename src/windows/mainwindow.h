@@ -16,6 +16,9 @@ class QTimer;
 
 namespace quill {
 
+class AlertDesk;
+class SettingsWindow;
+
 class AboutBox;
 class ReminderEditor;
 class ReminderList;
@@ -98,6 +101,7 @@ private:
     void openEditor();
     void openList(ReminderKind kind);
     void openAbout();
+    void openSettings();
     void showHelp(HelpView view);
     void setView(viewmodes::View view);
     void applyView();
@@ -121,6 +125,8 @@ private:
     QPointer<ReminderEditor> m_editor;
     QPointer<ReminderList> m_list;
     QPointer<AboutBox> m_about;
+    QPointer<SettingsWindow> m_settings;
+    AlertDesk *m_alerts = nullptr;
 
     QTimer *m_clockTimer = nullptr;
     QMenu *m_menu = nullptr;

@@ -21,6 +21,9 @@ struct Services {
     SystemDateNames dateNames;
     Notifier &notifier;
     Autostart &autostart;
+    /// Where the settings and the snoozes are kept; empty: the XDG config and state folders.
+    QString configHome = {};
+    QString stateHome = {};
 };
 
 } // namespace quill

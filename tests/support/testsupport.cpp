@@ -20,12 +20,21 @@ MsgAnswer RecordingBoxes::show(QWidget *, MsgIcon icon, const QString &title, co
 }
 
 int RecordingBoxes::choose(QWidget *, MsgIcon icon, const QString &title, const QString &text,
-                           const QStringList &options)
+                           const QStringList &options, int)
 {
     shown.append({icon, title, text, MsgButtons::Ok});
+    if (whileOpen)
+        whileOpen();
     if (!choices.isEmpty())
         return choices.takeFirst();
     return int(options.size()) - 1;
+}
+
+std::optional<QString> RecordingBoxes::askText(QWidget *, const QString &title,
+                                               const QString &label)
+{
+    shown.append({MsgIcon::Question, title, label, MsgButtons::Ok});
+    return typed.isEmpty() ? std::nullopt : typed.takeFirst();
 }
 
 QStringList RecordingBoxes::texts() const
@@ -55,6 +64,8 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
     }
     services = std::make_unique<Services>(Services{clock, boxes, help, AppFolder(dir.path()),
                                                    SystemDateNames(locale), notifier, autostart});
+    services->configHome = path(QStringLiteral("config"));
+    services->stateHome = stateFolder.isEmpty() ? path(QStringLiteral("state")) : stateFolder;
     file = std::make_unique<ReminderFile>(
         m_dataPath, stateFolder.isEmpty() ? path(QStringLiteral("state")) : stateFolder);
     boxes.answers = firstAnswers;
@@ -95,9 +106,9 @@ void leave(QWidget *from, QWidget *to)
 
 namespace quill::test {
 
-QDateTime at(int year, int month, int day, int hour, int minute)
+QDateTime at(int year, int month, int day, int hour, int minute, int second)
 {
-    return QDateTime(QDate(year, month, day), QTime(hour, minute));
+    return QDateTime(QDate(year, month, day), QTime(hour, minute, second));
 }
 
 void trigger(Harness &h, const QString &name)

@@ -24,7 +24,10 @@ public:
     MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                    MsgButtons buttons) override;
     int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-               const QStringList &choices) override;
+               const QStringList &choices, int defaultChoice) override;
+    std::optional<QString> askText(QWidget *parent, const QString &title,
+                                   const QString &label) override;
+    QList<std::optional<QString>> typed; ///< answers to askText(), in order; cancelled when empty
     QStringList texts() const;
     QList<Shown> shown;
     QList<MsgAnswer> answers;
@@ -109,7 +112,7 @@ private:
 };
 
 /// A local date and time, to the minute.
-QDateTime at(int year, int month, int day, int hour, int minute);
+QDateTime at(int year, int month, int day, int hour, int minute, int second = 0);
 /// One reminder line of the data file: an "Egyéb" at every full hour.
 inline const QByteArray oneReminder = "e| | |*|*|*|*|00| |x|1|0|\r\n";
 /// Chooses an item of the main window's popup menu by its name, as a click would.

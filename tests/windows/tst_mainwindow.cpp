@@ -1,10 +1,15 @@
 #include "files/safefile.h"
 #include "support/testsupport.h"
 
+#include "windows/settingswindow.h"
+
 #include <QAction>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 
 #include <cerrno>
 
@@ -172,6 +177,79 @@ private Q_SLOTS:
         h.clock.set(at(2026, 12, 6, 9, 11));
         h.window().alertTick();
         QCOMPARE(h.boxes.shown.size(), 4);
+    }
+
+    // "Később": put off to tomorrow, the alert does not come back within its minute, survives a
+    // restart and comes back once, marked, at the same time the next day; the last choice is
+    // offered first next time. The notification list hears of each showing once.
+    void snoozeToTomorrow()
+    {
+        QTemporaryDir data;
+        QTemporaryDir state;
+        const QByteArray file = "t|Fogorvos| |2026|december|6|09|10| | |1|0|\r\n";
+        {
+            Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file, false,
+                      data.path(), state.path());
+            h.boxes.choices = {0, 2}; // "Később", then the third offer, "Holnap ugyanekkor"
+            h.window().alertTick();
+            QCOMPARE(h.boxes.shown.size(), 2);
+            QCOMPARE(h.boxes.shown[1].title, u"Később"_qs);
+            h.clock.set(at(2026, 12, 6, 9, 10, 30));
+            h.window().alertTick();
+            QCOMPARE(h.boxes.shown.size(), 2); // put off: not back within the minute
+            QCOMPARE(h.notifier.sent.size(), 1);
+            QFile settings(h.path(u"config/Zelmarin/Quillomat/beallitasok.conf"_qs));
+            QVERIFY(settings.open(QIODevice::ReadOnly));
+            QVERIFY(settings.readAll().contains("halasztas=holnap"));
+        }
+        Harness h(at(2026, 12, 7, 9, 9, 59), QLocale(QLocale::English), &file, false, data.path(),
+                  state.path());
+        h.window().alertTick();
+        QVERIFY(h.boxes.shown.isEmpty());
+        h.clock.set(at(2026, 12, 7, 9, 10, 0));
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 1);
+        QVERIFY(h.boxes.shown[0].text.startsWith(u"TALÁLKOZÓ!!     Fogorvos"_qs));
+        QVERIFY(h.boxes.shown[0].text.endsWith(u"\n\n(Elhalasztott jelzés.)"_qs));
+        QCOMPARE(h.notifier.sent.size(), 1);
+        h.clock.set(at(2026, 12, 7, 9, 10, 20));
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 1);
+    }
+
+    // The settings window: the notice ahead counts at once, and a snooze can be taken back.
+    void settingsWindow()
+    {
+        const QByteArray file = "n|Kiss|\xc1"
+                                "bel|*|janu\xe1r|2|08|00|janu\xe1r 2.| |1|0|\r\n";
+        Harness h(at(2026, 12, 30, 7, 59, 50), QLocale(QLocale::English), &file);
+        QAction *item = h.window().popupMenu()->findChild<QAction *>(u"beallit"_qs);
+        QVERIFY(item);
+        item->trigger();
+        auto *window = qApp->findChild<SettingsWindow *>(); // a window of its own
+        if (!window) {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (auto *s = qobject_cast<SettingsWindow *>(w))
+                    window = s;
+        }
+        QVERIFY(window);
+        QCOMPARE(window->windowTitle(), u"Beállítások"_qs);
+        window->findChild<QSpinBox *>(u"nevnapelott"_qs)->setValue(3);
+        h.clock.set(at(2026, 12, 30, 8, 0, 1));
+        h.boxes.choices = {0, 0}; // "Később", "10 perc múlva"
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown[0].text,
+                 u"3 nap múlva, január 2.: NÉVNAP!!     Kiss Ábel január 2."_qs);
+        auto *list = window->findChild<QListWidget *>(u"halasztasok"_qs);
+        QCOMPARE(list->count(), 1);
+        QVERIFY(list->item(0)->text().startsWith(u"2026. 12. 30. 08:10 – 3 nap múlva"_qs));
+        QTest::mouseClick(window->findChild<QPushButton *>(u"visszavonas"_qs), Qt::LeftButton);
+        QCOMPARE(list->item(0)->text(), u"Nincs elhalasztott jelzés."_qs);
+        h.clock.set(at(2026, 12, 30, 8, 10, 1));
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 2); // taken back: nothing comes
+        window->close();
+        delete window;
     }
 
     void tooManyLinesAreReported()

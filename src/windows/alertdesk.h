@@ -1,0 +1,53 @@
+#pragma once
+
+#include "reminders/alerts.h"
+#include "reminders/preferences.h"
+#include "reminders/snoozes.h"
+#include "services.h"
+
+#include <QObject>
+
+class QWidget;
+
+namespace quill {
+
+/// Where alerts meet the user: the alert box with its "Később" choice, the book of alerts put
+/// off, and the settings that shape them (notice ahead, the last snooze choice).
+class AlertDesk final : public QObject {
+    Q_OBJECT
+public:
+    AlertDesk(Services &services, const QString &dataFile, QWidget *window);
+
+    /// Reads the settings and the snoozes, once (after the first frame, or at the first alert).
+    void ensureLoaded();
+    const Preferences &preferences() const { return m_preferences; }
+    /// Keeps new settings; a failure to write them is told.
+    void setPreferences(const Preferences &preferences);
+    const QList<Snoozed> &snoozed() const { return m_snoozes.waiting(); }
+    void cancelSnooze(int index);
+
+    /// Whether a snooze is due at `now` (late ones only after the start's grace).
+    bool snoozeDue(const QDateTime &now, bool graceOver) const;
+    /// Announces what is due (the desktop notification for each new one, then the boxes) and
+    /// what comes back from a snooze; `scanner` hears of the alerts the user put off. True when
+    /// something new was announced.
+    bool present(const QList<DueAlert> &due, AlertScanner &scanner, bool graceOver);
+
+Q_SIGNALS:
+    void snoozesChanged();
+
+private:
+    /// The box; true when the user put the alert off.
+    bool showAlert(const QString &text, const QString &snoozedText);
+    std::optional<QDateTime> askWhen();
+    void tellFailure(const QString &what, const std::error_code &error);
+
+    Services &m_services;
+    QWidget *m_window;
+    QString m_preferencesPath;
+    SnoozeBook m_snoozes;
+    Preferences m_preferences;
+    bool m_loaded = false;
+};
+
+} // namespace quill
