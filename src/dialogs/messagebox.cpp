@@ -3,6 +3,7 @@
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <utility>
 
 namespace quill {
 
@@ -83,9 +84,17 @@ int SystemMessageBoxes::choose(QWidget *parent, MsgIcon icon, const QString &tit
         return -1;
     box.setDefaultButton(static_cast<QPushButton *>(buttons.value(defaultChoice, buttons.first())));
     box.setEscapeButton(buttons.last());
+    QWidget *outer = std::exchange(m_open, &box);
     box.exec();
+    m_open = outer;
     const qsizetype chosen = buttons.indexOf(box.clickedButton());
     return chosen < 0 ? int(buttons.size() - 1) : int(chosen);
+}
+
+void SystemMessageBoxes::closeOpen()
+{
+    if (auto *box = qobject_cast<QMessageBox *>(m_open))
+        box->reject();
 }
 
 std::optional<QString> SystemMessageBoxes::askText(QWidget *parent, const QString &title,

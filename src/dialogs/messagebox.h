@@ -22,6 +22,8 @@ public:
     /// Esc stands for) when the box is closed otherwise. Enter stands for `defaultChoice`.
     virtual int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                        const QStringList &choices, int defaultChoice = 0) = 0;
+    /// Closes the box now open, as Esc would (an answer given elsewhere, in a notification).
+    virtual void closeOpen() = 0;
     /// A line of text the user types in answer to `label`; none when the box is cancelled.
     virtual std::optional<QString> askText(QWidget *parent, const QString &title,
                                            const QString &label) = 0;
@@ -35,6 +37,10 @@ public:
                const QStringList &choices, int defaultChoice) override;
     std::optional<QString> askText(QWidget *parent, const QString &title,
                                    const QString &label) override;
+    void closeOpen() override;
+
+private:
+    QWidget *m_open = nullptr;
 };
 
 } // namespace quill

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 namespace quill {
@@ -10,7 +11,13 @@ namespace quill {
 class Notifier {
 public:
     virtual ~Notifier() = default;
-    virtual void notify(const QString &title, const QString &text) = 0;
+    /// Shows a notification; one with a `token` (not 0) carries the actions "Később" and
+    /// "Rendben", and what the user picks there comes to `onAction` with that token.
+    virtual void notify(const QString &title, const QString &text, quint64 token = 0) = 0;
+    /// Takes the notification of `token` off the list (the alert was dealt with in its box).
+    virtual void withdraw(quint64 token) = 0;
+    /// The action keys: "later" or "ok".
+    std::function<void(quint64 token, const QString &action)> onAction;
 };
 
 /// org.freedesktop.Notifications on the session bus. Reached only when an alert comes, never
@@ -19,9 +26,11 @@ class DesktopNotifier final : public Notifier {
 public:
     DesktopNotifier();
     ~DesktopNotifier() override;
-    void notify(const QString &title, const QString &text) override;
+    void notify(const QString &title, const QString &text, quint64 token = 0) override;
+    void withdraw(quint64 token) override;
 
 private:
+    bool connectOnce();
     struct Bus;
     std::unique_ptr<Bus> m_bus;
     bool m_tried = false;

@@ -13,6 +13,33 @@ AlertDesk::AlertDesk(Services &services, const QString &dataFile, QWidget *windo
     , m_preferencesPath(preferencesPath(services.configHome))
     , m_snoozes(snoozeBookPath(dataFile, services.stateHome))
 {
+    m_services.notifier.onAction = [this](quint64 token, const QString &action) {
+        act(token, action);
+    };
+}
+
+AlertDesk::~AlertDesk()
+{
+    m_services.notifier.onAction = nullptr;
+}
+
+void AlertDesk::act(quint64 token, const QString &action)
+{
+    if (token == m_showing) {
+        m_answeredElsewhere = action;
+        m_services.boxes.closeOpen();
+        return;
+    }
+    const auto listed = m_listed.constFind(token);
+    if (listed == m_listed.cend())
+        return;
+    if (m_pendingTokens.contains(token)) {
+        m_early.insert(token, action); // its box will not be shown, or shown put off
+        return;
+    }
+    if (action == u"later")
+        snoozeAsLastTime(*listed);
+    m_listed.remove(token);
 }
 
 void AlertDesk::ensureLoaded()
@@ -91,21 +118,53 @@ std::optional<QDateTime> AlertDesk::askWhen()
     return snoozeUntil(choice, m_services.clock.now(), chosen);
 }
 
-bool AlertDesk::showAlert(const QString &text, const QString &snoozedText)
+void AlertDesk::snooze(const QDateTime &until, const QString &snoozedText)
 {
+    if (const std::error_code e = m_snoozes.add({until, snoozedText}))
+        tellFailure(QStringLiteral("A halasztást nem sikerült menteni (a program futása "
+                                   "alatt megmarad):"),
+                    e);
+    Q_EMIT snoozesChanged();
+}
+
+void AlertDesk::snoozeAsLastTime(const QString &snoozedText)
+{
+    // A time of one's own cannot be typed in a notification: ten minutes then.
+    const SnoozeChoice last = m_preferences.lastSnooze == SnoozeChoice::ChosenTime
+                                  ? SnoozeChoice::TenMinutes
+                                  : m_preferences.lastSnooze;
+    snooze(snoozeUntil(last, m_services.clock.now()), snoozedText);
+}
+
+bool AlertDesk::showAlert(const QString &text, const QString &snoozedText, quint64 token)
+{
+    if (const QString early = m_early.take(token); !early.isEmpty()) {
+        if (early == u"later")
+            snoozeAsLastTime(snoozedText);
+        return early == u"later";
+    }
     for (;;) {
+        m_showing = token;
+        m_answeredElsewhere.clear();
         // "OK" is the default and Esc's answer; "Később" asks when.
         const int answer =
             m_services.boxes.choose(m_window, MsgIcon::Exclamation, alertTitle(), text,
                                     {QStringLiteral("Később"), QStringLiteral("OK")}, 1);
-        if (answer != 0)
+        m_showing = 0;
+        if (!m_answeredElsewhere.isEmpty()) {
+            if (m_answeredElsewhere == u"later")
+                snoozeAsLastTime(snoozedText);
+            return m_answeredElsewhere == u"later";
+        }
+        if (answer != 0) {
+            if (token)
+                m_services.notifier.withdraw(token);
             return false;
+        }
         if (const auto until = askWhen()) {
-            if (const std::error_code e = m_snoozes.add({*until, snoozedText}))
-                tellFailure(QStringLiteral("A halasztást nem sikerült menteni (a program futása "
-                                           "alatt megmarad):"),
-                            e);
-            Q_EMIT snoozesChanged();
+            if (token)
+                m_services.notifier.withdraw(token);
+            snooze(*until, snoozedText);
             return true;
         }
         // Cancelled: the alert is shown again, not lost.
@@ -118,21 +177,44 @@ bool AlertDesk::present(const QList<DueAlert> &due, AlertScanner &scanner, bool 
     const QList<SnoozeReturn> back = m_snoozes.takeDue(m_services.clock.now(), graceOver);
     if (!back.isEmpty())
         Q_EMIT snoozesChanged();
+    struct Showing {
+        QString text;
+        QString snoozedText;
+        quint64 token;
+        const DueAlert *alert;
+    };
+    QList<Showing> boxes;
     bool anyNew = false;
+    // Each new alert once on the notification list, with its own token; a box that comes back
+    // within its minute has no notification of its own.
     for (const DueAlert &alert : due) {
+        quint64 token = 0;
         if (!alert.again) {
             anyNew = true;
-            m_services.notifier.notify(alertTitle(), alert.text);
+            token = ++m_nextToken;
+            m_listed.insert(token, alert.text);
+        }
+        boxes.append({alert.text, alert.text, token, &alert});
+    }
+    for (const SnoozeReturn &r : back) {
+        const quint64 token = ++m_nextToken;
+        const QString original = r.text.left(r.text.lastIndexOf(u"\n\n(Elhalasztott"_qs));
+        m_listed.insert(token, original);
+        boxes.append({r.text, original, token, nullptr});
+    }
+    for (const Showing &b : boxes) {
+        if (b.token) {
+            m_pendingTokens.insert(b.token);
+            m_services.notifier.notify(alertTitle(), b.text, b.token);
         }
     }
-    for (const SnoozeReturn &r : back)
-        m_services.notifier.notify(alertTitle(), r.text);
-    for (const DueAlert &alert : due) {
-        if (showAlert(alert.text, alert.text))
-            scanner.settle(alert);
+    for (const Showing &b : boxes) {
+        m_pendingTokens.remove(b.token);
+        const bool putOff = showAlert(b.text, b.snoozedText, b.token);
+        m_listed.remove(b.token);
+        if (putOff && b.alert)
+            scanner.settle(*b.alert);
     }
-    for (const SnoozeReturn &r : back)
-        showAlert(r.text, r.text.left(r.text.lastIndexOf(QStringLiteral("\n\n(Elhalasztott"))));
     return anyNew;
 }
 

@@ -5,7 +5,9 @@
 #include "reminders/snoozes.h"
 #include "services.h"
 
+#include <QHash>
 #include <QObject>
+#include <QSet>
 
 class QWidget;
 
@@ -17,6 +19,7 @@ class AlertDesk final : public QObject {
     Q_OBJECT
 public:
     AlertDesk(Services &services, const QString &dataFile, QWidget *window);
+    ~AlertDesk() override;
 
     /// Reads the settings and the snoozes, once (after the first frame, or at the first alert).
     void ensureLoaded();
@@ -37,9 +40,14 @@ Q_SIGNALS:
     void snoozesChanged();
 
 private:
-    /// The box; true when the user put the alert off.
-    bool showAlert(const QString &text, const QString &snoozedText);
+    /// The box; true when the user put the alert off (there, or in its notification).
+    bool showAlert(const QString &text, const QString &snoozedText, quint64 token);
     std::optional<QDateTime> askWhen();
+    /// Put off without a question, by the last choice (from a notification).
+    void snoozeAsLastTime(const QString &snoozedText);
+    void snooze(const QDateTime &until, const QString &snoozedText);
+    /// An action taken in a notification.
+    void act(quint64 token, const QString &action);
     void tellFailure(const QString &what, const std::error_code &error);
 
     Services &m_services;
@@ -48,6 +56,12 @@ private:
     SnoozeBook m_snoozes;
     Preferences m_preferences;
     bool m_loaded = false;
+    quint64 m_nextToken = 0;
+    quint64 m_showing = 0;            ///< the token of the alert whose box is open
+    QString m_answeredElsewhere;      ///< what its notification said meanwhile
+    QHash<quint64, QString> m_listed; ///< alerts still on the notification list: their texts
+    QHash<quint64, QString> m_early;  ///< actions on alerts whose box has not come yet
+    QSet<quint64> m_pendingTokens;    ///< alerts whose box is still to come
 };
 
 } // namespace quill

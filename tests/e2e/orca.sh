@@ -81,10 +81,21 @@ grep -q "7:06" <<<"$(since "$m")" && fail "the minute's turn was read out unaske
 ok "the day at start"
 
 # The search view from the menu; a date picked with the arrows and typed; Enter searches.
+menu() { # expected window, keys...: the menu from the keyboard, tried again on a slow machine
+    local want=$1 n
+    shift
+    for _ in 1 2 3; do
+        n=$(mark)
+        key shift+F10
+        sleep 0.5
+        key "$@"
+        hears "$n" "$want" 8 && return 0
+        key Escape
+    done
+    return 1
+}
 m=$(mark)
-key shift+F10
-key Down Down Down Return
-hears "$m" "Névnapok frame." 10 || fail "the search view did not come forward"
+menu "Névnapok frame." Down Down Down Return || fail "the search view did not come forward"
 key Tab
 key Tab
 hears "$m" "Hónap editable combo box." 10 || fail "Tab did not reach the month"
@@ -120,10 +131,7 @@ key Return
 ok "search by name"
 
 # A reminder stored from the editor: Tab to "Rögzítés", the question read, the row told.
-m=$(mark)
-key shift+F10
-key Down Down Down Down Return
-hears "$m" "Emlékeztetők frame." 10 || fail "the editor did not come forward"
+menu "Emlékeztetők frame." Down Down Down Down Return || fail "the editor did not come forward"
 xdotool type --delay 40 Kiss
 found=""
 for _ in $(seq 30); do

@@ -28,6 +28,8 @@ public:
     std::optional<QString> askText(QWidget *parent, const QString &title,
                                    const QString &label) override;
     QList<std::optional<QString>> typed; ///< answers to askText(), in order; cancelled when empty
+    void closeOpen() override { ++closed; }
+    int closed = 0;
     QStringList texts() const;
     QList<Shown> shown;
     QList<MsgAnswer> answers;
@@ -50,8 +52,15 @@ public:
 /// Records what the desktop's notification list was sent.
 class RecordingNotifier final : public Notifier {
 public:
-    void notify(const QString &title, const QString &text) override { sent << title + u'|' + text; }
+    void notify(const QString &title, const QString &text, quint64 token) override
+    {
+        sent << title + u'|' + text;
+        tokens << token;
+    }
+    void withdraw(quint64 token) override { withdrawn << token; }
     QStringList sent;
+    QList<quint64> tokens;
+    QList<quint64> withdrawn;
 };
 
 /// An autostart entry kept in memory; `failWith` makes the next change fail with that error.

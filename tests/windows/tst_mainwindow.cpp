@@ -217,6 +217,34 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.shown.size(), 1);
     }
 
+    // The notification and the box are one alert: "Később" in the notification closes the box
+    // and puts the alert off by the last choice; "Rendben" for one whose box has not come yet
+    // keeps that box away; an answer in the box takes the notification off the list.
+    void notificationActions()
+    {
+        const QByteArray file = "t|Fogorvos| |2026|december|6|09|10| | |1|0|\r\n"
+                                "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
+        Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
+        h.boxes.whileOpen = [&] {
+            h.boxes.whileOpen = nullptr;
+            QCOMPARE(h.notifier.tokens.size(), 2); // both listed before the first box
+            h.notifier.onAction(h.notifier.tokens[0], u"later"_qs);
+            h.notifier.onAction(h.notifier.tokens[1], u"ok"_qs);
+        };
+        h.window().alertTick();
+        QCOMPARE(h.boxes.closed, 1);
+        QCOMPARE(h.boxes.shown.size(), 1); // no question, and the second box never came
+        QVERIFY(h.notifier.withdrawn.isEmpty());
+        h.clock.set(at(2026, 12, 6, 9, 10, 40));
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 2); // the second, closed in its notification, comes back
+        h.clock.set(at(2026, 12, 6, 9, 20, 0));
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 3);
+        QVERIFY(h.boxes.shown[2].text.startsWith(u"TALÁLKOZÓ!!     Fogorvos"_qs));
+        QCOMPARE(h.notifier.withdrawn, QList<quint64>{h.notifier.tokens.last()});
+    }
+
     // The settings window: the notice ahead counts at once, and a snooze can be taken back.
     void settingsWindow()
     {
