@@ -186,7 +186,7 @@ int runProgram(int argc, char **argv)
     TerminationSignals stop;
     keepChangesAtTheEnd(app, window, stop);
     endAfterFirstFrameIfAsked(window);
-    window.show();
+    window.showAtStart();
     const int code = app.exec();
     record.recordEnd(window.alertsDealtWithUntil());
     file.unlock();

@@ -14,7 +14,8 @@ namespace {
 const QString service = QStringLiteral("org.freedesktop.Notifications");
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
 
-// A session bus that is really there: without one, libdbus would go and start a bus of its own.
+} // namespace
+
 bool sessionBusExists()
 {
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
@@ -22,7 +23,6 @@ bool sessionBusExists()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     return !runtime.isEmpty() && QFileInfo(runtime + QStringLiteral("/bus")).exists();
 }
-} // namespace
 
 // The connection, and what the service says back: the ids it gave our notifications, the
 // actions the user took on them.

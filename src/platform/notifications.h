@@ -6,6 +6,10 @@
 
 namespace quill {
 
+/// Whether a session bus is really there: without one, asking for it would make libdbus start a
+/// bus of its own.
+bool sessionBusExists();
+
 /// The desktop's notification list: where an alert is also shown, so it is not missed on another
 /// workspace or behind a locked screen.
 class Notifier {

@@ -180,6 +180,26 @@ QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute, const N
     return due;
 }
 
+QList<int> rowsDueOn(const ReminderTable &table, const QDate &date)
+{
+    QList<int> rows;
+    const WallMinute day = date.toJulianDay() * minutesPerDay;
+    for (int r = 0; r < ReminderRows; ++r) {
+        if (!table.inUse(r) || !table.isActive(r))
+            continue;
+        const double minute = textValue(table.row(r).alertTime().minute);
+        if (!isWhole(minute) || minute < 0 || minute > 59)
+            continue;
+        for (int hour = 0; hour < 24; ++hour) {
+            if (isDue(table.row(r), day + hour * 60 + WallMinute(minute))) {
+                rows << r;
+                break;
+            }
+        }
+    }
+    return rows;
+}
+
 QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now,
                              const Notice &notice)
 {

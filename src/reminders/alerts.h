@@ -67,6 +67,9 @@ QString noticeText(const Reminder &reminder, WallMinute due, WallMinute ahead);
 /// after it, as a notice); a row switched off in the list is silent.
 QList<DueAlert> dueAlerts(const ReminderTable &table, WallMinute minute, const Notice &notice = {});
 
+/// The active rows that alert at some minute of `date`, in row order.
+QList<int> rowsDueOn(const ReminderTable &table, const QDate &date);
+
 /// Active rows whose alert minute (or notice) fell after `previous` and before `now` (at most a
 /// day back), each once, marked late and naming its latest missed minute.
 QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now,

@@ -47,6 +47,8 @@ Preferences parsePreferences(const QByteArray &bytes)
             if (std::find(std::begin(meetingNoticeChoices), std::end(meetingNoticeChoices), n) !=
                 std::end(meetingNoticeChoices))
                 p.notice.meetingMinutes = n;
+        } else if (key == "csak_talca") {
+            p.trayOnly = value == "1";
         } else if (key == "halasztas") {
             for (int i = 0; i < 4; ++i) {
                 if (value == snoozeNames[i])
@@ -62,7 +64,8 @@ QByteArray formatPreferences(const Preferences &p)
     return "nevnap_elott_nap=" + QByteArray::number(p.notice.nameDayDays) +
            "\nszuletesnap_elott_nap=" + QByteArray::number(p.notice.birthdayDays) +
            "\ntalalkozo_elott_perc=" + QByteArray::number(p.notice.meetingMinutes) +
-           "\nhalasztas=" + snoozeNames[int(p.lastSnooze)] + '\n';
+           "\nhalasztas=" + snoozeNames[int(p.lastSnooze)] +
+           "\ncsak_talca=" + (p.trayOnly ? "1" : "0") + '\n';
 }
 
 Preferences loadPreferences(const QString &path)

@@ -12,6 +12,8 @@ namespace quill {
 struct Preferences {
     Notice notice;
     SnoozeChoice lastSnooze = SnoozeChoice::TenMinutes;
+    /// Only the tray icon, the strip hidden (where a tray is there to hold the icon).
+    bool trayOnly = false;
     bool operator==(const Preferences &) const = default;
 };
 

@@ -63,6 +63,7 @@ void AlertDesk::setPreferences(const Preferences &preferences)
     if (preferences == m_preferences)
         return;
     m_preferences = preferences;
+    Q_EMIT preferencesChanged();
     if (const std::error_code e = savePreferences(m_preferencesPath, preferences))
         tellFailure(QStringLiteral("A beállításokat nem sikerült menteni (a program futása alatt "
                                    "érvényesek):"),

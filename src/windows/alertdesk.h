@@ -38,6 +38,7 @@ public:
 
 Q_SIGNALS:
     void snoozesChanged();
+    void preferencesChanged();
 
 private:
     /// The box; true when the user put the alert off (there, or in its notification).

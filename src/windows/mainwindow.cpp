@@ -13,6 +13,7 @@
 #include "settingswindow.h"
 #include "signature.h"
 #include "todaypanel.h"
+#include "trayicon.h"
 #include "widgets.h"
 
 #include <QAction>
@@ -67,11 +68,41 @@ MainWindow::~MainWindow()
     delete m_list;
 }
 
+void MainWindow::showAtStart()
+{
+    m_alerts->ensureLoaded();
+    if (m_alerts->preferences().trayOnly) {
+        completeStartUp();
+        if (m_tray)
+            return;
+    }
+    show();
+}
+
+void MainWindow::applyTrayOnly()
+{
+    if (m_alerts->preferences().trayOnly && m_tray)
+        hide();
+    else if (!isVisible())
+        show();
+}
+
+void MainWindow::updateTray()
+{
+    if (m_tray)
+        m_tray->update(m_services.clock.now().date(), m_today->weekday(), m_today->names(),
+                       m_session.table());
+}
+
 void MainWindow::completeStartUp()
 {
     if (m_search)
         return;
     m_alerts->ensureLoaded();
+    // The tray after the first frame: asking the desktop for one takes a round trip.
+    m_tray = TrayIcon::createIfAvailable(this, m_menu);
+    updateTray();
+    connect(m_alerts, &AlertDesk::preferencesChanged, this, &MainWindow::applyTrayOnly);
     m_search = new SearchPanel(m_services, this);
     m_search->installEventFilter(this); // the popup menu opens over the panel too
     for (QWidget *frame : m_search->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
@@ -192,6 +223,7 @@ QString MainWindow::titleBarLine() const
 void MainWindow::clockTick()
 {
     m_today->tick(m_services.clock.now());
+    updateTray();
     if (m_view == View::TitleBar) {
         const QString line = titleBarLine();
         if (windowTitle() != line)

@@ -18,6 +18,7 @@ namespace quill {
 
 class AlertDesk;
 class SettingsWindow;
+class TrayIcon;
 
 class AboutBox;
 class ReminderEditor;
@@ -53,6 +54,9 @@ public:
     /// Builds the search panel and fills its pickers; runs by itself after the window is first
     /// shown, and at once when anything needs the panel earlier.
     void completeStartUp();
+    /// Shows the strip, or only the tray icon where the user chose so and a tray is there.
+    void showAtStart();
+    TrayIcon *trayIcon() const { return m_tray; }
 
     viewmodes::View view() const { return m_view; }
     /// The title-bar view's title: today's panel in one line.
@@ -102,6 +106,8 @@ private:
     void openList(ReminderKind kind);
     void openAbout();
     void openSettings();
+    void applyTrayOnly();
+    void updateTray();
     void showHelp(HelpView view);
     void setView(viewmodes::View view);
     void applyView();
@@ -127,6 +133,7 @@ private:
     QPointer<AboutBox> m_about;
     QPointer<SettingsWindow> m_settings;
     AlertDesk *m_alerts = nullptr;
+    TrayIcon *m_tray = nullptr;
 
     QTimer *m_clockTimer = nullptr;
     QMenu *m_menu = nullptr;

@@ -4,6 +4,7 @@
 #include "alertdesk.h"
 #include "widgets.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -68,6 +69,10 @@ SettingsWindow::SettingsWindow(AlertDesk &desk, QWidget *parent)
     column->addWidget(m_snoozed);
     column->addWidget(m_cancel);
 
+    m_trayOnly = new QCheckBox(QStringLiteral("&Csak a tálcaikon (a sáv rejtve)"), this);
+    m_trayOnly->setObjectName(QStringLiteral("csaktalca"));
+    m_trayOnly->setToolTip(QStringLiteral("Ahol az asztalon nincs tálca, a sáv látható marad."));
+
     auto *buttons = new QDialogButtonBox(this);
     QPushButton *close =
         buttons->addButton(QStringLiteral("Bezárás"), QDialogButtonBox::RejectRole);
@@ -75,6 +80,7 @@ SettingsWindow::SettingsWindow(AlertDesk &desk, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(notice);
     layout->addWidget(snoozes);
+    layout->addWidget(m_trayOnly);
     layout->addWidget(buttons);
 
     connect(close, &QPushButton::clicked, this, &QWidget::hide);
@@ -82,6 +88,7 @@ SettingsWindow::SettingsWindow(AlertDesk &desk, QWidget *parent)
     for (QSpinBox *box : {m_nameDayDays, m_birthdayDays})
         connect(box, &QSpinBox::valueChanged, this, &SettingsWindow::keep);
     connect(m_meetingMinutes, &QComboBox::currentIndexChanged, this, &SettingsWindow::keep);
+    connect(m_trayOnly, &QCheckBox::toggled, this, &SettingsWindow::keep);
     connect(m_cancel, &QPushButton::clicked, this, &SettingsWindow::cancelSelected);
     connect(&m_desk, &AlertDesk::snoozesChanged, this, &SettingsWindow::refresh);
     refresh();
@@ -95,6 +102,7 @@ void SettingsWindow::refresh()
     m_nameDayDays->setValue(n.nameDayDays);
     m_birthdayDays->setValue(n.birthdayDays);
     m_meetingMinutes->setCurrentIndex(std::max(0, m_meetingMinutes->findData(n.meetingMinutes)));
+    m_trayOnly->setChecked(m_desk.preferences().trayOnly);
     const int selected = m_snoozed->currentRow();
     m_snoozed->clear();
     for (const Snoozed &s : m_desk.snoozed())
@@ -117,6 +125,7 @@ void SettingsWindow::keep()
     Preferences p = m_desk.preferences();
     p.notice = {m_nameDayDays->value(), m_birthdayDays->value(),
                 m_meetingMinutes->currentData().toInt()};
+    p.trayOnly = m_trayOnly->isChecked();
     m_desk.setPreferences(p);
 }
 

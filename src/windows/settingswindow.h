@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QListWidget;
 class QPushButton;
@@ -28,6 +29,7 @@ private:
     QSpinBox *m_nameDayDays = nullptr;
     QSpinBox *m_birthdayDays = nullptr;
     QComboBox *m_meetingMinutes = nullptr;
+    QCheckBox *m_trayOnly = nullptr;
     QListWidget *m_snoozed = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_refreshing = false;

@@ -42,6 +42,11 @@ void TodayPanel::tick(const QDateTime &now)
     setWindowSummary(m_labels[Time]->window(), spokenDay(now.time()));
 }
 
+QString TodayPanel::weekday() const
+{
+    return m_labels[Weekday]->text();
+}
+
 QString TodayPanel::spokenDay(const QTime &time) const
 {
     // The panel as one sentence: "2026. december 6., vasárnap, 7:05, Miklós napja".

@@ -25,6 +25,8 @@ public:
     void tick(const QDateTime &now);
     /// The title-bar view's title: the panel in one line.
     QString titleBarLine() const;
+    QString weekday() const;
+    const QString &names() const { return m_names; }
     /// The panel in one sentence, as a screen reader reads it.
     QString spokenDay(const QTime &time) const;
 

@@ -132,7 +132,7 @@ private Q_SLOTS:
             "halasztas=holnap\nvalami=1\n=\n");
         QCOMPARE(p.notice, (Notice{3, 0, 0})); // 15 days and 7 minutes are not choices
         QCOMPARE(p.lastSnooze, SnoozeChoice::Tomorrow);
-        const Preferences q{{14, 2, 30}, SnoozeChoice::ChosenTime};
+        const Preferences q{{14, 2, 30}, SnoozeChoice::ChosenTime, true};
         QCOMPARE(parsePreferences(formatPreferences(q)), q);
         QTemporaryDir dir;
         const QString path = preferencesPath(dir.path());
