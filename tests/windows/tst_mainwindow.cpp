@@ -3,6 +3,7 @@
 
 #include "windows/settingswindow.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QListWidget>
@@ -262,7 +263,12 @@ private Q_SLOTS:
         }
         QVERIFY(window);
         QCOMPARE(window->windowTitle(), u"Beállítások"_qs);
-        window->findChild<QSpinBox *>(u"nevnapelott"_qs)->setValue(3);
+        // A screen reader names each setting by its caption, and reads its value.
+        auto *days = window->findChild<QSpinBox *>(u"nevnapelott"_qs);
+        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(days);
+        QCOMPARE(reader->text(QAccessible::Name), u"Névnap előtt:"_qs);
+        QCOMPARE(reader->text(QAccessible::Value), u"nem kell"_qs);
+        days->setValue(3);
         h.clock.set(at(2026, 12, 30, 8, 0, 1));
         h.boxes.choices = {0, 0}; // "Később", "10 perc múlva"
         h.window().alertTick();
