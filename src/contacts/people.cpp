@@ -1,0 +1,182 @@
+#include "people.h"
+
+#include "calendar/calendar.h"
+#include "calendar/namedays.h"
+
+#include <QMultiHash>
+
+namespace quill::contacts {
+
+namespace {
+
+// Nicknames and diminutives people write in their address books, to the calendar name.
+const std::pair<const char16_t *, const char16_t *> nicknameTable[] = {
+    {u"józsi", u"József"},      {u"jóska", u"József"},     {u"józska", u"József"},
+    {u"kati", u"Katalin"},      {u"kata", u"Katalin"},     {u"katica", u"Katalin"},
+    {u"peti", u"Péter"},        {u"marika", u"Mária"},     {u"mari", u"Mária"},
+    {u"marcsi", u"Mária"},      {u"manci", u"Mária"},      {u"erzsi", u"Erzsébet"},
+    {u"böske", u"Erzsébet"},    {u"zsuzsi", u"Zsuzsanna"}, {u"zsuzsa", u"Zsuzsanna"},
+    {u"jancsi", u"János"},      {u"jani", u"János"},       {u"laci", u"László"},
+    {u"lacika", u"László"},     {u"feri", u"Ferenc"},      {u"ferkó", u"Ferenc"},
+    {u"pista", u"István"},      {u"pisti", u"István"},     {u"sanyi", u"Sándor"},
+    {u"gyuri", u"György"},      {u"misi", u"Mihály"},      {u"miska", u"Mihály"},
+    {u"tomi", u"Tamás"},        {u"dani", u"Dániel"},      {u"andris", u"András"},
+    {u"bandi", u"András"},      {u"zoli", u"Zoltán"},      {u"tibi", u"Tibor"},
+    {u"karcsi", u"Károly"},     {u"lali", u"Lajos"},       {u"évi", u"Éva"},
+    {u"panni", u"Anna"},        {u"ancsa", u"Anna"},       {u"anci", u"Anna"},
+    {u"juci", u"Judit"},        {u"jutka", u"Judit"},      {u"ildi", u"Ildikó"},
+    {u"kriszti", u"Krisztina"}, {u"moni", u"Mónika"},      {u"eszti", u"Eszter"},
+    {u"ili", u"Ilona"},         {u"ica", u"Ilona"},        {u"ági", u"Ágnes"},
+    {u"bori", u"Borbála"},      {u"dorka", u"Dorottya"},   {u"orsi", u"Orsolya"},
+    {u"rozi", u"Rozália"},      {u"teri", u"Teréz"},       {u"zsófi", u"Zsófia"},
+    {u"bea", u"Beáta"},         {u"robi", u"Róbert"},      {u"gergő", u"Gergely"},
+    {u"geri", u"Gergely"},      {u"matyi", u"Mátyás"},     {u"marci", u"Márton"},
+    {u"pali", u"Pál"},          {u"palkó", u"Pál"},        {u"béci", u"Béla"},
+    {u"imi", u"Imre"},          {u"tóni", u"Antal"},       {u"berci", u"Bertalan"},
+    {u"zsolti", u"Zsolt"},      {u"viki", u"Viktória"},    {u"szabi", u"Szabolcs"},
+    {u"gabi", u"Gábor"},        {u"csabi", u"Csaba"},      {u"attis", u"Attila"},
+    {u"ricsi", u"Richárd"},     {u"vali", u"Valéria"},     {u"magdi", u"Magdolna"},
+    {u"magda", u"Magdolna"},    {u"piri", u"Piroska"},     {u"gizi", u"Gizella"},
+    {u"irénke", u"Irén"},       {u"margit", u"Margit"},    {u"etus", u"Etelka"},
+};
+
+struct NameIndex {
+    QHash<QString, QList<QDate>> dates;    ///< calendar name -> its days (in 2000)
+    QMultiHash<QString, QString> byFolded; ///< folded -> calendar names
+    QHash<QString, QString> nicknames;     ///< folded nickname -> calendar name
+};
+
+const NameIndex &index()
+{
+    static const NameIndex built = [] {
+        NameIndex ix;
+        for (int m = 1; m <= 12; ++m) {
+            for (int d = 1; d <= NameDayCalendar::tableDays(m); ++d) {
+                for (const QString &n :
+                     NameDayCalendar::entry(m, d).split(u',', Qt::SkipEmptyParts)) {
+                    const QString name = n.trimmed();
+                    if (name.isEmpty())
+                        continue;
+                    if (!ix.dates.contains(name))
+                        ix.byFolded.insert(foldedForMatching(name), name);
+                    ix.dates[name] << QDate(2000, m, d);
+                }
+            }
+        }
+        for (const auto &[nick, name] : nicknameTable)
+            ix.nicknames.insert(foldedForMatching(QString::fromUtf16(nick)),
+                                QString::fromUtf16(name));
+        return ix;
+    }();
+    return built;
+}
+
+} // namespace
+
+std::optional<QString> calendarName(const QString &word)
+{
+    const NameIndex &ix = index();
+    const QString w = word.trimmed();
+    if (w.isEmpty())
+        return std::nullopt;
+    if (ix.dates.contains(w))
+        return w;
+    const QString folded = foldedForMatching(w);
+    // The same name written in another case.
+    const QList<QString> same = ix.byFolded.values(folded);
+    for (const QString &name : same) {
+        if (name.toLower() == w.toLower())
+            return name;
+    }
+    if (const auto nick = ix.nicknames.constFind(folded); nick != ix.nicknames.cend())
+        return *nick;
+    // Without accents, only where one name alone matches.
+    if (same.size() == 1)
+        return same.first();
+    return std::nullopt;
+}
+
+QStringList namesOf(const Card &card)
+{
+    QStringList names;
+    const auto addFrom = [&names](const QStringList &words) {
+        for (const QString &w : words) {
+            if (const auto name = calendarName(w); name && !names.contains(*name))
+                names << *name;
+        }
+    };
+    QStringList given = card.given;
+    if (given.isEmpty()) {
+        // No N: Hungarian cards write the family name first; the rest are given names.
+        QStringList words = card.displayName.split(u' ', Qt::SkipEmptyParts);
+        if (words.size() > 1)
+            words.removeFirst();
+        given = words;
+    }
+    addFrom(given);
+    if (names.isEmpty())
+        addFrom(card.nicknames);
+    return names;
+}
+
+QString describe(const Celebration &c)
+{
+    if (c.nameDay)
+        return QStringLiteral("%1: névnap (%2)").arg(c.person, c.name);
+    if (c.age > 0)
+        return QStringLiteral("%1: %2. születésnap").arg(c.person).arg(c.age);
+    return QStringLiteral("%1: születésnap").arg(c.person);
+}
+
+ContactBook::ContactBook(const QList<Card> &cards)
+{
+    const NameIndex &ix = index();
+    for (const Card &card : cards) {
+        Person p;
+        p.name = card.displayName;
+        const QStringList names = namesOf(card);
+        if (!card.nameDays.isEmpty()) {
+            // A date on the card itself wins.
+            for (const CardDate &d : card.nameDays)
+                p.nameDays.append({QDate(2000, d.month, d.day), names.value(0, p.name)});
+        } else {
+            for (const QString &name : names) {
+                for (const QDate &d : ix.dates.value(name))
+                    p.nameDays.append({d, name});
+            }
+        }
+        p.birthday = card.birthday;
+        if (p.nameDays.isEmpty() && !p.birthday)
+            continue;
+        m_people << p;
+    }
+}
+
+QList<Celebration> ContactBook::on(const QDate &date, LeapDayRule rule) const
+{
+    const bool leap = QDate::isLeapYear(date.year());
+    // The 29 February a common year lacks is kept on another day.
+    const auto lands = [&](int month, int day) {
+        if (month == 2 && day == 29 && !leap) {
+            return rule == LeapDayRule::March1 ? (date.month() == 3 && date.day() == 1)
+                                               : (date.month() == 2 && date.day() == 28);
+        }
+        return date.month() == month && date.day() == day;
+    };
+    QList<Celebration> found;
+    for (const Person &p : m_people) {
+        for (const auto &[day, name] : p.nameDays) {
+            if (lands(day.month(), day.day()))
+                found.append({p.name, true, name, 0});
+        }
+    }
+    for (const Person &p : m_people) {
+        if (p.birthday && lands(p.birthday->month, p.birthday->day)) {
+            const int age = p.birthday->year > 0 ? date.year() - p.birthday->year : 0;
+            found.append({p.name, false, QString(), age > 0 ? age : 0});
+        }
+    }
+    return found;
+}
+
+} // namespace quill::contacts

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "vcard.h"
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QString>
+
+// Whose day is it: the people of an address book, their name days found from their given names
+// (and nicknames), their birthdays with their age where the year is known.
+namespace quill::contacts {
+
+/// 29 February in a common year: kept on 28 February (the default) or moved to 1 March.
+enum class LeapDayRule { February28, March1 };
+
+struct Celebration {
+    QString person;
+    bool nameDay = true; ///< else a birthday
+    QString name;        ///< the name celebrated (name days)
+    int age = 0;         ///< the birthday's number, 0 when the year is not known
+    bool operator==(const Celebration &) const = default;
+};
+
+/// The calendar name a given name or nickname stands for: the name itself, a nickname from the
+/// shipped table ("Józsi" → "József"), or the one calendar name it matches without accents
+/// ("Peter" → "Péter"). None for anything else, married names ("Józsefné") among them.
+std::optional<QString> calendarName(const QString &word);
+
+/// The calendar names a card is celebrated by: its given names, else its nicknames.
+QStringList namesOf(const Card &card);
+
+/// One line of `nevnap --contacts`: "Kovács Ádám: névnap (Ádám)", "Kovács Ádám: 51.
+/// születésnap", "Nagy Éva: születésnap".
+QString describe(const Celebration &c);
+
+class ContactBook {
+public:
+    ContactBook() = default;
+    explicit ContactBook(const QList<Card> &cards);
+    /// Everyone celebrating on `date`, name days first, in card order.
+    QList<Celebration> on(const QDate &date, LeapDayRule rule = LeapDayRule::February28) const;
+    int size() const { return int(m_people.size()); }
+
+private:
+    struct Person {
+        QString name;
+        QList<std::pair<QDate, QString>> nameDays; ///< year 2000 dates (a leap year), the name
+        std::optional<CardDate> birthday;
+    };
+    QList<Person> m_people;
+};
+
+} // namespace quill::contacts

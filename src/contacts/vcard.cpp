@@ -1,0 +1,355 @@
+#include "vcard.h"
+
+#include "calendar/calendar.h"
+
+#include <QDate>
+#include <QHash>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+namespace quill::contacts {
+
+namespace {
+
+constexpr qsizetype maxProperty = 4 * 1024 * 1024;
+
+struct Property {
+    QByteArray group;
+    QByteArray name;                      ///< upper case
+    QHash<QByteArray, QByteArray> params; ///< upper-case keys, values as written
+    QByteArray value;                     ///< raw, still encoded
+};
+
+bool isQuotedPrintable(const Property &p)
+{
+    const QByteArray enc = p.params.value("ENCODING").toUpper();
+    return enc == "QUOTED-PRINTABLE" || p.params.contains("QUOTED-PRINTABLE");
+}
+
+// "NAME;PARAM=x;PARAM="a:b":value" with an optional "group." before the name.
+std::optional<Property> parseLine(const QByteArray &line)
+{
+    Property p;
+    qsizetype i = 0;
+    bool inQuotes = false;
+    qsizetype colon = -1;
+    for (; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '"')
+            inQuotes = !inQuotes;
+        else if (c == ':' && !inQuotes) {
+            colon = i;
+            break;
+        }
+    }
+    if (colon <= 0)
+        return std::nullopt;
+    const QList<QByteArray> head = line.left(colon).split(';');
+    QByteArray name = head.first().trimmed();
+    if (const qsizetype dot = name.indexOf('.'); dot >= 0) {
+        p.group = name.left(dot).toUpper();
+        name = name.mid(dot + 1);
+    }
+    if (name.isEmpty())
+        return std::nullopt;
+    for (const char c : name) {
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-'))
+            return std::nullopt;
+    }
+    p.name = name.toUpper();
+    for (qsizetype k = 1; k < head.size(); ++k) {
+        const QByteArray param = head[k].trimmed();
+        const qsizetype eq = param.indexOf('=');
+        if (eq < 0) {
+            p.params.insert(param.toUpper(), QByteArray()); // vCard 2.1: a bare type
+            continue;
+        }
+        QByteArray value = param.mid(eq + 1);
+        if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+            value = value.mid(1, value.size() - 2);
+        p.params.insert(param.left(eq).trimmed().toUpper(), value);
+    }
+    p.value = line.mid(colon + 1);
+    return p;
+}
+
+QByteArray decodeQuotedPrintable(const QByteArray &in)
+{
+    QByteArray out;
+    out.reserve(in.size());
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        if (in[i] == '=' && i + 2 < in.size()) {
+            bool ok = false;
+            const int v = in.mid(i + 1, 2).toInt(&ok, 16);
+            if (ok) {
+                out += char(v);
+                i += 2;
+                continue;
+            }
+        }
+        out += in[i];
+    }
+    return out;
+}
+
+// The value as text: decoded from quoted-printable and from its character set.
+std::optional<QString> textOf(const Property &p, QString *problem)
+{
+    QByteArray bytes = isQuotedPrintable(p) ? decodeQuotedPrintable(p.value) : p.value;
+    QByteArray charset = p.params.value("CHARSET");
+    if (charset.isEmpty()) {
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError())
+            return text;
+        // Old exports write the system's code page without saying so.
+        charset = "windows-1250";
+    }
+    QStringDecoder decoder(charset.constData());
+    if (!decoder.isValid()) {
+        *problem = QStringLiteral("ismeretlen karakterkészlet: %1")
+                       .arg(QString::fromLatin1(charset.left(40)));
+        return std::nullopt;
+    }
+    return decoder.decode(bytes);
+}
+
+// Splits at unescaped `separator` and undoes the escapes (\, \; \n \\).
+QStringList components(const QString &text, QChar separator)
+{
+    QStringList parts{QString()};
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == u'\\' && i + 1 < text.size()) {
+            const QChar next = text[++i];
+            parts.last() += (next == u'n' || next == u'N') ? QChar(u'\n') : next;
+        } else if (c == separator) {
+            parts << QString();
+        } else {
+            parts.last() += c;
+        }
+    }
+    return parts;
+}
+
+QString unescaped(const QString &text)
+{
+    return components(text, QChar(0)).join(QString());
+}
+
+QStringList words(const QString &text)
+{
+    QStringList out;
+    for (const QString &part : components(text, u',')) {
+        for (const QString &w :
+             part.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts))
+            out << w;
+    }
+    return out;
+}
+
+bool isNameDayLabel(QString label)
+{
+    // Apple wraps its own labels: "_$!<Anniversary>!$_".
+    label.remove(QStringLiteral("_$!<")).remove(QStringLiteral(">!$_"));
+    const QString folded = foldedForMatching(label.trimmed());
+    return folded == u"nevnap" || folded == u"name day" || folded == u"nameday";
+}
+
+struct CardBuilder {
+    Card card;
+    QString problem;
+    QHash<QByteArray, QString> groupDates;  // item1 -> date text
+    QHash<QByteArray, QString> groupLabels; // item1 -> label
+    QString nameFromN;
+
+    void take(const Property &p)
+    {
+        if (!problem.isEmpty())
+            return;
+        if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY")
+            return; // never decoded: only its size counted
+        QString text;
+        if (const auto t = textOf(p, &problem))
+            text = *t;
+        else
+            return;
+        if (p.name == "FN") {
+            card.displayName = unescaped(text).simplified();
+        } else if (p.name == "N") {
+            const QStringList n = components(text, u';');
+            card.family = n.value(0).simplified();
+            card.given = words(n.value(1)) + words(n.value(2));
+            nameFromN = QString(card.family + u' ' + card.given.join(u' ')).simplified();
+        } else if (p.name == "NICKNAME") {
+            for (const QString &nick : components(text, u',')) {
+                if (!nick.trimmed().isEmpty())
+                    card.nicknames << nick.trimmed();
+            }
+        } else if (p.name == "BDAY") {
+            if (p.params.value("VALUE").toLower() == "text")
+                return;
+            bool ok = false;
+            const int omitted = p.params.value("X-APPLE-OMIT-YEAR").toInt(&ok);
+            const auto date = parseCardDate(unescaped(text), ok ? omitted : 1604);
+            if (!date)
+                problem = QStringLiteral("hibás születésnap: %1").arg(text.left(40));
+            else
+                card.birthday = date;
+        } else if (p.name == "X-ABDATE") {
+            groupDates.insert(p.group, unescaped(text));
+        } else if (p.name == "X-ABLABEL") {
+            groupLabels.insert(p.group, unescaped(text));
+        } else if (p.name == "X-NEVNAP" || p.name == "X-QUILLOMAT-NEVNAP" ||
+                   p.name == "X-NAMEDAY") {
+            const auto date = parseCardDate(unescaped(text));
+            if (!date)
+                problem = QStringLiteral("hibás névnap: %1").arg(text.left(40));
+            else
+                card.nameDays << *date;
+        } else if (p.name == "X-ANDROID-CUSTOM") {
+            const QStringList f = components(text, u';');
+            if (f.value(0) == u"vnd.android.cursor.item/nickname" && !f.value(1).isEmpty()) {
+                card.nicknames << f.value(1).trimmed();
+            } else if (f.value(0) == u"vnd.android.cursor.item/contact_event") {
+                const auto date = parseCardDate(f.value(1));
+                if (!date)
+                    return; // an event we would not use anyway
+                if (f.value(2) == u"3" && !card.birthday)
+                    card.birthday = date; // Android's birthday type
+                else if (isNameDayLabel(f.value(3)))
+                    card.nameDays << *date;
+            }
+        }
+    }
+
+    void finish()
+    {
+        for (auto it = groupDates.cbegin(); it != groupDates.cend(); ++it) {
+            if (!isNameDayLabel(groupLabels.value(it.key())))
+                continue;
+            if (const auto date = parseCardDate(it.value()))
+                card.nameDays << *date;
+            else if (problem.isEmpty())
+                problem = QStringLiteral("hibás névnap: %1").arg(it.value().left(40));
+        }
+        if (card.displayName.isEmpty())
+            card.displayName = nameFromN;
+        if (problem.isEmpty() && card.displayName.isEmpty() && card.given.isEmpty())
+            problem = QStringLiteral("nincs neve");
+    }
+};
+
+// The file's logical lines: folded lines joined, quoted-printable soft breaks joined.
+QList<QByteArray> logicalLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    bool softBreak = false;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        QByteArray line = bytes.mid(start, end - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        start = end + 1;
+        if (softBreak && !lines.isEmpty()) {
+            lines.last() += line;
+        } else if (!lines.isEmpty() && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
+            lines.last() += line.mid(1);
+        } else {
+            lines << line;
+        }
+        // A quoted-printable value that ends in "=" goes on in the next line.
+        const QByteArray &last = lines.last();
+        softBreak = last.endsWith('=') && last.toUpper().contains("QUOTED-PRINTABLE");
+        if (softBreak)
+            lines.last().chop(1);
+    }
+    return lines;
+}
+
+} // namespace
+
+std::optional<CardDate> parseCardDate(const QString &value, int omittedYear)
+{
+    static const QRegularExpression full(
+        QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})(?:[T ].*)?$"));
+    static const QRegularExpression noYear(QStringLiteral("^--(\\d{2})-?(\\d{2})$"));
+    const QString v = value.trimmed();
+    CardDate d;
+    if (const auto m = noYear.match(v); m.hasMatch()) {
+        d.month = m.captured(1).toInt();
+        d.day = m.captured(2).toInt();
+    } else if (const auto f = full.match(v); f.hasMatch()) {
+        d.year = f.captured(1).toInt();
+        d.month = f.captured(2).toInt();
+        d.day = f.captured(3).toInt();
+        if (d.year == omittedYear || d.year == 0)
+            d.year = 0;
+    } else {
+        return std::nullopt;
+    }
+    // Without a year, 29 February is a day; with one, the date must exist.
+    if (d.year == 0 ? !QDate::isValid(2000, d.month, d.day)
+                    : !QDate::isValid(d.year, d.month, d.day))
+        return std::nullopt;
+    return d;
+}
+
+CardReading readCards(const QByteArray &bytes)
+{
+    CardReading reading;
+    std::optional<CardBuilder> current;
+    int number = 0;
+    const auto skip = [&](CardBuilder &b, const QString &reason) {
+        reading.skipped.append(
+            {number, b.card.displayName.isEmpty() ? b.nameFromN : b.card.displayName, reason});
+    };
+    for (const QByteArray &line : logicalLines(bytes)) {
+        if (line.trimmed().isEmpty())
+            continue;
+        const QByteArray upper = line.trimmed().toUpper();
+        if (upper == "BEGIN:VCARD") {
+            if (current) {
+                current->finish();
+                skip(*current, QStringLiteral("hiányzik az END:VCARD"));
+            }
+            current.emplace();
+            ++number;
+            continue;
+        }
+        if (!current)
+            continue; // text between cards
+        if (upper == "END:VCARD") {
+            current->finish();
+            if (current->problem.isEmpty())
+                reading.cards << current->card;
+            else
+                skip(*current, current->problem);
+            current.reset();
+            continue;
+        }
+        if (line.size() > maxProperty) {
+            if (current->problem.isEmpty())
+                current->problem = QStringLiteral("túl nagy adat (%1 MB)")
+                                       .arg((line.size() + 512 * 1024) / (1024 * 1024));
+            continue;
+        }
+        const auto property = parseLine(line);
+        if (!property) {
+            if (current->problem.isEmpty())
+                current->problem = QStringLiteral("olvashatatlan sor");
+            continue;
+        }
+        current->take(*property);
+    }
+    if (current) {
+        current->finish();
+        skip(*current, QStringLiteral("hiányzik az END:VCARD"));
+    }
+    return reading;
+}
+
+} // namespace quill::contacts

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Address books as people have them: vCard 2.1, 3.0 and 4.0 files, read for what the program
+// needs (whose name day and birthday), never written.
+namespace quill::contacts {
+
+/// A day of the year, with its year when known (0: not known).
+struct CardDate {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    bool operator==(const CardDate &) const = default;
+};
+
+struct Card {
+    QString displayName; ///< FN, or the name put together from N
+    QString family;
+    QStringList given;     ///< the given and additional names from N
+    QStringList nicknames; ///< NICKNAME, and Android's nickname lines
+    std::optional<CardDate> birthday;
+    QList<CardDate> nameDays; ///< dates the card itself calls "Névnap"
+};
+
+struct SkippedCard {
+    int number = 0; ///< the card's place in its file, from 1
+    QString name;   ///< as far as it was read
+    QString reason; ///< in Hungarian
+};
+
+struct CardReading {
+    QList<Card> cards;
+    QList<SkippedCard> skipped;
+};
+
+/// Every card of a file's bytes. A broken card (no END, a bad date, an unknown character set,
+/// unreadable lines, a property over 4 MB) is skipped with its reason; nothing is fatal.
+CardReading readCards(const QByteArray &bytes);
+
+/// A date as cards write it: "1985-04-15", "19850415", "--0415", "--04-15", a date-time, and
+/// the year `omittedYear` (Apple's X-APPLE-OMIT-YEAR, 1604 by default) as no year.
+std::optional<CardDate> parseCardDate(const QString &value, int omittedYear = 1604);
+
+} // namespace quill::contacts

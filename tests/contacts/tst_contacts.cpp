@@ -1,0 +1,252 @@
+#include "contacts/people.h"
+#include "contacts/source.h"
+#include "contacts/vcard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace quill::contacts;
+
+namespace {
+QByteArray card(const QByteArray &version, const QByteArray &body)
+{
+    return "BEGIN:VCARD\r\nVERSION:" + version + "\r\n" + body + "END:VCARD\r\n";
+}
+QString names(const CardReading &r)
+{
+    QStringList out;
+    for (const Card &c : r.cards)
+        out << c.displayName + u'=' + c.given.join(u'+') + u'/' + c.nicknames.join(u'+');
+    return out.join(u'|');
+}
+} // namespace
+
+Q_DECLARE_METATYPE(quill::contacts::CardDate)
+
+class TestContacts : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Names as real exports write them.
+    void namesOnCards_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("read"); // FN=given/nicknames
+        QTest::newRow("3.0, folded, escaped") << card("3.0", "FN:Kov\xc3\xa1"
+                                                             "cs \r\n \xc3\x81"
+                                                             "d\xc3\xa1m\r\nN:Kov\xc3\xa1"
+                                                             "cs;\xc3\x81"
+                                                             "d\xc3\xa1m;;;\r\nNICKNAME:\xc3\x81"
+                                                             "di\\, a fiam,Dodi\r\n")
+                                              << u"Kovács Ádám=Ádám/Ádi, a fiam+Dodi"_qs;
+        QTest::newRow("two given names")
+            << card("4.0", "FN:Nagy Anna M\xc3\xa1ria\r\nN:Nagy;Anna M\xc3\xa1ria;;;\r\n")
+            << u"Nagy Anna Mária=Anna+Mária/"_qs;
+        QTest::newRow("2.1, quoted-printable with soft breaks")
+            << card(
+                   "2.1",
+                   "N;CHARSET=UTF-8;ENCODING=QUOTED-PRINTABLE:Kov=C3=A1cs;=C3=81d=\r\n"
+                   "=C3=A1m;;;\r\nFN;CHARSET=UTF-8;QUOTED-PRINTABLE:Kov=C3=A1cs =C3=81d=C3=A1m\r\n")
+            << u"Kovács Ádám=Ádám/"_qs;
+        QTest::newRow("2.1, ISO-8859-2")
+            << card("2.1", "N;CHARSET=ISO-8859-2:T\xf3th;L\xf5rinc;;;\r\n")
+            << u"Tóth Lőrinc=Lőrinc/"_qs;
+        QTest::newRow("no charset, Windows-1250 bytes")
+            << card("2.1", "N:T\xf3th;L\xf5rinc;;;\r\n") << u"Tóth Lőrinc=Lőrinc/"_qs;
+        QTest::newRow("Android nickname line")
+            << card("2.1",
+                    "N:Szab\xc3\xb3;J\xc3\xb3zsef;;;\r\nX-ANDROID-CUSTOM:vnd.android.cursor.item/"
+                    "nickname;J\xc3\xb3zsi;1;;;;;;;;;;;;;\r\n")
+            << u"Szabó József=József/Józsi"_qs;
+        QTest::newRow("LF only, lower case names, a group")
+            << QByteArray("begin:vcard\nversion:3.0\nitem1.fn:Kiss \xc3\x89va\nend:vcard\n")
+            << u"Kiss Éva=/"_qs;
+    }
+    void namesOnCards()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, read);
+        const CardReading r = readCards(bytes);
+        QCOMPARE(r.skipped.size(), 0);
+        QCOMPARE(names(r), read);
+    }
+
+    void dates_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("omitted");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<CardDate>("date");
+        QTest::newRow("ISO") << u"1985-04-15"_qs << 1604 << true << CardDate{1985, 4, 15};
+        QTest::newRow("basic") << u"19850415"_qs << 1604 << true << CardDate{1985, 4, 15};
+        QTest::newRow("date-time")
+            << u"1985-04-15T00:00:00Z"_qs << 1604 << true << CardDate{1985, 4, 15};
+        QTest::newRow("no year") << u"--0415"_qs << 1604 << true << CardDate{0, 4, 15};
+        QTest::newRow("no year, dashed") << u"--04-15"_qs << 1604 << true << CardDate{0, 4, 15};
+        QTest::newRow("29 February, no year") << u"--0229"_qs << 1604 << true << CardDate{0, 2, 29};
+        QTest::newRow("Apple's omitted year")
+            << u"1604-11-30"_qs << 1604 << true << CardDate{0, 11, 30};
+        QTest::newRow("another omitted year")
+            << u"1900-11-30"_qs << 1900 << true << CardDate{0, 11, 30};
+        QTest::newRow("29 February of a common year")
+            << u"2001-02-29"_qs << 1604 << false << CardDate{};
+        QTest::newRow("month 13") << u"--1301"_qs << 1604 << false << CardDate{};
+        QTest::newRow("words") << u"április 15"_qs << 1604 << false << CardDate{};
+    }
+    void dates()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, omitted);
+        QFETCH(bool, valid);
+        QFETCH(CardDate, date);
+        const auto got = parseCardDate(text, omitted);
+        QCOMPARE(got.has_value(), valid);
+        if (valid)
+            QCOMPARE(*got, date);
+    }
+
+    // Birthdays and name days from where cards keep them.
+    void eventsOnCards()
+    {
+        const QByteArray bytes =
+            card("3.0", "FN:A\r\nN:A;Anna;;;\r\nBDAY;X-APPLE-OMIT-YEAR=1604:1604-11-30\r\n"
+                        "item1.X-ABDATE;type=pref:2000-07-26\r\nitem1.X-ABLABEL:N\xc3\xa9vnap\r\n"
+                        "item2.X-ABDATE:2010-05-05\r\nitem2.X-ABLABEL:_$!<Anniversary>!$_\r\n"
+                        "ANNIVERSARY:20100505\r\n") +
+            card("2.1", "N:B;Bea;;;\r\nX-ANDROID-CUSTOM:vnd.android.cursor.item/contact_event;"
+                        "1990-03-02;3;;;;;;;;;;;;;\r\nX-ANDROID-CUSTOM:vnd.android.cursor.item/"
+                        "contact_event;--0216;0;n\xc3\xa9vnap;;;;;;;;;;;;\r\n") +
+            card("4.0", "FN:C\r\nN:C;Csaba;;;\r\nX-NEVNAP:--1231\r\nBDAY:--0229\r\n");
+        const CardReading r = readCards(bytes);
+        QCOMPARE(r.skipped.size(), 0);
+        QCOMPARE(r.cards.size(), 3);
+        QCOMPARE(r.cards[0].birthday, (CardDate{0, 11, 30}));
+        QCOMPARE(r.cards[0].nameDays, QList<CardDate>{(CardDate{2000, 7, 26})});
+        QCOMPARE(r.cards[1].birthday, (CardDate{1990, 3, 2}));
+        QCOMPARE(r.cards[1].nameDays, QList<CardDate>{(CardDate{0, 2, 16})});
+        QCOMPARE(r.cards[2].nameDays, QList<CardDate>{(CardDate{0, 12, 31})});
+        QCOMPARE(r.cards[2].birthday, (CardDate{0, 2, 29}));
+    }
+
+    // A broken card is skipped with its reason; the rest are read.
+    void brokenCards()
+    {
+        const QByteArray good = card("3.0", "N:J\xc3\xb3;J\xc3\xb3zsef;;;\r\n");
+        const QByteArray photo =
+            "PHOTO;ENCODING=b;TYPE=JPEG:" + QByteArray(300 * 1024, 'A') + "\r\n";
+        QByteArray huge = "PHOTO;ENCODING=b;TYPE=JPEG:";
+        for (int i = 0; i < 5 * 1024 * 1024 / 74; ++i)
+            huge += QByteArray(74, 'B') + "\r\n ";
+        huge += "B\r\n";
+        const QByteArray bytes = good + card("3.0", "N:X;Y;;;\r\nBDAY:1985-13-45\r\n") +
+                                 card("2.1", "N;CHARSET=KLINGON:X;Y;;;\r\n") +
+                                 card("3.0", "N:X;Y;;;\r\n\x01\x02\xff junk\r\n") +
+                                 card("3.0", "N:X;Y;;;\r\n" + huge) +
+                                 card("3.0", "N:Fot\xc3\xb3;Zita;;;\r\n" + photo) +
+                                 "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Z;V\r\n" + good +
+                                 "\x00\x01 trailing junk" + "BEGIN:VCARD\r\nN:E;F;;;\r\n";
+        const CardReading r = readCards(bytes);
+        QCOMPARE(r.cards.size(), 3);
+        QStringList reasons;
+        for (const SkippedCard &s : r.skipped)
+            reasons << QString::number(s.number) + u' ' + s.reason;
+        QCOMPARE(reasons,
+                 (QStringList{u"2 hibás születésnap: 1985-13-45"_qs,
+                              u"3 ismeretlen karakterkészlet: KLINGON"_qs,
+                              u"4 olvashatatlan sor"_qs, u"5 túl nagy adat (5 MB)"_qs,
+                              u"7 hiányzik az END:VCARD"_qs, u"9 hiányzik az END:VCARD"_qs}));
+    }
+
+    void calendarNames_data()
+    {
+        QTest::addColumn<QString>("word");
+        QTest::addColumn<QString>("name"); // empty: none
+        QTest::newRow("itself") << u"Ádám"_qs << u"Ádám"_qs;
+        QTest::newRow("another case") << u"ÁDÁM"_qs << u"Ádám"_qs;
+        QTest::newRow("accents optional where one name matches") << u"Peter"_qs << u"Péter"_qs;
+        QTest::newRow("nickname") << u"Józsi"_qs << u"József"_qs;
+        QTest::newRow("nickname without accents") << u"jozsi"_qs << u"József"_qs;
+        QTest::newRow("diminutive") << u"Marika"_qs << u"Mária"_qs;
+        QTest::newRow("married name") << u"Józsefné"_qs << QString();
+        QTest::newRow("family name") << u"Kovács"_qs << QString();
+    }
+    void calendarNames()
+    {
+        QFETCH(QString, word);
+        QFETCH(QString, name);
+        QCOMPARE(calendarName(word).value_or(QString()), name);
+    }
+
+    // Every nickname of the table stands for a name the calendar knows.
+    void nicknamesLeadToNames()
+    {
+        for (const char *nick : {"Kati", "Peti", "Laci", "Zsuzsi", "Pista", "Bandi", "Juci"})
+            QVERIFY2(calendarName(QString::fromLatin1(nick)), nick);
+    }
+
+    // Who celebrates when: each given name on each of its days, the card's own date first and
+    // alone, a married name never, a nickname where the given name says nothing, ages where the
+    // year is known, 29 February on the 28th (or 1 March) in common years.
+    void celebrations()
+    {
+        const QByteArray bytes =
+            card("3.0", "FN:Kov\xc3\xa1"
+                        "cs \xc3\x81"
+                        "d\xc3\xa1m\r\nN:Kov\xc3\xa1"
+                        "cs;\xc3\x81"
+                        "d\xc3\xa1m;;;\r\nBDAY:1975-12-24\r\n") +
+            card("3.0", "FN:Nagy Anna M\xc3\xa1ria\r\nN:Nagy;Anna M\xc3\xa1ria;;;\r\n") +
+            card("3.0", "FN:Szab\xc3\xb3 J\xc3\xb3zsefn\xc3\xa9\r\nN:Szab\xc3\xb3;J\xc3\xb3zsefn"
+                        "\xc3\xa9;;;\r\nNICKNAME:Marika\r\n") +
+            card("3.0", "FN:Kis P\xc3\xa9ter\r\nN:Kis;P\xc3\xa9ter;;;\r\nX-NEVNAP:--0629\r\n") +
+            card("3.0", "FN:Sz\xc3\xb6k\xc5\x91 Ugr\xc3\xb3\r\nN:Sz\xc3\xb6k\xc5\x91;Xyz;;;\r\n"
+                        "BDAY:--0229\r\n");
+        const ContactBook book(readCards(bytes).cards);
+        const auto on = [&](int y, int m, int d, LeapDayRule rule = LeapDayRule::February28) {
+            QStringList out;
+            for (const Celebration &c : book.on(QDate(y, m, d), rule))
+                out << describe(c);
+            return out;
+        };
+        QCOMPARE(on(2026, 12, 24), (QStringList{u"Kovács Ádám: névnap (Ádám)"_qs,
+                                                u"Kovács Ádám: 51. születésnap"_qs}));
+        QCOMPARE(on(2026, 7, 26), (QStringList{u"Nagy Anna Mária: névnap (Anna)"_qs}));
+        QVERIFY(on(2026, 9, 12).contains(u"Nagy Anna Mária: névnap (Mária)"_qs));
+        QVERIFY(on(2026, 9, 12).contains(u"Szabó Józsefné: névnap (Mária)"_qs));
+        QCOMPARE(on(2026, 3, 19), QStringList()); // József: not the wife's day
+        QCOMPARE(on(2026, 6, 29), (QStringList{u"Kis Péter: névnap (Péter)"_qs}));
+        QCOMPARE(on(2026, 2, 22), QStringList()); // Péter's calendar day: the card's date wins
+        QCOMPARE(on(2026, 2, 28), (QStringList{u"Szökő Ugró: születésnap"_qs}));
+        QCOMPARE(on(2026, 3, 1, LeapDayRule::March1), (QStringList{u"Szökő Ugró: születésnap"_qs}));
+        QCOMPARE(on(2026, 2, 28, LeapDayRule::March1), QStringList());
+        QCOMPARE(on(2028, 2, 29), (QStringList{u"Szökő Ugró: születésnap"_qs}));
+        QCOMPARE(on(2028, 2, 28), QStringList());
+    }
+
+    // A folder as a sync tool keeps it: one card a file, named by the tool, one folder an
+    // address book; other files are left alone.
+    void folderOfCards()
+    {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkpath(u"contacts/default"_qs);
+        const auto put = [&](const QString &name, const QByteArray &bytes) {
+            QFile f(dir.filePath(name));
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(bytes);
+        };
+        put(u"contacts/default/4f2a-9c.vcf"_qs, card("3.0", "N:Kiss;\xc3\x89va;;;\r\n"));
+        put(u"contacts/default/77b1.vcf"_qs, card("3.0", "N:Nagy;Zolt\xc3\xa1n;;;\r\n"));
+        put(u"contacts/default/.status"_qs, "not a card");
+        put(u"contacts/default/broken.vcf"_qs, "BEGIN:VCARD\r\nN:X;Y;;;\r\n");
+        const SourceReading r = readSource(dir.filePath(u"contacts"_qs));
+        QCOMPARE(r.reading.cards.size(), 2);
+        QCOMPARE(r.reading.skipped.size(), 1);
+        QCOMPARE(r.reading.skipped[0].name, u"X Y (broken.vcf)"_qs);
+        QVERIFY(r.problems.isEmpty());
+        QCOMPARE(readSource(dir.filePath(u"nincs.vcf"_qs)).problems.size(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestContacts)
+#include "tst_contacts.moc"
