@@ -1,6 +1,7 @@
 // nevnap: the name-day calendar on the command line.
 
 #include "cli/query.h"
+#include "reminders/preferences.h"
 #include "files/safefile.h"
 
 #include <QCoreApplication>
@@ -32,8 +33,12 @@ int main(int argc, char **argv)
     for (int i = 1; i < argc; ++i)
         raw << QByteArray(argv[i]);
     quill::nevnap::FileToWrite file;
-    quill::nevnap::Answer answer = quill::nevnap::answer(QCoreApplication::arguments().mid(1),
-                                                         QDate::currentDate(), raw, &file);
+    // The address book the program's settings name, for --contacts without a path.
+    const quill::Preferences settings = quill::loadPreferences(quill::preferencesPath());
+    const quill::nevnap::ContactsDefaults contacts{settings.contactsSource,
+                                                   settings.leapDayOnMarch1};
+    quill::nevnap::Answer answer = quill::nevnap::answer(
+        QCoreApplication::arguments().mid(1), QDate::currentDate(), raw, &file, contacts);
     if (!file.path.isEmpty()) {
         const std::error_code error =
             file.overwrite ? quill::files::writeAtomicallyNative(file.path, file.bytes)

@@ -1,5 +1,8 @@
 #include "query.h"
 
+#include "contacts/people.h"
+#include "contacts/source.h"
+
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
 #include "cli/ical.h"
@@ -7,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QMultiMap>
 #include <QRegularExpression>
@@ -224,6 +228,11 @@ QString usage()
         "  nevnap --ical [FÁJL]      a teljes névnaptár iCalendar formában (alapértelmezés: a\n"
         "                            szabványos kimenet); létező fájlt csak --force mellett ír\n"
         "                            felül\n"
+        "  nevnap --contacts [FÁJL|MAPPA] [NAP]\n"
+        "                            a névjegyek (.vcf fájl vagy mappa) közül azok, akiknek a\n"
+        "                            napon (alapértelmezés: ma) névnapja vagy születésnapja\n"
+        "                            van; --het mellett hét napra; mappa nélkül a program\n"
+        "                            beállításaiban megadott forrás (magyarul: --ismerosok)\n"
         "  nevnap --version          a program változata\n"
         "  nevnap --help             ez a leírás\n"
         "\n"
@@ -340,10 +349,81 @@ QString closestOption(const QString &typed, const QStringList &known)
     return {};
 }
 
+// The day a contacts question is about: today, a word for a day near it, or a date (this year's).
+std::optional<QDate> dayAsked(const QString &typed, const QDate &today, Answer *refusal)
+{
+    static const QHash<QString, int> relative = {{QStringLiteral("ma"), 0},
+                                                 {QStringLiteral("holnap"), 1},
+                                                 {QStringLiteral("holnaputan"), 2},
+                                                 {QStringLiteral("tegnap"), -1},
+                                                 {QStringLiteral("tegnapelott"), -2}};
+    if (typed.isEmpty())
+        return today;
+    if (const auto it = relative.constFind(foldedForMatching(typed)); it != relative.cend())
+        return today.addDays(*it);
+    const DateRead date = readDate(typed);
+    switch (date.result) {
+    case DateRead::Result::Date: {
+        const QDate day(today.year(), date.month, date.day);
+        // 29 February asked in a common year: the day it is kept on.
+        return day.isValid() ? day : QDate(today.year(), 2, 28);
+    }
+    case DateRead::Result::BadMonth:
+        *refusal = fail(QStringLiteral("Ilyen hónap nem létezik!"));
+        return std::nullopt;
+    case DateRead::Result::BadDay:
+        *refusal = fail(QStringLiteral("Ilyen nap nem létezik!"));
+        return std::nullopt;
+    default:
+        *refusal = fail(QStringLiteral("Nem nap: ") + printable(typed) +
+                        QStringLiteral(" (például: nevnap --contacts névjegyek.vcf március 15)"));
+        return std::nullopt;
+    }
+}
+
+Answer contactsAnswer(QStringList words, const QDate &today, bool week,
+                      const ContactsDefaults &defaults)
+{
+    QString path = defaults.source;
+    if (!words.isEmpty() && QFileInfo::exists(words.first()))
+        path = words.takeFirst();
+    if (path.isEmpty())
+        return fail(QStringLiteral("Nincs megadva névjegyforrás: nevnap --contacts FÁJL|MAPPA "
+                                   "[NAP], vagy a program Beállítások ablakában."));
+    Answer refusal;
+    const auto day = dayAsked(words.join(u' ').simplified(), today, &refusal);
+    if (!day)
+        return refusal;
+    const contacts::SourceReading read = contacts::readSource(path);
+    if (!read.problems.isEmpty() && read.reading.cards.isEmpty() && read.reading.skipped.isEmpty())
+        return fail(QStringLiteral("A névjegyek nem olvashatók: ") +
+                    read.problems.join(QStringLiteral("; ")));
+    const contacts::ContactBook book(read.reading.cards);
+    const auto rule = defaults.leapDayOnMarch1 ? contacts::LeapDayRule::March1
+                                               : contacts::LeapDayRule::February28;
+    Answer a;
+    for (int i = 0; i < (week ? 7 : 1); ++i) {
+        const QDate d = day->addDays(i);
+        const QString prefix = week ? QString::number(d.year()) + QStringLiteral(". ") +
+                                          dayText(d.month(), d.day()) + QStringLiteral(": ")
+                                    : QString();
+        for (const contacts::Celebration &c : book.on(d, rule))
+            a.out += prefix + contacts::describe(c) + u'\n';
+    }
+    for (const QString &problem : read.problems)
+        a.err += QStringLiteral("nevnap: ") + printable(problem) + u'\n';
+    if (!read.reading.skipped.isEmpty())
+        a.err += QStringLiteral("nevnap: %1 névjegy kihagyva (az első: %2: %3)\n")
+                     .arg(read.reading.skipped.size())
+                     .arg(printable(read.reading.skipped.first().name),
+                          read.reading.skipped.first().reason);
+    return a;
+}
+
 } // namespace
 
 Answer answer(const QStringList &arguments, const QDate &today, const QList<QByteArray> &raw,
-              FileToWrite *file)
+              FileToWrite *file, const ContactsDefaults &contactsDefaults)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -353,16 +433,18 @@ Answer answer(const QStringList &arguments, const QDate &today, const QList<QByt
     const QCommandLineOption force(QStringLiteral("force"), {});
     const QCommandLineOption tomorrow({QStringLiteral("tomorrow"), QStringLiteral("holnap")}, {});
     const QCommandLineOption week({QStringLiteral("week"), QStringLiteral("het")}, {});
-    parser.addOptions({help, version, ical, force, tomorrow, week});
+    const QCommandLineOption people({QStringLiteral("contacts"), QStringLiteral("ismerosok")}, {});
+    parser.addOptions({help, version, ical, force, tomorrow, week, people});
     QList<int> positions;
     QHash<QString, QString> typedAs;
     if (!parser.parse(forTheParser(arguments, &positions, &typedAs))) {
         const QStringList unknown = parser.unknownOptionNames();
         const QString name = unknown.isEmpty() ? QString() : unknown.first();
         const QString typed = typedAs.value(name, (name.size() == 1 ? u"-"_qs : u"--"_qs) + name);
-        const QString near = closestOption(foldedForMatching(typed),
-                                           {u"help"_qs, u"version"_qs, u"ical"_qs, u"force"_qs,
-                                            u"tomorrow"_qs, u"holnap"_qs, u"week"_qs, u"het"_qs});
+        const QString near =
+            closestOption(foldedForMatching(typed),
+                          {u"help"_qs, u"version"_qs, u"ical"_qs, u"force"_qs, u"tomorrow"_qs,
+                           u"holnap"_qs, u"week"_qs, u"het"_qs, u"contacts"_qs, u"ismerosok"_qs});
         return refuse(QStringLiteral("ismeretlen kapcsoló: ") + printable(typed) +
                       (near.isEmpty() ? QString() : QStringLiteral(" (talán: %1?)").arg(near)));
     }
@@ -375,7 +457,7 @@ Answer answer(const QStringList &arguments, const QDate &today, const QList<QByt
                     .arg(version::minor)
                     .arg(version::patch),
                 {}};
-    const QStringList words = parser.positionalArguments();
+    QStringList words = parser.positionalArguments();
     if (parser.isSet(ical)) {
         if (words.size() > 1 || parser.isSet(tomorrow) || parser.isSet(week))
             return refuse(QStringLiteral("a --ical mellé csak egy fájlnév adható meg"));
@@ -392,6 +474,11 @@ Answer answer(const QStringList &arguments, const QDate &today, const QList<QByt
     }
     if (parser.isSet(force))
         return refuse(QStringLiteral("a --force csak a --ical FÁJL mellett érvényes"));
+    if (parser.isSet(people)) {
+        if (parser.isSet(tomorrow))
+            words.prepend(QStringLiteral("holnap"));
+        return contactsAnswer(words, today, parser.isSet(week), contactsDefaults);
+    }
     if (parser.isSet(week))
         return words.isEmpty() ? Answer{0, weekAnswer(today), {}}
                                : refuse(QStringLiteral("a --het mellé nem kell nap vagy név"));

@@ -49,10 +49,16 @@ struct FileToWrite {
     bool overwrite = false; ///< --force
 };
 
+/// What --contacts takes from the program's settings when the command line does not say.
+struct ContactsDefaults {
+    QString source;
+    bool leapDayOnMarch1 = false;
+};
+
 /// The answer to a command line (the arguments after the command's name) on `today`. `raw` holds
 /// the same arguments as the command line's own bytes, so a file name is used as it was given.
 Answer answer(const QStringList &arguments, const QDate &today, const QList<QByteArray> &raw = {},
-              FileToWrite *file = nullptr);
+              FileToWrite *file = nullptr, const ContactsDefaults &contactsDefaults = {});
 
 /// The usage text, every form listed.
 QString usage();

@@ -47,6 +47,16 @@ Preferences parsePreferences(const QByteArray &bytes)
             if (std::find(std::begin(meetingNoticeChoices), std::end(meetingNoticeChoices), n) !=
                 std::end(meetingNoticeChoices))
                 p.notice.meetingMinutes = n;
+        } else if (key == "ismerosok_forras") {
+            p.contactsSource = QString::fromUtf8(value);
+        } else if (key == "ismerosok_ido") {
+            const QTime t = QTime::fromString(QString::fromLatin1(value), QStringLiteral("H:mm"));
+            if (t.isValid())
+                p.contactsTime = t;
+        } else if (key == "ismerosok_elott_nap") {
+            p.contactsNoticeDays = number(value, 0, 14, 0);
+        } else if (key == "februar29_marcius1") {
+            p.leapDayOnMarch1 = value == "1";
         } else if (key == "csak_talca") {
             p.trayOnly = value == "1";
         } else if (key == "halasztas") {
@@ -65,7 +75,11 @@ QByteArray formatPreferences(const Preferences &p)
            "\nszuletesnap_elott_nap=" + QByteArray::number(p.notice.birthdayDays) +
            "\ntalalkozo_elott_perc=" + QByteArray::number(p.notice.meetingMinutes) +
            "\nhalasztas=" + snoozeNames[int(p.lastSnooze)] +
-           "\ncsak_talca=" + (p.trayOnly ? "1" : "0") + '\n';
+           "\ncsak_talca=" + (p.trayOnly ? "1" : "0") +
+           "\nismerosok_forras=" + QString(p.contactsSource).remove(u'\n').remove(u'\r').toUtf8() +
+           "\nismerosok_ido=" + p.contactsTime.toString(QStringLiteral("H:mm")).toLatin1() +
+           "\nismerosok_elott_nap=" + QByteArray::number(p.contactsNoticeDays) +
+           "\nfebruar29_marcius1=" + (p.leapDayOnMarch1 ? "1" : "0") + '\n';
 }
 
 Preferences loadPreferences(const QString &path)

@@ -4,6 +4,7 @@
 #include "snoozes.h"
 
 #include <QString>
+#include <QTime>
 #include <system_error>
 
 // The user's settings (Beállítások), kept in the XDG config folder, never in the data file.
@@ -14,6 +15,13 @@ struct Preferences {
     SnoozeChoice lastSnooze = SnoozeChoice::TenMinutes;
     /// Only the tray icon, the strip hidden (where a tray is there to hold the icon).
     bool trayOnly = false;
+    /// The address book: a .vcf file or a folder of them; empty for none.
+    QString contactsSource;
+    /// When the day's celebrations of the contacts are announced, and how many days ahead.
+    QTime contactsTime = QTime(8, 0);
+    int contactsNoticeDays = 0;
+    /// 29 February in a common year on 1 March (else on 28 February).
+    bool leapDayOnMarch1 = false;
     bool operator==(const Preferences &) const = default;
 };
 

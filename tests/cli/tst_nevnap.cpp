@@ -143,6 +143,44 @@ private Q_SLOTS:
         }
     }
 
+    // The people of an address book who celebrate on a day, that day's week, the settings'
+    // source when no path is given, and what cannot be answered told.
+    void contacts()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"névjegyek.vcf"_qs);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Kov\xc3\xa1"
+                "cs \xc3\x81"
+                "d\xc3\xa1m\r\n"
+                "N:Kov\xc3\xa1"
+                "cs;\xc3\x81"
+                "d\xc3\xa1m;;;\r\nBDAY:1975-12-24\r\nEND:VCARD\r\n"
+                "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Nagy;\xc3\x89va;;;\r\nBDAY:--1223\r\n"
+                "END:VCARD\r\nBEGIN:VCARD\r\nN:T\xc3\xb6r\xc3\xb6tt;K\xc3\xa1rtya;;;\r\n");
+        f.close();
+        const QDate today(2026, 12, 23);
+        const nevnap::Answer day = nevnap::answer({u"--contacts"_qs, path, u"holnap"_qs}, today);
+        QCOMPARE(day.exitCode, 0);
+        QCOMPARE(day.out, u"Kovács Ádám: névnap (Ádám)\nNagy Éva: névnap (Éva)\n"
+                          "Kovács Ádám: 51. születésnap\n"_qs);
+        QVERIFY(day.err.contains(u"1 névjegy kihagyva"_qs));
+        const nevnap::Answer week = nevnap::answer({u"--ismerosok"_qs, path, u"--het"_qs}, today);
+        QCOMPARE(week.out.count(u'\n'), 4);
+        QVERIFY(week.out.startsWith(u"2026. december 23.: Nagy Éva: születésnap\n"_qs));
+        const nevnap::Answer fromSettings = nevnap::answer(
+            {u"--contacts"_qs, u"december"_qs, u"23"_qs}, today, {}, nullptr, {path, false});
+        QCOMPARE(fromSettings.out, u"Nagy Éva: születésnap\n"_qs);
+        QCOMPARE(nevnap::answer({u"--contacts"_qs}, today).exitCode, 1);
+        QCOMPARE(nevnap::answer({u"--contacts"_qs, path, u"február"_qs, u"30"_qs}, today).err,
+                 u"Ilyen nap nem létezik!\n"_qs);
+        QCOMPARE(nevnap::answer({u"--contacts"_qs, dir.filePath(u"x"_qs) + u"/"_qs}, today, {},
+                                nullptr, {})
+                     .exitCode,
+                 1);
+    }
+
     // Help that lists every form.
     void helpListsEveryForm()
     {
@@ -150,7 +188,8 @@ private Q_SLOTS:
         QCOMPARE(help.code, 0);
         for (const QString &form :
              {u"holnap"_qs, u"--tomorrow"_qs, u"--het"_qs, u"--week"_qs, u"2026-03-15"_qs,
-              u"03.15."_qs, u"--ical"_qs, u"--force"_qs, u"--version"_qs, u"márc"_qs})
+              u"03.15."_qs, u"--ical"_qs, u"--force"_qs, u"--version"_qs, u"márc"_qs,
+              u"--contacts"_qs, u"--ismerosok"_qs})
             QVERIFY2(help.out.contains(form), qPrintable(form));
     }
 

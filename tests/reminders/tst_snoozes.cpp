@@ -132,8 +132,12 @@ private Q_SLOTS:
             "halasztas=holnap\nvalami=1\n=\n");
         QCOMPARE(p.notice, (Notice{3, 0, 0})); // 15 days and 7 minutes are not choices
         QCOMPARE(p.lastSnooze, SnoozeChoice::Tomorrow);
-        const Preferences q{{14, 2, 30}, SnoozeChoice::ChosenTime, true};
+        const Preferences q{{14, 2, 30}, SnoozeChoice::ChosenTime, true, u"/home/éva/Névjegyek mappa"_qs,
+                            QTime(7, 30), 3, true};
         QCOMPARE(parsePreferences(formatPreferences(q)), q);
+        Preferences broken = q; // a name with a line break cannot add a line of its own
+        broken.contactsSource = u"x\ncsak_talca=0"_qs;
+        QCOMPARE(parsePreferences(formatPreferences(broken)).trayOnly, true);
         QTemporaryDir dir;
         const QString path = preferencesPath(dir.path());
         QVERIFY(path.startsWith(dir.path()));
