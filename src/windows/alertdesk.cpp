@@ -2,6 +2,8 @@
 
 #include "files/safefile.h"
 
+#include <QFileInfo>
+
 #include <QWidget>
 
 namespace quill {
@@ -11,6 +13,8 @@ AlertDesk::AlertDesk(Services &services, const QString &dataFile, QWidget *windo
     , m_services(services)
     , m_window(window)
     , m_preferencesPath(preferencesPath(services.configHome))
+    , m_contactsRecord(snoozeBookPath(dataFile, services.stateHome)
+                           .replace(QStringLiteral("/snoozed-"), QStringLiteral("/contacts-")))
     , m_snoozes(snoozeBookPath(dataFile, services.stateHome))
 {
     m_services.notifier.onAction = [this](quint64 token, const QString &action) {
@@ -49,6 +53,36 @@ void AlertDesk::ensureLoaded()
     m_loaded = true;
     m_preferences = loadPreferences(m_preferencesPath);
     m_snoozes.load();
+}
+
+void AlertDesk::presentText(const QString &text)
+{
+    ensureLoaded();
+    const quint64 token = ++m_nextToken;
+    m_listed.insert(token, text);
+    m_services.notifier.notify(alertTitle(), text, token);
+    showAlert(text, text, token);
+    m_listed.remove(token);
+}
+
+QDate AlertDesk::contactsAnnounced() const
+{
+    if (!m_contactsDay) {
+        const files::ReadResult read = files::readRegularFile(m_contactsRecord, 64);
+        m_contactsDay =
+            read.error ? QDate()
+                       : QDate::fromString(QString::fromLatin1(read.bytes.trimmed()), Qt::ISODate);
+    }
+    return *m_contactsDay;
+}
+
+void AlertDesk::setContactsAnnounced(const QDate &day)
+{
+    m_contactsDay = day;
+    if (files::makeFolder(QFileInfo(m_contactsRecord).absolutePath()))
+        return;
+    // Not told when it fails: the worst is the same list once more at the next start.
+    (void)files::writeAtomically(m_contactsRecord, day.toString(Qt::ISODate).toLatin1() + '\n');
 }
 
 void AlertDesk::tellFailure(const QString &what, const std::error_code &error)

@@ -36,6 +36,13 @@ public:
     /// something new was announced.
     bool present(const QList<DueAlert> &due, AlertScanner &scanner, bool graceOver);
 
+    /// An announcement of its own (the contacts' day): in a box and a notification, and it can
+    /// be put off like any alert.
+    void presentText(const QString &text);
+    /// The day the contacts' celebrations were last announced, kept in the state folder.
+    QDate contactsAnnounced() const;
+    void setContactsAnnounced(const QDate &day);
+
 Q_SIGNALS:
     void snoozesChanged();
     void preferencesChanged();
@@ -54,6 +61,8 @@ private:
     Services &m_services;
     QWidget *m_window;
     QString m_preferencesPath;
+    QString m_contactsRecord;
+    mutable std::optional<QDate> m_contactsDay; ///< the record, read once
     SnoozeBook m_snoozes;
     Preferences m_preferences;
     bool m_loaded = false;

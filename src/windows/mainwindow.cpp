@@ -3,6 +3,7 @@
 #include "aboutbox.h"
 #include "accessibility.h"
 #include "alertdesk.h"
+#include "contactsdesk.h"
 #include "files/safefile.h"
 #include "loadnotices.h"
 #include "platform/twips.h"
@@ -79,6 +80,60 @@ void MainWindow::showAtStart()
     show();
 }
 
+void MainWindow::followSettings()
+{
+    applyTrayOnly();
+    if (m_contacts)
+        m_contacts->setSource(m_alerts->preferences().contactsSource);
+    showCelebrants();
+}
+
+void MainWindow::showCelebrants()
+{
+    if (!m_contacts || !m_celebrants)
+        return;
+    const QDate today = m_services.clock.now().date();
+    m_celebrantsDay = today;
+    const auto rule = m_alerts->preferences().leapDayOnMarch1 ? contacts::LeapDayRule::March1
+                                                              : contacts::LeapDayRule::February28;
+    const QString list = ContactsDesk::shortList(m_contacts->book().on(today, rule));
+    const QString tomorrow = ContactsDesk::shortList(m_contacts->book().on(today.addDays(1), rule));
+    const QString tip = tomorrow.isEmpty() ? QStringLiteral("Holnap nem ünnepel senki az "
+                                                            "ismerősök közül.")
+                                           : QStringLiteral("Holnap: ") + tomorrow;
+    m_celebrants->setToolTip(tip);
+    const QString text = list.isEmpty() ? QString() : QStringLiteral("Ma ünnepel: ") + list;
+    // Shown whole to a screen reader and in the tooltip; cut short only on the narrow strip.
+    m_celebrants->setAccessibleDescription(text);
+    m_celebrants->setText(
+        m_celebrants->fontMetrics().elidedText(text, Qt::ElideRight, m_celebrants->width()));
+    if (m_celebrants->text() != text)
+        m_celebrants->setToolTip(text + u'\n' + tip);
+    m_celebrants->setVisible(!text.isEmpty());
+}
+
+void MainWindow::announceContacts()
+{
+    if (!m_contacts || m_contacts->reading())
+        return;
+    const Preferences &p = m_alerts->preferences();
+    if (p.contactsSource.isEmpty())
+        return;
+    const QDateTime now = m_services.clock.now();
+    if (now.time() < p.contactsTime || m_alerts->contactsAnnounced() == now.date())
+        return;
+    // Come late (a start after the time, a wake from sleep): after the start's grace.
+    const bool late = p.contactsTime.secsTo(now.time()) >= 60;
+    if (late && m_sinceStart.elapsed() < AlertScanner::startGraceMs)
+        return;
+    m_alerts->setContactsAnnounced(now.date());
+    const QString text = ContactsDesk::announcement(
+        m_contacts->book(), now.date(), p.contactsNoticeDays,
+        p.leapDayOnMarch1 ? contacts::LeapDayRule::March1 : contacts::LeapDayRule::February28);
+    if (!text.isEmpty())
+        m_alerts->presentText(text);
+}
+
 void MainWindow::applyTrayOnly()
 {
     if (m_alerts->preferences().trayOnly && m_tray)
@@ -102,7 +157,16 @@ void MainWindow::completeStartUp()
     // The tray after the first frame: asking the desktop for one takes a round trip.
     m_tray = TrayIcon::createIfAvailable(this, m_menu);
     updateTray();
-    connect(m_alerts, &AlertDesk::preferencesChanged, this, &MainWindow::applyTrayOnly);
+    connect(m_alerts, &AlertDesk::preferencesChanged, this, &MainWindow::followSettings);
+    // The people of the address book who celebrate today, under the day's names.
+    m_celebrants =
+        makeLabel(this, QStringLiteral("ismerosok"), QString(), twips::rect(120, 390, 5760, 210));
+    describeLabel(m_celebrants, QStringLiteral("Ismerősök ünnepe"));
+    m_celebrants->installEventFilter(this); // the popup menu opens over it too
+    m_celebrants->hide();
+    m_contacts = new ContactsDesk(this);
+    connect(m_contacts, &ContactsDesk::changed, this, &MainWindow::showCelebrants);
+    m_contacts->setSource(m_alerts->preferences().contactsSource);
     m_search = new SearchPanel(m_services, this);
     m_search->installEventFilter(this); // the popup menu opens over the panel too
     for (QWidget *frame : m_search->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
@@ -224,6 +288,8 @@ void MainWindow::clockTick()
 {
     m_today->tick(m_services.clock.now());
     updateTray();
+    if (m_celebrants && m_services.clock.now().date() != m_celebrantsDay)
+        showCelebrants();
     if (m_view == View::TitleBar) {
         const QString line = titleBarLine();
         if (windowTitle() != line)
@@ -252,8 +318,12 @@ void MainWindow::alertTick()
     const qint64 sinceStart = m_sinceStart.elapsed();
     const QList<DueAlert> due = m_scanner.scan(m_session.table(), now, sinceStart);
     const bool graceOver = sinceStart >= AlertScanner::startGraceMs;
-    if (due.isEmpty() && !m_alerts->snoozeDue(now, graceOver))
+    if (due.isEmpty() && !m_alerts->snoozeDue(now, graceOver)) {
+        m_alertShowing = true;
+        announceContacts();
+        m_alertShowing = false;
         return;
+    }
     m_alertShowing = true;
     // The desktop's notification list, and the record of what was announced, hear of each
     // alert once; the box comes back as the rule says while its minute lasts.
@@ -346,7 +416,7 @@ void MainWindow::setStartAtLogin(bool on)
 void MainWindow::openSettings()
 {
     if (!m_settings)
-        m_settings = new SettingsWindow(*m_alerts);
+        m_settings = new SettingsWindow(*m_alerts, m_contacts);
     m_settings->refresh();
     m_settings->show();
     m_settings->raise();

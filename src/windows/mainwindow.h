@@ -11,12 +11,14 @@
 #include <QWidget>
 
 class QAction;
+class QLabel;
 class QMenu;
 class QTimer;
 
 namespace quill {
 
 class AlertDesk;
+class ContactsDesk;
 class SettingsWindow;
 class TrayIcon;
 
@@ -57,6 +59,7 @@ public:
     /// Shows the strip, or only the tray icon where the user chose so and a tray is there.
     void showAtStart();
     TrayIcon *trayIcon() const { return m_tray; }
+    ContactsDesk *contactsDesk() const { return m_contacts; }
 
     viewmodes::View view() const { return m_view; }
     /// The title-bar view's title: today's panel in one line.
@@ -108,6 +111,9 @@ private:
     void openSettings();
     void applyTrayOnly();
     void updateTray();
+    void followSettings();
+    void showCelebrants();
+    void announceContacts();
     void showHelp(HelpView view);
     void setView(viewmodes::View view);
     void applyView();
@@ -134,6 +140,9 @@ private:
     QPointer<SettingsWindow> m_settings;
     AlertDesk *m_alerts = nullptr;
     TrayIcon *m_tray = nullptr;
+    ContactsDesk *m_contacts = nullptr;
+    QLabel *m_celebrants = nullptr;
+    QDate m_celebrantsDay;
 
     QTimer *m_clockTimer = nullptr;
     QMenu *m_menu = nullptr;

@@ -2,17 +2,22 @@
 
 #include "accessibility.h"
 #include "alertdesk.h"
+#include "contactsdesk.h"
 #include "widgets.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimeEdit>
 #include <QVBoxLayout>
 
 namespace quill {
@@ -29,9 +34,91 @@ QSpinBox *makeDays(QWidget *parent, const QString &name)
 }
 } // namespace
 
-SettingsWindow::SettingsWindow(AlertDesk &desk, QWidget *parent)
+QWidget *SettingsWindow::createContactsGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Ismerősök névnapja és születésnapja"), this);
+    group->setObjectName(QStringLiteral("ismerosok"));
+    auto *form = new QFormLayout(group);
+    auto *row = new QHBoxLayout;
+    m_source = new QLineEdit(group);
+    m_source->setObjectName(QStringLiteral("ismerosforras"));
+    m_source->setPlaceholderText(QStringLiteral(".vcf fájl vagy névjegymappa"));
+    auto *browse = new QPushButton(QStringLiteral("&Tallózás…"), group);
+    browse->setObjectName(QStringLiteral("tallozas"));
+    row->addWidget(m_source);
+    row->addWidget(browse);
+    form->addRow(QStringLiteral("Né&vjegyek:"), row);
+    // The label names the field for screen readers too (a row's label is the buddy of its
+    // first widget only).
+    m_source->setAccessibleName(QStringLiteral("Névjegyek"));
+    m_contactsTime = new QTimeEdit(group);
+    m_contactsTime->setObjectName(QStringLiteral("ismerosido"));
+    m_contactsTime->setDisplayFormat(QStringLiteral("H:mm"));
+    form->addRow(QStringLiteral("Jelzés &ideje:"), m_contactsTime);
+    m_contactsDays = makeDays(group, QStringLiteral("ismeroselott"));
+    form->addRow(QStringLiteral("&Előre, napokkal:"), m_contactsDays);
+    m_leapDay = new QCheckBox(QStringLiteral("Február 29. közönséges évben március 1-jén "
+                                             "(különben február 28-án)"),
+                              group);
+    m_leapDay->setObjectName(QStringLiteral("februar29"));
+    form->addRow(m_leapDay);
+    m_contactsState = new QLabel(group);
+    m_contactsState->setObjectName(QStringLiteral("ismerosallapot"));
+    m_contactsState->setWordWrap(true);
+    form->addRow(m_contactsState);
+    m_skipped = new QListWidget(group);
+    m_skipped->setObjectName(QStringLiteral("kihagyottak"));
+    m_skipped->setAccessibleName(QStringLiteral("Kihagyott névjegyek"));
+    m_skipped->setMaximumHeight(90);
+    form->addRow(m_skipped);
+    connect(m_source, &QLineEdit::editingFinished, this, &SettingsWindow::keep);
+    connect(m_contactsTime, &QTimeEdit::timeChanged, this, &SettingsWindow::keep);
+    connect(m_contactsDays, &QSpinBox::valueChanged, this, &SettingsWindow::keep);
+    connect(m_leapDay, &QCheckBox::toggled, this, &SettingsWindow::keep);
+    connect(browse, &QPushButton::clicked, this, [this] {
+        const QString chosen = QFileDialog::getOpenFileName(
+            this, QStringLiteral("Névjegyek"), m_source->text(),
+            QStringLiteral("Névjegyek (*.vcf *.vcard);;Minden fájl (*)"));
+        if (chosen.isEmpty())
+            return;
+        m_source->setText(chosen);
+        keep();
+    });
+    if (m_contacts)
+        connect(m_contacts, &ContactsDesk::changed, this, &SettingsWindow::showContactsState);
+    return group;
+}
+
+void SettingsWindow::showContactsState()
+{
+    m_skipped->clear();
+    if (!m_contacts || m_desk.preferences().contactsSource.isEmpty()) {
+        m_contactsState->setText(QStringLiteral("Nincs megadva névjegyforrás."));
+        m_skipped->setVisible(false);
+        return;
+    }
+    if (m_contacts->reading()) {
+        m_contactsState->setText(QStringLiteral("A névjegyek beolvasása folyik…"));
+        return;
+    }
+    const contacts::SourceReading &r = m_contacts->lastReading();
+    m_contactsState->setText(QStringLiteral("%1 névjegy beolvasva, %2 kihagyva; %3 ismerősnek "
+                                            "van névnapja vagy születésnapja.")
+                                 .arg(r.reading.cards.size())
+                                 .arg(r.reading.skipped.size())
+                                 .arg(m_contacts->book().size()));
+    for (const QString &problem : r.problems)
+        m_skipped->addItem(problem);
+    for (const contacts::SkippedCard &s : r.reading.skipped)
+        m_skipped->addItem(
+            QStringLiteral("%1. névjegy, %2: %3").arg(s.number).arg(s.name, s.reason));
+    m_skipped->setVisible(m_skipped->count() > 0);
+}
+
+SettingsWindow::SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_desk(desk)
+    , m_contacts(contacts)
 {
     installAccessibility();
     announceAsWindow(this);
@@ -80,6 +167,7 @@ SettingsWindow::SettingsWindow(AlertDesk &desk, QWidget *parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(notice);
     layout->addWidget(snoozes);
+    layout->addWidget(createContactsGroup());
     layout->addWidget(m_trayOnly);
     layout->addWidget(buttons);
 
@@ -103,6 +191,12 @@ void SettingsWindow::refresh()
     m_birthdayDays->setValue(n.birthdayDays);
     m_meetingMinutes->setCurrentIndex(std::max(0, m_meetingMinutes->findData(n.meetingMinutes)));
     m_trayOnly->setChecked(m_desk.preferences().trayOnly);
+    const Preferences &p = m_desk.preferences();
+    m_source->setText(p.contactsSource);
+    m_contactsTime->setTime(p.contactsTime);
+    m_contactsDays->setValue(p.contactsNoticeDays);
+    m_leapDay->setChecked(p.leapDayOnMarch1);
+    showContactsState();
     const int selected = m_snoozed->currentRow();
     m_snoozed->clear();
     for (const Snoozed &s : m_desk.snoozed())
@@ -126,6 +220,10 @@ void SettingsWindow::keep()
     p.notice = {m_nameDayDays->value(), m_birthdayDays->value(),
                 m_meetingMinutes->currentData().toInt()};
     p.trayOnly = m_trayOnly->isChecked();
+    p.contactsSource = m_source->text().trimmed();
+    p.contactsTime = m_contactsTime->time();
+    p.contactsNoticeDays = m_contactsDays->value();
+    p.leapDayOnMarch1 = m_leapDay->isChecked();
     m_desk.setPreferences(p);
 }
 

@@ -4,6 +4,9 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTimeEdit;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
@@ -11,13 +14,14 @@ class QSpinBox;
 namespace quill {
 
 class AlertDesk;
+class ContactsDesk;
 
 /// The settings window (Beállítások): the notice before name days, birthdays and meetings, and
 /// the alerts now put off, each of which can be taken back. Changes count at once.
 class SettingsWindow final : public QWidget {
     Q_OBJECT
 public:
-    SettingsWindow(AlertDesk &desk, QWidget *parent = nullptr);
+    SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, QWidget *parent = nullptr);
     /// Shows the settings and the snoozes as they are now.
     void refresh();
 
@@ -30,6 +34,15 @@ private:
     QSpinBox *m_birthdayDays = nullptr;
     QComboBox *m_meetingMinutes = nullptr;
     QCheckBox *m_trayOnly = nullptr;
+    ContactsDesk *m_contacts;
+    QLineEdit *m_source = nullptr;
+    QTimeEdit *m_contactsTime = nullptr;
+    QSpinBox *m_contactsDays = nullptr;
+    QCheckBox *m_leapDay = nullptr;
+    QLabel *m_contactsState = nullptr;
+    QListWidget *m_skipped = nullptr;
+    void showContactsState();
+    QWidget *createContactsGroup();
     QListWidget *m_snoozed = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_refreshing = false;

@@ -1,16 +1,19 @@
 #include "files/safefile.h"
 #include "support/testsupport.h"
 
+#include "windows/contactsdesk.h"
 #include "windows/settingswindow.h"
 
 #include <QAccessible>
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTemporaryDir>
 
 #include <cerrno>
 
@@ -284,6 +287,61 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.shown.size(), 2); // taken back: nothing comes
         window->close();
         delete window;
+    }
+
+    // The address book named in the settings: read in the background, today's people on the
+    // strip (tomorrow's a hover away), and one announcement at the chosen time for today and the
+    // days of notice, once a day, kept across a restart.
+    void contactsOnTheStrip()
+    {
+        QTemporaryDir book;
+        QTemporaryDir state;
+        const QString path = book.filePath(u"ismerosok.vcf"_qs);
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Kiss;Ambrus;;;\r\nFN:Kiss Ambrus\r\n"
+                "END:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\nFN:Nagy Ella\r\n"
+                "N:Nagy;Ella;;;\r\nBDAY:1990-12-09\r\nEND:VCARD\r\n");
+        f.close();
+        {
+            Harness h(at(2026, 12, 7, 7, 59, 50), QLocale(QLocale::English), nullptr, false, {},
+                      state.path());
+            h.window().show();
+            trigger(h, u"beallit"_qs);
+            QWidget *settings = nullptr;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->objectName() == u"beallitasok")
+                    settings = w;
+            QVERIFY(settings);
+            settings->findChild<QSpinBox *>(u"ismeroselott"_qs)->setValue(2);
+            auto *source = settings->findChild<QLineEdit *>(u"ismerosforras"_qs);
+            source->setText(path);
+            Q_EMIT source->editingFinished();
+            h.window().contactsDesk()->waitForReading();
+            auto *strip = h.find<QLabel>(u"ismerosok"_qs);
+            QVERIFY(strip->isVisible());
+            QCOMPARE(strip->text(), u"Ma ünnepel: Kiss Ambrus (névnap)"_qs);
+            QCOMPARE(strip->toolTip(), u"Holnap nem ünnepel senki az ismerősök közül."_qs);
+            QVERIFY(settings->findChild<QLabel *>(u"ismerosallapot"_qs)
+                        ->text()
+                        .startsWith(u"2 névjegy beolvasva, 0 kihagyva"_qs));
+            h.window().alertTick();
+            QVERIFY(h.boxes.shown.isEmpty()); // 07:59
+            h.clock.set(at(2026, 12, 7, 8, 0, 1));
+            h.window().alertTick();
+            QCOMPARE(h.boxes.texts(), QStringList{u"ISMERŐSÖK ÜNNEPE!!\n\nMa: Kiss Ambrus "
+                                                  "(névnap)\n2 nap múlva, december 9.: Nagy Ella "
+                                                  "(36. születésnap)"_qs});
+            QCOMPARE(h.notifier.sent.size(), 1);
+            h.clock.set(at(2026, 12, 7, 8, 0, 30));
+            h.window().alertTick();
+            QCOMPARE(h.boxes.shown.size(), 1);
+            delete settings;
+        }
+        Harness again(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), nullptr, false, {},
+                      state.path());
+        again.window().alertTick();
+        QVERIFY(again.boxes.shown.isEmpty()); // announced today already
     }
 
     void tooManyLinesAreReported()

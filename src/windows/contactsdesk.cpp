@@ -1,0 +1,128 @@
+#include "contactsdesk.h"
+
+#include "calendar/calendar.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QPointer>
+#include <QThreadPool>
+
+namespace quill {
+
+ContactsDesk::ContactsDesk(QObject *parent)
+    : QObject(parent)
+{
+    // Sync tools write many files at once: one reading after they are done.
+    m_again.setSingleShot(true);
+    m_again.setInterval(1500);
+    connect(&m_again, &QTimer::timeout, this, &ContactsDesk::readNow);
+}
+
+void ContactsDesk::setSource(const QString &path)
+{
+    if (path == m_path && (m_reading || m_generation > 0))
+        return;
+    m_path = path;
+    readNow();
+}
+
+void ContactsDesk::readNow()
+{
+    const quint64 generation = ++m_generation;
+    m_reading = true;
+    watch();
+    // Off the window's thread: a large address book never holds the strip up. The global pool
+    // is waited for when the program ends.
+    QPointer<ContactsDesk> self(this);
+    const QString path = m_path;
+    QThreadPool::globalInstance()->start([self, path, generation] {
+        const contacts::SourceReading reading = contacts::readSource(path);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, reading, generation] {
+                if (self)
+                    self->take(reading, generation);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ContactsDesk::waitForReading()
+{
+    while (m_reading) {
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+    }
+}
+
+void ContactsDesk::take(const contacts::SourceReading &reading, quint64 generation)
+{
+    if (generation != m_generation)
+        return; // a newer reading is under way
+    m_reading = false;
+    m_last = reading;
+    m_book = contacts::ContactBook(reading.reading.cards);
+    Q_EMIT changed();
+}
+
+void ContactsDesk::watch()
+{
+    delete m_watcher;
+    m_watcher = nullptr;
+    if (m_path.isEmpty())
+        return;
+    m_watcher = new QFileSystemWatcher(this);
+    QStringList paths{m_path};
+    const QFileInfo info(m_path);
+    if (info.isDir()) {
+        for (const QFileInfo &sub : QDir(m_path).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot))
+            paths << sub.filePath();
+    } else {
+        paths << info.absolutePath(); // a file replaced by rename is a change of its folder
+    }
+    m_watcher->addPaths(paths);
+    connect(m_watcher, &QFileSystemWatcher::fileChanged, &m_again, qOverload<>(&QTimer::start));
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, &m_again,
+            qOverload<>(&QTimer::start));
+}
+
+QString ContactsDesk::shortList(const QList<contacts::Celebration> &celebrations)
+{
+    QStringList parts;
+    for (const contacts::Celebration &c : celebrations) {
+        const QString what = c.nameDay   ? QStringLiteral("névnap")
+                             : c.age > 0 ? QStringLiteral("%1. születésnap").arg(c.age)
+                                         : QStringLiteral("születésnap");
+        parts << QStringLiteral("%1 (%2)").arg(c.person, what);
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+QString ContactsDesk::announcement(const contacts::ContactBook &book, const QDate &today,
+                                   int noticeDays, contacts::LeapDayRule rule)
+{
+    QStringList lines;
+    for (int ahead = 0; ahead <= noticeDays; ++ahead) {
+        const QDate day = today.addDays(ahead);
+        const QList<contacts::Celebration> found = book.on(day, rule);
+        if (found.isEmpty())
+            continue;
+        const QString when =
+            ahead == 0   ? QStringLiteral("Ma")
+            : ahead == 1 ? QStringLiteral("Holnap, %1 %2.")
+                               .arg(MonthNames[std::size_t(day.month() - 1)].hungarian.toString())
+                               .arg(day.day())
+                         : QStringLiteral("%1 nap múlva, %2 %3.")
+                               .arg(ahead)
+                               .arg(MonthNames[std::size_t(day.month() - 1)].hungarian.toString())
+                               .arg(day.day());
+        lines << when + QStringLiteral(": ") + shortList(found);
+    }
+    if (lines.isEmpty())
+        return {};
+    return QStringLiteral("ISMERŐSÖK ÜNNEPE!!\n\n") + lines.join(u'\n');
+}
+
+} // namespace quill

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "contacts/people.h"
+#include "contacts/source.h"
+
+#include <QDate>
+#include <QObject>
+#include <QTimer>
+
+class QFileSystemWatcher;
+
+namespace quill {
+
+/// The user's address book in the running program: read in the background after the first
+/// frame, read again when it changes on disk, and the day's celebrations from it.
+class ContactsDesk final : public QObject {
+    Q_OBJECT
+public:
+    explicit ContactsDesk(QObject *parent = nullptr);
+    /// Reads `path` (a .vcf file or a folder), now and whenever it changes; empty: no contacts.
+    void setSource(const QString &path);
+    bool reading() const { return m_reading; }
+    const contacts::ContactBook &book() const { return m_book; }
+    const contacts::SourceReading &lastReading() const { return m_last; }
+    /// For tests: waits until the reading under way is done.
+    void waitForReading();
+
+    /// The text of the daily announcement: today's celebrations and those `noticeDays` ahead;
+    /// empty when there is nobody to tell of.
+    static QString announcement(const contacts::ContactBook &book, const QDate &today,
+                                int noticeDays, contacts::LeapDayRule rule);
+    /// "Kovács Ádám (névnap), Nagy Éva (51. születésnap)".
+    static QString shortList(const QList<contacts::Celebration> &celebrations);
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    void readNow();
+    void take(const contacts::SourceReading &reading, quint64 generation);
+    void watch();
+
+    QString m_path;
+    bool m_reading = false;
+    quint64 m_generation = 0;
+    contacts::ContactBook m_book;
+    contacts::SourceReading m_last;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer m_again;
+};
+
+} // namespace quill
