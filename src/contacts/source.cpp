@@ -8,7 +8,7 @@
 namespace quill::contacts {
 
 namespace {
-constexpr qint64 maxFile = 64 * 1024 * 1024;
+constexpr qint64 maxFile = 256 * 1024 * 1024;
 
 void readFile(const QString &path, SourceReading &out)
 {
@@ -17,6 +17,11 @@ void readFile(const QString &path, SourceReading &out)
         return;
     }
     const files::ReadResult read = files::readRegularFile(path, maxFile);
+    if (read.error == files::make_error_code(files::Problem::TooLarge)) {
+        out.problems
+            << QStringLiteral("%1: a fájl túl nagy (legfeljebb 256 MB olvasható)").arg(path);
+        return;
+    }
     if (read.error) {
         out.problems << QStringLiteral("%1: %2").arg(path, files::reasonText(read.error));
         return;

@@ -139,12 +139,10 @@ QString unescaped(const QString &text)
 
 QStringList words(const QString &text)
 {
+    static const QRegularExpression gaps(QStringLiteral("[\\s,]+"));
     QStringList out;
-    for (const QString &part : components(text, u',')) {
-        for (const QString &w :
-             part.split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts))
-            out << w;
-    }
+    for (const QString &part : components(text, u','))
+        out += part.split(gaps, Qt::SkipEmptyParts);
     return out;
 }
 
@@ -240,7 +238,17 @@ struct CardBuilder {
     }
 };
 
-// The file's logical lines: folded lines joined, quoted-printable soft breaks joined.
+// Whether a line's name and parameters (before the first ":") say quoted-printable.
+bool saysQuotedPrintable(const QByteArray &line)
+{
+    const qsizetype colon = line.indexOf(':');
+    const QByteArrayView head(line.constData(), colon < 0 ? line.size() : colon);
+    return head.size() >= 16 &&
+           QByteArray(head.data(), head.size()).toUpper().contains("QUOTED-PRINTABLE");
+}
+
+// The file's logical lines: folded lines joined, quoted-printable soft breaks joined. Slices
+// are appended where they lie: an export's photo is thousands of folded lines.
 QList<QByteArray> logicalLines(const QByteArray &bytes)
 {
     QList<QByteArray> lines;
@@ -250,22 +258,22 @@ QList<QByteArray> logicalLines(const QByteArray &bytes)
         qsizetype end = bytes.indexOf('\n', start);
         if (end < 0)
             end = bytes.size();
-        QByteArray line = bytes.mid(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
+        qsizetype stop = end;
+        if (stop > start && bytes[stop - 1] == '\r')
+            --stop;
+        const QByteArrayView line(bytes.constData() + start, stop - start);
         start = end + 1;
-        if (softBreak && !lines.isEmpty()) {
-            lines.last() += line;
-        } else if (!lines.isEmpty() && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t')) {
-            lines.last() += line.mid(1);
-        } else {
-            lines << line;
-        }
+        if (softBreak && !lines.isEmpty())
+            lines.last().append(line);
+        else if (!lines.isEmpty() && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t'))
+            lines.last().append(line.sliced(1));
+        else
+            lines.append(line.toByteArray());
         // A quoted-printable value that ends in "=" goes on in the next line.
-        const QByteArray &last = lines.last();
-        softBreak = last.endsWith('=') && last.toUpper().contains("QUOTED-PRINTABLE");
+        QByteArray &last = lines.last();
+        softBreak = last.endsWith('=') && saysQuotedPrintable(last);
         if (softBreak)
-            lines.last().chop(1);
+            last.chop(1);
     }
     return lines;
 }
@@ -310,7 +318,7 @@ CardReading readCards(const QByteArray &bytes)
     for (const QByteArray &line : logicalLines(bytes)) {
         if (line.trimmed().isEmpty())
             continue;
-        const QByteArray upper = line.trimmed().toUpper();
+        const QByteArray upper = line.size() < 20 ? line.trimmed().toUpper() : QByteArray();
         if (upper == "BEGIN:VCARD") {
             if (current) {
                 current->finish();
