@@ -40,6 +40,7 @@ test-asan: deps
 bench: deps build
 	bash bench/firstframe.sh $(BUILD)
 	bash bench/run.sh $(BUILD)
+	bash bench/contacts.sh $(BUILD)
 
 FUZZ_SECONDS ?= 60
 fuzz: deps
