@@ -146,9 +146,43 @@ ContactBook::ContactBook(const QList<Card> &cards)
             }
         }
         p.birthday = card.birthday;
+        p.allNameDays = p.nameDays;
         if (p.nameDays.isEmpty() && !p.birthday)
             continue;
         m_people << p;
+    }
+}
+
+QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
+{
+    QList<std::pair<QString, QList<QDate>>> out;
+    for (const Person &p : m_people) {
+        QList<QDate> days;
+        for (const auto &[day, name] : p.allNameDays) {
+            if (!days.contains(day))
+                days << day;
+        }
+        out.append({p.name, days});
+    }
+    return out;
+}
+
+void ContactBook::choose(const QList<PersonChoice> &choices)
+{
+    for (Person &p : m_people) {
+        p.nameDays = p.allNameDays;
+        for (const PersonChoice &c : choices) {
+            if (c.person != p.name || c.month == 0)
+                continue;
+            const QDate chosen(2000, c.month, c.day);
+            QList<std::pair<QDate, QString>> kept;
+            for (const auto &d : p.allNameDays) {
+                if (d.first == chosen)
+                    kept << d;
+            }
+            if (!kept.isEmpty()) // a day the person no longer has: every day again
+                p.nameDays = kept;
+        }
     }
 }
 

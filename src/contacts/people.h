@@ -22,6 +22,16 @@ struct Celebration {
     bool operator==(const Celebration &) const = default;
 };
 
+/// What the user chose for one person: more (or less) notice than for everyone, and, for a name
+/// with several days, the one day celebrated.
+struct PersonChoice {
+    QString person;      ///< as the card names them
+    int noticeDays = -1; ///< -1: as for everyone
+    int month = 0;       ///< 0: every day of the name
+    int day = 0;
+    bool operator==(const PersonChoice &) const = default;
+};
+
 /// The calendar name a given name or nickname stands for: the name itself, a nickname from the
 /// shipped table ("Józsi" → "József"), or the one calendar name it matches without accents
 /// ("Peter" → "Péter"). None for anything else, married names ("Józsefné") among them.
@@ -41,11 +51,16 @@ public:
     /// Everyone celebrating on `date`, name days first, in card order.
     QList<Celebration> on(const QDate &date, LeapDayRule rule = LeapDayRule::February28) const;
     int size() const { return int(m_people.size()); }
+    /// The people, by name, with the days of their names (year 2000), for choosing one.
+    QList<std::pair<QString, QList<QDate>>> nameDaysOfPeople() const;
+    /// Applies the user's choice of one name day per person.
+    void choose(const QList<PersonChoice> &choices);
 
 private:
     struct Person {
         QString name;
-        QList<std::pair<QDate, QString>> nameDays; ///< year 2000 dates (a leap year), the name
+        QList<std::pair<QDate, QString>> nameDays;    ///< year 2000 dates (a leap year), the name
+        QList<std::pair<QDate, QString>> allNameDays; ///< before the user chose one
         std::optional<CardDate> birthday;
     };
     QList<Person> m_people;

@@ -55,6 +55,21 @@ Preferences parsePreferences(const QByteArray &bytes)
                 p.contactsTime = t;
         } else if (key == "ismerosok_elott_nap") {
             p.contactsNoticeDays = number(value, 0, 14, 0);
+        } else if (key == "ismeros") {
+            // name TAB notice days (-1: as for everyone) TAB MM-DD or "-"
+            const QList<QByteArray> f = value.split('\t');
+            contacts::PersonChoice c;
+            c.person = QString::fromUtf8(f.value(0)).trimmed();
+            c.noticeDays = number(f.value(1), -1, 14, -1);
+            const QDate d =
+                QDate::fromString(QString::fromLatin1(f.value(2)) + QStringLiteral("-2000"),
+                                  QStringLiteral("MM-dd-yyyy"));
+            if (d.isValid()) {
+                c.month = d.month();
+                c.day = d.day();
+            }
+            if (!c.person.isEmpty())
+                p.people << c;
         } else if (key == "februar29_marcius1") {
             p.leapDayOnMarch1 = value == "1";
         } else if (key == "csak_talca") {
@@ -69,6 +84,22 @@ Preferences parsePreferences(const QByteArray &bytes)
     return p;
 }
 
+namespace {
+QByteArray peopleLines(const Preferences &p)
+{
+    QByteArray out;
+    for (const contacts::PersonChoice &c : p.people) {
+        QString name = c.person;
+        name.remove(u'\n').remove(u'\r').replace(u'\t', u' ');
+        out += "ismeros=" + name.toUtf8() + '\t' + QByteArray::number(c.noticeDays) + '\t' +
+               (c.month ? QDate(2000, c.month, c.day).toString(QStringLiteral("MM-dd")).toLatin1()
+                        : QByteArray("-")) +
+               '\n';
+    }
+    return out;
+}
+} // namespace
+
 QByteArray formatPreferences(const Preferences &p)
 {
     return "nevnap_elott_nap=" + QByteArray::number(p.notice.nameDayDays) +
@@ -79,7 +110,7 @@ QByteArray formatPreferences(const Preferences &p)
            "\nismerosok_forras=" + QString(p.contactsSource).remove(u'\n').remove(u'\r').toUtf8() +
            "\nismerosok_ido=" + p.contactsTime.toString(QStringLiteral("H:mm")).toLatin1() +
            "\nismerosok_elott_nap=" + QByteArray::number(p.contactsNoticeDays) +
-           "\nfebruar29_marcius1=" + (p.leapDayOnMarch1 ? "1" : "0") + '\n';
+           "\nfebruar29_marcius1=" + (p.leapDayOnMarch1 ? "1" : "0") + '\n' + peopleLines(p);
 }
 
 Preferences loadPreferences(const QString &path)

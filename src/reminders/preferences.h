@@ -1,6 +1,7 @@
 #pragma once
 
 #include "alerts.h"
+#include "contacts/people.h"
 #include "snoozes.h"
 
 #include <QString>
@@ -22,6 +23,8 @@ struct Preferences {
     int contactsNoticeDays = 0;
     /// 29 February in a common year on 1 March (else on 28 February).
     bool leapDayOnMarch1 = false;
+    /// Choices made for single people: their own notice, their one name day.
+    QList<contacts::PersonChoice> people;
     bool operator==(const Preferences &) const = default;
 };
 

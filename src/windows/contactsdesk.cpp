@@ -64,6 +64,16 @@ void ContactsDesk::take(const contacts::SourceReading &reading, quint64 generati
     m_reading = false;
     m_last = reading;
     m_book = contacts::ContactBook(reading.reading.cards);
+    m_book.choose(m_choices);
+    Q_EMIT changed();
+}
+
+void ContactsDesk::setChoices(const QList<contacts::PersonChoice> &choices)
+{
+    if (choices == m_choices)
+        return;
+    m_choices = choices;
+    m_book.choose(m_choices);
     Q_EMIT changed();
 }
 
@@ -101,12 +111,25 @@ QString ContactsDesk::shortList(const QList<contacts::Celebration> &celebrations
 }
 
 QString ContactsDesk::announcement(const contacts::ContactBook &book, const QDate &today,
-                                   int noticeDays, contacts::LeapDayRule rule)
+                                   int noticeDays, contacts::LeapDayRule rule,
+                                   const QList<contacts::PersonChoice> &choices)
 {
+    // Each person's own notice where the user set one, else everyone's.
+    const auto noticeOf = [&](const QString &person) {
+        for (const contacts::PersonChoice &c : choices) {
+            if (c.person == person && c.noticeDays >= 0)
+                return c.noticeDays;
+        }
+        return noticeDays;
+    };
+    int longest = noticeDays;
+    for (const contacts::PersonChoice &c : choices)
+        longest = std::max(longest, c.noticeDays);
     QStringList lines;
-    for (int ahead = 0; ahead <= noticeDays; ++ahead) {
+    for (int ahead = 0; ahead <= longest; ++ahead) {
         const QDate day = today.addDays(ahead);
-        const QList<contacts::Celebration> found = book.on(day, rule);
+        QList<contacts::Celebration> found = book.on(day, rule);
+        found.removeIf([&](const contacts::Celebration &c) { return ahead > noticeOf(c.person); });
         if (found.isEmpty())
             continue;
         const QString when =

@@ -28,7 +28,10 @@ public:
     /// The text of the daily announcement: today's celebrations and those `noticeDays` ahead;
     /// empty when there is nobody to tell of.
     static QString announcement(const contacts::ContactBook &book, const QDate &today,
-                                int noticeDays, contacts::LeapDayRule rule);
+                                int noticeDays, contacts::LeapDayRule rule,
+                                const QList<contacts::PersonChoice> &choices = {});
+    /// The user's choices for single people, kept over every reading.
+    void setChoices(const QList<contacts::PersonChoice> &choices);
     /// "Kovács Ádám (névnap), Nagy Éva (51. születésnap)".
     static QString shortList(const QList<contacts::Celebration> &celebrations);
 
@@ -47,6 +50,7 @@ private:
     contacts::SourceReading m_last;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer m_again;
+    QList<contacts::PersonChoice> m_choices;
 };
 
 } // namespace quill

@@ -84,7 +84,8 @@ void MainWindow::followSettings()
 {
     applyTrayOnly();
     if (m_contacts)
-        m_contacts->setSource(m_alerts->preferences().contactsSource);
+        m_contacts->setChoices(m_alerts->preferences().people);
+    m_contacts->setSource(m_alerts->preferences().contactsSource);
     showCelebrants();
 }
 
@@ -129,7 +130,8 @@ void MainWindow::announceContacts()
     m_alerts->setContactsAnnounced(now.date());
     const QString text = ContactsDesk::announcement(
         m_contacts->book(), now.date(), p.contactsNoticeDays,
-        p.leapDayOnMarch1 ? contacts::LeapDayRule::March1 : contacts::LeapDayRule::February28);
+        p.leapDayOnMarch1 ? contacts::LeapDayRule::March1 : contacts::LeapDayRule::February28,
+        p.people);
     if (!text.isEmpty())
         m_alerts->presentText(text);
 }
@@ -166,6 +168,7 @@ void MainWindow::completeStartUp()
     m_celebrants->hide();
     m_contacts = new ContactsDesk(this);
     connect(m_contacts, &ContactsDesk::changed, this, &MainWindow::showCelebrants);
+    m_contacts->setChoices(m_alerts->preferences().people);
     m_contacts->setSource(m_alerts->preferences().contactsSource);
     m_search = new SearchPanel(m_services, this);
     m_search->installEventFilter(this); // the popup menu opens over the panel too

@@ -2,6 +2,7 @@
 
 #include "accessibility.h"
 #include "alertdesk.h"
+#include "calendar/calendar.h"
 #include "contactsdesk.h"
 #include "widgets.h"
 
@@ -62,6 +63,22 @@ QWidget *SettingsWindow::createContactsGroup()
                               group);
     m_leapDay->setObjectName(QStringLiteral("februar29"));
     form->addRow(m_leapDay);
+    // One person's own: more notice (family), one of the days of a name.
+    m_person = new QComboBox(group);
+    m_person->setObjectName(QStringLiteral("ismerosvalaszto"));
+    form->addRow(QStringLiteral("Ism&erős:"), m_person);
+    m_personDays = new QSpinBox(group);
+    m_personDays->setObjectName(QStringLiteral("sajatelott"));
+    m_personDays->setRange(-1, 14);
+    m_personDays->setSuffix(QStringLiteral(" nap"));
+    m_personDays->setSpecialValueText(QStringLiteral("mint mindenkinek"));
+    form->addRow(QStringLiteral("Neki előre:"), m_personDays);
+    m_personNameDay = new QComboBox(group);
+    m_personNameDay->setObjectName(QStringLiteral("sajatnevnap"));
+    form->addRow(QStringLiteral("Névnapja:"), m_personNameDay);
+    connect(m_person, &QComboBox::currentIndexChanged, this, &SettingsWindow::showPerson);
+    connect(m_personDays, &QSpinBox::valueChanged, this, &SettingsWindow::keepPerson);
+    connect(m_personNameDay, &QComboBox::currentIndexChanged, this, &SettingsWindow::keepPerson);
     m_contactsState = new QLabel(group);
     m_contactsState->setObjectName(QStringLiteral("ismerosallapot"));
     m_contactsState->setWordWrap(true);
@@ -89,8 +106,65 @@ QWidget *SettingsWindow::createContactsGroup()
     return group;
 }
 
+void SettingsWindow::showPerson()
+{
+    const bool was = std::exchange(m_refreshing, true);
+    m_personNameDay->clear();
+    m_personNameDay->addItem(QStringLiteral("mindegyik napja"), QDate());
+    const QString name = m_person->currentText();
+    if (m_contacts) {
+        for (const auto &[person, days] : m_contacts->book().nameDaysOfPeople()) {
+            if (person != name)
+                continue;
+            for (const QDate &d : days)
+                m_personNameDay->addItem(
+                    MonthNames[std::size_t(d.month() - 1)].hungarian.toString() + u' ' +
+                        QString::number(d.day()) + u'.',
+                    d);
+        }
+    }
+    contacts::PersonChoice chosen;
+    for (const contacts::PersonChoice &c : m_desk.preferences().people) {
+        if (c.person == name)
+            chosen = c;
+    }
+    m_personDays->setValue(chosen.noticeDays);
+    const int at =
+        chosen.month ? m_personNameDay->findData(QDate(2000, chosen.month, chosen.day)) : 0;
+    m_personNameDay->setCurrentIndex(std::max(0, at));
+    m_personNameDay->setEnabled(m_personNameDay->count() > 2);
+    const bool any = m_person->count() > 0;
+    m_personDays->setEnabled(any);
+    m_refreshing = was;
+}
+
+void SettingsWindow::keepPerson()
+{
+    if (m_refreshing || m_person->currentText().isEmpty())
+        return;
+    Preferences p = m_desk.preferences();
+    const QString name = m_person->currentText();
+    p.people.removeIf([&](const contacts::PersonChoice &c) { return c.person == name; });
+    const QDate day = m_personNameDay->currentData().toDate();
+    contacts::PersonChoice c{name, m_personDays->value(), day.isValid() ? day.month() : 0,
+                             day.isValid() ? day.day() : 0};
+    if (c.noticeDays >= 0 || c.month)
+        p.people << c;
+    m_desk.setPreferences(p);
+}
+
 void SettingsWindow::showContactsState()
 {
+    if (m_contacts && m_person) {
+        const bool was = std::exchange(m_refreshing, true);
+        const QString current = m_person->currentText();
+        m_person->clear();
+        for (const auto &[person, days] : m_contacts->book().nameDaysOfPeople())
+            m_person->addItem(person);
+        m_person->setCurrentIndex(std::max(0, m_person->findText(current)));
+        m_refreshing = was;
+        showPerson();
+    }
     m_skipped->clear();
     if (!m_contacts || m_desk.preferences().contactsSource.isEmpty()) {
         m_contactsState->setText(QStringLiteral("Nincs megadva névjegyforrás."));

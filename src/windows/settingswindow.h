@@ -41,6 +41,11 @@ private:
     QCheckBox *m_leapDay = nullptr;
     QLabel *m_contactsState = nullptr;
     QListWidget *m_skipped = nullptr;
+    QComboBox *m_person = nullptr;
+    QSpinBox *m_personDays = nullptr;
+    QComboBox *m_personNameDay = nullptr;
+    void showPerson();
+    void keepPerson();
     void showContactsState();
     QWidget *createContactsGroup();
     QListWidget *m_snoozed = nullptr;

@@ -6,6 +6,7 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -313,11 +314,14 @@ private Q_SLOTS:
                 if (w->objectName() == u"beallitasok")
                     settings = w;
             QVERIFY(settings);
-            settings->findChild<QSpinBox *>(u"ismeroselott"_qs)->setValue(2);
             auto *source = settings->findChild<QLineEdit *>(u"ismerosforras"_qs);
             source->setText(path);
             Q_EMIT source->editingFinished();
             h.window().contactsDesk()->waitForReading();
+            // No notice for everyone, two days for Ella.
+            auto *person = settings->findChild<QComboBox *>(u"ismerosvalaszto"_qs);
+            person->setCurrentIndex(person->findText(u"Nagy Ella"_qs));
+            settings->findChild<QSpinBox *>(u"sajatelott"_qs)->setValue(2);
             auto *strip = h.find<QLabel>(u"ismerosok"_qs);
             QVERIFY(strip->isVisible());
             QCOMPARE(strip->text(), u"Ma ünnepel: Kiss Ambrus (névnap)"_qs);
@@ -336,6 +340,13 @@ private Q_SLOTS:
             h.clock.set(at(2026, 12, 7, 8, 0, 30));
             h.window().alertTick();
             QCOMPARE(h.boxes.shown.size(), 1);
+            // Ambrus has one name day; a change on disk is read again while the program runs.
+            QVERIFY(!settings->findChild<QComboBox *>(u"sajatnevnap"_qs)->isEnabled());
+            QVERIFY(f.open(QIODevice::Append));
+            f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Új;Ambrus;;;\r\nEND:VCARD\r\n");
+            f.close();
+            QTRY_COMPARE_WITH_TIMEOUT(
+                strip->text(), u"Ma ünnepel: Kiss Ambrus (névnap), Új Ambrus (névnap)"_qs, 10000);
             delete settings;
         }
         Harness again(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), nullptr, false, {},
