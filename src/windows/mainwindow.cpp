@@ -293,6 +293,10 @@ void MainWindow::clockTick()
     updateTray();
     if (m_celebrants && m_services.clock.now().date() != m_celebrantsDay)
         showCelebrants();
+    // The day as a screen reader hears it includes who of the user's people celebrates.
+    if (m_celebrants && !m_celebrants->accessibleDescription().isEmpty())
+        setWindowSummary(this, m_today->spokenDay(m_services.clock.now().time()) +
+                                   QStringLiteral(". ") + m_celebrants->accessibleDescription());
     if (m_view == View::TitleBar) {
         const QString line = titleBarLine();
         if (windowTitle() != line)

@@ -326,6 +326,10 @@ private Q_SLOTS:
             QVERIFY(strip->isVisible());
             QCOMPARE(strip->text(), u"Ma ünnepel: Kiss Ambrus (névnap)"_qs);
             QCOMPARE(strip->toolTip(), u"Holnap nem ünnepel senki az ismerősök közül."_qs);
+            h.window().clockTick();
+            QVERIFY(QAccessible::queryAccessibleInterface(&h.window())
+                        ->text(QAccessible::Description)
+                        .endsWith(u"Ambrus napja. Ma ünnepel: Kiss Ambrus (névnap)"_qs));
             QVERIFY(settings->findChild<QLabel *>(u"ismerosallapot"_qs)
                         ->text()
                         .startsWith(u"2 névjegy beolvasva, 0 kihagyva"_qs));
