@@ -1,8 +1,8 @@
 // nevnap: the name-day calendar on the command line.
 
 #include "cli/query.h"
-#include "reminders/preferences.h"
 #include "files/safefile.h"
+#include "reminders/preferences.h"
 
 #include <QCoreApplication>
 #include <QFile>
