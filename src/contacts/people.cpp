@@ -5,6 +5,8 @@
 
 #include <QMultiHash>
 
+#include <algorithm>
+
 namespace quill::contacts {
 
 namespace {
@@ -147,10 +149,17 @@ ContactBook::ContactBook(const QList<Card> &cards)
         }
         p.birthday = card.birthday;
         p.allNameDays = p.nameDays;
-        if (p.nameDays.isEmpty() && !p.birthday)
+        // Kept even with no day at all: the user may give them a name.
+        if (p.name.isEmpty())
             continue;
         m_people << p;
     }
+}
+
+int ContactBook::size() const
+{
+    return int(std::count_if(m_people.cbegin(), m_people.cend(),
+                             [](const Person &p) { return !p.nameDays.isEmpty() || p.birthday; }));
 }
 
 QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
@@ -169,14 +178,22 @@ QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
 
 void ContactBook::choose(const QList<PersonChoice> &choices)
 {
+    const NameIndex &ix = index();
     for (Person &p : m_people) {
         p.nameDays = p.allNameDays;
         for (const PersonChoice &c : choices) {
-            if (c.person != p.name || c.month == 0)
+            if (c.person != p.name)
+                continue;
+            if (const auto name = calendarName(c.name)) {
+                p.nameDays.clear();
+                for (const QDate &d : ix.dates.value(*name))
+                    p.nameDays.append({d, *name});
+            }
+            if (c.month == 0)
                 continue;
             const QDate chosen(2000, c.month, c.day);
             QList<std::pair<QDate, QString>> kept;
-            for (const auto &d : p.allNameDays) {
+            for (const auto &d : std::as_const(p.nameDays)) {
                 if (d.first == chosen)
                     kept << d;
             }

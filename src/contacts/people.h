@@ -29,6 +29,9 @@ struct PersonChoice {
     int noticeDays = -1; ///< -1: as for everyone
     int month = 0;       ///< 0: every day of the name
     int day = 0;
+    /// The calendar name the person is celebrated by, where the card says none (a married name:
+    /// "Kovács Józsefné" keeps Mária's day); empty: the card's names.
+    QString name;
     bool operator==(const PersonChoice &) const = default;
 };
 
@@ -50,7 +53,8 @@ public:
     explicit ContactBook(const QList<Card> &cards);
     /// Everyone celebrating on `date`, name days first, in card order.
     QList<Celebration> on(const QDate &date, LeapDayRule rule = LeapDayRule::February28) const;
-    int size() const { return int(m_people.size()); }
+    /// The people with a day to celebrate.
+    int size() const;
     /// The people, by name, with the days of their names (year 2000), for choosing one.
     QList<std::pair<QString, QList<QDate>>> nameDaysOfPeople() const;
     /// Applies the user's choice of one name day per person.

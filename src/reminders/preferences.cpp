@@ -56,7 +56,7 @@ Preferences parsePreferences(const QByteArray &bytes)
         } else if (key == "ismerosok_elott_nap") {
             p.contactsNoticeDays = number(value, 0, 14, 0);
         } else if (key == "ismeros") {
-            // name TAB notice days (-1: as for everyone) TAB MM-DD or "-"
+            // name TAB notice days (-1: as for everyone) TAB MM-DD or "-" TAB calendar name
             const QList<QByteArray> f = value.split('\t');
             contacts::PersonChoice c;
             c.person = QString::fromUtf8(f.value(0)).trimmed();
@@ -68,6 +68,7 @@ Preferences parsePreferences(const QByteArray &bytes)
                 c.month = d.month();
                 c.day = d.day();
             }
+            c.name = QString::fromUtf8(f.value(3)).trimmed();
             if (!c.person.isEmpty())
                 p.people << c;
         } else if (key == "februar29_marcius1") {
@@ -94,7 +95,7 @@ QByteArray peopleLines(const Preferences &p)
         out += "ismeros=" + name.toUtf8() + '\t' + QByteArray::number(c.noticeDays) + '\t' +
                (c.month ? QDate(2000, c.month, c.day).toString(QStringLiteral("MM-dd")).toLatin1()
                         : QByteArray("-")) +
-               '\n';
+               '\t' + QString(c.name).remove(u'\n').remove(u'\r').remove(u'\t').toUtf8() + '\n';
     }
     return out;
 }

@@ -73,6 +73,13 @@ QWidget *SettingsWindow::createContactsGroup()
     m_personDays->setSuffix(QStringLiteral(" nap"));
     m_personDays->setSpecialValueText(QStringLiteral("mint mindenkinek"));
     form->addRow(QStringLiteral("Neki előre:"), m_personDays);
+    m_personName = new QLineEdit(group);
+    m_personName->setObjectName(QStringLiteral("sajatnev"));
+    m_personName->setPlaceholderText(QStringLiteral("a névjegy szerint"));
+    m_personName->setToolTip(QStringLiteral("Például egy asszonynévhez (Kovács Józsefné) a saját "
+                                            "keresztneve: Mária"));
+    form->addRow(QStringLiteral("Névnapja e név szerint:"), m_personName);
+    connect(m_personName, &QLineEdit::editingFinished, this, &SettingsWindow::keepPerson);
     m_personNameDay = new QComboBox(group);
     m_personNameDay->setObjectName(QStringLiteral("sajatnevnap"));
     form->addRow(QStringLiteral("Névnapja:"), m_personNameDay);
@@ -129,6 +136,7 @@ void SettingsWindow::showPerson()
             chosen = c;
     }
     m_personDays->setValue(chosen.noticeDays);
+    m_personName->setText(chosen.name);
     const int at =
         chosen.month ? m_personNameDay->findData(QDate(2000, chosen.month, chosen.day)) : 0;
     m_personNameDay->setCurrentIndex(std::max(0, at));
@@ -147,10 +155,11 @@ void SettingsWindow::keepPerson()
     p.people.removeIf([&](const contacts::PersonChoice &c) { return c.person == name; });
     const QDate day = m_personNameDay->currentData().toDate();
     contacts::PersonChoice c{name, m_personDays->value(), day.isValid() ? day.month() : 0,
-                             day.isValid() ? day.day() : 0};
-    if (c.noticeDays >= 0 || c.month)
+                             day.isValid() ? day.day() : 0, m_personName->text().trimmed()};
+    if (c.noticeDays >= 0 || c.month || !c.name.isEmpty())
         p.people << c;
     m_desk.setPreferences(p);
+    showPerson(); // a name given brings its own days to choose from
 }
 
 void SettingsWindow::showContactsState()

@@ -44,6 +44,7 @@ private:
     QComboBox *m_person = nullptr;
     QSpinBox *m_personDays = nullptr;
     QComboBox *m_personNameDay = nullptr;
+    QLineEdit *m_personName = nullptr;
     void showPerson();
     void keepPerson();
     void showContactsState();

@@ -224,6 +224,27 @@ private Q_SLOTS:
         QCOMPARE(on(2028, 2, 28), QStringList());
     }
 
+    // What the user chose for one person: a name where the card gives none (a married name),
+    // one day of a name that has several.
+    void choices()
+    {
+        ContactBook book(
+            readCards(card("3.0", "FN:Kov\xc3\xa1"
+                                  "cs J\xc3\xb3zsefn\xc3\xa9\r\n") +
+                      card("3.0", "FN:Nagy M\xc3\xa1ria\r\nN:Nagy;M\xc3\xa1ria;;;\r\n"))
+                .cards);
+        QCOMPARE(book.size(), 1);
+        QCOMPARE(book.on(QDate(2026, 9, 12)).size(), 1);
+        book.choose({{u"Kovács Józsefné"_qs, -1, 0, 0, u"Mária"_qs},
+                     {u"Nagy Mária"_qs, 3, 9, 12, QString()}});
+        QCOMPARE(book.size(), 2);
+        QCOMPARE(book.on(QDate(2026, 9, 12)).size(), 2);
+        QCOMPARE(book.on(QDate(2026, 8, 15)).size(), 1); // Nagy Mária keeps only 12 September
+        QCOMPARE(book.on(QDate(2026, 8, 15)).first().person, u"Kovács Józsefné"_qs);
+        book.choose({});
+        QCOMPARE(book.size(), 1);
+    }
+
     // A folder as a sync tool keeps it: one card a file, named by the tool, one folder an
     // address book; other files are left alone.
     void folderOfCards()

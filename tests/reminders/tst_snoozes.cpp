@@ -132,11 +132,15 @@ private Q_SLOTS:
             "halasztas=holnap\nvalami=1\n=\n");
         QCOMPARE(p.notice, (Notice{3, 0, 0})); // 15 days and 7 minutes are not choices
         QCOMPARE(p.lastSnooze, SnoozeChoice::Tomorrow);
-        const Preferences q{
-            {14, 2, 30},  SnoozeChoice::ChosenTime,
-            true,         u"/home/éva/Névjegyek mappa"_qs,
-            QTime(7, 30), 3,
-            true,         {{u"Kovács Ádám"_qs, 7, 0, 0}, {u"Nagy Mária"_qs, -1, 9, 12}}};
+        const Preferences q{{14, 2, 30},
+                            SnoozeChoice::ChosenTime,
+                            true,
+                            u"/home/éva/Névjegyek mappa"_qs,
+                            QTime(7, 30),
+                            3,
+                            true,
+                            {{u"Kovács Ádám"_qs, 7, 0, 0, QString()},
+                             {u"Kiss Józsefné"_qs, -1, 9, 12, u"Mária"_qs}}};
         QCOMPARE(parsePreferences(formatPreferences(q)), q);
         Preferences broken = q; // a name with a line break cannot add a line of its own
         broken.contactsSource = u"x\ncsak_talca=0"_qs;
