@@ -271,17 +271,23 @@ QString nameAnswer(const QString &typed)
     return {};
 }
 
-Answer dayAnswer(const QString &typed, const QDate &today)
+// "ma", "holnap", "tegnapelott" ...: the day they name from `today`.
+std::optional<QDate> relativeDay(const QString &typed, const QDate &today)
 {
     static const QHash<QString, int> relative = {{QStringLiteral("ma"), 0},
                                                  {QStringLiteral("holnap"), 1},
                                                  {QStringLiteral("holnaputan"), 2},
                                                  {QStringLiteral("tegnap"), -1},
                                                  {QStringLiteral("tegnapelott"), -2}};
-    if (const auto it = relative.constFind(foldedForMatching(typed)); it != relative.cend()) {
-        const QDate day = today.addDays(*it);
-        return {0, namesOf(day.month(), day.day()) + u'\n', {}};
-    }
+    if (const auto it = relative.constFind(foldedForMatching(typed)); it != relative.cend())
+        return today.addDays(*it);
+    return std::nullopt;
+}
+
+Answer dayAnswer(const QString &typed, const QDate &today)
+{
+    if (const auto day = relativeDay(typed, today))
+        return {0, namesOf(day->month(), day->day()) + u'\n', {}};
     const DateRead date = readDate(typed);
     switch (date.result) {
     case DateRead::Result::Date:
@@ -352,15 +358,10 @@ QString closestOption(const QString &typed, const QStringList &known)
 // The day a contacts question is about: today, a word for a day near it, or a date (this year's).
 std::optional<QDate> dayAsked(const QString &typed, const QDate &today, Answer *refusal)
 {
-    static const QHash<QString, int> relative = {{QStringLiteral("ma"), 0},
-                                                 {QStringLiteral("holnap"), 1},
-                                                 {QStringLiteral("holnaputan"), 2},
-                                                 {QStringLiteral("tegnap"), -1},
-                                                 {QStringLiteral("tegnapelott"), -2}};
     if (typed.isEmpty())
         return today;
-    if (const auto it = relative.constFind(foldedForMatching(typed)); it != relative.cend())
-        return today.addDays(*it);
+    if (const auto day = relativeDay(typed, today))
+        return day;
     const DateRead date = readDate(typed);
     switch (date.result) {
     case DateRead::Result::Date: {

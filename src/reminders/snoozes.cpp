@@ -165,16 +165,29 @@ QDateTime SnoozeBook::next() const
     return m_waiting.isEmpty() ? QDateTime() : m_waiting.first().until;
 }
 
+// Due once its time has come; one whose time passed over a minute ago (while the program was
+// not there) waits for the start's grace.
+bool SnoozeBook::isDue(const Snoozed &s, const QDateTime &now, bool graceOver)
+{
+    return s.until <= now && (graceOver || s.until.secsTo(now) < 60);
+}
+
+bool SnoozeBook::hasDue(const QDateTime &now, bool graceOver) const
+{
+    return std::any_of(m_waiting.cbegin(), m_waiting.cend(),
+                       [&](const Snoozed &s) { return isDue(s, now, graceOver); });
+}
+
 QList<SnoozeReturn> SnoozeBook::takeDue(const QDateTime &now, bool graceOver)
 {
     QList<SnoozeReturn> due;
     QList<Snoozed> left;
     for (const Snoozed &s : std::as_const(m_waiting)) {
-        const bool late = s.until.secsTo(now) >= 60;
-        if (s.until > now || (late && !graceOver)) {
+        if (!isDue(s, now, graceOver)) {
             left << s;
             continue;
         }
+        const bool late = s.until.secsTo(now) >= 60;
         QString text = s.text + QStringLiteral("\n\n(Elhalasztott jelzés");
         if (late)
             text += QStringLiteral(", késve: az ideje ") +

@@ -51,6 +51,8 @@ public:
     /// Takes out what is due at `now`, each once, in time order; `graceOver` false keeps back those
     /// that are late (their time passed more than a minute ago) for a little longer.
     QList<SnoozeReturn> takeDue(const QDateTime &now, bool graceOver = true);
+    /// Whether takeDue() would hand anything back.
+    bool hasDue(const QDateTime &now, bool graceOver = true) const;
     /// The earliest time something comes back; invalid when nothing waits.
     QDateTime next() const;
 
@@ -59,6 +61,7 @@ public:
 
 private:
     std::error_code store() const;
+    static bool isDue(const Snoozed &s, const QDateTime &now, bool graceOver);
     QString m_path;
     QList<Snoozed> m_waiting;
 };

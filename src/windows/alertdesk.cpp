@@ -113,11 +113,7 @@ void AlertDesk::cancelSnooze(int index)
 
 bool AlertDesk::snoozeDue(const QDateTime &now, bool graceOver) const
 {
-    for (const Snoozed &s : m_snoozes.waiting()) {
-        if (s.until <= now && (graceOver || s.until.secsTo(now) < 60))
-            return true;
-    }
-    return false;
+    return m_snoozes.hasDue(now, graceOver);
 }
 
 std::optional<QDateTime> AlertDesk::askWhen()
