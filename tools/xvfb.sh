@@ -31,3 +31,16 @@ copy_program() { # from-bin to-folder
     cp "$1"/quillomat "$1"/libquillomat-help.so "$1"/hand.cur "$1"/mouse3.gif "$1"/mouse4.gif \
        "$1"/tartalom.qch "$2"/
 }
+
+# The program in `folder` under a fixed clock (faketime), its output in $work/app.log.
+start_at() { # folder, time; $app is the program itself, not faketime's wrapper around it
+    ( cd "$1" && exec faketime -f "@$2" ./quillomat ) >"$work/app.log" 2>&1 &
+    app=$!
+    local child=""
+    for _ in $(seq 50); do
+        child=$(pgrep -P "$app" -x quillomat || true)
+        [ -n "$child" ] && break
+        sleep 0.1
+    done
+    [ -n "$child" ] && app=$child
+}

@@ -23,17 +23,6 @@ wait_window() { # name, seconds
     done
     return 1
 }
-start_at() { # folder, time; $app is the program itself, not faketime's wrapper around it
-    ( cd "$1" && exec faketime -f "@$2" ./quillomat ) >"$work/app.log" 2>&1 &
-    app=$!
-    local child=""
-    for _ in $(seq 50); do
-        child=$(pgrep -P "$app" -x quillomat || true)
-        [ -n "$child" ] && break
-        sleep 0.1
-    done
-    [ -n "$child" ] && app=$child
-}
 setup() {
     copy_program "$bin" "$work/$1"
     echo "$work/$1"

@@ -57,22 +57,11 @@ hears 0 "Screen reader on" 30 || { tail -n 30 "$log"; fail "Orca did not start";
 dir="$work/program"
 copy_program "$bin" "$dir"
 printf 'e| | |*|*|*|*|10| |Kaj\xe1ra m\xe9rni|1|0|\r\n' > "$dir/remembers.txt"
-start() { # time; $app becomes the program itself, not faketime's wrapper around it
-    ( cd "$dir" && exec faketime -f "@$1" ./quillomat ) >"$work/app.log" 2>&1 &
-    app=$!
-    local child=""
-    for _ in $(seq 50); do
-        child=$(pgrep -P "$app" -x quillomat || true)
-        [ -n "$child" ] && break
-        sleep 0.1
-    done
-    [ -n "$child" ] && app=$child
-}
 
 # At start the day is read in one sentence, after the window's name without its padding; the
 # minute's turn is not read out unasked.
 m=$(mark)
-start "2026-12-06 07:05:56"
+start_at "$dir" "2026-12-06 07:05:56"
 hears "$m" "2026. december 6., Vasárnap, 7:05, Miklós napja." 30 || fail "the day was not read at start"
 grep -q "Zelmarin" <<<"$(since "$m")" && fail "the maker's name was read with the window's name"
 grep -qx "A mai nap adatai frame." <<<"$(since "$m")" || fail "the window was not read by its bare name"
@@ -152,7 +141,7 @@ ok "store a reminder"
 kill "$app"
 for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.2; done
 m=$(mark)
-start "2026-12-06 09:09:57"
+start_at "$dir" "2026-12-06 09:09:57"
 hears "$m" "Kajára mérni" 30 || fail "the alert was not spoken"
 grep -q "^alert Emlékeztető" <<<"$(since "$m")" || fail "the alert box was not read as an alert"
 ok "alert"
