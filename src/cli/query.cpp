@@ -5,7 +5,7 @@
 
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
-#include "cli/ical.h"
+#include "icalendar/codec.h"
 #include "version.h"
 
 #include <QCommandLineParser>
@@ -462,7 +462,8 @@ Answer answer(const QStringList &arguments, const QDate &today, const QList<QByt
     if (parser.isSet(ical)) {
         if (words.size() > 1 || parser.isSet(tomorrow) || parser.isSet(week))
             return refuse(QStringLiteral("a --ical mellé csak egy fájlnév adható meg"));
-        const QByteArray ics = nameDayICalendar(QDateTime::currentDateTimeUtc());
+        const QByteArray ics = makeLibicalCodec()->write(
+            nameDayEvents(), QStringLiteral("Névnapok"), QDateTime::currentDateTimeUtc());
         if (words.isEmpty() || words.first() == u"-")
             return {0, QString::fromUtf8(ics), {}};
         if (!file)

@@ -71,6 +71,12 @@ Preferences parsePreferences(const QByteArray &bytes)
             c.name = QString::fromUtf8(f.value(3)).trimmed();
             if (!c.person.isEmpty())
                 p.people << c;
+        } else if (key == "caldav_cim") {
+            p.calDavUrl = QString::fromUtf8(value);
+        } else if (key == "caldav_felhasznalo") {
+            p.calDavUser = QString::fromUtf8(value);
+        } else if (key == "caldav_jelszoparancs") {
+            p.calDavPasswordCommand = QString::fromUtf8(value);
         } else if (key == "februar29_marcius1") {
             p.leapDayOnMarch1 = value == "1";
         } else if (key == "csak_talca") {
@@ -86,6 +92,11 @@ Preferences parsePreferences(const QByteArray &bytes)
 }
 
 namespace {
+QByteArray oneLine(const QString &text)
+{
+    return QString(text).remove(u'\n').remove(u'\r').toUtf8();
+}
+
 QByteArray peopleLines(const Preferences &p)
 {
     QByteArray out;
@@ -108,10 +119,13 @@ QByteArray formatPreferences(const Preferences &p)
            "\ntalalkozo_elott_perc=" + QByteArray::number(p.notice.meetingMinutes) +
            "\nhalasztas=" + snoozeNames[int(p.lastSnooze)] +
            "\ncsak_talca=" + (p.trayOnly ? "1" : "0") +
-           "\nismerosok_forras=" + QString(p.contactsSource).remove(u'\n').remove(u'\r').toUtf8() +
+           "\nismerosok_forras=" + oneLine(p.contactsSource) +
            "\nismerosok_ido=" + p.contactsTime.toString(QStringLiteral("H:mm")).toLatin1() +
            "\nismerosok_elott_nap=" + QByteArray::number(p.contactsNoticeDays) +
-           "\nfebruar29_marcius1=" + (p.leapDayOnMarch1 ? "1" : "0") + '\n' + peopleLines(p);
+           "\nfebruar29_marcius1=" + (p.leapDayOnMarch1 ? "1" : "0") +
+           "\ncaldav_cim=" + oneLine(p.calDavUrl) +
+           "\ncaldav_felhasznalo=" + oneLine(p.calDavUser) +
+           "\ncaldav_jelszoparancs=" + oneLine(p.calDavPasswordCommand) + '\n' + peopleLines(p);
 }
 
 Preferences loadPreferences(const QString &path)

@@ -25,6 +25,11 @@ struct Preferences {
     bool leapDayOnMarch1 = false;
     /// Choices made for single people: their own notice, their one name day.
     QList<contacts::PersonChoice> people;
+    /// The CalDAV calendar the book is kept in step with: its address, the account, and the
+    /// command that prints the password (kept out of every file); no address, no sync.
+    QString calDavUrl;
+    QString calDavUser;
+    QString calDavPasswordCommand;
     bool operator==(const Preferences &) const = default;
 };
 

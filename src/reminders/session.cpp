@@ -24,6 +24,12 @@ StoreResult ReminderSession::store(const Reminder &reminder)
     return result;
 }
 
+void ReminderSession::edit(const std::function<bool(ReminderBook &)> &change)
+{
+    if (change(m_book))
+        markChanged();
+}
+
 void ReminderSession::clear(int row)
 {
     if (row < 0 || row >= ReminderRows)

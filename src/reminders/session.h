@@ -4,6 +4,7 @@
 #include "table.h"
 
 #include <QObject>
+#include <functional>
 
 namespace quill {
 
@@ -31,6 +32,9 @@ public:
     StoreResult store(const Reminder &reminder);
     /// Frees a row: all twelve fields empty. The count of rows handed out stays.
     void clear(int row);
+    /// Changes the book as `change` says, which returns whether it changed anything: for changes
+    /// that come from elsewhere, such as another device's calendar.
+    void edit(const std::function<bool(ReminderBook &)> &change);
     /// Changes one field of a row in use (the alert time, the active flag).
     void setField(int row, Field field, const QString &text);
     /// Switches a row's alerts on or off.

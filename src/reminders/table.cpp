@@ -101,7 +101,7 @@ bool storableText(const QString &text)
     return std::all_of(text.cbegin(), text.cend(), fileCodePageHolds);
 }
 
-StoreResult storeReminder(ReminderBook &book, Reminder reminder)
+StoreResult storeReminder(ReminderBook &book, Reminder reminder, int *storedRow)
 {
     // Once every row has been handed out, a row freed during this run is used again.
     int row = book.rowsHandedOut;
@@ -123,6 +123,8 @@ StoreResult storeReminder(ReminderBook &book, Reminder reminder)
     book.table.setRow(row, reminder);
     if (row == book.rowsHandedOut)
         ++book.rowsHandedOut;
+    if (storedRow)
+        *storedRow = row;
     return StoreResult::Stored;
 }
 

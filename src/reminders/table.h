@@ -139,7 +139,8 @@ bool storableText(const QString &text);
 
 /// Appends a reminder at the next row, active and with its row number whatever `reminder` says.
 /// When all 51 rows have been handed out, the first free row is used again; with none free, or
-/// with a text the file cannot hold, nothing changes and the refusal is returned.
-StoreResult storeReminder(ReminderBook &book, Reminder reminder);
+/// with a text the file cannot hold, nothing changes and the refusal is returned. `storedRow`, when
+/// given, learns the row.
+StoreResult storeReminder(ReminderBook &book, Reminder reminder, int *storedRow = nullptr);
 
 } // namespace quill

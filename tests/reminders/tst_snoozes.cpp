@@ -140,7 +140,10 @@ private Q_SLOTS:
                             3,
                             true,
                             {{u"Kovács Ádám"_qs, 7, 0, 0, QString()},
-                             {u"Kiss Józsefné"_qs, -1, 9, 12, u"Mária"_qs}}};
+                             {u"Kiss Józsefné"_qs, -1, 9, 12, u"Mária"_qs}},
+                            u"https://naptar.example/éva/"_qs,
+                            u"éva"_qs,
+                            u"secret-tool lookup quillomat caldav"_qs};
         QCOMPARE(parsePreferences(formatPreferences(q)), q);
         Preferences broken = q; // a name with a line break cannot add a line of its own
         broken.contactsSource = u"x\ncsak_talca=0"_qs;

@@ -1,0 +1,278 @@
+#include "codec.h"
+
+#include <QTimeZone>
+#include <libical/ical.h>
+
+namespace quill {
+
+namespace {
+
+// Owns one libical component tree.
+struct ComponentDeleter {
+    void operator()(icalcomponent *c) const { icalcomponent_free(c); }
+};
+using Component = std::unique_ptr<icalcomponent, ComponentDeleter>;
+
+QByteArray utf8(const QString &text)
+{
+    return text.toUtf8();
+}
+
+QString text(const char *s)
+{
+    return s ? QString::fromUtf8(s) : QString();
+}
+
+QString takeText(char *s)
+{
+    const QString t = text(s);
+    icalmemory_free_buffer(s);
+    return t;
+}
+
+icaltimetype wallTime(const QDateTime &at, bool allDay)
+{
+    icaltimetype t = icaltime_null_time();
+    t.year = at.date().year();
+    t.month = at.date().month();
+    t.day = at.date().day();
+    if (allDay) {
+        t.is_date = 1;
+    } else {
+        t.hour = at.time().hour();
+        t.minute = at.time().minute();
+        t.second = at.time().second();
+    }
+    return t;
+}
+
+icalproperty *textProperty(icalproperty_kind kind, const QString &value)
+{
+    icalproperty *p = icalproperty_new(kind);
+    icalproperty_set_value(p, icalvalue_new_text(utf8(value).constData()));
+    return p;
+}
+
+// The row in a property of the program's own, written so that no reader's escaping rules can
+// change it: what iCalendar or a reader could take for syntax is percent-encoded.
+QByteArray rowValue(const QString &row)
+{
+    QByteArray out;
+    for (const char c : row.toUtf8()) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7f || c == '%' || c == '\\' || c == ';' || c == ',' || c == ':' ||
+            c == '"')
+            out += '%' + QByteArray::number(u, 16).rightJustified(2, '0').toUpper();
+        else
+            out += c;
+    }
+    return out;
+}
+
+QString rowOfValue(const char *value)
+{
+    return value ? QString::fromUtf8(QByteArray::fromPercentEncoding(value)) : QString();
+}
+
+icalcomponent *eventComponent(const CalendarEvent &e, const icaltimetype &stamp)
+{
+    icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
+    icalcomponent_add_property(event, icalproperty_new_uid(utf8(e.uid).constData()));
+    icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
+    icalcomponent_add_property(event, icalproperty_new_dtstart(wallTime(e.start, e.allDay)));
+    if (e.allDay)
+        icalcomponent_add_property(event,
+                                   icalproperty_new_dtend(wallTime(e.start.addDays(1), true)));
+    if (!e.rule.isEmpty()) {
+        const icalrecurrencetype rule = icalrecurrencetype_from_string(utf8(e.rule).constData());
+        if (rule.freq != ICAL_NO_RECURRENCE)
+            icalcomponent_add_property(event, icalproperty_new_rrule(rule));
+    }
+    icalcomponent_add_property(event, textProperty(ICAL_SUMMARY_PROPERTY, e.summary));
+    if (!e.description.isEmpty())
+        icalcomponent_add_property(event, textProperty(ICAL_DESCRIPTION_PROPERTY, e.description));
+    if (!e.category.isEmpty())
+        icalcomponent_add_property(event, textProperty(ICAL_CATEGORIES_PROPERTY, e.category));
+    icalcomponent_add_property(
+        event,
+        icalproperty_new_transp(e.transparent ? ICAL_TRANSP_TRANSPARENT : ICAL_TRANSP_OPAQUE));
+    if (!e.row.isEmpty()) {
+        icalproperty *row = icalproperty_new_x(rowValue(e.row).constData());
+        icalproperty_set_x_name(row, rowProperty);
+        icalcomponent_add_property(event, row);
+    }
+    if (e.alarmMinutesBefore) {
+        icalcomponent *alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+        icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+        icalcomponent_add_property(
+            alarm, textProperty(ICAL_DESCRIPTION_PROPERTY,
+                                e.description.isEmpty() ? e.summary : e.description));
+        icaltriggertype trigger{};
+        trigger.time = icaltime_null_time();
+        trigger.duration = icaldurationtype_from_int(-60 * *e.alarmMinutesBefore);
+        icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+        icalcomponent_add_component(event, alarm);
+    }
+    return event;
+}
+
+QDateTime wallClockOf(const icaltimetype &t)
+{
+    if (icaltime_is_null_time(t) || !icaltime_is_valid_time(t))
+        return {};
+    if (t.is_date)
+        return QDateTime(QDate(t.year, t.month, t.day), QTime(0, 0));
+    const icaltimezone *zone = t.zone;
+    if (!zone && !icaltime_is_utc(t))
+        return QDateTime(QDate(t.year, t.month, t.day), QTime(t.hour, t.minute, t.second));
+    const time_t secs =
+        icaltime_as_timet_with_zone(t, zone ? zone : icaltimezone_get_utc_timezone());
+    return QDateTime::fromSecsSinceEpoch(qint64(secs)).toLocalTime();
+}
+
+QString xProperty(icalcomponent *c, const char *name)
+{
+    for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_X_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_X_PROPERTY)) {
+        if (qstrcmp(icalproperty_get_x_name(p), name) == 0)
+            return rowOfValue(icalvalue_as_ical_string(icalproperty_get_value(p)));
+    }
+    return {};
+}
+
+CalendarEvent eventOf(icalcomponent *c)
+{
+    CalendarEvent e;
+    e.uid = text(icalcomponent_get_uid(c));
+    e.summary = text(icalcomponent_get_summary(c));
+    e.description = text(icalcomponent_get_description(c));
+    if (icalproperty *cat = icalcomponent_get_first_property(c, ICAL_CATEGORIES_PROPERTY))
+        e.category = text(icalproperty_get_categories(cat));
+    if (icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY)) {
+        const icaltimetype start = icalcomponent_get_dtstart(c);
+        e.allDay = start.is_date;
+        e.start = wallClockOf(start);
+    }
+    const int rules = icalcomponent_count_properties(c, ICAL_RRULE_PROPERTY);
+    if (rules == 1) {
+        const icalrecurrencetype rule =
+            icalproperty_get_rrule(icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY));
+        e.rule = takeText(icalrecurrencetype_as_string_r(const_cast<icalrecurrencetype *>(&rule)));
+        if (e.rule.isEmpty())
+            e.exceptions = true;
+    }
+    e.exceptions = e.exceptions || rules > 1 ||
+                   icalcomponent_count_properties(c, ICAL_EXDATE_PROPERTY) > 0 ||
+                   icalcomponent_count_properties(c, ICAL_RDATE_PROPERTY) > 0 ||
+                   icalcomponent_count_properties(c, ICAL_RECURRENCEID_PROPERTY) > 0;
+    if (icalproperty *transp = icalcomponent_get_first_property(c, ICAL_TRANSP_PROPERTY))
+        e.transparent = icalproperty_get_transp(transp) == ICAL_TRANSP_TRANSPARENT;
+    for (icalcomponent *a = icalcomponent_get_first_component(c, ICAL_VALARM_COMPONENT); a;
+         a = icalcomponent_get_next_component(c, ICAL_VALARM_COMPONENT)) {
+        icalproperty *tp = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY);
+        if (!tp)
+            continue;
+        const icaltriggertype trigger = icalproperty_get_trigger(tp);
+        icalparameter *related = icalproperty_get_first_parameter(tp, ICAL_RELATED_PARAMETER);
+        if (!icaltime_is_null_time(trigger.time) ||
+            (related && icalparameter_get_related(related) == ICAL_RELATED_END))
+            continue;
+        e.alarmMinutesBefore = -icaldurationtype_as_int(trigger.duration) / 60;
+        break;
+    }
+    e.row = xProperty(c, rowProperty);
+    return e;
+}
+
+void collectEvents(icalcomponent *c, QList<CalendarEvent> &events)
+{
+    if (icalcomponent_isa(c) == ICAL_VEVENT_COMPONENT) {
+        events << eventOf(c);
+        return;
+    }
+    for (icalcomponent *child = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); child;
+         child = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT)) {
+        const icalcomponent_kind kind = icalcomponent_isa(child);
+        if (kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VCALENDAR_COMPONENT)
+            collectEvents(child, events);
+    }
+}
+
+class LibicalCodec final : public CalendarCodec {
+public:
+    LibicalCodec()
+    {
+        icalerror_set_errors_are_fatal(0);
+        icaltimezone_set_tzid_prefix("");
+    }
+
+    QByteArray write(const QList<CalendarEvent> &events, const QString &name,
+                     const QDateTime &stamp) override
+    {
+        Component cal(icalcomponent_new(ICAL_VCALENDAR_COMPONENT));
+        icalcomponent_add_property(cal.get(), icalproperty_new_version("2.0"));
+        icalcomponent_add_property(cal.get(),
+                                   icalproperty_new_prodid("-//Zelmarin//Quillomat//HU"));
+        icalcomponent_add_property(cal.get(), icalproperty_new_calscale("GREGORIAN"));
+        if (!name.isEmpty()) {
+            icalproperty *title = textProperty(ICAL_X_PROPERTY, name);
+            icalproperty_set_x_name(title, "X-WR-CALNAME");
+            icalcomponent_add_property(cal.get(), title);
+        }
+        const icaltimetype utcStamp = icaltime_from_timet_with_zone(
+            time_t(stamp.toSecsSinceEpoch()), 0, icaltimezone_get_utc_timezone());
+        for (const CalendarEvent &e : events)
+            icalcomponent_add_component(cal.get(), eventComponent(e, utcStamp));
+        char *s = icalcomponent_as_ical_string_r(cal.get());
+        QByteArray out(s);
+        icalmemory_free_buffer(s);
+        return out;
+    }
+
+    CalendarRead read(const QByteArray &bytes) override
+    {
+        CalendarRead result;
+        if (bytes.size() > maxBytes) {
+            result.error = QStringLiteral("a fájl túl nagy (legfeljebb 8 MB lehet)");
+            return result;
+        }
+        Component root(icalparser_parse_string(bytes.constData()));
+        if (!root) {
+            result.error = QStringLiteral("nem iCalendar-fájl");
+            return result;
+        }
+        collectEvents(root.get(), result.events);
+        return result;
+    }
+
+    QStringList problems(const QByteArray &bytes) override
+    {
+        QStringList found;
+        Component root(icalparser_parse_string(bytes.constData()));
+        if (!root)
+            return {QStringLiteral("nem iCalendar-fájl")};
+        icalrestriction_check(root.get());
+        collectErrors(root.get(), found);
+        return found;
+    }
+
+private:
+    static void collectErrors(icalcomponent *c, QStringList &found)
+    {
+        for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_XLICERROR_PROPERTY); p;
+             p = icalcomponent_get_next_property(c, ICAL_XLICERROR_PROPERTY))
+            found << text(icalproperty_get_xlicerror(p));
+        for (icalcomponent *child = icalcomponent_get_first_component(c, ICAL_ANY_COMPONENT); child;
+             child = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT))
+            collectErrors(child, found);
+    }
+};
+
+} // namespace
+
+std::unique_ptr<CalendarCodec> makeLibicalCodec()
+{
+    return std::make_unique<LibicalCodec>();
+}
+
+} // namespace quill

@@ -1,0 +1,234 @@
+#include "calendar/numtext.h"
+#include "icalendar/codec.h"
+#include "icalendar/events.h"
+#include "reminders/alerts.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+
+using namespace quill;
+
+namespace {
+Reminder row(const QString &kind, const QStringList &time, const QString &text = u" "_qs,
+             const QString &t1 = u"Kiss"_qs, const QString &t2 = u"Ábel"_qs)
+{
+    return {kind,    t1,      t2,      time[0], time[1], time[2],
+            time[3], time[4], u" "_qs, text,    u"1"_qs, u"4"_qs};
+}
+CalendarEvent foreign(const QDateTime &start, const QString &rule, const QString &summary)
+{
+    CalendarEvent e;
+    e.uid = u"phone-1"_qs;
+    e.summary = summary;
+    e.start = start;
+    e.rule = rule;
+    return e;
+}
+} // namespace
+
+Q_DECLARE_METATYPE(quill::CalendarEvent)
+
+class TestICalendar : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // Each "*" field becomes the repeat it means, starting at the first alert minute.
+    void repeats_data()
+    {
+        QTest::addColumn<QStringList>("time");
+        QTest::addColumn<QDateTime>("start");
+        QTest::addColumn<QString>("rule");
+        const QDate from(2026, 12, 7);
+        QTest::newRow("once") << QStringList{u"2027"_qs, u"március"_qs, u"15"_qs, u"08"_qs,
+                                             u"00"_qs}
+                              << QDateTime(QDate(2027, 3, 15), QTime(8, 0)) << QString();
+        QTest::newRow("yearly") << QStringList{u"*"_qs, u"március"_qs, u"15"_qs, u"08"_qs, u"00"_qs}
+                                << QDateTime(QDate(2027, 3, 15), QTime(8, 0)) << u"FREQ=YEARLY"_qs;
+        QTest::newRow("monthly") << QStringList{u"*"_qs, u"*"_qs, u"5"_qs, u"18"_qs, u"30"_qs}
+                                 << QDateTime(QDate(2027, 1, 5), QTime(18, 30))
+                                 << u"FREQ=MONTHLY"_qs;
+        QTest::newRow("daily in March")
+            << QStringList{u"*"_qs, u"március"_qs, u"*"_qs, u"07"_qs, u"15"_qs}
+            << QDateTime(QDate(2027, 3, 1), QTime(7, 15)) << u"FREQ=DAILY;BYMONTH=3"_qs;
+        QTest::newRow("daily this year only")
+            << QStringList{u"2026"_qs, u"*"_qs, u"*"_qs, u"07"_qs, u"15"_qs}
+            << QDateTime(QDate(2026, 1, 1), QTime(7, 15)) << u"FREQ=DAILY;UNTIL=20261231T235959"_qs;
+        QTest::newRow("hourly on the 15th")
+            << QStringList{u"*"_qs, u"*"_qs, u"15"_qs, u"*"_qs, u"45"_qs}
+            << QDateTime(QDate(2026, 12, 15), QTime(0, 45)) << u"FREQ=HOURLY;BYMONTHDAY=15"_qs;
+        QTest::newRow("29 February, leap years")
+            << QStringList{u"*"_qs, u"február"_qs, u"29"_qs, u"09"_qs, u"00"_qs}
+            << QDateTime(QDate(2028, 2, 29), QTime(9, 0)) << u"FREQ=YEARLY"_qs;
+        Q_UNUSED(from);
+    }
+    void repeats()
+    {
+        QFETCH(QStringList, time);
+        QFETCH(QDateTime, start);
+        QFETCH(QString, rule);
+        const auto e =
+            eventOfReminder(row(u"e"_qs, time, u"Fogorvos"_qs), u"u1"_qs, QDate(2026, 12, 7));
+        QVERIFY(e);
+        QCOMPARE(e->start, start);
+        QCOMPARE(e->rule, rule);
+        QCOMPARE(e->alarmMinutesBefore, std::optional<int>(0));
+        // Read back, the event gives the same alert time.
+        CalendarEvent plain = *e;
+        plain.row.clear();
+        const FittedEvent fitted = fitEvent(plain);
+        QVERIFY2(fitted.reminder, qPrintable(fitted.reason));
+        QCOMPARE(fitted.reminder->alertTime().year, time[0]);
+        QCOMPARE(fitted.reminder->alertTime().month, time[1]);
+        QCOMPARE(textValue(fitted.reminder->alertTime().day), textValue(time[2]));
+        QCOMPARE(fitted.reminder->alertTime().hour, time[3]);
+        QCOMPARE(fitted.reminder->freeText(), u"Fogorvos"_qs);
+    }
+
+    // An alert time that never matches is no event; a switched-off reminder has no alarm.
+    void deadAndSilent()
+    {
+        QVERIFY(!eventOfReminder(row(u"e"_qs, {u"*"_qs, u"április"_qs, u"31"_qs, u"8"_qs, u"0"_qs}),
+                                 u"u"_qs, QDate(2026, 1, 1)));
+        QVERIFY(!eventOfReminder(row(u"e"_qs, {u"*"_qs, u"*"_qs, u"*"_qs, u"25"_qs, u"0"_qs}),
+                                 u"u"_qs, QDate(2026, 1, 1)));
+        Reminder off = row(u"e"_qs, {u"*"_qs, u"*"_qs, u"*"_qs, u"08"_qs, u"00"_qs}, u"x"_qs);
+        off.setActive(false);
+        QVERIFY(!eventOfReminder(off, u"u"_qs, QDate(2026, 1, 1))->alarmMinutesBefore);
+    }
+
+    // Every kind through the codec and back: the same row, text the format escapes included.
+    void roundTrip()
+    {
+        auto codec = makeLibicalCodec();
+        const QStringList time{u"*"_qs, u"május"_qs, u"1"_qs, u"08"_qs, u"05"_qs};
+        QList<Reminder> rows{
+            row(u"n"_qs, time, u" "_qs, u"Kovács"_qs, u"Ödön"_qs),
+            row(u"s"_qs, time, u" "_qs, u"Nagy; Bálint"_qs, u"Éva, \\ dr."_qs),
+            row(u"t"_qs, time, u" "_qs, u"Értekezlet"_qs, u"Győr"_qs),
+            row(u"m"_qs, time, u" "_qs, u"Gázóra"_qs, u"12345"_qs),
+            row(u"e"_qs, time, u"Hívd fel: anya, apa; \"mindenki\""_qs),
+        };
+        rows[1].setTail(u"régi|mező"_qs);
+        QList<CalendarEvent> events;
+        for (int i = 0; i < rows.size(); ++i)
+            events << *eventOfReminder(rows[i], u"uid-%1"_qs.arg(i), QDate(2026, 12, 7));
+        const QByteArray ics =
+            codec->write(events, u"Emlékeztetők"_qs, QDateTime::currentDateTimeUtc());
+        QCOMPARE(codec->problems(ics), QStringList());
+        const CalendarRead read = codec->read(ics);
+        QVERIFY(read.error.isEmpty());
+        QCOMPARE(read.events.size(), rows.size());
+        for (int i = 0; i < rows.size(); ++i) {
+            QCOMPARE(read.events[i].uid, u"uid-%1"_qs.arg(i));
+            QCOMPARE(read.events[i].start, events[i].start);
+            QCOMPARE(read.events[i].rule, events[i].rule);
+            QCOMPARE(read.events[i].alarmMinutesBefore, std::optional<int>(0));
+            const FittedEvent back = fitEvent(read.events[i]);
+            QVERIFY(back.reminder);
+            QCOMPARE(*back.reminder, rows[i]);
+        }
+    }
+
+    // Moved on another device, the program's own event keeps its row with the new time; the text
+    // of an "Egyéb" reminder follows too.
+    void changedElsewhere()
+    {
+        const Reminder mine =
+            row(u"e"_qs, {u"*"_qs, u"május"_qs, u"1"_qs, u"08"_qs, u"05"_qs}, u"Kert"_qs);
+        CalendarEvent e = *eventOfReminder(mine, u"u"_qs, QDate(2026, 1, 1));
+        e.start = QDateTime(QDate(2026, 6, 2), QTime(9, 30));
+        e.summary = u"Kert locsolás"_qs;
+        const FittedEvent fitted = fitEvent(e);
+        QVERIFY(fitted.reminder);
+        QCOMPARE(fitted.reminder->alertTime(),
+                 (AlertTime{u"*"_qs, u"június"_qs, u"2"_qs, u"09"_qs, u"30"_qs}));
+        QCOMPARE(fitted.reminder->freeText(), u"Kert locsolás"_qs);
+        QCOMPARE(fitted.reminder->field(Field::RowNumber), u"4"_qs);
+    }
+
+    // Events of other programs: what the alert fields can say fits, the rest is refused with
+    // its reason.
+    void foreignEvents_data()
+    {
+        QTest::addColumn<CalendarEvent>("event");
+        QTest::addColumn<QString>("fields"); // year month day hour minute, or the refusal
+        const QDateTime at(QDate(2027, 4, 10), QTime(17, 0));
+        QTest::newRow("once") << foreign(at, {}, u"Vonat"_qs) << u"2027 április 10 17 00"_qs;
+        QTest::newRow("yearly") << foreign(at, u"FREQ=YEARLY"_qs, u"Évforduló"_qs)
+                                << u"* április 10 17 00"_qs;
+        QTest::newRow("weekly") << foreign(at, u"FREQ=WEEKLY"_qs, u"Edzés"_qs)
+                                << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+        QTest::newRow("every second day")
+            << foreign(at, u"FREQ=DAILY;INTERVAL=2"_qs, u"Gyógyszer"_qs)
+            << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+        QTest::newRow("ten times") << foreign(at, u"FREQ=DAILY;COUNT=10"_qs, u"Kúra"_qs)
+                                   << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+        QTest::newRow("no text") << foreign(at, {}, u"  "_qs) << u"nincs szövege"_qs;
+        QTest::newRow("a bar in the text")
+            << foreign(at, {}, u"a|b"_qs)
+            << u"a szövegében olyan jel van, amelyet az emlékeztetőfájl nem tárolhat"_qs;
+        QTest::newRow("no start") << foreign({}, {}, u"Valami"_qs) << u"nincs kezdő időpontja"_qs;
+        CalendarEvent early = foreign(at, {}, u"Orvos"_qs);
+        early.alarmMinutesBefore = 30;
+        QTest::newRow("alarm half an hour before") << early << u"2027 április 10 16 30"_qs;
+        CalendarEvent moved = foreign(at, u"FREQ=YEARLY"_qs, u"Szülinap"_qs);
+        moved.exceptions = true;
+        QTest::newRow("with exceptions") << moved << u"kivételes alkalmai vannak"_qs;
+    }
+    void foreignEvents()
+    {
+        QFETCH(CalendarEvent, event);
+        QFETCH(QString, fields);
+        const FittedEvent fitted = fitEvent(event);
+        if (!fitted.reminder) {
+            QCOMPARE(fitted.reason, fields);
+            return;
+        }
+        const AlertTime t = fitted.reminder->alertTime();
+        QCOMPARE(QStringList({t.year, t.month, t.day, t.hour, t.minute}).join(u' '), fields);
+        QCOMPARE(fitted.reminder->kind(), ReminderKind::Other);
+        QCOMPARE(fitted.reminder->freeText(), event.summary);
+    }
+
+    // Hostile files: too large, not a calendar, a repeat without end every second, a file cut in
+    // the middle. None hangs or crashes; what is no event is no event.
+    void hostileFiles()
+    {
+        auto codec = makeLibicalCodec();
+        QVERIFY(!codec->read(QByteArray(CalendarCodec::maxBytes + 1, 'A')).error.isEmpty());
+        QVERIFY(codec->read("\x00\x01garbage\xff").events.isEmpty());
+        QElapsedTimer clock;
+        clock.start();
+        const QByteArray endless =
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:x\r\nDTSTART:20260101T000000\r\n"
+            "RRULE:FREQ=SECONDLY;INTERVAL=1;BYSECOND=0,1,2,3;BYMINUTE=0,1,2\r\nSUMMARY:x\r\n"
+            "END:VEVENT\r\nEND:VCALENDAR\r\n";
+        const CalendarRead read = codec->read(endless);
+        QVERIFY(clock.elapsed() < 2000);
+        QCOMPARE(read.events.size(), 1);
+        QVERIFY(!fitEvent(read.events.first()).reminder);
+        QVERIFY(!codec->read(endless.left(endless.size() - 40)).error.isEmpty());
+        QByteArray nested = "BEGIN:VCALENDAR\r\n";
+        for (int i = 0; i < 20000; ++i)
+            nested += "BEGIN:VEVENT\r\n";
+        QVERIFY(codec->read(nested).events.size() <= 20000);
+    }
+
+    // The name-day calendar: every day with names once, yearly, free time, and clean by the
+    // format's own rules.
+    void nameDays()
+    {
+        auto codec = makeLibicalCodec();
+        const QList<CalendarEvent> events = nameDayEvents();
+        QCOMPARE(events.size(), 365);
+        const QByteArray ics =
+            codec->write(events, u"Névnapok"_qs, QDateTime::currentDateTimeUtc());
+        QCOMPARE(codec->problems(ics), QStringList());
+        const CalendarRead read = codec->read(ics);
+        QCOMPARE(read.events.size(), 365);
+        QVERIFY(read.events.first().allDay && read.events.first().transparent);
+        QCOMPARE(read.events.first().summary, u"Fruzsina névnapja"_qs);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestICalendar)
+#include "tst_icalendar.moc"
