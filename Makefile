@@ -45,14 +45,17 @@ bench: deps build
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DQUILL_FUZZ=ON -DQUILL_TESTS=OFF $(CMAKE_ARGS)
-	cmake --build build-fuzz -j $(JOBS) --target fuzz_loader fuzz_vcard
-	mkdir -p build-fuzz/corpus build-fuzz/vcard-corpus
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_loader fuzz_vcard fuzz_ical
+	mkdir -p build-fuzz/corpus build-fuzz/vcard-corpus build-fuzz/ical-corpus
 	cp tests/fuzz/seeds/* build-fuzz/corpus/
 	cp tests/fuzz/vcard-seeds/* build-fuzz/vcard-corpus/
+	cp tests/fuzz/ical-seeds/* build-fuzz/ical-corpus/
 	./build-fuzz/bin/fuzz_loader -max_total_time=$(FUZZ_SECONDS) -max_len=200000 -timeout=10 \
 		-rss_limit_mb=4096 build-fuzz/corpus
 	./build-fuzz/bin/fuzz_vcard -max_total_time=$(FUZZ_SECONDS) -max_len=200000 -timeout=10 \
 		-rss_limit_mb=4096 build-fuzz/vcard-corpus
+	./build-fuzz/bin/fuzz_ical -max_total_time=$(FUZZ_SECONDS) -max_len=200000 -timeout=10 \
+		-rss_limit_mb=4096 build-fuzz/ical-corpus
 
 install: program
 	cmake --install $(BUILD) --prefix $(PREFIX)

@@ -2,10 +2,14 @@
 
 #include "dialogs/helpviewer.h"
 #include "dialogs/messagebox.h"
+#include "icalendar/lazycodec.h"
 #include "platform/commandline.h"
 #include "platform/runningcopy.h"
 #include "platform/termination.h"
+#include "reminders/preferences.h"
 #include "reminders/session.h"
+#include "sync/booksync.h"
+#include "windows/calendardesk.h"
 #include "windows/mainwindow.h"
 #include "windows/services.h"
 #include "windows/widgets.h"
@@ -153,6 +157,77 @@ void endAfterFirstFrameIfAsked(QWidget &window)
     window.installEventFilter(watch);
 }
 
+void tell(const QString &text)
+{
+    const QByteArray bytes = (text.endsWith(u'\n') ? text : text + u'\n').toUtf8();
+    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
+}
+
+// One round of calendar sync without a window: by the running copy, when there is one, else here
+// on the data file, which is saved when the round brought something.
+int syncWithoutWindow(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Quillomat"));
+    app.setOrganizationName(QStringLiteral("Zelmarin"));
+    const AppFolder folder = AppFolder::ofExecutable();
+    ReminderFile file(folder.reminderFile());
+    switch (file.lock()) {
+    case files::LockFile::Result::HeldByAnother:
+        if (RunningCopy(file.identityKeys()).handOver({QStringLiteral("--sync")})) {
+            std::fputs("A futó Quillomat elvégzi a szinkronizálást.\n", stdout);
+            return 0;
+        }
+        tell(QStringLiteral("quillomat: a Quillomat már fut, de nem válaszol; a szinkronizálás "
+                            "elmaradt."));
+        return 1;
+    case files::LockFile::Result::Failed:
+        tell(QStringLiteral("quillomat: a zárolófájl nem hozható létre: %1\nOk: %2.")
+                 .arg(file.lockPath(), files::reasonText(file.lockError())));
+        return 1;
+    case files::LockFile::Result::Locked:
+        break;
+    }
+    ReminderSession session(file);
+    const LoadReport loaded = session.load();
+    if (loadNoticeIsFailure(loaded)) {
+        tell(QStringLiteral("quillomat: ") + loadNotice(loaded, file.path()));
+        return 1;
+    }
+    const Preferences p = loadPreferences(preferencesPath());
+    const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand};
+    if (!account.configured()) {
+        tell(QStringLiteral("quillomat: nincs beállítva CalDAV-naptár; a címét a Beállítások "
+                            "ablakban lehet megadni."));
+        return 1;
+    }
+    LazyCalendarCodec codec(folder.file(QStringLiteral("libquillomat-ical.so")));
+    BookSync sync(session, codec, syncPlaceFor(file.path()));
+    SyncReport report;
+    bool done = false;
+    QObject::connect(&sync, &BookSync::finished, &app, [&](const SyncReport &r) {
+        report = r;
+        done = true;
+        app.quit();
+    });
+    sync.start(account, QDate::currentDate());
+    if (!done)
+        app.exec();
+    int code = report.ok ? 0 : 1;
+    if (session.isModified()) {
+        const SaveReport saved = session.save();
+        if (!saved.ok()) {
+            tell(QStringLiteral("quillomat: ") + saveFailureText(file, saved));
+            code = 1;
+        }
+    }
+    const QString text = syncReportText(report);
+    if (!text.isEmpty())
+        tell(text);
+    file.unlock();
+    return code;
+}
+
 } // namespace
 
 int runProgram(int argc, char **argv)
@@ -160,6 +235,8 @@ int runProgram(int argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    if (readCommandLine(arguments).action == CommandLine::Action::Sync)
+        return syncWithoutWindow(argc, argv);
     if (const auto answered = answerCommandLine(arguments))
         return *answered;
     preferXWayland();
@@ -177,7 +254,13 @@ int runProgram(int argc, char **argv)
     // A later start brings this copy forward.
     RunningCopy running(file.identityKeys());
     running.listen();
-    QObject::connect(&running, &RunningCopy::comeForward, &window, &MainWindow::comeForward);
+    QObject::connect(&running, &RunningCopy::comeForward, &window,
+                     [&window](const QStringList &handed) {
+                         if (handed.contains(QStringLiteral("--sync")))
+                             window.calendarDesk()->syncNow(false);
+                         else
+                             window.comeForward();
+                     });
     // Alerts missed while the program was not running come late; the record says since when.
     const RunRecord record(file.path());
     window.resumeAlertsFrom(record.lastEnd());

@@ -1,5 +1,6 @@
 #include "messagebox.h"
 
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -95,6 +96,17 @@ void SystemMessageBoxes::closeOpen()
 {
     if (auto *box = qobject_cast<QMessageBox *>(m_open))
         box->reject();
+}
+
+std::optional<QString> SystemMessageBoxes::chooseFile(QWidget *parent, const QString &title,
+                                                      const QString &suggested,
+                                                      const QString &filter, bool saving)
+{
+    const QString chosen = saving ? QFileDialog::getSaveFileName(parent, title, suggested, filter)
+                                  : QFileDialog::getOpenFileName(parent, title, suggested, filter);
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
 }
 
 std::optional<QString> SystemMessageBoxes::askText(QWidget *parent, const QString &title,

@@ -27,6 +27,10 @@ public:
     /// A line of text the user types in answer to `label`; none when the box is cancelled.
     virtual std::optional<QString> askText(QWidget *parent, const QString &title,
                                            const QString &label) = 0;
+    /// A file to save to (`saving`) or to open, of the kind `filter` names; none when cancelled.
+    virtual std::optional<QString> chooseFile(QWidget *parent, const QString &title,
+                                              const QString &suggested, const QString &filter,
+                                              bool saving) = 0;
 };
 
 class SystemMessageBoxes final : public MessageBoxes {
@@ -37,6 +41,9 @@ public:
                const QStringList &choices, int defaultChoice) override;
     std::optional<QString> askText(QWidget *parent, const QString &title,
                                    const QString &label) override;
+    std::optional<QString> chooseFile(QWidget *parent, const QString &title,
+                                      const QString &suggested, const QString &filter,
+                                      bool saving) override;
     void closeOpen() override;
 
 private:

@@ -17,6 +17,8 @@ QString usage()
         "Kapcsolók:\n"
         "  -h, --help       ez a leírás\n"
         "  -v, --version    a program változata\n"
+        "      --sync       a naptár egyszeri szinkronizálása a CalDAV-kiszolgálóval, ablak\n"
+        "                   nélkül (ha a program fut, az végzi el)\n"
         "\n"
         "Az emlékeztetők fájlja: ~/.local/share/Zelmarin/Quillomat/remembers.txt, vagy a\n"
         "program mellett álló remembers.txt, ha van ilyen.\n");
@@ -64,6 +66,8 @@ CommandLine readCommandLine(const QStringList &arguments)
                         .arg(version::minor)
                         .arg(version::patch),
                     0};
+        if (arg == u"--sync")
+            return {CommandLine::Action::Sync, {}, 0};
         bool takesValue = false;
         if (qtOption(arg, &takesValue)) {
             i += takesValue ? 1 : 0;

@@ -6,9 +6,10 @@
 namespace quill {
 
 /// What the command line asks for. The program itself takes no arguments; it answers --help and
-/// --version in Hungarian without opening a window, and refuses anything else with its usage.
+/// --version in Hungarian without opening a window, runs one calendar sync for --sync, and refuses
+/// anything else with its usage.
 struct CommandLine {
-    enum class Action { Run, Help, Version, Refuse };
+    enum class Action { Run, Help, Version, Refuse, Sync };
     Action action = Action::Run;
     QString output;   ///< what to print: on standard output, or on standard error for Refuse
     int exitCode = 0; ///< 0, or 2 for a command line the program does not understand

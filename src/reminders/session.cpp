@@ -70,6 +70,7 @@ SaveReport ReminderSession::save(OnChangedFile onChanged)
     }
     // Saved for real: an emergency copy of an earlier run has done its work.
     m_file.retireEmergencyCopy(false);
+    Q_EMIT saved();
     return report;
 }
 

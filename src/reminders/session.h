@@ -54,6 +54,8 @@ Q_SIGNALS:
     /// The table changed.
     void changed();
     void kindChosen(ReminderKind kind, KindChooser chooser);
+    /// The book reached the file.
+    void saved();
 
 private:
     void markChanged();

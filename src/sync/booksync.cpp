@@ -59,16 +59,22 @@ QString vdirsyncerFailure(const QByteArray &output)
     };
     if (has({"no space left"}))
         return QStringLiteral("betelt a lemez");
-    if (has({"401", "403", "unauthorized", "forbidden"}))
-        return QStringLiteral("a kiszolgáló nem fogadta el a felhasználónevet vagy a jelszót");
+    const auto status = [&lower](const char *codes) {
+        return QRegularExpression(QStringLiteral("(^|[^0-9:])(") + QLatin1String(codes) +
+                                  QStringLiteral(")([^0-9]|$)"))
+            .match(lower)
+            .hasMatch();
+    };
     if (has({"cannot connect", "connection refused", "connect call failed", "name or service",
              "timeout", "timed out", "network is unreachable", "server disconnected",
              "connection reset"}))
         return QStringLiteral("a CalDAV-kiszolgáló nem érhető el (nincs hálózat, vagy a "
                               "kiszolgáló nem fut)");
-    if (has({"404", "not found"}))
+    if (status("401|403") || has({"unauthorized", "forbidden"}))
+        return QStringLiteral("a kiszolgáló nem fogadta el a felhasználónevet vagy a jelszót");
+    if (status("404") || has({"not found"}))
         return QStringLiteral("a megadott címen nincs naptár");
-    if (QRegularExpression(QStringLiteral("\\b5\\d\\d\\b")).match(lower).hasMatch())
+    if (status("5[0-9][0-9]"))
         return QStringLiteral("a kiszolgáló hibát jelzett");
     QString last;
     for (const QString &line : text.split(u'\n', Qt::SkipEmptyParts)) {
@@ -84,6 +90,12 @@ QString syncReportText(const SyncReport &r)
     if (r.notInstalled)
         return QStringLiteral("A naptár szinkronizálásához a vdirsyncer program kell, de nincs "
                               "telepítve.\nTelepítése: sudo apt install vdirsyncer");
+    if (!r.ok && r.incoming > 0)
+        return QStringLiteral("A naptár szinkronizálása félbemaradt: %1.\nA más eszközökön tett "
+                              "%2 változás bekerült az emlékeztetők közé; az itteni változásokat "
+                              "a program a következő alkalommal küldi el.")
+            .arg(r.error)
+            .arg(r.incoming);
     if (!r.ok)
         return QStringLiteral("A naptár szinkronizálása nem sikerült: %1.\nAz emlékeztetők "
                               "változatlanok; a program később újra megpróbálja.")

@@ -284,4 +284,68 @@ PushResult pushBook(const ReminderTable &table, const ReminderIds &ids, const Pu
     return result;
 }
 
+ImportPlan planImport(const QList<CalendarEvent> &events, const ReminderTable &table,
+                      const ReminderIds &ids)
+{
+    ImportPlan plan;
+    int room = 0;
+    for (int row = 0; row < ReminderRows; ++row)
+        room += table.inUse(row) ? 0 : 1;
+    QSet<QString> taken;
+    for (const CalendarEvent &e : events) {
+        const QString line = eventLine(e);
+        if (!e.uid.isEmpty() && (ids.rowOf(e.uid) >= 0 || taken.contains(e.uid))) {
+            plan.leftOut << line + QStringLiteral(": már benne van az emlékeztetők között");
+            continue;
+        }
+        const FittedEvent fitted = fitEvent(e);
+        if (!fitted.reminder) {
+            plan.leftOut << line + QStringLiteral(": ") + fitted.reason;
+            continue;
+        }
+        if (plan.adding.size() >= room) {
+            plan.leftOut << line + QStringLiteral(": nincs több szabad sor (legfeljebb 51 "
+                                                  "emlékeztető lehet)");
+            continue;
+        }
+        taken.insert(e.uid);
+        plan.adding.append({*fitted.reminder, plainUid(e.uid) ? e.uid : newReminderUid(), line});
+    }
+    return plan;
+}
+
+QString importQuestion(const ImportPlan &plan)
+{
+    QString text;
+    if (plan.adding.isEmpty())
+        text = QStringLiteral("A fájlból egy esemény sem vehető fel emlékeztetőnek.");
+    else
+        text = QStringLiteral("Ezek kerülnek az emlékeztetők közé (%1):\n").arg(plan.adding.size());
+    for (const ImportPlan::Entry &e : plan.adding)
+        text += QStringLiteral("• ") + e.line + u'\n';
+    if (!plan.leftOut.isEmpty()) {
+        text += QStringLiteral("\nKimarad (%1):\n").arg(plan.leftOut.size());
+        for (const QString &line : plan.leftOut.mid(0, 30))
+            text += QStringLiteral("• ") + line + u'\n';
+        if (plan.leftOut.size() > 30)
+            text += QStringLiteral("… és még %1.\n").arg(plan.leftOut.size() - 30);
+    }
+    return text.trimmed();
+}
+
+int applyImport(ReminderBook &book, ReminderIds &ids, const ImportPlan &plan, const QDate &today)
+{
+    int added = 0;
+    for (const ImportPlan::Entry &e : plan.adding) {
+        int row = -1;
+        if (storeReminder(book, e.reminder, &row) != StoreResult::Stored)
+            break;
+        if (!e.reminder.isActive())
+            book.table.setField(row, Field::Active, QStringLiteral("0"));
+        ids.set(row, ReminderId{e.uid, today, reminderFingerprint(book.table.row(row))});
+        ++added;
+    }
+    return added;
+}
+
 } // namespace quill

@@ -77,4 +77,22 @@ PushResult pushBook(const ReminderTable &table, const ReminderIds &ids, const Pu
                     const QList<MirrorItem> &items, const QString &folder, CalendarCodec &codec,
                     const QDateTime &stamp);
 
+/// What an `.ics` file brings into the book by hand: the events that fit a row (up to the free
+/// rows), and the rest with the reason each is left out.
+struct ImportPlan {
+    struct Entry {
+        Reminder reminder;
+        QString uid;
+        QString line; ///< the event as the user is shown it
+    };
+    QList<Entry> adding;
+    QStringList leftOut;
+};
+ImportPlan planImport(const QList<CalendarEvent> &events, const ReminderTable &table,
+                      const ReminderIds &ids);
+/// The question the user answers before anything is added; empty when nothing can be.
+QString importQuestion(const ImportPlan &plan);
+/// Adds the plan's reminders to the book with their UIDs; returns how many.
+int applyImport(ReminderBook &book, ReminderIds &ids, const ImportPlan &plan, const QDate &today);
+
 } // namespace quill

@@ -5,6 +5,7 @@
 #include <QCryptographicHash>
 #include <QStringList>
 #include <QUuid>
+#include <algorithm>
 
 namespace quill {
 
@@ -61,20 +62,37 @@ std::error_code ReminderIds::save(const QString &path) const
 
 bool ReminderIds::assign(const ReminderTable &table, const QDate &today)
 {
-    bool changed = false;
+    // A row keeps the name it has while it holds the same reminder. The file's rows close up
+    // when one is deleted, so a name is also found again on another row.
+    std::array<std::optional<ReminderId>, ReminderRows> pool = m_ids;
+    std::array<std::optional<ReminderId>, ReminderRows> named{};
+    std::array<QString, ReminderRows> fingerprints;
     for (int row = 0; row < ReminderRows; ++row) {
-        auto &id = m_ids[std::size_t(row)];
-        if (!table.inUse(row)) {
-            changed = changed || id.has_value();
-            id.reset();
+        if (!table.inUse(row))
             continue;
+        fingerprints[std::size_t(row)] = reminderFingerprint(table.row(row));
+        auto &own = pool[std::size_t(row)];
+        if (own && own->fingerprint == fingerprints[std::size_t(row)]) {
+            named[std::size_t(row)] = own;
+            own.reset();
         }
-        const QString fingerprint = reminderFingerprint(table.row(row));
-        if (id && id->fingerprint == fingerprint)
-            continue;
-        id = ReminderId{newReminderUid(), today, fingerprint};
-        changed = true;
     }
+    for (int row = 0; row < ReminderRows; ++row) {
+        if (!table.inUse(row) || named[std::size_t(row)])
+            continue;
+        const QString &fingerprint = fingerprints[std::size_t(row)];
+        auto found = std::find_if(pool.begin(), pool.end(), [&](const auto &id) {
+            return id && id->fingerprint == fingerprint;
+        });
+        if (found != pool.end()) {
+            named[std::size_t(row)] = *found;
+            found->reset();
+        } else {
+            named[std::size_t(row)] = ReminderId{newReminderUid(), today, fingerprint};
+        }
+    }
+    const bool changed = named != m_ids;
+    m_ids = named;
     return changed;
 }
 

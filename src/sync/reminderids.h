@@ -35,7 +35,8 @@ public:
     std::error_code save(const QString &path) const;
 
     /// Gives every row in use a name: its own, or a new one where it has none or holds another
-    /// reminder than the name was given to; free rows lose theirs. Returns whether any changed.
+    /// reminder than the name was given to (the name found again on the row the reminder moved
+    /// to); free rows lose theirs. Returns whether any changed.
     bool assign(const ReminderTable &table, const QDate &today);
     const std::optional<ReminderId> &of(int row) const { return m_ids.at(std::size_t(row)); }
     void set(int row, std::optional<ReminderId> id) { m_ids.at(std::size_t(row)) = std::move(id); }

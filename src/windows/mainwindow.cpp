@@ -3,6 +3,7 @@
 #include "aboutbox.h"
 #include "accessibility.h"
 #include "alertdesk.h"
+#include "calendardesk.h"
 #include "contactsdesk.h"
 #include "files/safefile.h"
 #include "loadnotices.h"
@@ -87,6 +88,8 @@ void MainWindow::followSettings()
         m_contacts->setChoices(m_alerts->preferences().people);
     m_contacts->setSource(m_alerts->preferences().contactsSource);
     showCelebrants();
+    if (m_calendar)
+        m_calendar->followPreferences(m_alerts->preferences());
 }
 
 void MainWindow::showCelebrants()
@@ -170,6 +173,9 @@ void MainWindow::completeStartUp()
     connect(m_contacts, &ContactsDesk::changed, this, &MainWindow::showCelebrants);
     m_contacts->setChoices(m_alerts->preferences().people);
     m_contacts->setSource(m_alerts->preferences().contactsSource);
+    // The calendar's first sync a little after the start, when the user's work comes first.
+    if (!m_alerts->preferences().calDavUrl.isEmpty())
+        QTimer::singleShot(3000, this, [this] { calendarDesk(); });
     m_search = new SearchPanel(m_services, this);
     m_search->installEventFilter(this); // the popup menu opens over the panel too
     for (QWidget *frame : m_search->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
@@ -210,6 +216,7 @@ void MainWindow::createMenu()
     createViewItems();
     connect(addItem(m_menu, QStringLiteral("remember"), QStringLiteral("Emlékeztetők")),
             &QAction::triggered, this, &MainWindow::openEditor);
+    createCalendarItems();
     m_menu->addSeparator()->setObjectName(QStringLiteral("sep1"));
     createHelpItems();
     connect(addItem(m_menu, QStringLiteral("beallit"), QStringLiteral("Beállítások")),
@@ -243,6 +250,34 @@ void MainWindow::createViewItems()
     connect(m_titleBarItem, &QAction::triggered, this, [this] { setView(View::TitleBar); });
     connect(m_normalItem, &QAction::triggered, this, [this] { setView(View::Normal); });
     connect(m_fullItem, &QAction::triggered, this, [this] { setView(View::Full); });
+}
+
+void MainWindow::createCalendarItems()
+{
+    QMenu *calendar = m_menu->addMenu(QStringLiteral("Naptár"));
+    calendar->setObjectName(QStringLiteral("naptar_menu"));
+    calendar->menuAction()->setObjectName(QStringLiteral("naptar"));
+    connect(addItem(calendar, QStringLiteral("naptarmentes"),
+                    QStringLiteral("Emlékeztetők mentése naptárfájlba…")),
+            &QAction::triggered, this, [this] { calendarDesk()->exportBook(); });
+    connect(addItem(calendar, QStringLiteral("nevnapmentes"),
+                    QStringLiteral("Névnapok mentése naptárfájlba…")),
+            &QAction::triggered, this, [this] { calendarDesk()->exportNameDays(); });
+    connect(addItem(calendar, QStringLiteral("naptarbeolvasas"),
+                    QStringLiteral("Naptárfájl beolvasása…")),
+            &QAction::triggered, this, [this] { calendarDesk()->importCalendar(); });
+    connect(addItem(calendar, QStringLiteral("szinkron"), QStringLiteral("Szinkronizálás most")),
+            &QAction::triggered, this, [this] { calendarDesk()->syncNow(true); });
+}
+
+CalendarDesk *MainWindow::calendarDesk()
+{
+    if (!m_calendar) {
+        m_calendar = new CalendarDesk(m_services, m_session, this);
+        m_alerts->ensureLoaded();
+        m_calendar->followPreferences(m_alerts->preferences());
+    }
+    return m_calendar;
 }
 
 void MainWindow::createHelpItems()
@@ -423,7 +458,7 @@ void MainWindow::setStartAtLogin(bool on)
 void MainWindow::openSettings()
 {
     if (!m_settings)
-        m_settings = new SettingsWindow(*m_alerts, m_contacts);
+        m_settings = new SettingsWindow(*m_alerts, m_contacts, calendarDesk());
     m_settings->refresh();
     m_settings->show();
     m_settings->raise();

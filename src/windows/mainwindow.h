@@ -19,6 +19,7 @@ namespace quill {
 
 class AlertDesk;
 class ContactsDesk;
+class CalendarDesk;
 class SettingsWindow;
 class TrayIcon;
 
@@ -60,6 +61,8 @@ public:
     void showAtStart();
     TrayIcon *trayIcon() const { return m_tray; }
     ContactsDesk *contactsDesk() const { return m_contacts; }
+    /// The calendar files and the CalDAV sync, made on first use.
+    CalendarDesk *calendarDesk();
 
     viewmodes::View view() const { return m_view; }
     /// The title-bar view's title: today's panel in one line.
@@ -100,6 +103,7 @@ private:
     void createMenu();
     void createViewItems();
     void createHelpItems();
+    void createCalendarItems();
     void createTimers();
     void createKeys();
     void scheduleTick();
@@ -141,6 +145,7 @@ private:
     AlertDesk *m_alerts = nullptr;
     TrayIcon *m_tray = nullptr;
     ContactsDesk *m_contacts = nullptr;
+    CalendarDesk *m_calendar = nullptr;
     QLabel *m_celebrants = nullptr;
     QDate m_celebrantsDay;
 

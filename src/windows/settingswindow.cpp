@@ -3,6 +3,7 @@
 #include "accessibility.h"
 #include "alertdesk.h"
 #include "calendar/calendar.h"
+#include "calendardesk.h"
 #include "contactsdesk.h"
 #include "widgets.h"
 
@@ -198,10 +199,61 @@ void SettingsWindow::showContactsState()
     m_skipped->setVisible(m_skipped->count() > 0);
 }
 
-SettingsWindow::SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, QWidget *parent)
+QWidget *SettingsWindow::createCalendarGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Naptár szinkronizálása (CalDAV)"), this);
+    group->setObjectName(QStringLiteral("caldav"));
+    auto *form = new QFormLayout(group);
+    const auto field = [&](const QString &name, const QString &label, const QString &spoken,
+                           const QString &placeholder) {
+        auto *edit = new QLineEdit(group);
+        edit->setObjectName(name);
+        edit->setPlaceholderText(placeholder);
+        edit->setAccessibleName(spoken);
+        form->addRow(label, edit);
+        connect(edit, &QLineEdit::editingFinished, this, &SettingsWindow::keep);
+        return edit;
+    };
+    m_calDavUrl = field(QStringLiteral("caldavcim"), QStringLiteral("Naptár &címe:"),
+                        QStringLiteral("Naptár címe"),
+                        QStringLiteral("https://kiszolgalo.example/felhasznalo/naptar/"));
+    m_calDavUser = field(QStringLiteral("caldavfelhasznalo"), QStringLiteral("&Felhasználó:"),
+                         QStringLiteral("Felhasználó"), QString());
+    m_calDavPassword = field(QStringLiteral("caldavjelszo"), QStringLiteral("&Jelszó parancsa:"),
+                             QStringLiteral("Jelszó parancsa"),
+                             QStringLiteral("secret-tool lookup quillomat caldav"));
+    auto *hint = new QLabel(QStringLiteral("A jelszót a program nem tárolja: a megadott parancs "
+                                           "írja ki (például a rendszer kulcstartójából)."),
+                            group);
+    hint->setWordWrap(true);
+    form->addRow(hint);
+    auto *row = new QHBoxLayout;
+    m_syncState = new QLabel(group);
+    m_syncState->setObjectName(QStringLiteral("szinkronallapot"));
+    m_syncState->setWordWrap(true);
+    auto *now = new QPushButton(QStringLiteral("Szinkronizálás &most"), group);
+    now->setObjectName(QStringLiteral("szinkronmost"));
+    row->addWidget(m_syncState, 1);
+    row->addWidget(now);
+    form->addRow(row);
+    if (m_calendar) {
+        connect(now, &QPushButton::clicked, m_calendar, [this] {
+            keep();
+            m_calendar->syncNow(true);
+        });
+        connect(m_calendar, &CalendarDesk::stateChanged, this,
+                [this] { m_syncState->setText(m_calendar->state()); });
+        m_syncState->setText(m_calendar->state());
+    }
+    return group;
+}
+
+SettingsWindow::SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, CalendarDesk *calendar,
+                               QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_desk(desk)
     , m_contacts(contacts)
+    , m_calendar(calendar)
 {
     installAccessibility();
     announceAsWindow(this);
@@ -251,6 +303,7 @@ SettingsWindow::SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, QWidget 
     layout->addWidget(notice);
     layout->addWidget(snoozes);
     layout->addWidget(createContactsGroup());
+    layout->addWidget(createCalendarGroup());
     layout->addWidget(m_trayOnly);
     layout->addWidget(buttons);
 
@@ -279,6 +332,9 @@ void SettingsWindow::refresh()
     m_contactsTime->setTime(p.contactsTime);
     m_contactsDays->setValue(p.contactsNoticeDays);
     m_leapDay->setChecked(p.leapDayOnMarch1);
+    m_calDavUrl->setText(p.calDavUrl);
+    m_calDavUser->setText(p.calDavUser);
+    m_calDavPassword->setText(p.calDavPasswordCommand);
     showContactsState();
     const int selected = m_snoozed->currentRow();
     m_snoozed->clear();
@@ -307,6 +363,11 @@ void SettingsWindow::keep()
     p.contactsTime = m_contactsTime->time();
     p.contactsNoticeDays = m_contactsDays->value();
     p.leapDayOnMarch1 = m_leapDay->isChecked();
+    p.calDavUrl = m_calDavUrl->text().trimmed();
+    p.calDavUser = m_calDavUser->text().trimmed();
+    p.calDavPasswordCommand = m_calDavPassword->text().trimmed();
+    if (p == m_desk.preferences())
+        return;
     m_desk.setPreferences(p);
 }
 

@@ -15,13 +15,15 @@ namespace quill {
 
 class AlertDesk;
 class ContactsDesk;
+class CalendarDesk;
 
 /// The settings window (Beállítások): the notice before name days, birthdays and meetings, and
 /// the alerts now put off, each of which can be taken back. Changes count at once.
 class SettingsWindow final : public QWidget {
     Q_OBJECT
 public:
-    SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, QWidget *parent = nullptr);
+    SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, CalendarDesk *calendar,
+                   QWidget *parent = nullptr);
     /// Shows the settings and the snoozes as they are now.
     void refresh();
 
@@ -49,6 +51,12 @@ private:
     void keepPerson();
     void showContactsState();
     QWidget *createContactsGroup();
+    QWidget *createCalendarGroup();
+    CalendarDesk *m_calendar;
+    QLineEdit *m_calDavUrl = nullptr;
+    QLineEdit *m_calDavUser = nullptr;
+    QLineEdit *m_calDavPassword = nullptr;
+    QLabel *m_syncState = nullptr;
     QListWidget *m_snoozed = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_refreshing = false;

@@ -37,6 +37,15 @@ std::optional<QString> RecordingBoxes::askText(QWidget *, const QString &title,
     return typed.isEmpty() ? std::nullopt : typed.takeFirst();
 }
 
+std::optional<QString> RecordingBoxes::chooseFile(QWidget *, const QString &title,
+                                                  const QString &suggested, const QString &, bool)
+{
+    shown.append({MsgIcon::Question, title, suggested, MsgButtons::Ok});
+    if (files.isEmpty())
+        return std::nullopt;
+    return files.takeFirst();
+}
+
 QStringList RecordingBoxes::texts() const
 {
     QStringList list;
@@ -57,6 +66,8 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
         for (const QString &f : {u"hand.cur"_qs, u"mouse3.gif"_qs, u"mouse4.gif"_qs})
             QFile::copy(QDir(bin).filePath(f), path(f));
     }
+    // The calendar plugin beside the program, as it is installed.
+    QFile::link(QDir(bin).filePath(u"libquillomat-ical.so"_qs), path(u"libquillomat-ical.so"_qs));
     if (bytes) {
         QFile f(m_dataPath);
         if (f.open(QIODevice::WriteOnly))

@@ -28,6 +28,10 @@ public:
     std::optional<QString> askText(QWidget *parent, const QString &title,
                                    const QString &label) override;
     QList<std::optional<QString>> typed; ///< answers to askText(), in order; cancelled when empty
+    std::optional<QString> chooseFile(QWidget *parent, const QString &title,
+                                      const QString &suggested, const QString &filter,
+                                      bool saving) override;
+    QStringList files; ///< answers to chooseFile(), in order; cancelled when empty
     void closeOpen() override { ++closed; }
     int closed = 0;
     QStringList texts() const;

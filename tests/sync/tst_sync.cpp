@@ -1,4 +1,5 @@
 #include "files/safefile.h"
+#include "reminders/datafile.h"
 #include "sync/booksync.h"
 #include "sync/mirror.h"
 
@@ -103,6 +104,14 @@ private Q_SLOTS:
         QVERIFY(again.assign(book.table, QDate(2027, 1, 1)));
         QVERIFY(again.of(2)->uid != ids.of(1)->uid);
         QVERIFY(!again.of(1));
+        // Saved and read back, the rows close up: each name follows its reminder.
+        ReminderBook reread;
+        loadReminders(reread, encodeReminders(book.table));
+        ReminderIds moved = again;
+        QVERIFY(moved.assign(reread.table, QDate(2027, 1, 2)));
+        QCOMPARE(moved.of(0)->uid, again.of(0)->uid);
+        QCOMPARE(moved.of(1)->uid, again.of(2)->uid);
+        QVERIFY(!moved.of(2));
     }
 
     // Both ways through the mirror folder: what the other side adds, changes and deletes comes
@@ -209,7 +218,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("told");
         QTest::newRow("no server")
             << QByteArray("error: Unknown error occurred for quillomat: Cannot connect to host "
-                          "127.0.0.1:5232 ssl:default [Connect call failed]")
+                          "127.0.0.1:56401 ssl:default [Connect call failed ('127.0.0.1', 56401)]")
             << u"a CalDAV-kiszolgáló nem érhető el (nincs hálózat, vagy a kiszolgáló nem fut)"_qs;
         QTest::newRow("wrong password")
             << QByteArray("error: 401, message='Unauthorized'")

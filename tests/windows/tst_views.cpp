@@ -27,8 +27,8 @@ private Q_SLOTS:
         for (QAction *a : menu->actions())
             names << a->objectName();
         QCOMPARE(names, (QStringList{u"cimsor"_qs, u"mini"_qs, u"teljes"_qs, u"remember"_qs,
-                                     u"sep1"_qs, u"sugo"_qs, u"beallit"_qs, u"nevjegy"_qs,
-                                     u"inditas"_qs, u"kilep"_qs}));
+                                     u"naptar"_qs, u"sep1"_qs, u"sugo"_qs, u"beallit"_qs,
+                                     u"nevjegy"_qs, u"inditas"_qs, u"kilep"_qs}));
         QCOMPARE(menu->defaultAction(), action(h, u"mini"_qs));
         // The three views are one of three, so the menu shows them as radio items.
         QVERIFY(action(h, u"mini"_qs)->actionGroup() &&

@@ -1,0 +1,52 @@
+#include "lazycodec.h"
+
+#include <QLibrary>
+
+namespace quill {
+
+LazyCalendarCodec::LazyCalendarCodec(QString plugin)
+    : m_plugin(std::move(plugin))
+{
+}
+
+// The codec goes before the plugin's code could; the plugin itself stays loaded.
+LazyCalendarCodec::~LazyCalendarCodec() = default;
+
+CalendarCodec *LazyCalendarCodec::codec()
+{
+    if (!m_tried) {
+        m_tried = true;
+        QLibrary plugin(m_plugin);
+        if (plugin.load()) {
+            if (const auto create = reinterpret_cast<CreateCalendarCodec>(
+                    plugin.resolve(createCalendarCodecSymbol)))
+                m_codec.reset(create());
+        }
+    }
+    return m_codec.get();
+}
+
+bool LazyCalendarCodec::available()
+{
+    return codec() != nullptr;
+}
+
+QByteArray LazyCalendarCodec::write(const QList<CalendarEvent> &events, const QString &name,
+                                    const QDateTime &stamp)
+{
+    return codec() ? m_codec->write(events, name, stamp) : QByteArray();
+}
+
+CalendarRead LazyCalendarCodec::read(const QByteArray &bytes)
+{
+    if (!codec())
+        return {{}, QStringLiteral("a naptárkezelő (libquillomat-ical.so) nem tölthető be")};
+    return m_codec->read(bytes);
+}
+
+QStringList LazyCalendarCodec::problems(const QByteArray &bytes)
+{
+    return codec() ? m_codec->problems(bytes) : QStringList{};
+}
+
+} // namespace quill

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "icalendar/lazycodec.h"
+#include "sync/booksync.h"
+#include "windows/services.h"
+
+#include <QObject>
+#include <QTimer>
+
+class QWidget;
+
+namespace quill {
+
+struct Preferences;
+
+/// The book in calendars: saved as an `.ics` file, the name days too, an `.ics` file read in, and
+/// kept in step with a CalDAV calendar (through vdirsyncer) after every save, at start and every
+/// quarter of an hour. A failure is told once, until a round succeeds again.
+class CalendarDesk final : public QObject {
+    Q_OBJECT
+public:
+    CalendarDesk(Services &services, ReminderSession &session, QWidget *window,
+                 QString vdirsyncer = {});
+
+    void exportBook();
+    void exportNameDays();
+    void importCalendar();
+    /// A round now; `tellResult` shows its outcome in a box (the user asked for it).
+    void syncNow(bool tellResult = true);
+    /// The account as the settings say; a round follows a change.
+    void followPreferences(const Preferences &preferences);
+    /// The last round's outcome in a line, for the settings window.
+    QString state() const { return m_state; }
+    BookSync &sync() { return *m_sync; }
+
+    static constexpr int everyMinutes = 15;
+
+Q_SIGNALS:
+    void stateChanged();
+
+private:
+    void finished(const SyncReport &report);
+    bool writeCalendar(const QString &title, const QString &suggested, const QByteArray &bytes);
+    QString dataFile() const;
+
+    Services &m_services;
+    ReminderSession &m_session;
+    QWidget *m_window;
+    LazyCalendarCodec m_codec;
+    BookSync *m_sync;
+    QTimer m_every;
+    CalDavAccount m_account;
+    QString m_lastTold;
+    QString m_state;
+    bool m_tellNext = false;
+};
+
+} // namespace quill

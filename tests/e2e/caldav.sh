@@ -1,0 +1,179 @@
+#!/usr/bin/env bash
+# The book against a real CalDAV server (Radicale on a free loopback port, a folder of its own, no
+# accounts) and a second device of our own (caldav_device.py, over HTTP, reading with
+# python3-icalendar): every kind of reminder arrives with its repeat and alarm; what the other
+# device adds, changes and deletes comes back into remembers.txt; a change on both sides keeps
+# both; the server stopped in the middle of a sync loses nothing; a running copy takes --sync.
+set -Eeuo pipefail
+[ -n "${E2E_DEBUG:-}" ] && set -x
+bin="$1"
+here="$(cd "$(dirname "$0")" && pwd)"
+device="$here/caldav_device.py"
+fail() { echo "caldav: $*"; cat "$work/radicale.log" 2>/dev/null | tail -n 20; exit 1; }
+trap 'echo "caldav: a step failed at line $LINENO: $BASH_COMMAND"' ERR
+for tool in radicale vdirsyncer; do command -v $tool >/dev/null || fail "$tool is not installed"; done
+/usr/bin/python3 -c 'import icalendar' || fail "python3-icalendar is not installed"
+
+work=$(mktemp -d)
+server=""
+stop_server() { [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null; server=""; }
+cleanup() {
+    stop_server || true
+    [ -n "${app:-}" ] && kill "$app" 2>/dev/null
+    if [ -n "${KEEP:-}" ]; then echo "kept $work"; else rm -rf "$work"; fi
+}
+trap cleanup EXIT
+port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+url="http://127.0.0.1:$port/eva/naptar/"
+start_server() {
+    radicale -C "" -H "127.0.0.1:$port" --storage-filesystem-folder "$work/server" \
+        --auth-type none >>"$work/radicale.log" 2>&1 &
+    server=$!
+    for _ in $(seq 50); do
+        curl -s -o /dev/null "http://127.0.0.1:$port/" && return 0
+        sleep 0.1
+    done
+    fail "radicale did not start"
+}
+start_server
+curl -sf -X MKCOL "http://127.0.0.1:$port/eva/" -o /dev/null || true
+curl -sf -X MKCALENDAR "$url" -o /dev/null || fail "no calendar on the server"
+
+export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"
+export QT_QPA_PLATFORM=offscreen LANG=C.UTF-8 TZ=Europe/Budapest
+book="$XDG_DATA_HOME/Zelmarin/Quillomat/remembers.txt"
+mkdir -p "$(dirname "$book")" "$XDG_CONFIG_HOME/Zelmarin/Quillomat"
+printf '%s\r\n' \
+    'n|Kiss|Ábel|*|január|2|08|00| január 2.| |1|0|' \
+    's|Nagy|Éva|*|május|10|07|30|május 10.| |1|1|' \
+    't|Értekezlet|Győr|2027|március|15|09|30|2027. március 15. 10:00| |1|2|' \
+    'm|Gázóra|123|*|*|5|18|00| | |0|3|' \
+    'e| | |*|március|*|07|15| |Gyógyszer, reggel|1|4|' \
+    'e| | |*|*|1|*|45| |Óránként az elsején|1|5|' | iconv -f utf-8 -t cp1250 >"$book"
+settings="$XDG_CONFIG_HOME/Zelmarin/Quillomat/beallitasok.conf"
+printf 'caldav_cim=%s\ncaldav_felhasznalo=eva\ncaldav_jelszoparancs=printf titok\n' "$url" >"$settings"
+text() { iconv -f cp1250 -t utf-8 "$book"; }
+edit_book() { # sed program: another program changes the file
+    text | sed "$1" | iconv -f utf-8 -t cp1250 >"$work/edited"
+    cat "$work/edited" >"$book"
+}
+sync_ok() { "$bin/quillomat" --sync >"$work/out" 2>&1 || { cat "$work/out"; fail "$1"; }; }
+passed=0
+ok() { echo "$1: ok"; passed=$((passed + 1)); }
+
+# 1. Every kind arrives, with its repeat and its alarm at the minute (none while switched off).
+sync_ok "first sync"
+"$device" "$url" list >"$work/events"
+[ "$(wc -l <"$work/events")" -eq 6 ] || { cat "$work/events"; fail "not six events"; }
+/usr/bin/python3 - "$work/events" <<'PY' || fail "events are not as the book says"
+import json, sys
+events = {e["summary"]: e for e in map(json.loads, open(sys.argv[1]))}
+want = {
+    "Névnap: Kiss Ábel": ("FREQ=YEARLY", "-01-02T08:00:00", True),
+    "Születésnap: Nagy Éva": ("FREQ=YEARLY", "-05-10T07:30:00", True),
+    "Találkozó: Értekezlet Győr": ("", "2027-03-15T09:30:00", True),
+    "Mérőóraállás bejelentés: Gázóra 123": ("FREQ=MONTHLY", "-05T18:00:00", False),
+    "Gyógyszer, reggel": ("FREQ=DAILY;BYMONTH=3", "-03-01T07:15:00", True),
+    "Óránként az elsején": ("FREQ=HOURLY;BYMONTHDAY=1", "-01T00:45:00", True),
+}
+for summary, (rule, start, alarm) in want.items():
+    e = events[summary]
+    assert e["rrule"] == rule, (summary, e)
+    assert e["dtstart"].endswith(start), (summary, e)
+    assert bool(e["alarms"]) == alarm, (summary, e)
+    assert e["row"].count("|") == 12, (summary, e)
+PY
+ok "every kind on the server"
+
+# 2. The other device changes one, adds one, deletes one, and adds one no row can hold.
+"$device" "$url" edit "Gyógyszer, reggel" "SUMMARY=Gyógyszer, este" "DTSTART=20270301T201500"
+"$device" "$url" put vonat "Vonat Bécsbe" 20270110T170000
+"$device" "$url" put edzes "Edzés" 20270111T180000 "FREQ=WEEKLY;BYDAY=MO"
+"$device" "$url" delete "Találkozó: Értekezlet Győr"
+sync_ok "second sync"
+text >"$work/book"
+grep -q '^e| | |\*|március|\*|20|15| |Gyógyszer, este|1|' "$work/book" || fail "the change did not come"
+grep -q '|Vonat Bécsbe|' "$work/book" || fail "the addition did not come"
+! grep -q 'Értekezlet' "$work/book" || fail "the deletion did not come"
+! grep -q 'Edzés' "$work/book" || fail "a weekly event became a reminder"
+grep -q 'Edzés' "$work/out" || fail "the weekly event was not listed"
+"$device" "$url" list | grep -q '"summary": "Edzés"' || fail "the weekly event left the server"
+"$device" "$url" list | grep -q '"summary": "Vonat Bécsbe".*"row": ""' || fail "the device's event was rewritten"
+ok "changes, additions and deletions come back"
+
+# 3. The same reminder changed on both sides: both versions stay, on both sides.
+edit_book 's/^n|Kiss|Ábel|\*|január|2|08|00|/n|Kiss|Ábel|*|január|2|09|00|/'
+"$device" "$url" edit "Névnap: Kiss Ábel" "DTSTART=20270102T060000"
+sync_ok "both-sides sync"
+text >"$work/book"
+grep -q '^n|Kiss|Ábel|\*|január|2|09|00|' "$work/book" || fail "this side's version is lost"
+grep -q '^n|Kiss|Ábel|\*|január|2|06|00|' "$work/book" || fail "the other side's version is lost"
+grep -q 'mindkét' "$work/out" || fail "the user was not told"
+sync_ok "sync after the conflict"
+[ "$("$device" "$url" list | grep -c '"summary": "Névnap: Kiss Ábel"')" -eq 2 ] || fail "not both on the server"
+ok "a change on both sides keeps both"
+
+# 4. No server: the book stays as it was, the user is told, the exit status says so.
+stop_server
+before=$(md5sum <"$book")
+if "$bin/quillomat" --sync >"$work/out" 2>&1; then fail "a sync without a server succeeded"; fi
+grep -q 'nem érhető el' "$work/out" || { cat "$work/out"; fail "not told why"; }
+[ "$(md5sum <"$book")" = "$before" ] || fail "the book changed"
+ok "no server: nothing changes, the user is told"
+
+# 5. The server stops in the middle: after the other device's change came in, before this side's
+# went out. Nothing is lost; the next sync finishes the work.
+start_server
+"$device" "$url" edit "Vonat Bécsbe" "SUMMARY=Vonat Grazba"
+edit_book 's/^m|\(.*\)|0|\([0-9]*\)|\r$/m|\1|1|\2|\r/' # the meter reading switched on here
+mirror=$(ls -d "$XDG_STATE_HOME"/Zelmarin/Quillomat/naptar-*/naptar)
+cat >"$work/password" <<SH
+# Once the other device's change is in the mirror folder, the server goes.
+grep -lq Grazba "$mirror"/*.ics 2>/dev/null && kill $server
+printf titok
+SH
+printf 'caldav_cim=%s\ncaldav_felhasznalo=eva\ncaldav_jelszoparancs=sh %s\n' "$url" "$work/password" >"$settings"
+if "$bin/quillomat" --sync >"$work/out" 2>&1; then fail "a sync that lost its server succeeded"; fi
+wait "$server" 2>/dev/null || true
+server=""
+text >"$work/book"
+grep -q '|Vonat Grazba|' "$work/book" || fail "what came before the stop is lost"
+grep -q 'nem érhető el' "$work/out" || { cat "$work/out"; fail "the stop was not told"; }
+grep -q '^m|Gázóra|123|\*|\*|5|18|00| | |1|' "$work/book" || fail "this side's change is lost"
+start_server
+printf 'caldav_cim=%s\ncaldav_felhasznalo=eva\ncaldav_jelszoparancs=printf titok\n' "$url" >"$settings"
+sync_ok "sync after the stop"
+"$device" "$url" list | grep -q '"summary": "Mérőóraállás bejelentés: Gázóra 123", .*"alarms": \["P0D"\]' ||
+    fail "this side's change did not reach the server"
+ok "the server stopped in the middle loses nothing"
+
+# 6. A running copy takes --sync over and syncs itself; khal reads the mirror folder.
+"$bin/quillomat" >"$work/app.log" 2>&1 &
+app=$!
+# Running once it holds the file's lock, listening a moment later.
+for _ in $(seq 100); do ls -l /proc/$app/fd 2>/dev/null | grep -q 'remembers.txt.lock' && break; sleep 0.1; done
+sleep 1
+"$device" "$url" put mozi "Mozi" 20270201T190000
+"$bin/quillomat" --sync >"$work/out" 2>&1 || { cat "$work/out"; fail "no hand-over"; }
+grep -q 'futó Quillomat' "$work/out" || fail "not handed over"
+for _ in $(seq 100); do grep -lq 'Mozi' "$mirror"/*.ics 2>/dev/null && break; sleep 0.1; done
+grep -lq 'Mozi' "$mirror"/*.ics || fail "the running copy did not sync"
+kill "$app"; wait "$app" 2>/dev/null || true; app=""
+ok "a running copy takes --sync"
+if command -v khal >/dev/null; then
+    cat >"$work/khal.conf" <<K
+[calendars]
+[[konyv]]
+path = $mirror
+[locale]
+timeformat = %H:%M
+dateformat = %Y-%m-%d
+longdateformat = %Y-%m-%d
+datetimeformat = %Y-%m-%d %H:%M
+longdatetimeformat = %Y-%m-%d %H:%M
+K
+    khal -c "$work/khal.conf" list 2027-01-01 2027-01-03 >"$work/khal" 2>&1 || { cat "$work/khal"; fail "khal failed"; }
+    grep -q 'Névnap: Kiss Ábel' "$work/khal" || { cat "$work/khal"; fail "khal does not read the name day"; }
+    ok "khal reads the book"
+fi
+echo "caldav: $passed steps passed"

@@ -1,0 +1,152 @@
+#include "reminders/preferences.h"
+#include "support/testsupport.h"
+#include "windows/calendardesk.h"
+
+#include <QFile>
+
+using namespace quill;
+using namespace quill::test;
+
+namespace {
+const QByteArray book = "n|Kiss|\xc1"
+                        "bel|*|janu\xe1r|2|08|00|janu\xe1r 2.| |1|0|\r\n"
+                        "e| | |*|*|*|07|15| |Gy\xf3gyszer, reggel|1|1|\r\n";
+
+QByteArray vevent(const QByteArray &uid, const QByteArray &start, const QByteArray &rule,
+                  const QByteArray &summary)
+{
+    return "BEGIN:VEVENT\r\nUID:" + uid + "\r\nDTSTAMP:20261201T100000Z\r\nDTSTART:" + start +
+           (rule.isEmpty() ? QByteArray() : "\r\nRRULE:" + rule) + "\r\nSUMMARY:" + summary +
+           "\r\nEND:VEVENT\r\n";
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+int rowsInUse(Harness &h)
+{
+    int n = 0;
+    for (int r = 0; r < ReminderRows; ++r)
+        n += h.session().table().inUse(r) ? 1 : 0;
+    return n;
+}
+
+// A vdirsyncer that only says what a real one says when the server is away.
+QString unreachableTool(Harness &h)
+{
+    const QString tool = h.path(u"vdirsyncer"_qs);
+    writeFile(tool, "#!/bin/sh\n[ \"$3\" = discover ] && exit 0\necho 'error: Cannot connect to "
+                    "host 127.0.0.1:5232 ssl:default [Connect call failed]'\nexit 1\n");
+    QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return tool;
+}
+} // namespace
+
+class TestCalendarDesk : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    // The book saved as a calendar, read in again: nothing doubles, the UIDs stay.
+    void exportAndImportAgain()
+    {
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &book);
+        const QString ics = h.path(u"emlekeztetok.ics"_qs);
+        h.boxes.files = {ics};
+        trigger(h, u"naptarmentes"_qs);
+        QFile f(ics);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray written = f.readAll();
+        QCOMPARE(written.count("BEGIN:VEVENT"), 2);
+        QVERIFY(written.contains("X-QUILLOMAT-ROW:n|Kiss|"));
+        QVERIFY(QFile::exists(h.dataPath() + u".uid"_qs));
+        h.boxes.files = {ics};
+        trigger(h, u"naptarbeolvasas"_qs);
+        QVERIFY(h.boxes.shown.last().text.contains(u"már benne van"_qs));
+        QCOMPARE(rowsInUse(h), 2);
+        QVERIFY(!h.session().isModified());
+        // The name days as a calendar of their own.
+        h.boxes.files = {h.path(u"nevnapok.ics"_qs)};
+        trigger(h, u"nevnapmentes"_qs);
+        QFile names(h.path(u"nevnapok.ics"_qs));
+        QVERIFY(names.open(QIODevice::ReadOnly));
+        QCOMPARE(names.readAll().count("BEGIN:VEVENT"), 365);
+    }
+
+    // Another program's file: the user sees what comes in and what is left out before anything
+    // changes; the rows never overflow.
+    void importShowsFirst()
+    {
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &book);
+        const QString ics = h.path(u"mas.ics"_qs);
+        QVERIFY(writeFile(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n" +
+                                   vevent("a", "20270110T170000", {}, "Vonat") +
+                                   vevent("b", "20270111T180000", "FREQ=WEEKLY", "Edz\xc3\xa9s") +
+                                   vevent("c", "20270301T080000", "FREQ=YEARLY", "Tavasz") +
+                                   "END:VCALENDAR\r\n"));
+        h.boxes.files = {ics};
+        h.boxes.choices = {1}; // "Mégse"
+        trigger(h, u"naptarbeolvasas"_qs);
+        const QString question = h.boxes.shown.last().text;
+        QVERIFY(question.contains(u"(2)"_qs) && question.contains(u"Vonat"_qs));
+        QVERIFY(question.contains(u"Edzés: az ismétlődése nem fér el"_qs));
+        QCOMPARE(rowsInUse(h), 2);
+        h.boxes.files = {ics};
+        h.boxes.choices = {0}; // "Hozzáadás"
+        trigger(h, u"naptarbeolvasas"_qs);
+        QCOMPARE(rowsInUse(h), 4);
+        QVERIFY(h.session().isModified());
+        QCOMPARE(h.session().table().row(3).alertTime(),
+                 (AlertTime{u"*"_qs, u"március"_qs, u"1"_qs, u"08"_qs, u"00"_qs}));
+
+        // A full book: told, nothing squeezed in.
+        for (int i = 4; i < ReminderRows; ++i)
+            h.session().store(h.session().table().row(2));
+        QCOMPARE(rowsInUse(h), ReminderRows);
+        h.boxes.files = {ics};
+        QVERIFY(writeFile(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n" +
+                                   vevent("d", "20270110T170000", {}, "Busz") +
+                                   "END:VCALENDAR\r\n"));
+        trigger(h, u"naptarbeolvasas"_qs);
+        QVERIFY(h.boxes.shown.last().text.contains(u"legfeljebb 51"_qs));
+        QCOMPARE(rowsInUse(h), ReminderRows);
+        // Not a calendar at all: told why.
+        QVERIFY(writeFile(ics, "\x89PNG\r\n\x1a\n"));
+        h.boxes.files = {ics};
+        trigger(h, u"naptarbeolvasas"_qs);
+        QVERIFY(h.boxes.shown.last().text.contains(u"Ok: "_qs));
+    }
+
+    // A failing sync is told once, not at every round; a missing vdirsyncer says how to get it;
+    // the book stays as it was.
+    void failuresToldOnce()
+    {
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &book);
+        CalendarDesk desk(*h.services, h.session(), &h.window(), unreachableTool(h));
+        Preferences p;
+        p.calDavUrl = u"http://127.0.0.1:5232/eva/naptar/"_qs;
+        desk.followPreferences(p);
+        QTRY_VERIFY(!desk.sync().running());
+        desk.syncNow(false);
+        QTRY_VERIFY(!desk.sync().running());
+        QCOMPARE(h.notifier.sent.size(), 1);
+        QVERIFY(h.notifier.sent[0].contains(u"nem érhető el"_qs));
+        QVERIFY(desk.state().startsWith(u"A szinkronizálás nem sikerült"_qs));
+        QCOMPARE(rowsInUse(h), 2);
+        QVERIFY(!h.session().isModified());
+        // Asked for by hand, the outcome comes in a box.
+        desk.syncNow(true);
+        QTRY_VERIFY(!desk.sync().running());
+        QVERIFY(h.boxes.shown.last().text.contains(u"nem érhető el"_qs));
+
+        CalendarDesk missing(*h.services, h.session(), &h.window(), h.path(u"nincs"_qs));
+        missing.followPreferences(p);
+        missing.syncNow(false);
+        QCOMPARE(h.notifier.sent.size(), 2);
+        QVERIFY(h.notifier.sent[1].contains(u"sudo apt install vdirsyncer"_qs));
+    }
+};
+
+QTEST_MAIN(TestCalendarDesk)
+#include "tst_calendardesk.moc"
