@@ -80,6 +80,10 @@ menu() { # expected window, keys...: the menu from the keyboard, tried again on 
         key "$@"
         hears "$n" "$want" 8 && return 0
         key Escape
+        # On a loaded machine the window may have lost the focus meanwhile: give it back.
+        xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -n1 |
+            xargs -r xdotool windowactivate --sync 2>/dev/null || true
+        sleep 0.5
     done
     return 1
 }

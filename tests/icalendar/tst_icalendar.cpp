@@ -114,6 +114,10 @@ private Q_SLOTS:
         const QByteArray ics =
             codec->write(events, u"Emlékeztetők"_qs, QDateTime::currentDateTimeUtc());
         QCOMPARE(codec->problems(ics), QStringList());
+        const QStringList doubled =
+            codec->problems(QByteArray(ics).replace("TRANSP:OPAQUE", "SUMMARY:x"));
+        QVERIFY2(!doubled.isEmpty() && doubled.first().contains(u"SUMMARY"_qs),
+                 qPrintable(doubled.join(u'\n')));
         const CalendarRead read = codec->read(ics);
         QVERIFY(read.error.isEmpty());
         QCOMPARE(read.events.size(), rows.size());
