@@ -59,6 +59,21 @@ QString vdirsyncerFailure(const QByteArray &output)
     };
     if (has({"no space left"}))
         return QStringLiteral("betelt a lemez");
+    // The password command failed: what it said itself is the reason.
+    if (has({"command '['sh', '-c'"}) && has({"returned non-zero exit status"})) {
+        QString said;
+        for (const QString &line : text.split(u'\n', Qt::SkipEmptyParts)) {
+            if (line.contains(QLatin1String("Command '['sh', '-c'")))
+                break;
+            if (!line.startsWith(QLatin1String("error:")) &&
+                !line.startsWith(QLatin1String("warning:")) &&
+                !line.startsWith(QLatin1String("Syncing")) &&
+                !line.startsWith(QLatin1String("Discovering")))
+                said = line.trimmed();
+        }
+        return QStringLiteral("a jelszót kiíró parancs nem sikerült") +
+               (said.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said.left(200)));
+    }
     const auto status = [&lower](const char *codes) {
         return QRegularExpression(QStringLiteral("(^|[^0-9:])(") + QLatin1String(codes) +
                                   QStringLiteral(")([^0-9]|$)"))

@@ -19,6 +19,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimeEdit>
 #include <QVBoxLayout>
 
@@ -49,9 +50,11 @@ QWidget *SettingsWindow::createContactsGroup()
     browse->setObjectName(QStringLiteral("tallozas"));
     row->addWidget(m_source);
     row->addWidget(browse);
-    form->addRow(QStringLiteral("Né&vjegyek:"), row);
-    // The label names the field for screen readers too (a row's label is the buddy of its
-    // first widget only).
+    // A row of two widgets takes no buddy by itself: the label is given the field, so Alt+V
+    // reaches it and the mnemonic is not shown as a character.
+    auto *label = new QLabel(QStringLiteral("Né&vjegyek:"), group);
+    label->setBuddy(m_source);
+    form->addRow(label, row);
     m_source->setAccessibleName(QStringLiteral("Névjegyek"));
     m_contactsTime = new QTimeEdit(group);
     m_contactsTime->setObjectName(QStringLiteral("ismerosido"));
@@ -233,7 +236,8 @@ QWidget *SettingsWindow::createCalendarGroup()
     m_syncState->setWordWrap(true);
     auto *now = new QPushButton(QStringLiteral("Szinkronizálás &most"), group);
     now->setObjectName(QStringLiteral("szinkronmost"));
-    row->addWidget(m_syncState, 1);
+    form->addRow(m_syncState);
+    row->addStretch();
     row->addWidget(now);
     form->addRow(row);
     if (m_calendar) {
@@ -299,12 +303,20 @@ SettingsWindow::SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, Calendar
     QPushButton *close =
         buttons->addButton(QStringLiteral("Bezárás"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("bezaras"));
+    // Three pages, so the window fits on a small screen.
+    auto *pages = new QTabWidget(this);
+    pages->setObjectName(QStringLiteral("lapok"));
+    auto *alerts = new QWidget(pages);
+    auto *alertsColumn = new QVBoxLayout(alerts);
+    alertsColumn->addWidget(notice);
+    alertsColumn->addWidget(snoozes);
+    alertsColumn->addWidget(m_trayOnly);
+    alertsColumn->addStretch();
+    pages->addTab(alerts, QStringLiteral("Je&lzések"));
+    pages->addTab(createContactsGroup(), QStringLiteral("Ismerősö&k"));
+    pages->addTab(createCalendarGroup(), QStringLiteral("Na&ptár"));
     auto *layout = new QVBoxLayout(this);
-    layout->addWidget(notice);
-    layout->addWidget(snoozes);
-    layout->addWidget(createContactsGroup());
-    layout->addWidget(createCalendarGroup());
-    layout->addWidget(m_trayOnly);
+    layout->addWidget(pages);
     layout->addWidget(buttons);
 
     connect(close, &QPushButton::clicked, this, &QWidget::hide);

@@ -225,6 +225,12 @@ private Q_SLOTS:
             << u"a kiszolgáló nem fogadta el a felhasználónevet vagy a jelszót"_qs;
         QTest::newRow("server error") << QByteArray("error: 500, message='Internal Server Error'")
                                       << u"a kiszolgáló hibát jelzett"_qs;
+        QTest::newRow("password command missing")
+            << QByteArray("Syncing quillomat\nsh: 1: secret-tool: not found\nerror: Unknown error "
+                          "occurred: Command '['sh', '-c', 'secret-tool lookup quillomat caldav']' "
+                          "returned non-zero exit status 127.\nerror: Use `-vdebug` to see the "
+                          "full traceback.")
+            << u"a jelszót kiíró parancs nem sikerült (sh: 1: secret-tool: not found)"_qs;
         QTest::newRow("full disk")
             << QByteArray("OSError: [Errno 28] No space left on device") << u"betelt a lemez"_qs;
     }
