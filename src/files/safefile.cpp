@@ -272,9 +272,11 @@ int removeStaleTemporaries(const QString &path)
     const QString prefix = u'.' + info.fileName() + u'.';
     QDir folder(info.absolutePath());
     int removed = 0;
-    const QStringList names = folder.entryList({prefix + QStringLiteral("??????")},
-                                               QDir::Files | QDir::Hidden | QDir::System);
+    // Matched by hand: a name filter would compile a regular expression at every start.
+    const QStringList names = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &name : names) {
+        if (name.size() != prefix.size() + 6 || !name.startsWith(prefix))
+            continue;
         const QString tail = name.mid(prefix.size());
         const bool ours = std::all_of(tail.cbegin(), tail.cend(), [](QChar c) {
             return c.unicode() < 128 && c.isLetterOrNumber();

@@ -156,8 +156,9 @@ void MainWindow::updateTray()
 
 void MainWindow::completeStartUp()
 {
-    if (m_search)
+    if (m_startUpCompleted)
         return;
+    m_startUpCompleted = true;
     m_alerts->ensureLoaded();
     // The tray after the first frame: asking the desktop for one takes a round trip.
     m_tray = TrayIcon::createIfAvailable(this, m_menu);
@@ -176,6 +177,15 @@ void MainWindow::completeStartUp()
     // The calendar's first sync a little after the start, when the user's work comes first.
     if (!m_alerts->preferences().calDavUrl.isEmpty())
         QTimer::singleShot(3000, this, [this] { calendarDesk(); });
+}
+
+// The search panel and the signature's cursor belong to the full view alone: they are made when
+// that view is first chosen, and never in a run that does not search.
+void MainWindow::ensureSearchPanel()
+{
+    if (m_search)
+        return;
+    m_signature->loadCursor();
     m_search = new SearchPanel(m_services, this);
     m_search->installEventFilter(this); // the popup menu opens over the panel too
     for (QWidget *frame : m_search->findChildren<QFrame *>(Qt::FindDirectChildrenOnly))
@@ -493,6 +503,8 @@ void MainWindow::showHelp(HelpView view)
 void MainWindow::setView(View view)
 {
     completeStartUp();
+    if (view == View::Full)
+        ensureSearchPanel();
     m_view = view;
     applyView();
 }
@@ -557,14 +569,11 @@ void MainWindow::showEvent(QShowEvent *event)
 void MainWindow::paintEvent(QPaintEvent *event)
 {
     QWidget::paintEvent(event);
-    // What the first frame does not show (the search panel, the signature's cursor) is made
-    // once that frame is on the screen.
+    // What the first frame does not show (the tray icon, the address book) is made once that
+    // frame is on the screen.
     if (!m_restQueued) {
         m_restQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            completeStartUp();
-            m_signature->loadCursor();
-        });
+        QTimer::singleShot(0, this, [this] { completeStartUp(); });
     }
 }
 

@@ -54,9 +54,11 @@ public:
     /// A later start of the program asked this one to come forward.
     void comeForward();
 
-    /// Builds the search panel and fills its pickers; runs by itself after the window is first
-    /// shown, and at once when anything needs the panel earlier.
+    /// Makes what the first frame does not show (the tray icon, the address book); runs by
+    /// itself after the window is first shown, and at once when anything needs it earlier.
     void completeStartUp();
+    /// Builds the search panel and fills its pickers; runs when the full view is first chosen.
+    void ensureSearchPanel();
     /// Shows the strip, or only the tray icon where the user chose so and a tray is there.
     void showAtStart();
     TrayIcon *trayIcon() const { return m_tray; }
@@ -138,6 +140,7 @@ private:
     TodayPanel *m_today = nullptr;
     Signature *m_signature = nullptr;
     SearchPanel *m_search = nullptr;
+    bool m_startUpCompleted = false;
     QPointer<ReminderEditor> m_editor;
     QPointer<ReminderList> m_list;
     QPointer<AboutBox> m_about;

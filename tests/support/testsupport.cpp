@@ -83,6 +83,7 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
     m_session = std::make_unique<ReminderSession>(*file);
     m_window = std::make_unique<MainWindow>(*services, *m_session);
     m_window->completeStartUp();
+    m_window->ensureSearchPanel();
 }
 
 Harness::~Harness()
