@@ -274,6 +274,44 @@ QString storableSummary(QString text)
     return text.simplified();
 }
 
+// A summary retyped on another device, back into the row's two lines: the kind's caption in
+// front is optional, and the line that still reads as it did stays; else all goes to the first.
+bool takeSummary(Reminder &r, const QString &text)
+{
+    const auto kind = r.kind();
+    if (!kind || *kind == ReminderKind::Other) {
+        if (text == r.freeText().trimmed())
+            return true;
+        if (text.isEmpty() || !storableText(text))
+            return false;
+        r.setField(Field::FreeText, text);
+        return true;
+    }
+    if (text == summaryOf(r))
+        return true;
+    QString rest = text;
+    const QString caption = kindCaption(*kind) + QStringLiteral(": ");
+    if (rest.startsWith(caption))
+        rest = rest.mid(caption.size()).trimmed();
+    if (rest.isEmpty() || !storableText(rest))
+        return false;
+    const QString first = r.text1().trimmed(), second = r.text2().trimmed();
+    const QString blank = QStringLiteral(" ");
+    if (!second.isEmpty() && rest.endsWith(u' ' + second) && rest.size() > second.size() + 1) {
+        r.setField(Field::Text1, rest.left(rest.size() - second.size() - 1));
+    } else if (!first.isEmpty() && rest.startsWith(first + u' ')) {
+        r.setField(Field::Text2, rest.mid(first.size() + 1));
+    } else if (rest == first) {
+        r.setField(Field::Text2, blank);
+    } else if (rest == second) {
+        r.setField(Field::Text1, blank);
+    } else {
+        r.setField(Field::Text1, rest);
+        r.setField(Field::Text2, blank);
+    }
+    return true;
+}
+
 } // namespace
 
 FittedEvent fitEvent(const CalendarEvent &e)
@@ -297,11 +335,12 @@ FittedEvent fitEvent(const CalendarEvent &e)
             if (!sameValue(r.field(field), value, field))
                 r.setField(field, value);
         }
-        if (r.kind() == ReminderKind::Other && text != r.freeText().trimmed()) {
-            if (text.isEmpty() || !storableText(text))
-                return {std::nullopt, QStringLiteral("a szövege nem tárolható")};
-            r.setField(Field::FreeText, text);
-        }
+        if (!takeSummary(r, text))
+            return {std::nullopt, QStringLiteral("a szövege nem tárolható")};
+        // An alarm set on another device switches the reminder on; one taken away leaves it as
+        // it was, since some programs drop alarms they do not show.
+        if (e.alarmMinutesBefore && !r.isActive())
+            r.setActive(true);
         return {r, {}};
     }
 

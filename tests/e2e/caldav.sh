@@ -87,12 +87,14 @@ ok "every kind on the server"
 
 # 2. The other device changes one, adds one, deletes one, and adds one no row can hold.
 "$device" "$url" edit "Gyógyszer, reggel" "SUMMARY=Gyógyszer, este" "DTSTART=20270301T201500"
+"$device" "$url" edit "Születésnap: Nagy Éva" "SUMMARY=Születésnap: Nagy Éva Anna"
 "$device" "$url" put vonat "Vonat Bécsbe" 20270110T170000
 "$device" "$url" put edzes "Edzés" 20270111T180000 "FREQ=WEEKLY;BYDAY=MO"
 "$device" "$url" delete "Találkozó: Értekezlet Győr"
 sync_ok "second sync"
 text >"$work/book"
 grep -q '^e| | |\*|március|\*|20|15| |Gyógyszer, este|1|' "$work/book" || fail "the change did not come"
+grep -q '^s|Nagy|Éva Anna|\*|május|10|07|30|' "$work/book" || fail "the retyped name did not come"
 grep -q '|Vonat Bécsbe|' "$work/book" || fail "the addition did not come"
 ! grep -q 'Értekezlet' "$work/book" || fail "the deletion did not come"
 ! grep -q 'Edzés' "$work/book" || fail "a weekly event became a reminder"

@@ -132,25 +132,54 @@ private Q_SLOTS:
         }
     }
 
-    // Moved on another device, the program's own event keeps its row with the new time; the text
-    // of an "Egyéb" reminder follows too.
+    // Moved or retyped on another device, the program's own event keeps its row with the new time
+    // and text: the line that still reads as it did stays where it was.
+    void changedElsewhere_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QStringList>("texts"); // first, second, free text
+        QTest::newRow("other") << u"e"_qs << u"Kert locsolás"_qs
+                               << QStringList{u"Kiss"_qs, u"Ábel"_qs, u"Kert locsolás"_qs};
+        QTest::newRow("second line longer")
+            << u"s"_qs << u"Születésnap: Kiss Ábel Péter"_qs
+            << QStringList{u"Kiss"_qs, u"Ábel Péter"_qs, u"Kert"_qs};
+        QTest::newRow("first line changed, no caption")
+            << u"t"_qs << u"Heti értekezlet Ábel"_qs
+            << QStringList{u"Heti értekezlet"_qs, u"Ábel"_qs, u"Kert"_qs};
+        QTest::newRow("second line taken away")
+            << u"n"_qs << u"Névnap: Kiss"_qs << QStringList{u"Kiss"_qs, u" "_qs, u"Kert"_qs};
+        QTest::newRow("both retyped") << u"m"_qs << u"Mérőóraállás bejelentés: Villanyóra"_qs
+                                      << QStringList{u"Villanyóra"_qs, u" "_qs, u"Kert"_qs};
+    }
     void changedElsewhere()
     {
-        const Reminder mine =
-            row(u"e"_qs, {u"*"_qs, u"május"_qs, u"1"_qs, u"08"_qs, u"05"_qs}, u"Kert"_qs);
+        QFETCH(QString, kind);
+        QFETCH(QString, summary);
+        QFETCH(QStringList, texts);
+        Reminder mine = row(kind, {u"*"_qs, u"május"_qs, u"1"_qs, u"08"_qs, u"05"_qs}, u"Kert"_qs);
+        mine.setActive(false);
         CalendarEvent e = *eventOfReminder(mine, u"u"_qs, QDate(2026, 1, 1));
+        QVERIFY(!e.alarmMinutesBefore);
         e.start = QDateTime(QDate(2026, 6, 2), QTime(9, 30));
-        e.summary = u"Kert locsolás"_qs;
+        e.summary = summary;
+        e.alarmMinutesBefore = 0; // an alarm set there switches it on
         const FittedEvent fitted = fitEvent(e);
         QVERIFY(fitted.reminder);
         QCOMPARE(fitted.reminder->alertTime(),
                  (AlertTime{u"*"_qs, u"június"_qs, u"2"_qs, u"09"_qs, u"30"_qs}));
-        QCOMPARE(fitted.reminder->freeText(), u"Kert locsolás"_qs);
+        QCOMPARE((QStringList{fitted.reminder->text1(), fitted.reminder->text2(),
+                              fitted.reminder->freeText()}),
+                 texts);
+        QCOMPARE(fitted.reminder->kind(), mine.kind());
+        QVERIFY(fitted.reminder->isActive());
         QCOMPARE(fitted.reminder->field(Field::RowNumber), u"4"_qs);
+        // An alarm taken away there leaves the reminder as it is.
+        e = *eventOfReminder(*fitted.reminder, u"u"_qs, QDate(2026, 1, 1));
+        e.alarmMinutesBefore.reset();
+        QVERIFY(fitEvent(e).reminder->isActive());
     }
 
-    // Events of other programs: what the alert fields can say fits, the rest is refused with
-    // its reason.
     void foreignEvents_data()
     {
         QTest::addColumn<CalendarEvent>("event");
