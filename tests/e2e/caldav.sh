@@ -178,4 +178,33 @@ K
     grep -q 'Névnap: Kiss Ábel' "$work/khal" || { cat "$work/khal"; fail "khal does not read the name day"; }
     ok "khal reads the book"
 fi
+# 7. Hostile items on the server: a rule of every second, one of 9 MB, and more events than the
+# book has rows. The round ends, the book keeps 51 rows at most, and nothing is taken off the
+# server. (Last, since khal would expand the rule of every second without end.)
+hostile() { # name, lines of the event
+    local name=$1
+    shift
+    { printf 'BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//test//EN\r\nBEGIN:VEVENT\r\nUID:%s\r\n' "$name"
+      printf 'DTSTAMP:20270101T000000Z\r\n'
+      printf '%s\r\n' "$@"
+      printf 'END:VEVENT\r\nEND:VCALENDAR\r\n'; } >"$work/$name.ics"
+    curl -sf -X PUT -H 'Content-Type: text/calendar' --data-binary "@$work/$name.ics" \
+        "$url$name.ics" -o /dev/null || fail "the server refused $name"
+}
+hostile masodpercenkent 'DTSTART:20270301T080000' 'SUMMARY:Másodpercenként' 'RRULE:FREQ=SECONDLY'
+hostile orias 'DTSTART:20270302T080000' 'SUMMARY:Óriás' \
+    "DESCRIPTION:$(head -c 9000000 /dev/zero | tr '\0' x)"
+for i in $(seq 50); do hostile "sok$i" "DTSTART:20270401T08$(printf %02d $((i % 60)))00" "SUMMARY:Sok $i"; done
+sync_ok "sync with hostile items"
+text >"$work/book"
+[ "$(wc -l <"$work/book")" -le 51 ] || fail "more than 51 rows"
+grep -q 'Sok 1|' "$work/book" || fail "nothing of the many came in"
+! grep -q 'Másodpercenként\|Óriás' "$work/book" || fail "a hostile item became a reminder"
+grep -q 'Másodpercenként' "$work/out" || { cat "$work/out"; fail "the rule of every second was not listed"; }
+for n in masodpercenkent orias sok50; do
+    curl -sf "$url$n.ics" -o /dev/null || fail "$n left the server"
+done
+sync_ok "sync after the hostile items"
+ok "hostile items on the server"
+
 echo "caldav: $passed steps passed"
