@@ -5,6 +5,7 @@
 #include "calendar/numtext.h"
 #include "reminders/alerts.h"
 
+#include <QCryptographicHash>
 #include <QStringList>
 #include <variant>
 
@@ -362,6 +363,35 @@ FittedEvent fitEvent(const CalendarEvent &e)
                text,
                QStringLiteral("1")};
     return {r, {}};
+}
+
+QList<CalendarEvent> celebrationEvents(const contacts::ContactBook &book)
+{
+    QList<CalendarEvent> events;
+    for (QDate day(2000, 1, 1); day.year() == 2000; day = day.addDays(1)) {
+        for (const contacts::Celebration &c : book.on(day)) {
+            CalendarEvent e;
+            const QString key = c.person + u'\n' + (c.nameDay ? c.name : QStringLiteral("*")) +
+                                u'\n' + day.toString(QStringLiteral("MMdd"));
+            e.uid =
+                QStringLiteral("ismeros-") +
+                QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1)
+                                        .toHex()
+                                        .left(20)) +
+                QStringLiteral("@quillomat.zelmarin.hu");
+            e.summary = c.nameDay ? QStringLiteral("%1 névnapja (%2)").arg(c.person, c.name)
+                                  : QStringLiteral("%1 születésnapja").arg(c.person);
+            e.category = c.nameDay ? QStringLiteral("Névnap") : QStringLiteral("Születésnap");
+            e.start = QDateTime(day, QTime(0, 0));
+            e.allDay = true;
+            e.rule = !c.nameDay && day.month() == 2 && day.day() == 29
+                         ? QStringLiteral("FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1")
+                         : QStringLiteral("FREQ=YEARLY");
+            e.transparent = true;
+            events << e;
+        }
+    }
+    return events;
 }
 
 QList<CalendarEvent> nameDayEvents()

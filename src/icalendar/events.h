@@ -1,5 +1,6 @@
 #pragma once
 
+#include "contacts/people.h"
 #include "reminders/table.h"
 
 #include <QDateTime>
@@ -62,6 +63,11 @@ FittedEvent fitEvent(const CalendarEvent &event);
 
 /// The day's names of the name-day table as yearly all-day events.
 QList<CalendarEvent> nameDayEvents();
+
+/// The name days and birthdays of an address book's people, as yearly all-day events shown as
+/// free time: "Kiss Miklós névnapja (Miklós)", "Nagy Éva születésnapja". A birthday on 29
+/// February falls on the last day of February in common years.
+QList<CalendarEvent> celebrationEvents(const contacts::ContactBook &book);
 
 /// One line of an event for the user: "2027. március 15. 08:00 – Egyéb: ...".
 QString eventLine(const CalendarEvent &event);

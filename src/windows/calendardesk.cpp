@@ -1,5 +1,7 @@
 #include "calendardesk.h"
 
+#include "contactsdesk.h"
+
 #include "files/safefile.h"
 #include "reminders/preferences.h"
 #include "windows/accessibility.h"
@@ -153,11 +155,18 @@ void CalendarDesk::exportBook()
         m_codec.write(events, QStringLiteral("Emlékeztetők"), m_services.clock.now().toUTC()));
 }
 
+void CalendarDesk::setContacts(ContactsDesk *contacts)
+{
+    m_contacts = contacts;
+}
+
 void CalendarDesk::exportNameDays()
 {
     writeCalendar(
         QStringLiteral("Névnapok mentése naptárfájlba"), QStringLiteral("nevnapok.ics"),
-        m_codec.write(nameDayEvents(), QStringLiteral("Névnapok"), m_services.clock.now().toUTC()));
+        m_codec.write(nameDayEvents() + (m_contacts ? celebrationEvents(m_contacts->book())
+                                                    : QList<CalendarEvent>()),
+                      QStringLiteral("Névnapok"), m_services.clock.now().toUTC()));
 }
 
 void CalendarDesk::importCalendar()

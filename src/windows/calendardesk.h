@@ -5,6 +5,7 @@
 #include "windows/services.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 
 class QWidget;
@@ -12,6 +13,7 @@ class QWidget;
 namespace quill {
 
 struct Preferences;
+class ContactsDesk;
 
 /// The book in calendars: saved as an `.ics` file, the name days too, an `.ics` file read in, and
 /// kept in step with a CalDAV calendar (through vdirsyncer) after every save, at start and every
@@ -23,7 +25,10 @@ public:
                  QString vdirsyncer = {});
 
     void exportBook();
+    /// The name days of the calendar, and those and the birthdays of the address book's people.
     void exportNameDays();
+    /// Where the address book's people come from; none: the calendar's name days alone.
+    void setContacts(ContactsDesk *contacts);
     void importCalendar();
     /// A round now; `tellResult` shows its outcome in a box (the user asked for it).
     void syncNow(bool tellResult = true);
@@ -46,6 +51,7 @@ private:
     Services &m_services;
     ReminderSession &m_session;
     QWidget *m_window;
+    QPointer<ContactsDesk> m_contacts;
     LazyCalendarCodec m_codec;
     BookSync *m_sync;
     QTimer m_every;

@@ -260,6 +260,26 @@ private Q_SLOTS:
         QCOMPARE(read.events.size(), 365);
         QVERIFY(read.events.first().allDay && read.events.first().transparent);
         QCOMPARE(read.events.first().summary, u"Fruzsina névnapja"_qs);
+
+        // The address book's people beside them: each day of their names, their birthdays, one
+        // on 29 February on the last day of February in common years.
+        const contacts::ContactBook book(
+            contacts::readCards("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Kiss;Miklós;;;\r\n"
+                                "FN:Kiss Miklós\r\nBDAY:1980-02-29\r\nEND:VCARD\r\n"
+                                "BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Lakatos Ödön\r\n"
+                                "N:Lakatos;Ödön;;;\r\nEND:VCARD\r\n")
+                .cards);
+        QStringList seen;
+        for (const CalendarEvent &e : celebrationEvents(book))
+            seen << e.start.date().toString(u"MM-dd "_qs) + e.summary + u' ' + e.rule;
+        QCOMPARE(seen, (QStringList{u"02-29 Kiss Miklós születésnapja FREQ=YEARLY;BYMONTH=2;"
+                                    u"BYMONTHDAY=-1"_qs,
+                                    u"11-16 Lakatos Ödön névnapja (Ödön) FREQ=YEARLY"_qs,
+                                    u"12-06 Kiss Miklós névnapja (Miklós) FREQ=YEARLY"_qs}));
+        const QByteArray withPeople = codec->write(nameDayEvents() + celebrationEvents(book),
+                                                   u"Névnapok"_qs, QDateTime::currentDateTimeUtc());
+        QCOMPARE(codec->problems(withPeople), QStringList());
+        QCOMPARE(codec->read(withPeople).events.size(), 365 + 3);
     }
 };
 
