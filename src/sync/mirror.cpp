@@ -316,20 +316,27 @@ ImportPlan planImport(const QList<CalendarEvent> &events, const ReminderTable &t
 
 QString importQuestion(const ImportPlan &plan)
 {
+    // Each list is cut after a screenful's share, so the question and its buttons stay in view.
+    constexpr qsizetype shown = 15;
+    const auto listed = [](const QStringList &lines) {
+        QString text;
+        for (const QString &line : lines.mid(0, shown))
+            text += QStringLiteral("• ") + line + u'\n';
+        if (lines.size() > shown)
+            text += QStringLiteral("… és még %1.\n").arg(lines.size() - shown);
+        return text;
+    };
     QString text;
     if (plan.adding.isEmpty())
         text = QStringLiteral("A fájlból egy esemény sem vehető fel emlékeztetőnek.");
     else
         text = QStringLiteral("Ezek kerülnek az emlékeztetők közé (%1):\n").arg(plan.adding.size());
+    QStringList adding;
     for (const ImportPlan::Entry &e : plan.adding)
-        text += QStringLiteral("• ") + e.line + u'\n';
-    if (!plan.leftOut.isEmpty()) {
-        text += QStringLiteral("\nKimarad (%1):\n").arg(plan.leftOut.size());
-        for (const QString &line : plan.leftOut.mid(0, 30))
-            text += QStringLiteral("• ") + line + u'\n';
-        if (plan.leftOut.size() > 30)
-            text += QStringLiteral("… és még %1.\n").arg(plan.leftOut.size() - 30);
-    }
+        adding << e.line;
+    text += listed(adding);
+    if (!plan.leftOut.isEmpty())
+        text += QStringLiteral("\nKimarad (%1):\n").arg(plan.leftOut.size()) + listed(plan.leftOut);
     return text.trimmed();
 }
 
