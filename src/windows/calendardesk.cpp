@@ -7,6 +7,7 @@
 #include "windows/accessibility.h"
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QWidget>
 
 namespace quill {
@@ -176,6 +177,8 @@ void CalendarDesk::importCalendar()
         m_services.boxes.chooseFile(m_window, title, QDir::homePath(), calendarFilter, false);
     if (!chosen)
         return;
+    // A file at the size limit takes under a second to read: the pointer says so meanwhile.
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     const auto read = files::readRegularFile(*chosen, CalendarCodec::maxBytes);
     QString problem;
     CalendarRead calendar;
@@ -183,6 +186,7 @@ void CalendarDesk::importCalendar()
         problem = files::reasonText(read.error);
     else if (calendar = m_codec.read(read.bytes); !calendar.error.isEmpty())
         problem = calendar.error;
+    QGuiApplication::restoreOverrideCursor();
     if (!problem.isEmpty()) {
         m_services.boxes.show(
             m_window, MsgIcon::Critical, title,
