@@ -213,6 +213,28 @@ private Q_SLOTS:
                                               QFileDevice::ExeOwner);
     }
 
+    // A full disk under the mirror folder: the write fails with its reason, the agreement is not
+    // moved on, and the round after the disk has room again sends the reminder.
+    void fullDisk()
+    {
+        Desk d;
+        test::SmallDisk disk(d.folder(), 16);
+        if (!disk.mounted())
+            QSKIP("mounting a tmpfs is not permitted here");
+        storeReminder(d.book, row(u"n"_qs, u"Kiss"_qs, u"Ábel"_qs, u"08"_qs));
+        QVERIFY(disk.fill());
+        d.ids.assign(d.book.table, d.today);
+        const PullPlan plan = planPull(d.book.table, d.ids, d.base, {}, d.today);
+        const PushResult pushed =
+            pushBook(d.book.table, d.ids, plan, {}, d.folder(), *d.codec, QDateTime());
+        QCOMPARE(pushed.error, std::make_error_code(std::errc::no_space_on_device));
+        QVERIFY(d.base.entries.isEmpty());
+        QVERIFY(QFile::remove(d.folder() + u"/filler"_qs));
+        d.round();
+        QCOMPARE(readMirror(d.folder(), *d.codec).size(), 1);
+        QCOMPARE(d.book.table.row(0).text1(), u"Kiss"_qs);
+    }
+
     // The tool's words into the user's.
     void failures_data()
     {
