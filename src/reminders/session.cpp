@@ -62,7 +62,8 @@ SaveReport ReminderSession::save(OnChangedFile onChanged)
     if (!report.ok())
         return report;
     m_modified = false;
-    if (!report.mineKeptAs.isEmpty()) {
+    const bool asHeld = report.mineKeptAs.isEmpty();
+    if (!asHeld) {
         // The other program's version stays: it is what the program now holds.
         m_book = ReminderBook();
         m_file.load(m_book);
@@ -70,7 +71,7 @@ SaveReport ReminderSession::save(OnChangedFile onChanged)
     }
     // Saved for real: an emergency copy of an earlier run has done its work.
     m_file.retireEmergencyCopy(false);
-    Q_EMIT saved();
+    Q_EMIT saved(asHeld);
     return report;
 }
 

@@ -54,8 +54,9 @@ Q_SIGNALS:
     /// The table changed.
     void changed();
     void kindChosen(ReminderKind kind, KindChooser chooser);
-    /// The book reached the file.
-    void saved();
+    /// The book reached the file; `asHeld` is false when the file kept another program's version
+    /// instead, which the book now holds.
+    void saved(bool asHeld);
 
 private:
     void markChanged();

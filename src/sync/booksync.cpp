@@ -143,6 +143,11 @@ BookSync::BookSync(ReminderSession &session, CalendarCodec &codec, SyncPlace pla
     , m_place(std::move(place))
     , m_program(std::move(program))
 {
+    // Once what came in is in the data file, the agreement speaks for the file again.
+    connect(&m_session, &ReminderSession::saved, this, [this](bool asHeld) {
+        if (asHeld)
+            QFile::remove(m_place.unsaved());
+    });
     m_limit.setSingleShot(true);
     connect(&m_limit, &QTimer::timeout, this, [this] {
         m_timedOut = true;
@@ -261,11 +266,27 @@ void BookSync::exchange()
     const QList<MirrorItem> items = readMirror(m_place.mirror(), m_codec);
     SyncBase base;
     base.load(m_place.base());
+    // An earlier run took changes in and ended before they reached the data file (killed, or
+    // not saved): the agreement speaks of a book the file is not. Without it this round takes
+    // the server's items in as they are and deletes nothing on either side.
+    if (m_firstRound) {
+        m_firstRound = false;
+        if (QFile::exists(m_place.unsaved())) {
+            base.entries.clear();
+            QFile::remove(m_place.unsaved());
+        }
+    }
     const QString idsPath = ReminderIds::pathBeside(m_session.file().path());
     ReminderIds ids;
     ids.load(idsPath);
     ids.assign(m_session.table(), m_today);
     PullPlan plan = planPull(m_session.table(), ids, base, items, m_today);
+    if (!plan.changes.isEmpty()) {
+        if (const auto error = files::writeAtomically(m_place.unsaved(), QByteArray())) {
+            m_report.error = m_place.unsaved() + QStringLiteral(": ") + files::reasonText(error);
+            return finish(m_report);
+        }
+    }
     m_session.edit([&](ReminderBook &book) { return applyPull(book, ids, plan); });
     if (const auto error = ids.save(idsPath)) {
         m_report.error = idsPath + QStringLiteral(": ") + files::reasonText(error);

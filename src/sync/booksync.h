@@ -26,6 +26,8 @@ struct SyncPlace {
     QString config() const { return root + QStringLiteral("/vdirsyncer.conf"); }
     QString status() const { return root + QStringLiteral("/allapot"); }
     QString base() const { return root + QStringLiteral("/egyeztetes"); }
+    /// There while changes that came in are in the book but not yet in the data file.
+    QString unsaved() const { return root + QStringLiteral("/mentetlen"); }
 };
 SyncPlace syncPlaceFor(const QString &dataFile, const QString &stateHome = {});
 
@@ -92,6 +94,7 @@ private:
     SyncReport m_report;
     SyncBase m_nextBase;
     bool m_timedOut = false;
+    bool m_firstRound = true;
 };
 
 } // namespace quill
