@@ -3,7 +3,9 @@
 # accounts) and a second device of our own (caldav_device.py, over HTTP, reading with
 # python3-icalendar): every kind of reminder arrives with its repeat and alarm; what the other
 # device adds, changes and deletes comes back into remembers.txt; a change on both sides keeps
-# both; the server stopped in the middle of a sync loses nothing; a running copy takes --sync.
+# both; the server stopped in the middle of a sync loses nothing; a running copy takes --sync; a
+# copy killed before saving what came in loses nothing; hostile items on the server; the name-day
+# file in python3-icalendar and khal.
 set -Eeuo pipefail
 [ -n "${E2E_DEBUG:-}" ] && set -x
 bin="$1"
@@ -228,4 +230,27 @@ done
 sync_ok "sync after the hostile items"
 ok "hostile items on the server"
 
+# 8. The name-day file of nevnap --ical read by other programs: python3-icalendar and khal.
+"$bin/nevnap" --ical "$work/nevnapok.ics" || fail "nevnap --ical failed"
+/usr/bin/python3 - "$work/nevnapok.ics" <<'PY' || fail "python3-icalendar reads the name days otherwise"
+import icalendar, sys
+cal = icalendar.Calendar.from_ical(open(sys.argv[1], "rb").read())
+events = [c for c in cal.walk() if c.name == "VEVENT"]
+assert len(events) == 365, len(events)
+assert all(e["RRULE"]["FREQ"] == ["YEARLY"] for e in events)
+byday = {e.decoded("DTSTART").strftime("%m-%d"): str(e["SUMMARY"]) for e in events}
+assert byday["03-15"] == "Kristóf névnapja", byday["03-15"]
+assert len({str(e["UID"]) for e in events}) == 365
+PY
+if command -v khal >/dev/null; then
+    mkdir -p "$work/nevnapok"
+    sed "s|path = $mirror|path = $work/nevnapok|" "$work/khal.conf" >"$work/khal-nevnap.conf"
+    khal -c "$work/khal-nevnap.conf" import --batch -a konyv "$work/nevnapok.ics" >"$work/khal" 2>&1 ||
+        { cat "$work/khal"; fail "khal does not import the name days"; }
+    [ "$(ls "$work/nevnapok" | wc -l)" -eq 365 ] || fail "khal did not take every name day"
+    khal -c "$work/khal-nevnap.conf" list 2027-03-15 2027-03-15 >"$work/khal" 2>&1 ||
+        { cat "$work/khal"; fail "khal failed on the name days"; }
+    grep -q 'Kristóf névnapja' "$work/khal" || { cat "$work/khal"; fail "khal does not read the name days"; }
+fi
+ok "the name days in other programs"
 echo "caldav: $passed steps passed"
