@@ -145,9 +145,16 @@ BookSync::BookSync(ReminderSession &session, CalendarCodec &codec, SyncPlace pla
 {
     // Once what came in is in the data file, the agreement speaks for the file again.
     connect(&m_session, &ReminderSession::saved, this, [this](bool asHeld) {
-        if (asHeld)
+        if (!asHeld)
+            return;
+        m_markIsOurs = false;
+        if (!m_leftover)
             QFile::remove(m_place.unsaved());
     });
+    // An earlier run took changes in and ended before they reached the data file (killed, or
+    // not saved): its agreement speaks of a book the file is not. Rounds go without it, taking
+    // the server's items in as they are and deleting nothing, until one is saved.
+    m_leftover = QFile::exists(m_place.unsaved());
     m_limit.setSingleShot(true);
     connect(&m_limit, &QTimer::timeout, this, [this] {
         m_timedOut = true;
@@ -254,6 +261,12 @@ void BookSync::stepDone(int exitCode, QProcess::ExitStatus status)
             m_report.error = m_place.base() + QStringLiteral(": ") + files::reasonText(error);
             return finish(m_report);
         }
+        // An agreement made without an earlier run's is saved: its mark has done its work.
+        if (m_leftover && m_roundWithoutBase) {
+            m_leftover = false;
+            if (!m_markIsOurs)
+                QFile::remove(m_place.unsaved());
+        }
         m_report.ok = true;
         return finish(m_report);
     case Step::Idle:
@@ -266,22 +279,16 @@ void BookSync::exchange()
     const QList<MirrorItem> items = readMirror(m_place.mirror(), m_codec);
     SyncBase base;
     base.load(m_place.base());
-    // An earlier run took changes in and ended before they reached the data file (killed, or
-    // not saved): the agreement speaks of a book the file is not. Without it this round takes
-    // the server's items in as they are and deletes nothing on either side.
-    if (m_firstRound) {
-        m_firstRound = false;
-        if (QFile::exists(m_place.unsaved())) {
-            base.entries.clear();
-            QFile::remove(m_place.unsaved());
-        }
-    }
+    m_roundWithoutBase = m_leftover;
+    if (m_leftover)
+        base.entries.clear();
     const QString idsPath = ReminderIds::pathBeside(m_session.file().path());
     ReminderIds ids;
     ids.load(idsPath);
     ids.assign(m_session.table(), m_today);
     PullPlan plan = planPull(m_session.table(), ids, base, items, m_today);
     if (!plan.changes.isEmpty()) {
+        m_markIsOurs = true;
         if (const auto error = files::writeAtomically(m_place.unsaved(), QByteArray())) {
             m_report.error = m_place.unsaved() + QStringLiteral(": ") + files::reasonText(error);
             return finish(m_report);

@@ -94,7 +94,9 @@ private:
     SyncReport m_report;
     SyncBase m_nextBase;
     bool m_timedOut = false;
-    bool m_firstRound = true;
+    bool m_markIsOurs = false;       ///< this run took changes in that the file lacks
+    bool m_leftover = false;         ///< an earlier run left such changes unsaved
+    bool m_roundWithoutBase = false; ///< this round went without the agreement
 };
 
 } // namespace quill
