@@ -5,10 +5,16 @@ app=""
 xpid=""
 
 end_x_session() {
-    [ -n "$app" ] && kill "$app" 2>/dev/null || true
+    # The program writes its state as it ends: let it finish before its folders go.
+    if [ -n "$app" ] && kill "$app" 2>/dev/null; then
+        for _ in $(seq 50); do
+            grep -qs '^State:[[:space:]]*[^Z]' "/proc/$app/status" || break # gone, or a zombie
+            sleep 0.1
+        done
+    fi
     # Wait for the server to go, so the next session never meets its display half-closed.
     [ -n "$xpid" ] && { kill "$xpid" 2>/dev/null; wait "$xpid" 2>/dev/null; } || true
-    rm -rf "$work"
+    rm -rf "$work" 2>/dev/null || { sleep 0.5; rm -rf "$work"; } || true
 }
 
 begin_x_session() {

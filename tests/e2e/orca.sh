@@ -6,7 +6,13 @@
 set -Eeuo pipefail
 [ -n "${E2E_DEBUG:-}" ] && set -x
 bin="$1"
-fail() { echo "orca: $*"; [ -f "$log" ] && grep -o "SPEECH OUTPUT: .*" "$log" | tail -n 40; exit 1; }
+fail() {
+    echo "orca: $*"
+    echo "orca: the focus is on: $(xdotool getwindowfocus getwindowname 2>&1)"
+    [ -f "$log" ] && grep -o "SPEECH OUTPUT: .*" "$log" | tail -n 40
+    [ -n "${ORCA_LOG_COPY:-}" ] && cp "$log" "$ORCA_LOG_COPY" && cp "$work/app.log" "$ORCA_LOG_COPY.app"
+    exit 1
+}
 trap 'echo "orca: a step failed at line $LINENO: $BASH_COMMAND"' ERR
 for tool in orca faketime openbox dbus-daemon xdotool; do
     command -v "$tool" >/dev/null || { echo "orca: SKIPPED, $tool is not installed"; exit 0; }
@@ -34,6 +40,7 @@ orca=$!
 stop_all() {
     [ -n "${ORCA_LOG_COPY:-}" ] && cp "$log" "$ORCA_LOG_COPY"
     kill "$orca" "$wm" 2>/dev/null || true
+    pkill -f "orca-settings" 2>/dev/null || true # Orca itself, which outlives its terminal
     kill "$buspid" 2>/dev/null || true
     end_x_session
 }
@@ -51,7 +58,9 @@ hears() { # mark, fixed text, seconds: waits until Orca has spoken the text afte
     done
     return 1
 }
-key() { xdotool key --clearmodifiers "$@"; sleep 0.4; }
+# One key at a time, at a person's pace: keys sent together outrun Orca, which then skips the
+# focus events in between ("more recent event of the same type") and says nothing.
+key() { for k in "$@"; do xdotool key --clearmodifiers "$k"; sleep 0.4; done; }
 ok() { echo "$1: ok"; }
 
 hears 0 "Screen reader on" 30 || { tail -n 30 "$log"; fail "Orca did not start"; }
