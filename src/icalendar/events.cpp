@@ -280,16 +280,15 @@ QString storableSummary(QString text)
 bool takeSummary(Reminder &r, const QString &text)
 {
     const auto kind = r.kind();
-    if (!kind || *kind == ReminderKind::Other) {
-        if (text == r.freeText().trimmed())
-            return true;
+    // Unchanged; or of a kind this program does not know, whose texts it never rewrites.
+    if (text == summaryOf(r) || !kind)
+        return true;
+    if (*kind == ReminderKind::Other) {
         if (text.isEmpty() || !storableText(text))
             return false;
         r.setField(Field::FreeText, text);
         return true;
     }
-    if (text == summaryOf(r))
-        return true;
     QString rest = text;
     const QString caption = kindCaption(*kind) + QStringLiteral(": ");
     if (rest.startsWith(caption))
@@ -298,7 +297,7 @@ bool takeSummary(Reminder &r, const QString &text)
         return false;
     const QString first = r.text1().trimmed(), second = r.text2().trimmed();
     const QString blank = QStringLiteral(" ");
-    if (!second.isEmpty() && rest.endsWith(u' ' + second) && rest.size() > second.size() + 1) {
+    if (!second.isEmpty() && rest.endsWith(u' ' + second)) {
         r.setField(Field::Text1, rest.left(rest.size() - second.size() - 1));
     } else if (!first.isEmpty() && rest.startsWith(first + u' ')) {
         r.setField(Field::Text2, rest.mid(first.size() + 1));

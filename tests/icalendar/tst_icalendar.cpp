@@ -106,6 +106,7 @@ private Q_SLOTS:
             row(u"t"_qs, time, u" "_qs, u"Értekezlet"_qs, u"Győr"_qs),
             row(u"m"_qs, time, u" "_qs, u"Gázóra"_qs, u"12345"_qs),
             row(u"e"_qs, time, u"Hívd fel: anya, apa; \"mindenki\""_qs),
+            row(u"x"_qs, time, u"egy másik program sora"_qs), // a kind of another program
         };
         rows[1].setTail(u"régi|mező"_qs);
         QList<CalendarEvent> events;
