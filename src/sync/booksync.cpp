@@ -145,11 +145,10 @@ BookSync::BookSync(ReminderSession &session, CalendarCodec &codec, SyncPlace pla
 {
     // Once what came in is in the data file, the agreement speaks for the file again.
     connect(&m_session, &ReminderSession::saved, this, [this](bool asHeld) {
-        if (!asHeld)
+        if (!asHeld || !m_markIsOurs)
             return;
         m_markIsOurs = false;
-        if (!m_leftover)
-            QFile::remove(m_place.unsaved());
+        dropMarkWhenDone();
     });
     // An earlier run took changes in and ended before they reached the data file (killed, or
     // not saved): its agreement speaks of a book the file is not. Rounds go without it, taking
@@ -262,10 +261,9 @@ void BookSync::stepDone(int exitCode, QProcess::ExitStatus status)
             return finish(m_report);
         }
         // An agreement made without an earlier run's is saved: its mark has done its work.
-        if (m_leftover && m_roundWithoutBase) {
+        if (m_leftover) {
             m_leftover = false;
-            if (!m_markIsOurs)
-                QFile::remove(m_place.unsaved());
+            dropMarkWhenDone();
         }
         m_report.ok = true;
         return finish(m_report);
@@ -279,7 +277,6 @@ void BookSync::exchange()
     const QList<MirrorItem> items = readMirror(m_place.mirror(), m_codec);
     SyncBase base;
     base.load(m_place.base());
-    m_roundWithoutBase = m_leftover;
     if (m_leftover)
         base.entries.clear();
     const QString idsPath = ReminderIds::pathBeside(m_session.file().path());
@@ -287,13 +284,14 @@ void BookSync::exchange()
     ids.load(idsPath);
     ids.assign(m_session.table(), m_today);
     PullPlan plan = planPull(m_session.table(), ids, base, items, m_today);
-    if (!plan.changes.isEmpty()) {
-        m_markIsOurs = true;
+    if (!plan.changes.isEmpty() && !m_markIsOurs && !m_leftover) {
         if (const auto error = files::writeAtomically(m_place.unsaved(), QByteArray())) {
             m_report.error = m_place.unsaved() + QStringLiteral(": ") + files::reasonText(error);
             return finish(m_report);
         }
     }
+    if (!plan.changes.isEmpty())
+        m_markIsOurs = true;
     m_session.edit([&](ReminderBook &book) { return applyPull(book, ids, plan); });
     if (const auto error = ids.save(idsPath)) {
         m_report.error = idsPath + QStringLiteral(": ") + files::reasonText(error);
@@ -310,6 +308,12 @@ void BookSync::exchange()
     }
     m_nextBase = pushed.base;
     run(Step::Send);
+}
+
+void BookSync::dropMarkWhenDone()
+{
+    if (!m_markIsOurs && !m_leftover)
+        QFile::remove(m_place.unsaved());
 }
 
 void BookSync::finish(SyncReport report)

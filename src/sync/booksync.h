@@ -79,6 +79,8 @@ private:
     void stepDone(int exitCode, QProcess::ExitStatus status);
     void exchange();
     void finish(SyncReport report);
+    /// Removes the unsaved mark once neither this run nor an earlier one needs it.
+    void dropMarkWhenDone();
 
     ReminderSession &m_session;
     CalendarCodec &m_codec;
@@ -94,9 +96,8 @@ private:
     SyncReport m_report;
     SyncBase m_nextBase;
     bool m_timedOut = false;
-    bool m_markIsOurs = false;       ///< this run took changes in that the file lacks
-    bool m_leftover = false;         ///< an earlier run left such changes unsaved
-    bool m_roundWithoutBase = false; ///< this round went without the agreement
+    bool m_markIsOurs = false; ///< this run took changes in that the file lacks
+    bool m_leftover = false;   ///< an earlier run left such changes unsaved
 };
 
 } // namespace quill

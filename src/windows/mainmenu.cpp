@@ -102,7 +102,6 @@ CalendarDesk *MainWindow::calendarDesk()
     if (!m_calendar) {
         completeStartUp(); // the address book first: its people's days go into the export
         m_calendar = new CalendarDesk(m_services, m_session, this);
-        m_alerts->ensureLoaded();
         m_calendar->followPreferences(m_alerts->preferences());
         m_calendar->setContacts(m_contacts);
     }
