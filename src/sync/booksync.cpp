@@ -115,13 +115,8 @@ QString syncReportText(const SyncReport &r)
         return QStringLiteral("A naptár szinkronizálása nem sikerült: %1.\nAz emlékeztetők "
                               "változatlanok; a program később újra megpróbálja.")
             .arg(r.error);
-    // A long list is cut, so the message still fits on the screen.
     const auto listed = [](const QStringList &items) -> QString {
-        constexpr qsizetype shown = 15;
-        if (items.size() <= shown + 1)
-            return items.join(u'\n');
-        return QStringList(items.mid(0, shown)).join(u'\n') +
-               QStringLiteral("\n… és még %1 bejegyzés").arg(items.size() - shown);
+        return shortList(items, QString(), QStringLiteral("… és még %1 bejegyzés"));
     };
     QStringList parts;
     if (!r.conflicts.isEmpty())

@@ -314,17 +314,21 @@ ImportPlan planImport(const QList<CalendarEvent> &events, const ReminderTable &t
     return plan;
 }
 
+QString shortList(const QStringList &lines, const QString &bullet, const QString &more)
+{
+    constexpr qsizetype shown = 15;
+    QStringList kept;
+    for (const QString &line : lines.mid(0, lines.size() > shown + 1 ? shown : lines.size()))
+        kept << bullet + line;
+    if (kept.size() < lines.size())
+        kept << more.arg(lines.size() - kept.size());
+    return kept.join(u'\n');
+}
+
 QString importQuestion(const ImportPlan &plan)
 {
-    // Each list is cut after a screenful's share, so the question and its buttons stay in view.
-    constexpr qsizetype shown = 15;
-    const auto listed = [](const QStringList &lines) {
-        QString text;
-        for (const QString &line : lines.mid(0, shown))
-            text += QStringLiteral("• ") + line + u'\n';
-        if (lines.size() > shown)
-            text += QStringLiteral("… és még %1.\n").arg(lines.size() - shown);
-        return text;
+    const auto listed = [](const QStringList &lines) -> QString {
+        return shortList(lines, QStringLiteral("• "), QStringLiteral("… és még %1.")) + u'\n';
     };
     QString text;
     if (plan.adding.isEmpty())
@@ -334,7 +338,8 @@ QString importQuestion(const ImportPlan &plan)
     QStringList adding;
     for (const ImportPlan::Entry &e : plan.adding)
         adding << e.line;
-    text += listed(adding);
+    if (!adding.isEmpty())
+        text += listed(adding);
     if (!plan.leftOut.isEmpty())
         text += QStringLiteral("\nKimarad (%1):\n").arg(plan.leftOut.size()) + listed(plan.leftOut);
     return text.trimmed();

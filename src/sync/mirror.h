@@ -90,6 +90,10 @@ struct ImportPlan {
 };
 ImportPlan planImport(const QList<CalendarEvent> &events, const ReminderTable &table,
                       const ReminderIds &ids);
+/// Lines for a message, each after `bullet`, cut after fifteen so the message and its buttons stay
+/// on the screen: the last line then says how many more, as `more` ("… és még %1.") words it.
+QString shortList(const QStringList &lines, const QString &bullet, const QString &more);
+
 /// The question the user answers before anything is added; empty when nothing can be.
 QString importQuestion(const ImportPlan &plan);
 /// Adds the plan's reminders to the book with their UIDs; returns how many.
