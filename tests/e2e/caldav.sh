@@ -154,27 +154,26 @@ on_server -q '"summary": "Mérőóraállás bejelentés: Gázóra 123", .*"alarm
 ok "the server stopped in the middle loses nothing"
 
 # 6. A running copy takes --sync over and syncs itself; khal reads the mirror folder.
-"$bin/quillomat" >"$work/app.log" 2>&1 &
-app=$!
-# Running once it holds the file's lock, listening a moment later.
-for _ in $(seq 100); do ls -l /proc/$app/fd 2>/dev/null | grep -q 'remembers.txt.lock' && break; sleep 0.1; done
-sleep 1
-"$device" "$url" put mozi "Mozi" 20270201T190000
-"$bin/quillomat" --sync >"$work/out" 2>&1 || { cat "$work/out"; fail "no hand-over"; }
-grep -q 'futó Quillomat' "$work/out" || fail "not handed over"
-for _ in $(seq 100); do grep -lq 'Mozi' "$mirror"/*.ics 2>/dev/null && break; sleep 0.1; done
-grep -lq 'Mozi' "$mirror"/*.ics || fail "the running copy did not sync"
+# The program running, the other device adding an event, --sync handed to the running copy, and
+# the event in the mirror folder.
+copy_syncs_addition() { # file name, summary, start
+    "$bin/quillomat" >"$work/app.log" 2>&1 &
+    app=$!
+    # Running once it holds the file's lock, listening a moment later.
+    for _ in $(seq 100); do ls -l /proc/$app/fd 2>/dev/null | grep -q 'remembers.txt.lock' && break; sleep 0.1; done
+    sleep 1
+    "$device" "$url" put "$1" "$2" "$3"
+    "$bin/quillomat" --sync >"$work/out" 2>&1 || { cat "$work/out"; fail "no hand-over"; }
+    grep -q 'futó Quillomat' "$work/out" || fail "not handed over"
+    for _ in $(seq 100); do grep -lq "$2" "$mirror"/*.ics 2>/dev/null && break; sleep 0.1; done
+    grep -lq "$2" "$mirror"/*.ics || fail "the running copy did not sync"
+}
+copy_syncs_addition mozi "Mozi" 20270201T190000
 kill "$app"; wait "$app" 2>/dev/null || true; app=""
 ok "a running copy takes --sync"
 # A round that brought something, and a program that ended before saving it (killed): what the
 # other device added is neither lost nor taken off the server; the next round brings it again.
-"$bin/quillomat" >"$work/app.log" 2>&1 &
-app=$!
-for _ in $(seq 100); do ls -l /proc/$app/fd 2>/dev/null | grep -q 'remembers.txt.lock' && break; sleep 0.1; done
-sleep 1
-"$device" "$url" put szinhaz "Színház" 20270301T190000
-"$bin/quillomat" --sync >"$work/out" 2>&1 || { cat "$work/out"; fail "no hand-over"; }
-for _ in $(seq 100); do grep -lq 'Színház' "$mirror"/*.ics 2>/dev/null && break; sleep 0.1; done
+copy_syncs_addition szinhaz "Színház" 20270301T190000
 sleep 2 # the round's last run, which sends this side's changes
 kill -KILL "$app"; wait "$app" 2>/dev/null || true; app=""
 text >"$work/book"

@@ -10,7 +10,6 @@ fail() {
     echo "orca: $*"
     echo "orca: the focus is on: $(xdotool getwindowfocus getwindowname 2>&1)"
     [ -f "$log" ] && grep -o "SPEECH OUTPUT: .*" "$log" | tail -n 40
-    [ -n "${ORCA_LOG_COPY:-}" ] && cp "$log" "$ORCA_LOG_COPY" && cp "$work/app.log" "$ORCA_LOG_COPY.app"
     exit 1
 }
 trap 'echo "orca: a step failed at line $LINENO: $BASH_COMMAND"' ERR
