@@ -19,9 +19,10 @@ namespace quill {
 void MainWindow::followSettings()
 {
     applyTrayOnly();
-    if (m_contacts)
+    if (m_contacts) {
         m_contacts->setChoices(m_alerts->preferences().people);
-    m_contacts->setSource(m_alerts->preferences().contactsSource);
+        m_contacts->setSource(m_alerts->preferences().contactsSource);
+    }
     showCelebrants();
     if (m_calendar)
         m_calendar->followPreferences(m_alerts->preferences());
