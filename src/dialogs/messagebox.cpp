@@ -50,6 +50,24 @@ void setBoxIcon(QMessageBox &box, MsgIcon icon)
     }
 }
 
+void setBoxButtons(QMessageBox &box, MsgButtons buttons)
+{
+    switch (buttons) {
+    case MsgButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        return;
+    case MsgButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        break;
+    case MsgButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("Mégse"));
+        box.setEscapeButton(QMessageBox::Cancel);
+        break;
+    }
+    box.setDefaultButton(QMessageBox::Yes);
+}
+
 } // namespace
 
 MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString &title,
@@ -59,16 +77,16 @@ MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString 
     box.setWindowTitle(title);
     setBoxText(box, text);
     setBoxIcon(box, icon);
-    if (buttons == MsgButtons::YesNo) {
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
-    } else {
-        box.setStandardButtons(QMessageBox::Ok);
-    }
+    setBoxButtons(box, buttons);
     const int result = box.exec();
     if (buttons == MsgButtons::Ok)
         return MsgAnswer::Ok;
-    return result == QMessageBox::Yes ? MsgAnswer::Yes : MsgAnswer::No;
+    if (result == QMessageBox::Yes)
+        return MsgAnswer::Yes;
+    // With "Mégse" there, Esc and the close button answer it (Qt's escape button), never "Nem".
+    if (result == QMessageBox::No || buttons == MsgButtons::YesNo)
+        return MsgAnswer::No;
+    return MsgAnswer::Cancel;
 }
 
 int SystemMessageBoxes::choose(QWidget *parent, MsgIcon icon, const QString &title,

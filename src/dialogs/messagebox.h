@@ -9,8 +9,9 @@ class QWidget;
 namespace quill {
 
 enum class MsgIcon { Exclamation, Question, Critical, Information };
-enum class MsgButtons { Ok, YesNo };
-enum class MsgAnswer { Ok, Yes, No };
+/// `YesNoCancel` adds "Mégse", which Esc and the box's close button stand for.
+enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 /// Modal message boxes. The windows show every message through this, so tests can answer them.
 class MessageBoxes {

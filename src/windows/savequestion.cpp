@@ -49,7 +49,9 @@ SaveOutcome askAndSave(ReminderSession &session, MessageBoxes &boxes, QWidget *p
         return SaveOutcome::NotAsked;
     const MsgAnswer answer =
         boxes.show(parent, MsgIcon::Question, title, QStringLiteral("Mentsem a módosításokat?"),
-                   MsgButtons::YesNo);
+                   MsgButtons::YesNoCancel);
+    if (answer == MsgAnswer::Cancel)
+        return SaveOutcome::Cancelled;
     if (answer != MsgAnswer::Yes)
         return SaveOutcome::Declined;
     return saveNow(session, boxes, parent, title);

@@ -3,6 +3,7 @@
 #include "platform/appfolder.h"
 #include "platform/desktop.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -98,6 +99,44 @@ private Q_SLOTS:
         QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(shownAt));
         QCOMPARE(detailed, text);
         QVERIFY(shown.size() < 1000);
+    }
+
+    // The exit question in a real box: Esc and the close button answer "Mégse", never "Nem".
+    void realQuestionBox_data()
+    {
+        QTest::addColumn<QString>("action"); // "esc", "close", "yes", "no"
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<int>("answer");
+        const int three = int(MsgButtons::YesNoCancel), two = int(MsgButtons::YesNo);
+        QTest::newRow("Esc") << u"esc"_qs << three << int(MsgAnswer::Cancel);
+        QTest::newRow("closed") << u"close"_qs << three << int(MsgAnswer::Cancel);
+        QTest::newRow("Igen") << u"yes"_qs << three << int(MsgAnswer::Yes);
+        QTest::newRow("Nem") << u"no"_qs << three << int(MsgAnswer::No);
+        QTest::newRow("two buttons, Esc") << u"esc"_qs << two << int(MsgAnswer::No);
+    }
+    void realQuestionBox()
+    {
+        QFETCH(QString, action);
+        QFETCH(int, buttons);
+        QFETCH(int, answer);
+        SystemMessageBoxes boxes;
+        QStringList labels;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            for (QAbstractButton *button : box->buttons())
+                labels << button->text();
+            if (action == u"esc")
+                QTest::keyClick(box, Qt::Key_Escape);
+            else if (action == u"close")
+                box->close();
+            else
+                box->button(action == u"yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+        });
+        const MsgAnswer got = boxes.show(nullptr, MsgIcon::Question, u"Quillomat"_qs,
+                                         u"Mentsem a módosításokat?"_qs, MsgButtons(buttons));
+        QCOMPARE(int(got), answer);
+        QCOMPARE(labels.contains(u"Mégse"_qs), buttons == int(MsgButtons::YesNoCancel));
     }
 
     void realHelpFile()

@@ -16,7 +16,7 @@ MsgAnswer RecordingBoxes::show(QWidget *, MsgIcon icon, const QString &title, co
         whileOpen();
     if (!answers.isEmpty())
         return answers.takeFirst();
-    return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Ok;
+    return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::No;
 }
 
 int RecordingBoxes::choose(QWidget *, MsgIcon icon, const QString &title, const QString &text,

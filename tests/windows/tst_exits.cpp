@@ -31,6 +31,45 @@ private Q_SLOTS:
         QTest::newRow("title bar, unchanged") << u"close"_qs << false << yes << false << false;
     }
 
+    // "Mégse", Esc or the box closed: the program stays open with its changes, on every way out
+    // that asks.
+    void cancelledExitStaysOpen_data()
+    {
+        QTest::addColumn<QString>("path"); // "button", "menu", "close", "session"
+        QTest::newRow("button") << u"button"_qs;
+        QTest::newRow("menu") << u"menu"_qs;
+        QTest::newRow("title bar") << u"close"_qs;
+        QTest::newRow("session logout") << u"session"_qs;
+    }
+    void cancelledExitStaysOpen()
+    {
+        QFETCH(QString, path);
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder);
+        h.window().show();
+        QSignalSpy ended(&h.window(), &MainWindow::programEnded);
+        h.session().setField(0, Field::FreeText, u"új"_qs);
+        h.boxes.answers << MsgAnswer::Cancel;
+        if (path == u"button")
+            QTest::mouseClick(h.find<QPushButton>(u"Command2"_qs), Qt::LeftButton);
+        else if (path == u"menu")
+            trigger(h, u"kilep"_qs);
+        else if (path == u"close")
+            h.window().close();
+        else
+            QVERIFY(!h.window().commitSession(true)); // the logout is cancelled
+        QCOMPARE(h.boxes.texts(), QStringList{u"Mentsem a módosításokat?"_qs});
+        QCOMPARE(h.boxes.shown[0].buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(ended.size(), 0);
+        QVERIFY(h.window().isVisible());
+        QVERIFY(h.session().isModified());
+        QCOMPARE(h.fileBytes(), oneReminder);
+        // Asked again later, "Igen" still saves.
+        h.boxes.answers << MsgAnswer::Yes;
+        trigger(h, u"kilep"_qs);
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(h.fileBytes(), QByteArray("e| | |*|*|*|*|00| |\xfaj|1|0|\r\n"));
+    }
+
     void exitPaths()
     {
         QFETCH(QString, path);
@@ -59,7 +98,7 @@ private Q_SLOTS:
             QCOMPARE(h.boxes.shown[0].text, u"Mentsem a módosításokat?"_qs);
             QCOMPARE(h.boxes.shown[0].title, path == u"button" ? u"Naptár"_qs : u"Quillomat"_qs);
             QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Question);
-            QCOMPARE(h.boxes.shown[0].buttons, MsgButtons::YesNo);
+            QCOMPARE(h.boxes.shown[0].buttons, MsgButtons::YesNoCancel);
         }
         const QByteArray expected =
             saved && changed ? QByteArray("e| | |*|*|*|*|00| |\xfaj|1|0|\r\n") : oneReminder;
