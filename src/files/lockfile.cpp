@@ -61,7 +61,7 @@ int openLockFile(const QByteArray &name, bool *own)
 {
     for (int round = 0; round < 5; ++round) {
         int fd = ::open(name.constData(),
-                        O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0644);
+                        O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600);
         if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EISDIR)) {
             const int refused = errno;
             // An existing lock file we may only read still takes a lock.

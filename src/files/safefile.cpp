@@ -67,12 +67,11 @@ int syncAndClose(int fd)
     return error;
 }
 
-mode_t defaultMode()
-{
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return 0666 & ~mask;
-}
+// What this program keeps is the user's alone, whatever the umask: a file it creates may be read
+// and written by its owner only, a folder it creates entered by its owner only. An existing
+// file keeps the mode it has.
+constexpr mode_t privateFileMode = 0600;
+constexpr mode_t privateFolderMode = 0700;
 
 void syncFolderNative(const QByteArray &folder)
 {
@@ -230,7 +229,7 @@ int writeAtomicallyNativeRaw(const QByteArray &name, const QByteArray &bytes, Na
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0)
         return errno;
-    ::fchmod(fd, exists ? st.st_mode & 07777 : defaultMode());
+    ::fchmod(fd, exists ? st.st_mode & 07777 : privateFileMode);
     int error = writeAll(fd, bytes);
     if (error != 0)
         ::close(fd);
@@ -248,7 +247,8 @@ int writeAtomicallyNativeRaw(const QByteArray &name, const QByteArray &bytes, Na
 
 int writeNewFileNativeRaw(const QByteArray &name, const QByteArray &bytes)
 {
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd =
+        ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, privateFileMode);
     if (fd < 0)
         return errno;
     int error = writeAll(fd, bytes);
@@ -303,7 +303,7 @@ int makeFolderRaw(const QString &path)
         if (const int error = makeFolderRaw(parent))
             return error;
     }
-    if (::mkdir(native(absolute).constData(), 0777) != 0 && errno != EEXIST)
+    if (::mkdir(native(absolute).constData(), privateFolderMode) != 0 && errno != EEXIST)
         return errno;
     return 0;
 }

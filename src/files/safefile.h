@@ -42,6 +42,9 @@ struct ReadResult {
 /// never opened; a file larger than `maxBytes` is not read.
 ReadResult readRegularFile(const QString &path, qint64 maxBytes);
 
+/// Files and folders these functions create are private: 0600 and 0700, whatever the umask; a
+/// file replaced keeps its mode.
+///
 /// Replaces the file at `path` with `bytes`: written to a temporary file beside it, flushed to the
 /// disk, then renamed over it, so the path holds the old file or the new one, whole, whatever
 /// happens. An existing file that is not a regular file, or that may not be written, is left

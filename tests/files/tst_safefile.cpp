@@ -98,6 +98,48 @@ private Q_SLOTS:
         QCOMPARE(entries(dir.path()), QStringList{u"f"_qs});
     }
 
+    // Under the usual umask (022) what the program creates is still its owner's alone; a file it
+    // replaces keeps the mode it had.
+    void privateModes_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("new file, replaced whole") << u"atomic"_qs << 0600;
+        QTest::newRow("new file, written new") << u"new"_qs << 0600;
+        QTest::newRow("existing file keeps 0644") << u"existing"_qs << 0644;
+        QTest::newRow("existing file keeps 0640") << u"existing0640"_qs << 0640;
+        QTest::newRow("folders made") << u"folder"_qs << 0700;
+        QTest::newRow("lock file") << u"lock"_qs << 0600;
+    }
+    void privateModes()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, mode);
+        QTemporaryDir dir;
+        const Umask usual(022);
+        const QString path = dir.filePath(u"a/b/f"_qs);
+        QVERIFY(QDir().mkpath(dir.filePath(u"a/b"_qs)));
+        QStringList made{path};
+        files::LockFile lock(path);
+        if (how == u"atomic") {
+            QVERIFY(!files::writeAtomically(path, "x"));
+        } else if (how == u"new") {
+            QVERIFY(!files::writeNewFile(path, "x"));
+        } else if (how.startsWith(u"existing")) {
+            writeAll(path, "old");
+            QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(mode)), 0);
+            QVERIFY(!files::writeAtomically(path, "new"));
+        } else if (how == u"folder") {
+            made = QStringList{dir.filePath(u"a/b/c"_qs), dir.filePath(u"a/b/c/d"_qs)};
+            QVERIFY(!files::makeFolder(made.last()));
+        } else {
+            QCOMPARE(lock.tryLock(), files::LockFile::Result::Locked);
+        }
+        for (const QString &one : made)
+            QCOMPARE(modeOf(one), mode);
+        QCOMPARE(modeOf(dir.filePath(u"a"_qs)), 0755); // a folder made by someone else is left be
+    }
+
     // A folder the user (not root) may not write: no file, no lock, and the reason.
     void noWriteInAFolderTheUserMayNotWrite()
     {

@@ -458,6 +458,41 @@ private Q_SLOTS:
         QVERIFY(file.pendingEmergencyCopy().isEmpty());
     }
 
+    // Under the usual umask (022) the book's files are its owner's alone: a data file made new,
+    // its folder and lock, an emergency copy and the state folders, a backup; a data file that
+    // was there keeps its mode.
+    void privateFilesOfTheBook()
+    {
+        QTemporaryDir dir;
+        const Umask usual(022);
+        const QString made = dir.filePath(u"sub/remembers.txt"_qs);
+        const QString state = dir.filePath(u"state"_qs);
+        ReminderFile fresh(made, state);
+        QCOMPARE(fresh.lock(), files::LockFile::Result::Locked);
+        ReminderBook book;
+        QCOMPARE(fresh.load(book).outcome, LoadReport::Outcome::Missing);
+        storeReminder(book, egyeb(u"titok"_qs));
+        QVERIFY(fresh.save(book.table).ok());
+        QString emergency;
+        QVERIFY(!fresh.writeEmergencyCopy(book.table, &emergency));
+        QCOMPARE(modeOf(made), 0600);
+        QCOMPARE(modeOf(made + u".lock"_qs), 0600);
+        QCOMPARE(modeOf(dir.filePath(u"sub"_qs)), 0700);
+        QCOMPARE(modeOf(emergency), 0600);
+        QCOMPARE(modeOf(state), 0700);
+        QCOMPARE(modeOf(state + u"/Zelmarin/Quillomat"_qs), 0700);
+
+        const QString existing = dir.filePath(u"remembers.txt"_qs);
+        writeAll(existing, QByteArray("e| | |*|*|*|*|00| |x|1|0|\r\n").repeated(60));
+        QCOMPARE(::chmod(QFile::encodeName(existing).constData(), 0640), 0);
+        ReminderFile kept(existing, state);
+        ReminderBook full;
+        const LoadReport r = kept.load(full);
+        QVERIFY(kept.save(full.table).ok());
+        QCOMPARE(modeOf(existing), 0640);
+        QCOMPARE(modeOf(r.backupPath), 0600);
+    }
+
     // Two folders whose files are links to one file: one lock, one running copy.
     void linkedFoldersShareOneLock()
     {
