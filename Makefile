@@ -54,6 +54,11 @@ fuzz: deps
 		-rss_limit_mb=4096 build-fuzz/corpus
 	./build-fuzz/bin/fuzz_vcard -max_total_time=$(FUZZ_SECONDS) -max_len=200000 -timeout=10 \
 		-rss_limit_mb=4096 build-fuzz/vcard-corpus
+	# Components nested 300 000 deep, near the 8 MB import limit: run once as they are.
+	mkdir -p build-fuzz/ical-deep
+	python3 -c 'import sys; sys.stdout.write("BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\n" + "BEGIN:VALARM\r\n" * 300000)' \
+		> build-fuzz/ical-deep/nested.ics
+	./build-fuzz/bin/fuzz_ical -rss_limit_mb=4096 build-fuzz/ical-deep/nested.ics
 	./build-fuzz/bin/fuzz_ical -max_total_time=$(FUZZ_SECONDS) -max_len=200000 -timeout=10 \
 		-rss_limit_mb=4096 build-fuzz/ical-corpus
 

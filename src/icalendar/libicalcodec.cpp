@@ -184,6 +184,66 @@ CalendarEvent eventOf(icalcomponent *c)
     return e;
 }
 
+// libical builds, frees and walks a component tree by recursion, one stack frame a level: a file
+// of components nested a few hundred thousand deep would run the stack out. A calendar nests
+// three deep (calendar, event, alarm), so the file is measured before libical sees it.
+constexpr int maxNesting = 16;
+constexpr int maxComponents = 100000;
+
+// The name of each content line, as libical reads it: folded lines (a line break and a space or
+// a tab) joined, up to the first ';' or ':', up to the first NUL (where libical stops).
+struct LineNames {
+    const QByteArray &bytes;
+    qsizetype at = 0;
+
+    // The next line's name, cut after `keep` characters; false at the end.
+    bool next(QByteArray &name, qsizetype keep)
+    {
+        name.clear();
+        bool ended = false; // the name has met its ';' or ':'
+        const qsizetype size = bytes.size();
+        if (at >= size || bytes[at] == '\0')
+            return false;
+        while (at < size && bytes[at] != '\0') {
+            const char c = bytes[at++];
+            if (c == '\n') {
+                if (at < size && (bytes[at] == ' ' || bytes[at] == '\t')) {
+                    ++at; // folded: the line goes on
+                    continue;
+                }
+                break;
+            }
+            if (c == ';' || c == ':')
+                ended = true;
+            else if (!ended && c != '\r' && name.size() <= keep)
+                name += c;
+        }
+        return true;
+    }
+};
+
+// Why the file is refused before parsing: nested too deep or too many components; empty when
+// neither.
+QString structureProblem(const QByteArray &bytes)
+{
+    LineNames lines{bytes};
+    QByteArray name;
+    int depth = 0, components = 0;
+    while (lines.next(name, 5)) {
+        if (qstricmp(name.constData(), "BEGIN") == 0) {
+            if (++depth > maxNesting)
+                return QStringLiteral("túl mélyen egymásba ágyazott részek (legfeljebb %1 szint "
+                                      "lehet)")
+                    .arg(maxNesting);
+            if (++components > maxComponents)
+                return QStringLiteral("túl sok rész (legfeljebb %1 lehet)").arg(maxComponents);
+        } else if (qstricmp(name.constData(), "END") == 0 && depth > 0) {
+            --depth;
+        }
+    }
+    return {};
+}
+
 void collectEvents(icalcomponent *c, QList<CalendarEvent> &events)
 {
     if (icalcomponent_isa(c) == ICAL_VEVENT_COMPONENT) {
@@ -236,6 +296,9 @@ public:
             result.error = QStringLiteral("a fájl túl nagy (legfeljebb 8 MB lehet)");
             return result;
         }
+        result.error = structureProblem(bytes);
+        if (!result.error.isEmpty())
+            return result;
         Component root(icalparser_parse_string(bytes.constData()));
         if (!root) {
             result.error = QStringLiteral("nem iCalendar-fájl");
@@ -248,6 +311,8 @@ public:
     QStringList problems(const QByteArray &bytes) override
     {
         QStringList found;
+        if (const QString problem = structureProblem(bytes); !problem.isEmpty())
+            return {problem};
         Component root(icalparser_parse_string(bytes.constData()));
         if (!root)
             return {QStringLiteral("nem iCalendar-fájl")};

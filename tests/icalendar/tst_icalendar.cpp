@@ -241,10 +241,59 @@ private Q_SLOTS:
         QCOMPARE(read.events.size(), 1);
         QVERIFY(!fitEvent(read.events.first()).reminder);
         QVERIFY(!codec->read(endless.left(endless.size() - 40)).error.isEmpty());
-        QByteArray nested = "BEGIN:VCALENDAR\r\n";
-        for (int i = 0; i < 20000; ++i)
-            nested += "BEGIN:VEVENT\r\n";
-        QVERIFY(codec->read(nested).events.size() <= 20000);
+    }
+
+    // Components nested deep or by the hundred thousand, within the size limit: refused with the
+    // reason before libical builds them, never a crash; what a calendar really holds passes.
+    void deepAndManyComponents_data()
+    {
+        QTest::addColumn<QByteArray>("begin"); // one opening line of a component, as written
+        QTest::addColumn<int>("depth");        // components opened one inside the other
+        QTest::addColumn<int>("siblings");     // components side by side in the event
+        QTest::addColumn<bool>("closed");      // each one ended too
+        QTest::addColumn<QString>("refused");  // part of the reason; empty when read
+        const QByteArray alarm = "BEGIN:VALARM\r\n";
+        const QString deep = u"egymásba ágyazott"_qs, many = u"túl sok rész"_qs;
+        QTest::newRow("300 000 levels, never ended") << alarm << 300000 << 0 << false << deep;
+        QTest::newRow("300 000 levels, ended")
+            << QByteArray("BEGIN:X\r\n") << 300000 << 0 << true << deep;
+        QTest::newRow("14 levels in the event") << alarm << 14 << 0 << true << QString();
+        QTest::newRow("15 levels in the event") << alarm << 15 << 0 << true << deep;
+        QTest::newRow("folded BEGIN lines")
+            << QByteArray("BEG\r\n IN:X\r\n") << 15 << 0 << true << deep;
+        QTest::newRow("lower case, LF only") << QByteArray("begin:x\n") << 15 << 0 << true << deep;
+        QTest::newRow("BEGIN with a parameter")
+            << QByteArray("BEGIN;A=b:X\r\n") << 15 << 0 << true << deep;
+        QTest::newRow("99 990 side by side") << alarm << 1 << 99990 << true << QString();
+        QTest::newRow("100 000 side by side") << alarm << 1 << 100000 << true << many;
+        QTest::newRow("BEGINNING is no BEGIN")
+            << QByteArray("BEGINNING:X\r\n") << 20 << 0 << false << QString();
+    }
+    void deepAndManyComponents()
+    {
+        QFETCH(QByteArray, begin);
+        QFETCH(int, depth);
+        QFETCH(int, siblings);
+        QFETCH(bool, closed);
+        QFETCH(QString, refused);
+        const QByteArray end = closed ? QByteArray("END:VALARM\r\n") : QByteArray();
+        QByteArray ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:mely\r\n"
+                         "DTSTART:20261207T090000\r\nSUMMARY:Mély\r\n";
+        ics += begin.repeated(depth) + end.repeated(depth);
+        ics += QByteArray(begin + end).repeated(siblings);
+        ics += "END:VEVENT\r\nEND:VCALENDAR\r\n";
+        QVERIFY(ics.size() <= CalendarCodec::maxBytes);
+        auto codec = makeLibicalCodec();
+        const CalendarRead read = codec->read(ics);
+        if (refused.isEmpty()) {
+            QCOMPARE(read.error, QString());
+            QCOMPARE(read.events.size(), 1);
+            QCOMPARE(read.events[0].summary, u"Mély"_qs);
+        } else {
+            QVERIFY2(read.error.contains(refused), qPrintable(read.error));
+            QVERIFY(read.events.isEmpty());
+            QCOMPARE(codec->problems(ics).size(), 1);
+        }
     }
 
     // The name-day calendar: every day with names once, yearly, free time, and clean by the
