@@ -3,6 +3,7 @@
 #include "files/safefile.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 #include <QWidget>
 
@@ -12,10 +13,10 @@ AlertDesk::AlertDesk(Services &services, const QString &dataFile, QWidget *windo
     : QObject(window)
     , m_services(services)
     , m_window(window)
-    , m_preferencesPath(preferencesPath(services.configHome))
     , m_contactsRecord(snoozeBookPath(dataFile, services.stateHome)
                            .replace(QStringLiteral("/snoozed-"), QStringLiteral("/contacts-")))
     , m_snoozes(snoozeBookPath(dataFile, services.stateHome))
+    , m_store(preferencesPath(services.configHome))
 {
     m_services.notifier.onAction = [this](quint64 token, const QString &action) {
         act(token, action);
@@ -51,8 +52,20 @@ void AlertDesk::ensureLoaded()
     if (m_loaded)
         return;
     m_loaded = true;
-    m_preferences = loadPreferences(m_preferencesPath);
+    // Told from the event loop, never in the middle of what asked for the settings.
+    connect(&m_store, &PreferenceStore::noticesWaiting, this, &AlertDesk::tellPreferenceNotices,
+            Qt::QueuedConnection);
+    m_store.load();
     m_snoozes.load();
+    connect(&m_store, &PreferenceStore::changed, this, &AlertDesk::preferencesChanged);
+    // The file is watched after the first frame.
+    QTimer::singleShot(0, this, [this] { m_store.watch(); });
+}
+
+void AlertDesk::tellPreferenceNotices()
+{
+    for (const QString &text : m_store.takeNotices())
+        m_services.boxes.show(m_window, MsgIcon::Exclamation, QStringLiteral("Beállítások"), text);
 }
 
 void AlertDesk::presentText(const QString &text)
@@ -94,11 +107,11 @@ void AlertDesk::tellFailure(const QString &what, const std::error_code &error)
 void AlertDesk::setPreferences(const Preferences &preferences)
 {
     ensureLoaded();
-    if (preferences == m_preferences)
+    if (preferences == m_store.values())
         return;
-    m_preferences = preferences;
+    const std::error_code e = m_store.change(preferences);
     Q_EMIT preferencesChanged();
-    if (const std::error_code e = savePreferences(m_preferencesPath, preferences))
+    if (e)
         tellFailure(QStringLiteral("A beállításokat nem sikerült menteni (a program futása alatt "
                                    "érvényesek):"),
                     e);
@@ -118,7 +131,7 @@ bool AlertDesk::snoozeDue(const QDateTime &now, bool graceOver) const
 
 std::optional<QDateTime> AlertDesk::askWhen()
 {
-    const QList<SnoozeChoice> order = snoozeChoicesFrom(m_preferences.lastSnooze);
+    const QList<SnoozeChoice> order = snoozeChoicesFrom(m_store.values().lastSnooze);
     QStringList captions;
     for (const SnoozeChoice c : order)
         captions << snoozeCaption(c);
@@ -143,7 +156,7 @@ std::optional<QDateTime> AlertDesk::askWhen()
         }
         chosen = *time;
     }
-    Preferences remembered = m_preferences;
+    Preferences remembered = m_store.values();
     remembered.lastSnooze = choice;
     setPreferences(remembered);
     return snoozeUntil(choice, m_services.clock.now(), chosen);
@@ -161,9 +174,9 @@ void AlertDesk::snooze(const QDateTime &until, const QString &snoozedText)
 void AlertDesk::snoozeAsLastTime(const QString &snoozedText)
 {
     // A time of one's own cannot be typed in a notification: ten minutes then.
-    const SnoozeChoice last = m_preferences.lastSnooze == SnoozeChoice::ChosenTime
+    const SnoozeChoice last = m_store.values().lastSnooze == SnoozeChoice::ChosenTime
                                   ? SnoozeChoice::TenMinutes
-                                  : m_preferences.lastSnooze;
+                                  : m_store.values().lastSnooze;
     snooze(snoozeUntil(last, m_services.clock.now()), snoozedText);
 }
 

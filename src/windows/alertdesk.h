@@ -21,10 +21,11 @@ public:
     AlertDesk(Services &services, const QString &dataFile, QWidget *window);
     ~AlertDesk() override;
 
-    /// Reads the settings and the snoozes, once (after the first frame, or at the first alert).
+    /// Reads the settings and the snoozes, once (after the first frame, or at the first alert);
+    /// from then on the settings file is read again whenever it changes on disk.
     void ensureLoaded();
-    const Preferences &preferences() const { return m_preferences; }
-    /// Keeps new settings; a failure to write them is told.
+    const Preferences &preferences() const { return m_store.values(); }
+    /// Keeps new settings (only what changed is written over the file); a failure is told.
     void setPreferences(const Preferences &preferences);
     const QList<Snoozed> &snoozed() const { return m_snoozes.waiting(); }
     void cancelSnooze(int index);
@@ -57,14 +58,15 @@ private:
     /// An action taken in a notification.
     void act(quint64 token, const QString &action);
     void tellFailure(const QString &what, const std::error_code &error);
+    /// What the settings file's reading found to tell (values refused, the file put aside).
+    void tellPreferenceNotices();
 
     Services &m_services;
     QWidget *m_window;
-    QString m_preferencesPath;
     QString m_contactsRecord;
     mutable std::optional<QDate> m_contactsDay; ///< the record, read once
     SnoozeBook m_snoozes;
-    Preferences m_preferences;
+    PreferenceStore m_store;
     bool m_loaded = false;
     quint64 m_nextToken = 0;
     quint64 m_showing = 0;            ///< the token of the alert whose box is open

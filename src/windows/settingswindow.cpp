@@ -26,11 +26,12 @@
 namespace quill {
 
 namespace {
-QSpinBox *makeDays(QWidget *parent, const QString &name)
+// A number of days, in the range the settings file allows for `key`.
+QSpinBox *makeDays(QWidget *parent, const QString &name, const char *key)
 {
     auto *box = new QSpinBox(parent);
     box->setObjectName(name);
-    box->setRange(0, 14);
+    box->setRange(setting(key).low, setting(key).high);
     box->setSuffix(QStringLiteral(" nap"));
     box->setSpecialValueText(QStringLiteral("nem kell"));
     return box;
@@ -60,7 +61,7 @@ QWidget *SettingsWindow::createContactsGroup()
     m_contactsTime->setObjectName(QStringLiteral("ismerosido"));
     m_contactsTime->setDisplayFormat(QStringLiteral("H:mm"));
     form->addRow(QStringLiteral("Jelzés &ideje:"), m_contactsTime);
-    m_contactsDays = makeDays(group, QStringLiteral("ismeroselott"));
+    m_contactsDays = makeDays(group, QStringLiteral("ismeroselott"), "ismerosok_elott_nap");
     form->addRow(QStringLiteral("&Előre, napokkal:"), m_contactsDays);
     m_leapDay = new QCheckBox(QStringLiteral("Február 29. közönséges évben március 1-jén "
                                              "(különben február 28-án)"),
@@ -162,7 +163,7 @@ void SettingsWindow::keepPerson()
                              day.isValid() ? day.day() : 0, m_personName->text().trimmed()};
     if (c.noticeDays >= 0 || c.month || !c.name.isEmpty())
         p.people << c;
-    m_desk.setPreferences(p);
+    keepAll(p);
     showPerson(); // a name given brings its own days to choose from
 }
 
@@ -268,8 +269,8 @@ SettingsWindow::SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, Calendar
     auto *notice = new QGroupBox(QStringLiteral("Előzetes jelzés"), this);
     notice->setObjectName(QStringLiteral("elore"));
     auto *form = new QFormLayout(notice);
-    m_nameDayDays = makeDays(notice, QStringLiteral("nevnapelott"));
-    m_birthdayDays = makeDays(notice, QStringLiteral("szuletesnapelott"));
+    m_nameDayDays = makeDays(notice, QStringLiteral("nevnapelott"), "nevnap_elott_nap");
+    m_birthdayDays = makeDays(notice, QStringLiteral("szuletesnapelott"), "szuletesnap_elott_nap");
     m_meetingMinutes = new QComboBox(notice);
     m_meetingMinutes->setObjectName(QStringLiteral("talalkozoelott"));
     for (const int minutes : meetingNoticeChoices)
@@ -327,6 +328,12 @@ SettingsWindow::SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, Calendar
     connect(m_trayOnly, &QCheckBox::toggled, this, &SettingsWindow::keep);
     connect(m_cancel, &QPushButton::clicked, this, &SettingsWindow::cancelSelected);
     connect(&m_desk, &AlertDesk::snoozesChanged, this, &SettingsWindow::refresh);
+    // The settings file changed by hand while the window is open: the fields follow it (not
+    // while a field's own change is kept, so what is being typed stays as it is).
+    connect(&m_desk, &AlertDesk::preferencesChanged, this, [this] {
+        if (!m_keeping)
+            refresh();
+    });
     refresh();
 }
 
@@ -380,7 +387,17 @@ void SettingsWindow::keep()
     p.calDavPasswordCommand = m_calDavPassword->text().trimmed();
     if (p == m_desk.preferences())
         return;
+    keepAll(p);
+}
+
+void SettingsWindow::keepAll(const Preferences &p)
+{
+    const bool was = std::exchange(m_keeping, true);
     m_desk.setPreferences(p);
+    m_keeping = was;
+    // The file held another hand's changes too: they are shown.
+    if (!m_keeping && m_desk.preferences() != p)
+        refresh();
 }
 
 void SettingsWindow::cancelSelected()

@@ -13,6 +13,7 @@ class QSpinBox;
 
 namespace quill {
 
+struct Preferences;
 class AlertDesk;
 class ContactsDesk;
 class CalendarDesk;
@@ -29,6 +30,7 @@ public:
 
 private:
     void keep();
+    void keepAll(const Preferences &p);
     void cancelSelected();
 
     AlertDesk &m_desk;
@@ -60,6 +62,7 @@ private:
     QListWidget *m_snoozed = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_refreshing = false;
+    bool m_keeping = false; ///< a change of the window's own is being kept
 };
 
 } // namespace quill

@@ -152,7 +152,8 @@ private Q_SLOTS:
         const QString path = preferencesPath(dir.path());
         QVERIFY(path.startsWith(dir.path()));
         QCOMPARE(loadPreferences(path), Preferences{});
-        QVERIFY(!savePreferences(path, q));
+        PreferenceStore store(path);
+        QVERIFY(!store.change(q));
         QCOMPARE(loadPreferences(path), q);
     }
 };
