@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace quill {
+
+/// A row of the book as a round sees it: where it is, its UID, and the row's text as rows are
+/// compared (the row number left out).
+struct BookRow {
+    int row = -1;
+    QString uid;
+    QString line;
+    QString title; ///< for messages
+};
+
+/// An item of the calendar as the server lists it: its address and entity tag, its UID, the row
+/// it brings into the book (none when it fits no row: `problem` says why), the exact row it
+/// carries from the program that wrote it (empty when none), and its title for messages.
+struct ListedItem {
+    QString href;
+    QString etag;
+    QString uid;
+    std::optional<QString> line;
+    QString ownLine;
+    QString title;
+    QString problem;
+};
+
+/// What the last round agreed on with one calendar, per UID: the item's address, its entity tag,
+/// and the row both sides held then. An agreement belongs to one data file and one calendar
+/// address; with another address it says nothing.
+struct Agreement {
+    struct Entry {
+        QString href;
+        QString etag;
+        QString line;
+        bool operator==(const Entry &) const = default;
+    };
+    QString calendar;
+    QHash<QString, Entry> entries;
+};
+
+/// One step of a round.
+struct RoundAction {
+    enum class Kind {
+        Take,      ///< a reminder into a free row of the book (`uid` empty: under a new UID)
+        Overwrite, ///< the book's `row` takes the server's `line`
+        Clear,     ///< the book's `row` is deleted: the item was deleted there
+        Adopt,     ///< the book's `row` is the server's item: it takes the item's `uid`
+        Create,    ///< the book's `row` goes to the server as a new item (If-None-Match: *)
+        Update,    ///< the book's `row` goes over the item `href` whose tag is `etag` (If-Match)
+        Remove,    ///< the item `href` is deleted on the server (If-Match: `etag`)
+        Hold,      ///< the item fits no row: left as it is on the server, its row in the book too
+        Agree,     ///< both sides already hold `line`: only the agreement learns the new tag
+    };
+    Kind kind = Kind::Agree;
+    int row = -1;
+    QString uid;
+    QString href;
+    QString etag;
+    QString line;
+    bool operator==(const RoundAction &) const = default;
+};
+
+struct RoundPlan {
+    QList<RoundAction> actions;
+    QStringList conflicts; ///< reminders changed on both sides, each told with its title
+    QStringList leftOut;   ///< items that fit no row, each with the reason
+};
+
+/// Compares the book, the calendar's listing and the last agreement with `calendar`. What changed
+/// on one side only goes to the other; what changed on both sides is kept in both versions; an
+/// item deleted on one side is deleted on the other unless it changed there since; an agreement
+/// with another address deletes nothing; a row of the book with a UID the calendar does not know
+/// is recognised by its exact row among the calendar's items instead of being sent twice; an
+/// item that fits no row keeps its reminder in the book and the reminder's later changes and
+/// deletion still go to the server.
+RoundPlan planRound(const QList<BookRow> &book, const Agreement &last, const QString &calendar,
+                    const QList<ListedItem> &listing);
+
+} // namespace quill

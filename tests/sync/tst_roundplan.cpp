@@ -1,0 +1,181 @@
+#include "sync/roundplan.h"
+
+#include <QTest>
+
+using namespace quill;
+
+namespace {
+
+const QString home = u"https://naptar.example/anna/emlekeztetok/"_qs;
+
+// "row uid line" for the book, "uid etag line" for the agreement (href: the UID's), "uid etag
+// line own" for the listing, with "-" for an empty field and "!" for an item that fits no row.
+QList<BookRow> bookOf(const QStringList &rows)
+{
+    QList<BookRow> out;
+    for (const QString &text : rows) {
+        const QStringList f = text.split(u' ');
+        out << BookRow{f[0].toInt(), f[1], f[2], u"T:"_qs + f[2]};
+    }
+    return out;
+}
+
+Agreement agreementOf(const QString &calendar, const QStringList &entries)
+{
+    Agreement out;
+    out.calendar = calendar;
+    for (const QString &text : entries) {
+        const QStringList f = text.split(u' ');
+        out.entries.insert(f[0], {f[0] + u".ics"_qs, f[1], f[2] == u"-"_qs ? QString() : f[2]});
+    }
+    return out;
+}
+
+QList<ListedItem> listingOf(const QStringList &items)
+{
+    QList<ListedItem> out;
+    for (const QString &text : items) {
+        const QStringList f = text.split(u' ');
+        ListedItem item{f[0] + u".ics"_qs, f[1], f[0], {}, {}, u"T:"_qs + f[0], {}};
+        if (f[2] == u"!"_qs)
+            item.problem = u"kivétel dátummal"_qs;
+        else
+            item.line = f[2];
+        if (f.size() > 3)
+            item.ownLine = f[3];
+        out << item;
+    }
+    return out;
+}
+
+QString kindName(RoundAction::Kind kind)
+{
+    static const char *const names[] = {"Take",   "Overwrite", "Clear", "Adopt", "Create",
+                                        "Update", "Remove",    "Hold",  "Agree"};
+    return QString::fromLatin1(names[int(kind)]);
+}
+
+QStringList written(const RoundPlan &plan)
+{
+    QStringList out;
+    for (const RoundAction &a : plan.actions) {
+        const auto field = [](const QString &s) { return s.isEmpty() ? u"-"_qs : s; };
+        out << QStringList{kindName(a.kind), QString::number(a.row), field(a.uid), field(a.etag),
+                           field(a.line)}
+                   .join(u' ');
+    }
+    return out;
+}
+
+} // namespace
+
+class TestRoundPlan : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void plan_data();
+    void plan();
+};
+
+void TestRoundPlan::plan_data()
+{
+    QTest::addColumn<QStringList>("book");
+    QTest::addColumn<QString>("agreedWith");
+    QTest::addColumn<QStringList>("agreed");
+    QTest::addColumn<QStringList>("listing");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<int>("conflicts");
+    QTest::addColumn<int>("leftOut");
+    const QString other = u"https://naptar.example/anna/regi/"_qs;
+    using L = QStringList;
+
+    QTest::newRow("new here goes up")
+        << L{u"0 u1 L1"_qs} << home << L{} << L{} << L{u"Create 0 u1 - L1"_qs} << 0 << 0;
+    QTest::newRow("new there comes in")
+        << L{} << home << L{} << L{u"u9 e9 L9"_qs} << L{u"Take -1 u9 e9 L9"_qs} << 0 << 0;
+    QTest::newRow("nothing changed")
+        << L{u"0 u1 L1"_qs} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e1 L1"_qs} << L{} << 0 << 0;
+    QTest::newRow("changed here") << L{u"0 u1 L1b"_qs} << home << L{u"u1 e1 L1"_qs}
+                                  << L{u"u1 e1 L1"_qs} << L{u"Update 0 u1 e1 L1b"_qs} << 0 << 0;
+    // A round that failed left the agreement as it was: the change made here still goes up, the
+    // server's older copy does not come back over it.
+    QTest::newRow("a failed round keeps the change made here")
+        << L{u"0 u1 L1b"_qs, u"1 u2 L2"_qs} << home << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs}
+        << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs} << L{u"Update 0 u1 e1 L1b"_qs} << 0 << 0;
+    QTest::newRow("changed there")
+        << L{u"0 u1 L1"_qs} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e2 L1c"_qs}
+        << L{u"Overwrite 0 u1 e2 L1c"_qs} << 0 << 0;
+    // After a 412 the agreement still holds the older tag: both versions are kept.
+    QTest::newRow("changed on both sides keeps both")
+        << L{u"0 u1 L1b"_qs} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e2 L1c"_qs}
+        << L{u"Update 0 u1 e2 L1b"_qs, u"Take -1 - e2 L1c"_qs} << 1 << 0;
+    QTest::newRow("changed alike on both sides")
+        << L{u"0 u1 L1b"_qs} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e2 L1b"_qs}
+        << L{u"Agree 0 u1 e2 L1b"_qs} << 0 << 0;
+    QTest::newRow("same row on both sides, never agreed")
+        << L{u"0 u1 L1"_qs} << home << L{} << L{u"u1 e1 L1"_qs} << L{u"Agree 0 u1 e1 L1"_qs} << 0
+        << 0;
+    QTest::newRow("deleted here") << L{} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e1 L1"_qs}
+                                  << L{u"Remove -1 u1 e1 -"_qs} << 0 << 0;
+    QTest::newRow("deleted there") << L{u"0 u1 L1"_qs} << home << L{u"u1 e1 L1"_qs} << L{}
+                                   << L{u"Clear 0 u1 - -"_qs} << 0 << 0;
+    QTest::newRow("deleted there, changed here") << L{u"0 u1 L1b"_qs} << home << L{u"u1 e1 L1"_qs}
+                                                 << L{} << L{u"Create 0 u1 - L1b"_qs} << 1 << 0;
+    QTest::newRow("deleted here, changed there")
+        << L{} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e2 L1c"_qs} << L{u"Take -1 u1 e2 L1c"_qs} << 1
+        << 0;
+    QTest::newRow("the book emptied: every deletion goes up")
+        << L{} << home << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs} << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs}
+        << L{u"Remove -1 u1 e1 -"_qs, u"Remove -1 u2 e2 -"_qs} << 0 << 0;
+    QTest::newRow("the calendar emptied: every deletion comes in")
+        << L{u"0 u1 L1"_qs, u"1 u2 L2"_qs} << home << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs} << L{}
+        << L{u"Clear 0 u1 - -"_qs, u"Clear 1 u2 - -"_qs} << 0 << 0;
+    QTest::newRow("a new address deletes nothing")
+        << L{u"0 u1 L1"_qs, u"1 u2 L2"_qs} << other << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs}
+        << L{u"u7 e7 L7"_qs}
+        << L{u"Take -1 u7 e7 L7"_qs, u"Create 0 u1 - L1"_qs, u"Create 1 u2 - L2"_qs} << 0 << 0;
+    QTest::newRow("a book copied without its UIDs adopts its own events")
+        << L{u"0 x1 L1"_qs, u"1 x2 L2"_qs} << home << L{} << L{u"u1 e1 L1 L1"_qs, u"u2 e2 L2 L2"_qs}
+        << L{u"Adopt 0 u1 e1 L1"_qs, u"Adopt 1 u2 e2 L2"_qs} << 0 << 0;
+    QTest::newRow("UIDs lost, agreement standing: adopted, not deleted")
+        << L{u"0 x1 L1"_qs, u"1 x2 L2"_qs} << home << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs}
+        << L{u"u1 e1 L1 L1"_qs, u"u2 e2 L2 L2"_qs}
+        << L{u"Adopt 0 u1 e1 L1"_qs, u"Adopt 1 u2 e2 L2"_qs} << 0 << 0;
+    QTest::newRow("two equal rows, one event: one adopted, one sent")
+        << L{u"0 x1 L1"_qs, u"1 x2 L1"_qs} << home << L{} << L{u"u1 e1 L1 L1"_qs}
+        << L{u"Adopt 0 u1 e1 L1"_qs, u"Create 1 x2 - L1"_qs} << 0 << 0;
+    QTest::newRow("held: the reminder stays")
+        << L{u"0 u1 L1"_qs} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e2 !"_qs}
+        << L{u"Hold 0 u1 e2 -"_qs} << 0 << 1;
+    QTest::newRow("held: a deletion here still goes up")
+        << L{} << home << L{u"u1 e2 L1"_qs} << L{u"u1 e2 !"_qs} << L{u"Remove -1 u1 e2 -"_qs} << 0
+        << 0;
+    QTest::newRow("held: a change here still goes up")
+        << L{u"0 u1 L1b"_qs} << home << L{u"u1 e2 L1"_qs} << L{u"u1 e2 !"_qs}
+        << L{u"Update 0 u1 e2 L1b"_qs} << 0 << 0;
+    QTest::newRow("held, never a reminder: left alone, told once")
+        << L{} << home << L{u"u5 e5 -"_qs} << L{u"u5 e5 !"_qs} << L{u"Hold -1 u5 e5 -"_qs} << 0
+        << 0;
+    QTest::newRow("an item that fits no row, new: told")
+        << L{} << home << L{} << L{u"u5 e5 !"_qs} << L{u"Hold -1 u5 e5 -"_qs} << 0 << 1;
+}
+
+void TestRoundPlan::plan()
+{
+    QFETCH(QStringList, book);
+    QFETCH(QString, agreedWith);
+    QFETCH(QStringList, agreed);
+    QFETCH(QStringList, listing);
+    QFETCH(QStringList, actions);
+    QFETCH(int, conflicts);
+    QFETCH(int, leftOut);
+    const RoundPlan plan =
+        planRound(bookOf(book), agreementOf(agreedWith, agreed), home, listingOf(listing));
+    QCOMPARE(written(plan), actions);
+    QCOMPARE(plan.conflicts.size(), conflicts);
+    QCOMPARE(plan.leftOut.size(), leftOut);
+    for (const QString &line : plan.conflicts + plan.leftOut)
+        QVERIFY2(line.startsWith(u"T:"_qs), qPrintable(line)); // each told by its title
+}
+
+QTEST_GUILESS_MAIN(TestRoundPlan)
+#include "tst_roundplan.moc"
