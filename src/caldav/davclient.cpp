@@ -104,6 +104,7 @@ bool unchangedSince(const CollectionState &now, const CollectionState &before)
 
 CalDavClient::CalDavClient(QObject *parent)
     : QObject(parent)
+    , m_network(this) // a child, so that the client moves to a worker thread whole
 {
     m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
     m_network.setAutoDeleteReplies(false);

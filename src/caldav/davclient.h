@@ -71,6 +71,7 @@ struct ClientLimits {
 /// through its handler, with a value or a DavError that says why in the user's words. HTTP Basic
 /// and Digest are answered with the account's user and password (once: refused credentials are
 /// an error, not a loop); TLS uses the system's certificates and an untrusted one is refused.
+/// The client may be moved to a worker thread: it sends, parses and answers on its own thread.
 class CalDavClient final : public QObject {
     Q_OBJECT
 public:

@@ -2,9 +2,12 @@
 #include "fakedav.h"
 
 #include <QFile>
+#include <QMutex>
+#include <QRegularExpression>
 #include <QSslKey>
 #include <QSslServer>
 #include <QTest>
+#include <QThread>
 
 #include <optional>
 
@@ -72,6 +75,7 @@ private Q_SLOTS:
     void unchanged();
     void discovery();
     void refusedConnection();
+    void onItsOwnThread();
 };
 
 void TestDavClient::statuses_data()
@@ -475,6 +479,42 @@ void TestDavClient::refusedConnection()
         [&](auto done) { client.state(QUrl(u"http://127.0.0.1:%1/cal/"_qs.arg(port)), done); });
     QCOMPARE(result.error.kind, Kind::Network);
     QVERIFY(result.error.reason.contains(u"127.0.0.1"_qs));
+}
+
+// The window's thread only hands work over: the client, moved to a thread of its own, sends,
+// reads and parses there, and answers there.
+void TestDavClient::onItsOwnThread()
+{
+    QTest::failOnWarning(QRegularExpression(u"."_qs));
+    FakeDav server;
+    server.handler = [&](const FakeRequest &) { return FakeReply{207, calendarState}; };
+    QThread worker;
+    auto *client = new CalDavClient;
+    client->moveToThread(&worker);
+    connect(&worker, &QThread::finished, client, &QObject::deleteLater);
+    worker.start();
+    QMutex lock;
+    std::optional<DavResult<CollectionState>> out;
+    QThread *answeredOn = nullptr;
+    QMetaObject::invokeMethod(client, [&, client] {
+        client->state(at(server, "/cal/"), [&](const DavResult<CollectionState> &r) {
+            QMutexLocker locked(&lock);
+            out = r;
+            answeredOn = QThread::currentThread();
+        });
+    });
+    const bool answered = QTest::qWaitFor(
+        [&] {
+            QMutexLocker locked(&lock);
+            return out.has_value();
+        },
+        10000);
+    worker.quit();
+    worker.wait();
+    QVERIFY(answered);
+    QVERIFY2(!out->error, qPrintable(out->error.reason));
+    QCOMPARE(out->value.ctag, u"ctag-7"_qs);
+    QCOMPARE(answeredOn, &worker);
 }
 
 QTEST_GUILESS_MAIN(TestDavClient)
