@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <system_error>
 
 namespace quill {
 
@@ -42,8 +43,23 @@ struct Agreement {
         bool operator==(const Entry &) const = default;
     };
     QString calendar;
+    QString ctag;      ///< the collection's marks when the agreement was made: a round that
+    QString syncToken; ///< finds them unchanged asks nothing more
     QHash<QString, Entry> entries;
+    bool operator==(const Agreement &) const = default;
 };
+
+/// The file of the agreement with `calendar` in the sync folder `root`: one file per address.
+QString agreementPath(const QString &root, const QString &calendar);
+QByteArray encodeAgreement(const Agreement &agreement);
+/// None when `bytes` is not an agreement.
+std::optional<Agreement> decodeAgreement(const QByteArray &bytes);
+/// The agreement kept at `path` with `calendar`; an empty one with that address when there is
+/// none, or the file is damaged or was made with another address (an empty agreement deletes
+/// nothing on either side).
+Agreement loadAgreement(const QString &path, const QString &calendar);
+/// Writes the agreement whole or not at all; returns the reason of a failure.
+std::error_code saveAgreement(const QString &path, const Agreement &agreement);
 
 /// One step of a round.
 struct RoundAction {

@@ -1,8 +1,14 @@
+#include "support/realfaults.h"
 #include "sync/roundplan.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace quill;
+
+Q_DECLARE_METATYPE(quill::Agreement)
 
 namespace {
 
@@ -74,6 +80,12 @@ class TestRoundPlan : public QObject {
 private Q_SLOTS:
     void plan_data();
     void plan();
+    void agreementKept_data();
+    void agreementKept();
+    void agreementPerAddress();
+    void damagedAgreement_data();
+    void damagedAgreement();
+    void agreementOnAFullDisk();
 };
 
 void TestRoundPlan::plan_data()
@@ -175,6 +187,87 @@ void TestRoundPlan::plan()
     QCOMPARE(plan.leftOut.size(), leftOut);
     for (const QString &line : plan.conflicts + plan.leftOut)
         QVERIFY2(line.startsWith(u"T:"_qs), qPrintable(line)); // each told by its title
+}
+
+void TestRoundPlan::agreementKept_data()
+{
+    QTest::addColumn<Agreement>("agreement");
+    Agreement empty;
+    empty.calendar = home;
+    QTest::newRow("empty") << empty;
+    Agreement full = agreementOf(home, {u"u1 \"e1\" L1"_qs, u"u5 e5 -"_qs});
+    full.ctag = u"ctag 7"_qs;
+    full.syncToken = u"http://radicale.org/ns/sync/7"_qs;
+    full.entries.insert(u"u2"_qs, {u"/anna/emlékeztetők/u2.ics"_qs, u"W/\"2\""_qs,
+                                   u"n\tKiss\tÁbel\r\nsor\\vége\t\\t"_qs});
+    QTest::newRow("tabs, line ends, backslashes, held items") << full;
+}
+
+void TestRoundPlan::agreementKept()
+{
+    QFETCH(Agreement, agreement);
+    QTemporaryDir dir;
+    const QString path = agreementPath(dir.path(), agreement.calendar);
+    QVERIFY(!saveAgreement(path, agreement));
+    QCOMPARE(loadAgreement(path, agreement.calendar), agreement);
+}
+
+void TestRoundPlan::agreementPerAddress()
+{
+    QTemporaryDir dir;
+    const QString other = u"https://naptar.example/anna/masik/"_qs;
+    QVERIFY(agreementPath(dir.path(), home) != agreementPath(dir.path(), other));
+    const Agreement made = agreementOf(home, {u"u1 e1 L1"_qs});
+    QVERIFY(!saveAgreement(agreementPath(dir.path(), home), made));
+    const Agreement elsewhere = loadAgreement(agreementPath(dir.path(), other), other);
+    QCOMPARE(elsewhere.calendar, other);
+    QVERIFY(elsewhere.entries.isEmpty());
+    // Even a file of one address read for another says nothing.
+    QVERIFY(loadAgreement(agreementPath(dir.path(), home), other).entries.isEmpty());
+    QCOMPARE(loadAgreement(agreementPath(dir.path(), home), home), made);
+}
+
+void TestRoundPlan::damagedAgreement_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    const QByteArray whole = encodeAgreement(agreementOf(home, {u"u1 e1 L1"_qs, u"u2 e2 L2"_qs}));
+    QTest::newRow("cut off") << whole.left(whole.size() - 3);
+    QTest::newRow("another file") << QByteArray("[general]\nstatus_path = x\n");
+    QTest::newRow("a field missing") << QByteArray(whole).replace("\te1\t", "\t");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("binary") << QByteArray("\0\xff\xfe\n\n\n\n\n", 9);
+}
+
+void TestRoundPlan::damagedAgreement()
+{
+    QFETCH(QByteArray, bytes);
+    QTemporaryDir dir;
+    const QString path = agreementPath(dir.path(), home);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+    const Agreement read = loadAgreement(path, home);
+    QCOMPARE(read.calendar, home);
+    QVERIFY(read.entries.isEmpty()); // nothing agreed: nothing deleted on either side
+}
+
+void TestRoundPlan::agreementOnAFullDisk()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(u"allapot"_qs);
+    test::SmallDisk disk(folder, 16);
+    if (!disk.mounted())
+        QSKIP("mounting a tmpfs is not permitted here");
+    const QString path = agreementPath(folder, home);
+    const Agreement old = agreementOf(home, {u"u1 e1 L1"_qs});
+    QVERIFY(!saveAgreement(path, old));
+    QVERIFY(disk.fill());
+    Agreement next = old;
+    for (int i = 0; i < 200; ++i)
+        next.entries.insert(u"u%1"_qs.arg(i), {u"h"_qs, u"e"_qs, QString(100, u'x')});
+    QCOMPARE(saveAgreement(path, next), std::make_error_code(std::errc::no_space_on_device));
+    QCOMPARE(loadAgreement(path, home), old);
 }
 
 QTEST_GUILESS_MAIN(TestRoundPlan)
