@@ -118,6 +118,41 @@ private Q_SLOTS:
         QVERIFY(h.boxes.shown.last().text.contains(u"Ok: "_qs));
     }
 
+    // A hostile calendar file within the size limit: the import says why it reads nothing, and
+    // the reminders not yet saved are all still there (a file nested 300 000 deep used to end the
+    // program).
+    void hostileFileKeepsUnsavedReminders_data()
+    {
+        QTest::addColumn<QByteArray>("inside"); // what the one event holds
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("nested 300 000 deep") << QByteArray("BEGIN:VALARM\r\n").repeated(300000) +
+                                                    QByteArray("END:VALARM\r\n").repeated(300000)
+                                             << u"egymásba ágyazott"_qs;
+        QTest::newRow("nested, never ended")
+            << QByteArray("BEGIN:X\r\n").repeated(300000) << u"egymásba ágyazott"_qs;
+        QTest::newRow("300 000 side by side")
+            << QByteArray("BEGIN:X\r\nEND:X\r\n").repeated(300000) << u"túl sok rész"_qs;
+    }
+    void hostileFileKeepsUnsavedReminders()
+    {
+        QFETCH(QByteArray, inside);
+        QFETCH(QString, reason);
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &book);
+        h.session().setField(1, Field::FreeText, u"még nincs mentve"_qs);
+        const QString ics = h.path(u"mely.ics"_qs);
+        QVERIFY(writeFile(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nBEGIN:VEVENT\r\nUID:m\r\n"
+                               "DTSTART:20270110T170000\r\nSUMMARY:M\r\n" +
+                                   inside + "END:VEVENT\r\nEND:VCALENDAR\r\n"));
+        h.boxes.files = {ics};
+        trigger(h, u"naptarbeolvasas"_qs);
+        QTRY_VERIFY(!h.boxes.shown.isEmpty());
+        QVERIFY(h.boxes.shown.last().text.contains(u"A fájl nem olvasható be"_qs));
+        QVERIFY2(h.boxes.shown.last().text.contains(reason), qPrintable(h.boxes.shown.last().text));
+        QVERIFY(h.session().isModified());
+        QCOMPARE(h.session().table().field(1, Field::FreeText), u"még nincs mentve"_qs);
+        QCOMPARE(rowsInUse(h), 2);
+    }
+
     // A failing sync is told once, not at every round; a missing vdirsyncer says how to get it;
     // the book stays as it was.
     void failuresToldOnce()
