@@ -227,8 +227,9 @@ Preferences parsePreferences(const QByteArray &bytes, QStringList *refused)
                                             "lehet"));
             continue;
         }
+        const QByteArray name = key; // (a structured binding is not captured by every compiler)
         const auto known = std::find_if(std::begin(table), std::end(table),
-                                        [&](const Setting &s) { return key == s.key; });
+                                        [&name](const Setting &s) { return name == s.key; });
         if (known == std::end(table))
             continue; // not ours: kept in the file, not used
         if (const auto checked = checkedValue(*known, value))
