@@ -10,6 +10,10 @@
 
 namespace quill {
 
+class CalendarCodec;
+class ReminderIds;
+class ReminderTable;
+
 /// A row of the book as a round sees it: where it is, its UID, and the row's text as rows are
 /// compared (the row number left out).
 struct BookRow {
@@ -48,6 +52,13 @@ struct Agreement {
     QHash<QString, Entry> entries;
     bool operator==(const Agreement &) const = default;
 };
+
+/// The book's rows in use that have a UID, as a round compares them.
+QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids);
+/// An item of the calendar read with the codec: the row its event fits, or why none; none at all
+/// for an item that holds no event (a task, a journal entry).
+std::optional<ListedItem> listedItem(const QString &href, const QString &etag,
+                                     const QByteArray &ics, CalendarCodec &codec);
 
 /// The file of the agreement with `calendar` in the sync folder `root`: one file per address.
 QString agreementPath(const QString &root, const QString &calendar);

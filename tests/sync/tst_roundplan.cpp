@@ -1,4 +1,7 @@
+#include "icalendar/codec.h"
+#include "icalendar/events.h"
 #include "support/realfaults.h"
+#include "sync/reminderids.h"
 #include "sync/roundplan.h"
 
 #include <QDir>
@@ -86,6 +89,9 @@ private Q_SLOTS:
     void damagedAgreement_data();
     void damagedAgreement();
     void agreementOnAFullDisk();
+    void listedItems_data();
+    void listedItems();
+    void copiedBookAdoptsItsEvents();
 };
 
 void TestRoundPlan::plan_data()
@@ -268,6 +274,92 @@ void TestRoundPlan::agreementOnAFullDisk()
         next.entries.insert(u"u%1"_qs.arg(i), {u"h"_qs, u"e"_qs, QString(100, u'x')});
     QCOMPARE(saveAgreement(path, next), std::make_error_code(std::errc::no_space_on_device));
     QCOMPARE(loadAgreement(path, home), old);
+}
+
+namespace {
+Reminder reminderRow(const QString &kind, const QString &t1, const QString &t2, const QString &hour)
+{
+    return {kind, t1, t2, u"*"_qs, u"május"_qs, u"1"_qs, hour, u"00"_qs, u" "_qs, u" "_qs, u"1"_qs};
+}
+
+QByteArray eventFile(const CalendarEvent &event, CalendarCodec &codec)
+{
+    return codec.write({event}, u"Emlékeztetők"_qs, QDateTime(QDate(2026, 12, 1), QTime(10, 0)));
+}
+
+const QByteArray phoneExdate =
+    "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Telefon//HU\r\nBEGIN:VEVENT\r\nUID:t-1\r\n"
+    "DTSTAMP:20261201T100000Z\r\nDTSTART:20261208T080000\r\nRRULE:FREQ=DAILY\r\n"
+    "EXDATE:20261210T080000\r\nSUMMARY:Torna\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
+const QByteArray phoneTask = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Telefon//HU\r\n"
+                             "BEGIN:VTODO\r\nUID:f-1\r\nDTSTAMP:20261201T100000Z\r\n"
+                             "SUMMARY:Bevásárlás\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+} // namespace
+
+void TestRoundPlan::listedItems_data()
+{
+    QTest::addColumn<QByteArray>("ics");
+    QTest::addColumn<bool>("listed");
+    QTest::addColumn<bool>("fits");
+    QTest::addColumn<QString>("uid");
+    QTest::newRow("a repeat with a date taken out") << phoneExdate << true << false << u"t-1"_qs;
+    QTest::newRow("a task") << phoneTask << false << false << QString();
+    QTest::newRow("garbage") << QByteArray("BEGIN:VCALENDAR\r\nnonsense") << true << false
+                             << QString();
+}
+
+void TestRoundPlan::listedItems()
+{
+    QFETCH(QByteArray, ics);
+    QFETCH(bool, listed);
+    QFETCH(bool, fits);
+    QFETCH(QString, uid);
+    const auto codec = makeLibicalCodec();
+    const std::optional<ListedItem> item = listedItem(u"/cal/x.ics"_qs, u"\"e\""_qs, ics, *codec);
+    QCOMPARE(item.has_value(), listed);
+    if (!item)
+        return;
+    QCOMPARE(item->line.has_value(), fits);
+    QCOMPARE(item->uid, uid);
+    QCOMPARE(item->href, u"/cal/x.ics"_qs);
+    QCOMPARE(item->etag, u"\"e\""_qs);
+    if (!fits)
+        QVERIFY(!item->problem.isEmpty());
+}
+
+// The book's own events, listed, give back its rows; a copy of the book whose UIDs were lost
+// recognises them by their rows: nothing sent twice, nothing taken in twice.
+void TestRoundPlan::copiedBookAdoptsItsEvents()
+{
+    const auto codec = makeLibicalCodec();
+    const QDate today(2026, 12, 7);
+    ReminderBook book;
+    storeReminder(book, reminderRow(u"t"_qs, u"Fogorvos"_qs, u"Kiss doktor"_qs, u"08"_qs));
+    storeReminder(book, reminderRow(u"e"_qs, u"Vitamin"_qs, u" "_qs, u"09"_qs));
+    storeReminder(book, reminderRow(u"e"_qs, u"Vitamin"_qs, u" "_qs, u"09"_qs));
+    ReminderIds ids;
+    ids.assign(book.table, today);
+    QList<ListedItem> listing;
+    for (const BookRow &row : bookRows(book.table, ids)) {
+        const auto event = eventOfReminder(book.table.row(row.row), row.uid, today);
+        QVERIFY(event);
+        const auto item =
+            listedItem(row.uid + u".ics"_qs, u"e"_qs, eventFile(*event, *codec), *codec);
+        QVERIFY(item && item->line);
+        QCOMPARE(*item->line, row.line);
+        QCOMPARE(item->ownLine, row.line);
+        QCOMPARE(item->uid, row.uid);
+        listing << *item;
+    }
+    QCOMPARE(listing.size(), 3);
+    ReminderIds fresh;
+    fresh.assign(book.table, today.addDays(1));
+    const RoundPlan plan = planRound(bookRows(book.table, fresh), {}, home, listing);
+    QCOMPARE(plan.actions.size(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(plan.actions[i].kind, RoundAction::Kind::Adopt);
+        QCOMPARE(plan.actions[i].uid, ids.of(plan.actions[i].row)->uid);
+    }
 }
 
 QTEST_GUILESS_MAIN(TestRoundPlan)
