@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <ctime>
 #include <optional>
 
 using namespace quill::caldav;
@@ -24,6 +25,14 @@ template <typename T, typename Call> DavResult<T> await(Call call)
     if (!QTest::qWaitFor([&out] { return out.has_value(); }, 30000))
         return {DavError::make(Kind::Network, QStringLiteral("the test waited in vain")), {}};
     return *out;
+}
+
+/// CPU time of this process (the client's threads included; the server is a process of its own).
+double processCpuMs()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
 }
 
 quint16 freePort()
@@ -169,9 +178,12 @@ void TestCalDavServers::writeAndRead(CalDavClient &here, const QUrl &calendar,
     QVERIFY(!unchangedSince(filled, empty.value));
     QVERIFY2(!filled.syncToken.isEmpty(), "both servers offer sync reports");
     const int before = here.requestsSent();
+    const double cpuBefore = processCpuMs();
     const auto quiet = await<CollectionState>([&](auto done) { here.state(calendar, done); });
+    const double cpu = processCpuMs() - cpuBefore;
     QVERIFY(unchangedSince(quiet.value, filled));
     QCOMPARE(here.requestsSent() - before, 1);
+    QVERIFY2(cpu < 20, qPrintable(u"the unchanged check cost %1 ms of CPU"_qs.arg(cpu)));
 
     const auto listing = await<QList<DavItem>>([&](auto done) { here.listing(calendar, done); });
     QVERIFY2(!listing.error, qPrintable(listing.error.reason));
