@@ -3,12 +3,17 @@
 // An HTTP server of the tests' own on 127.0.0.1: it reads each request whole (keep-alive
 // included) and answers what the test's handler says, or nothing at all.
 
+#include "caldav/davclient.h"
+
 #include <QCryptographicHash>
 #include <QHash>
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <QTest>
+
 #include <functional>
+#include <optional>
 
 struct FakeRequest {
     QByteArray method;
@@ -138,4 +143,31 @@ inline bool digestProves(const FakeRequest &request, const QByteArray &user,
     const QByteArray expected = md5Hex(ha1 + ':' + p("nonce") + ':' + p("nc") + ':' + p("cnonce") +
                                        ':' + p("qop") + ':' + ha2);
     return p("username") == user && p("response") == expected;
+}
+
+/// Waits for the one answer of a client call.
+template <typename T, typename Call> quill::caldav::DavResult<T> await(Call call)
+{
+    std::optional<quill::caldav::DavResult<T>> out;
+    call([&out](const quill::caldav::DavResult<T> &r) { out = r; });
+    if (!QTest::qWaitFor([&out] { return out.has_value(); }, 20000))
+        return {quill::caldav::DavError::make(quill::caldav::DavError::Kind::Network,
+                                              QStringLiteral("the test waited in vain")),
+                {}};
+    return *out;
+}
+
+/// A 207 body of the given responses.
+inline QByteArray multistatus(const QByteArray &responses, const QByteArray &tail = {})
+{
+    return "<?xml version=\"1.0\"?>\n<d:multistatus xmlns:d=\"DAV:\" "
+           "xmlns:c=\"urn:ietf:params:xml:ns:caldav\" xmlns:cs=\"http://calendarserver.org/ns/\">" +
+           responses + tail + "</d:multistatus>";
+}
+
+/// One response whose properties were all found.
+inline QByteArray response(const QByteArray &href, const QByteArray &props)
+{
+    return "<d:response><d:href>" + href + "</d:href><d:propstat><d:prop>" + props +
+           "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
 }

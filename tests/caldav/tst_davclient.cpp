@@ -18,28 +18,6 @@ Q_DECLARE_METATYPE(DavError::Kind)
 
 namespace {
 
-template <typename T, typename Call> DavResult<T> await(Call call)
-{
-    std::optional<DavResult<T>> out;
-    call([&out](const DavResult<T> &r) { out = r; });
-    if (!QTest::qWaitFor([&out] { return out.has_value(); }, 20000))
-        return {DavError::make(Kind::Network, QStringLiteral("the test waited in vain")), {}};
-    return *out;
-}
-
-QByteArray multistatus(const QByteArray &responses, const QByteArray &tail = {})
-{
-    return "<?xml version=\"1.0\"?>\n<d:multistatus xmlns:d=\"DAV:\" "
-           "xmlns:c=\"urn:ietf:params:xml:ns:caldav\" xmlns:cs=\"http://calendarserver.org/ns/\">" +
-           responses + tail + "</d:multistatus>";
-}
-
-QByteArray response(const QByteArray &href, const QByteArray &props)
-{
-    return "<d:response><d:href>" + href + "</d:href><d:propstat><d:prop>" + props +
-           "</d:prop><d:status>HTTP/1.1 200 OK</d:status></d:propstat></d:response>";
-}
-
 const QByteArray calendarState = multistatus(
     response("/cal/", "<d:resourcetype><d:collection/><c:calendar/></d:resourcetype>"
                       "<d:displayname>Emlékeztetők</d:displayname>"
