@@ -1,18 +1,31 @@
 #pragma once
 
+#include "files/safefile.h"
 #include "vcard.h"
 
 #include <QString>
 
 namespace quill::contacts {
 
+/// What a reading read: each file's name, size and time of change, and a hash of their bytes.
+struct SourceStamp {
+    QStringList paths;
+    QList<files::FileStamp> files;
+    size_t contentHash = 0;
+    bool operator==(const SourceStamp &) const = default;
+};
+
 struct SourceReading {
     CardReading reading;
-    QStringList problems; ///< files that could not be read, with their reason
+    QStringList problems;   ///< files that could not be read, with their reason
+    SourceStamp stamp;      ///< empty when a file could not be read
+    bool unchanged = false; ///< everything was as `previous` says: no card was read again
 };
 
 /// The cards of a `.vcf` file, or of every `.vcf` file in a folder and the folders in it (one
-/// level down: a sync tool keeps one folder per address book, one card per file). Only read.
-SourceReading readSource(const QString &path);
+/// level down: a sync tool keeps one folder per address book, one card per file). Only read,
+/// a piece at a time. When the files' names, sizes, times and bytes are those of `previous`,
+/// nothing is parsed and the reading comes back empty and `unchanged`.
+SourceReading readSource(const QString &path, const SourceStamp &previous = {});
 
 } // namespace quill::contacts

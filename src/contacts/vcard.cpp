@@ -1,6 +1,7 @@
 #include "vcard.h"
 
 #include "calendar/calendar.h"
+#include "cardlines.h"
 
 #include <QDate>
 #include <QHash>
@@ -238,46 +239,6 @@ struct CardBuilder {
     }
 };
 
-// Whether a line's name and parameters (before the first ":") say quoted-printable.
-bool saysQuotedPrintable(const QByteArray &line)
-{
-    const qsizetype colon = line.indexOf(':');
-    const QByteArrayView head(line.constData(), colon < 0 ? line.size() : colon);
-    return head.size() >= 16 &&
-           QByteArray(head.data(), head.size()).toUpper().contains("QUOTED-PRINTABLE");
-}
-
-// The file's logical lines: folded lines joined, quoted-printable soft breaks joined. Slices
-// are appended where they lie: an export's photo is thousands of folded lines.
-QList<QByteArray> logicalLines(const QByteArray &bytes)
-{
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    bool softBreak = false;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        qsizetype stop = end;
-        if (stop > start && bytes[stop - 1] == '\r')
-            --stop;
-        const QByteArrayView line(bytes.constData() + start, stop - start);
-        start = end + 1;
-        if (softBreak && !lines.isEmpty())
-            lines.last().append(line);
-        else if (!lines.isEmpty() && !line.isEmpty() && (line[0] == ' ' || line[0] == '\t'))
-            lines.last().append(line.sliced(1));
-        else
-            lines.append(line.toByteArray());
-        // A quoted-printable value that ends in "=" goes on in the next line.
-        QByteArray &last = lines.last();
-        softBreak = last.endsWith('=') && saysQuotedPrintable(last);
-        if (softBreak)
-            last.chop(1);
-    }
-    return lines;
-}
-
 } // namespace
 
 std::optional<CardDate> parseCardDate(const QString &value, int omittedYear)
@@ -306,18 +267,37 @@ std::optional<CardDate> parseCardDate(const QString &value, int omittedYear)
     return d;
 }
 
-CardReading readCards(const QByteArray &bytes)
-{
+struct CardReader::State {
     CardReading reading;
     std::optional<CardBuilder> current;
     int number = 0;
-    const auto skip = [&](CardBuilder &b, const QString &reason) {
+    LogicalLines lines{[this](const QByteArray &line) { take(line); },
+                       [this](qsizetype length) { passOver(length); }};
+
+    void skip(CardBuilder &b, const QString &reason)
+    {
         reading.skipped.append(
             {number, b.card.displayName.isEmpty() ? b.nameFromN : b.card.displayName, reason});
-    };
-    for (const QByteArray &line : logicalLines(bytes)) {
+    }
+
+    void tooLarge(qsizetype length)
+    {
+        if (current->problem.isEmpty())
+            current->problem =
+                QStringLiteral("túl nagy adat (%1 MB)").arg((length + 512 * 1024) / (1024 * 1024));
+    }
+
+    // A property never used: only its size counts.
+    void passOver(qsizetype length)
+    {
+        if (current && length > maxProperty)
+            tooLarge(length);
+    }
+
+    void take(const QByteArray &line)
+    {
         if (line.trimmed().isEmpty())
-            continue;
+            return;
         const QByteArray upper = line.size() < 20 ? line.trimmed().toUpper() : QByteArray();
         if (upper == "BEGIN:VCARD") {
             if (current) {
@@ -326,10 +306,10 @@ CardReading readCards(const QByteArray &bytes)
             }
             current.emplace();
             ++number;
-            continue;
+            return;
         }
         if (!current)
-            continue; // text between cards
+            return; // text between cards
         if (upper == "END:VCARD") {
             current->finish();
             if (current->problem.isEmpty())
@@ -337,27 +317,50 @@ CardReading readCards(const QByteArray &bytes)
             else
                 skip(*current, current->problem);
             current.reset();
-            continue;
+            return;
         }
         if (line.size() > maxProperty) {
-            if (current->problem.isEmpty())
-                current->problem = QStringLiteral("túl nagy adat (%1 MB)")
-                                       .arg((line.size() + 512 * 1024) / (1024 * 1024));
-            continue;
+            tooLarge(line.size());
+            return;
         }
         const auto property = parseLine(line);
         if (!property) {
             if (current->problem.isEmpty())
                 current->problem = QStringLiteral("olvashatatlan sor");
-            continue;
+            return;
         }
         current->take(*property);
     }
-    if (current) {
-        current->finish();
-        skip(*current, QStringLiteral("hiányzik az END:VCARD"));
+};
+
+CardReader::CardReader()
+    : m(std::make_unique<State>())
+{
+}
+
+CardReader::~CardReader() = default;
+
+void CardReader::feed(QByteArrayView bytes)
+{
+    m->lines.feed(bytes);
+}
+
+CardReading CardReader::finish()
+{
+    m->lines.finish();
+    if (m->current) {
+        m->current->finish();
+        m->skip(*m->current, QStringLiteral("hiányzik az END:VCARD"));
+        m->current.reset();
     }
-    return reading;
+    return std::exchange(m->reading, CardReading());
+}
+
+CardReading readCards(const QByteArray &bytes)
+{
+    CardReader reader;
+    reader.feed(bytes);
+    return reader.finish();
 }
 
 } // namespace quill::contacts

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 
 // Address books as people have them: vCard 2.1, 3.0 and 4.0 files, read for what the program
@@ -41,6 +42,23 @@ struct CardReading {
 /// Every card of a file's bytes. A broken card (no END, a bad date, an unknown character set,
 /// unreadable lines, a property over 4 MB) is skipped with its reason; nothing is fatal.
 CardReading readCards(const QByteArray &bytes);
+
+/// The same for bytes handed in pieces, as a file is read. The properties never used (PHOTO,
+/// LOGO, SOUND, KEY) are only measured, never copied.
+class CardReader {
+public:
+    CardReader();
+    ~CardReader();
+    CardReader(const CardReader &) = delete;
+    CardReader &operator=(const CardReader &) = delete;
+    void feed(QByteArrayView bytes);
+    /// The cards read; the reader starts again empty.
+    CardReading finish();
+
+private:
+    struct State;
+    std::unique_ptr<State> m;
+};
 
 /// A date as cards write it: "1985-04-15", "19850415", "--0415", "--04-15", a date-time, and
 /// the year `omittedYear` (Apple's X-APPLE-OMIT-YEAR, 1604 by default) as no year.

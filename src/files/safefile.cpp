@@ -118,7 +118,8 @@ int typeProblemRaw(const QString &path)
     return typeOf(st.st_mode);
 }
 
-ReadResult readRegularFile(const QString &path, qint64 maxBytes)
+ReadResult readRegularFileInPieces(const QString &path, qint64 maxBytes,
+                                   const std::function<void(QByteArrayView)> &piece)
 {
     ReadResult result;
     const QByteArray name = native(path);
@@ -147,8 +148,8 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
         ::close(fd);
         return result;
     }
-    QByteArray bytes;
     char buffer[65536];
+    qint64 total = 0;
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
@@ -159,13 +160,22 @@ ReadResult readRegularFile(const QString &path, qint64 maxBytes)
         }
         if (n == 0)
             break;
-        bytes.append(buffer, n);
-        if (bytes.size() > maxBytes) {
+        total += n;
+        if (total > maxBytes) {
             result.error = make_error_code(Problem::TooLarge);
             break;
         }
+        piece(QByteArrayView(buffer, n));
     }
     ::close(fd);
+    return result;
+}
+
+ReadResult readRegularFile(const QString &path, qint64 maxBytes)
+{
+    QByteArray bytes;
+    ReadResult result =
+        readRegularFileInPieces(path, maxBytes, [&](QByteArrayView piece) { bytes.append(piece); });
     if (!result.error)
         result.bytes = bytes;
     return result;

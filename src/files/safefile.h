@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <system_error>
 
 // Reading, writing and locking files so that nothing the user keeps is ever lost or half written:
@@ -41,6 +42,10 @@ struct ReadResult {
 /// Reads a regular file whole. Anything else (a folder, a pipe that would block, a device) is
 /// never opened; a file larger than `maxBytes` is not read.
 ReadResult readRegularFile(const QString &path, qint64 maxBytes);
+/// The same, handing the file to `piece` a piece at a time instead of keeping it (`bytes` stays
+/// empty); after a failure the pieces handed on are not the whole file.
+ReadResult readRegularFileInPieces(const QString &path, qint64 maxBytes,
+                                   const std::function<void(QByteArrayView)> &piece);
 
 /// Files and folders these functions create are private: 0600 and 0700, whatever the umask; a
 /// file replaced keeps its mode.

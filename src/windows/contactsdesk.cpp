@@ -1,6 +1,7 @@
 #include "contactsdesk.h"
 
 #include "calendar/calendar.h"
+#include "platform/memory.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -37,8 +38,10 @@ void ContactsDesk::readNow()
     // is waited for when the program ends.
     QPointer<ContactsDesk> self(this);
     const QString path = m_path;
-    QThreadPool::globalInstance()->start([self, path, generation] {
-        const contacts::SourceReading reading = contacts::readSource(path);
+    const contacts::SourceStamp previous =
+        m_path == m_lastPath ? m_last.stamp : contacts::SourceStamp();
+    QThreadPool::globalInstance()->start([self, path, previous, generation] {
+        const contacts::SourceReading reading = contacts::readSource(path, previous);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, reading, generation] {
@@ -62,10 +65,15 @@ void ContactsDesk::take(const contacts::SourceReading &reading, quint64 generati
     if (generation != m_generation)
         return; // a newer reading is under way
     m_reading = false;
+    if (reading.unchanged)
+        return; // touched, not changed: the book stays as it is
     m_last = reading;
+    m_lastPath = m_path;
     m_book = contacts::ContactBook(reading.reading.cards);
     m_book.choose(m_choices);
     Q_EMIT changed();
+    // The reading's and the old book's memory back to the system, off the window's thread.
+    QThreadPool::globalInstance()->start(&giveBackFreeMemory);
 }
 
 void ContactsDesk::setChoices(const QList<contacts::PersonChoice> &choices)

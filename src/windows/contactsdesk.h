@@ -48,6 +48,7 @@ private:
     quint64 m_generation = 0;
     contacts::ContactBook m_book;
     contacts::SourceReading m_last;
+    QString m_lastPath; ///< the source `m_last` was read from
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer m_again;
     QList<contacts::PersonChoice> m_choices;

@@ -2,8 +2,10 @@
 #include "contacts/source.h"
 #include "contacts/vcard.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -13,6 +15,33 @@ namespace {
 QByteArray card(const QByteArray &version, const QByteArray &body)
 {
     return "BEGIN:VCARD\r\nVERSION:" + version + "\r\n" + body + "END:VCARD\r\n";
+}
+// The process's peak resident memory, in KB, and its reset (the kernel's "clear_refs" 5).
+qint64 peakKb()
+{
+    QFile status(u"/proc/self/status"_qs);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+bool resetPeak()
+{
+    QFile refs(u"/proc/self/clear_refs"_qs);
+    return refs.open(QIODevice::WriteOnly) && refs.write("5") == 1;
+}
+// A photo as exports fold it: base64 in lines of 75 characters.
+QByteArray foldedPhoto(const QByteArray &property, qsizetype size)
+{
+    QByteArray out = property + ":";
+    const QByteArray chunk = QByteArray("QUJD").repeated(18) + "AB\r\n ";
+    out.reserve(size + 100);
+    while (out.size() < size)
+        out += chunk;
+    return out + "QUJD\r\n";
 }
 QString names(const CardReading &r)
 {
@@ -243,6 +272,124 @@ private Q_SLOTS:
         QCOMPARE(book.on(QDate(2026, 8, 15)).first().person, u"Kovács Józsefné"_qs);
         book.choose({});
         QCOMPARE(book.size(), 1);
+    }
+
+    // An export's photos are megabytes of folded lines the reader never uses: they are passed
+    // over where they lie, never gathered into one line, and the file is read a piece at a time.
+    void photosAreNotCopied_data()
+    {
+        QTest::addColumn<QByteArray>("property");
+        QTest::addColumn<bool>("fromFile");
+        QTest::newRow("photo, from a file") << QByteArray("PHOTO;ENCODING=b;TYPE=JPEG") << true;
+        QTest::newRow("logo, in memory") << QByteArray("LOGO;ENCODING=b") << false;
+        QTest::newRow("grouped key, in memory") << QByteArray("item1.KEY") << false;
+        QTest::newRow("sound, from a file") << QByteArray("SOUND;ENCODING=b") << true;
+    }
+    void photosAreNotCopied()
+    {
+        QFETCH(QByteArray, property);
+        QFETCH(bool, fromFile);
+        QByteArray book;
+        for (int i = 0; i < 6; ++i)
+            book += card("3.0", "FN:Kiss \xc3\x89va " + QByteArray::number(i) + "\r\n" +
+                                    foldedPhoto(property, 2 * 1024 * 1024) +
+                                    "N:Kiss;\xc3\x89va;;;\r\n");
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"book.vcf"_qs);
+        if (fromFile) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(book), book.size());
+            f.close();
+            book = QByteArray();
+        }
+        if (!resetPeak())
+            QSKIP("the peak resident memory cannot be measured here");
+        const qint64 before = peakKb();
+        const CardReading r = fromFile ? readSource(path).reading : readCards(book);
+        const qint64 grown = peakKb() - before;
+        QCOMPARE(r.cards.size(), 6);
+        QVERIFY(r.skipped.isEmpty());
+        QCOMPARE(r.cards[5].displayName, u"Kiss \u00c9va 5"_qs);
+        QCOMPARE(r.cards[5].given, QStringList{u"\u00c9va"_qs});
+        QVERIFY2(grown < 2 * 1024, qPrintable(QStringLiteral("%1 KB more").arg(grown)));
+    }
+
+    // Passed over or not, a property over 4 MB still skips its card, and bytes handed in any
+    // pieces read as the whole.
+    void photosInPieces_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("read");
+        const QByteArray small = foldedPhoto("PHOTO;ENCODING=b", 4000);
+        QTest::newRow("large photo")
+            << card("3.0", "FN:A\r\n" + foldedPhoto("PHOTO;ENCODING=b", 5 * 1024 * 1024))
+            << u"|1: t\u00fal nagy adat (5 MB)"_qs;
+        QTest::newRow("folded name after a photo")
+            << card("2.1", small + "N:Kiss;\r\n \xc3\x89va;;;\r\n") << u"Kiss \u00c9va|"_qs;
+        QTest::newRow("quoted-printable photo")
+            << card("2.1", "PHOTO;ENCODING=QUOTED-PRINTABLE:AB=\r\nCD\r\nFN:B\r\n") << u"B|"_qs;
+        QTest::newRow("bare line feeds")
+            << QByteArray("BEGIN:VCARD\nPHOTO:AA\n BB\n\tCC\nFN:C\nEND:VCARD") << u"C|"_qs;
+        QTest::newRow("quoted colon")
+            << card("3.0", "PHOTO;X=\"a:b\":AA\r\n BB\r\nFN:D\r\n") << u"D|"_qs;
+        QTest::newRow("no end") << QByteArray("BEGIN:VCARD\r\nFN:E\r\n") + small
+                                << u"|1: hi\u00e1nyzik az END:VCARD"_qs;
+    }
+    void photosInPieces()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, read);
+        const auto shown = [](const CardReading &r) -> QString {
+            QStringList cards, skipped;
+            for (const Card &c : r.cards)
+                cards << c.displayName;
+            for (const SkippedCard &s : r.skipped)
+                skipped << QString::number(s.number) + u": " + s.reason;
+            return cards.join(u',') + u'|' + skipped.join(u',');
+        };
+        QCOMPARE(shown(readCards(bytes)), read);
+        for (const qsizetype piece : {1, 2, 3, 7, 64}) {
+            CardReader reader;
+            for (qsizetype at = 0; at < bytes.size(); at += piece)
+                reader.feed(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
+            QCOMPARE(shown(reader.finish()), read);
+        }
+    }
+
+    // A book read again only when it changed: its names, sizes, times and bytes are compared.
+    void unchangedBookIsNotReadAgain()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"book.vcf"_qs);
+        const auto put = [&](const QByteArray &bytes) {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        };
+        put(card("3.0", "FN:Kiss Anna\r\n"));
+        const SourceReading first = readSource(path);
+        QCOMPARE(first.reading.cards.size(), 1);
+        QVERIFY(!first.unchanged);
+        const SourceReading again = readSource(path, first.stamp);
+        QVERIFY(again.unchanged);
+        QVERIFY(again.reading.cards.isEmpty());
+        QCOMPARE(again.stamp, first.stamp);
+        // The same size and time, other bytes: read again.
+        const QDateTime time = QFileInfo(path).lastModified();
+        put(card("3.0", "FN:Kiss Rita\r\n"));
+        QFile touched(path);
+        QVERIFY(touched.open(QIODevice::ReadWrite));
+        QVERIFY(touched.setFileTime(time, QFileDevice::FileModificationTime));
+        touched.close();
+        const SourceReading changed = readSource(path, first.stamp);
+        QVERIFY(!changed.unchanged);
+        QCOMPARE(changed.reading.cards.value(0).displayName, u"Kiss Rita"_qs);
+        QVERIFY(readSource(path, changed.stamp).unchanged);
+        QFile::remove(path);
+        const SourceReading gone = readSource(path, changed.stamp);
+        QVERIFY(!gone.unchanged);
+        QCOMPARE(gone.problems.size(), 1);
     }
 
     // A folder as a sync tool keeps it: one card a file, named by the tool, one folder an

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+#include <functional>
+
+namespace quill::contacts {
+
+/// A card file's logical lines from its bytes, handed in pieces as the file is read: folded
+/// lines joined, quoted-printable soft breaks joined. A property the reader never uses (PHOTO,
+/// LOGO, SOUND, KEY: an export's photo is thousands of folded lines) is only measured; its
+/// lines are passed over without being copied.
+class LogicalLines {
+public:
+    using LineSink = std::function<void(const QByteArray &line)>;
+    using SkipSink = std::function<void(qsizetype length)>;
+    LogicalLines(LineSink line, SkipSink skipped);
+
+    void feed(QByteArrayView bytes);
+    /// Hands on the last line.
+    void finish();
+
+private:
+    void partial(QByteArrayView bytes);
+    void endOfPhysicalLine();
+    void physicalLine(QByteArrayView line);
+    void flush();
+
+    LineSink m_line;
+    SkipSink m_skipped;
+    // The physical line being read.
+    QByteArray m_carry;
+    bool m_started = false;
+    bool m_discarding = false; ///< a continuation of a passed-over property: only counted
+    bool m_lastWasCr = false;
+    qsizetype m_discarded = 0;
+    // The logical line being put together.
+    QByteArray m_pending;
+    bool m_hasPending = false;
+    bool m_passing = false; ///< the logical line is a property passed over
+    qsizetype m_passedLength = 0;
+    bool m_softBreak = false;
+};
+
+} // namespace quill::contacts

@@ -1,0 +1,16 @@
+#include "memory.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace quill {
+
+void giveBackFreeMemory()
+{
+#if defined(__GLIBC__)
+    malloc_trim(0);
+#endif
+}
+
+} // namespace quill
