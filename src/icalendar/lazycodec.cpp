@@ -1,8 +1,18 @@
 #include "lazycodec.h"
 
 #include <QLibrary>
+#include <QMutex>
 
 namespace quill {
+
+namespace {
+// libical's one user at a time, whichever codec and thread.
+QMutex &libicalUse()
+{
+    static QMutex mutex;
+    return mutex;
+}
+} // namespace
 
 LazyCalendarCodec::LazyCalendarCodec(QString plugin)
     : m_plugin(std::move(plugin))
@@ -28,17 +38,20 @@ CalendarCodec *LazyCalendarCodec::codec()
 
 bool LazyCalendarCodec::available()
 {
+    const QMutexLocker lock(&libicalUse());
     return codec() != nullptr;
 }
 
 QByteArray LazyCalendarCodec::write(const QList<CalendarEvent> &events, const QString &name,
                                     const QDateTime &stamp)
 {
+    const QMutexLocker lock(&libicalUse());
     return codec() ? m_codec->write(events, name, stamp) : QByteArray();
 }
 
 CalendarRead LazyCalendarCodec::read(const QByteArray &bytes)
 {
+    const QMutexLocker lock(&libicalUse());
     if (!codec())
         return {{}, QStringLiteral("a naptárkezelő (libquillomat-ical.so) nem tölthető be")};
     return m_codec->read(bytes);
@@ -46,6 +59,7 @@ CalendarRead LazyCalendarCodec::read(const QByteArray &bytes)
 
 QStringList LazyCalendarCodec::problems(const QByteArray &bytes)
 {
+    const QMutexLocker lock(&libicalUse());
     return codec() ? m_codec->problems(bytes) : QStringList{};
 }
 

@@ -5,7 +5,9 @@
 namespace quill {
 
 /// The codec of the program's calendar plugin (`libquillomat-ical.so` beside the program),
-/// loaded when a calendar is first written or read: libical is never loaded at start-up.
+/// loaded when a calendar is first written or read: libical is never loaded at start-up. Its
+/// functions may be called from any thread, one at a time in the whole program: libical keeps state
+/// of its own.
 class LazyCalendarCodec final : public CalendarCodec {
 public:
     explicit LazyCalendarCodec(QString plugin);

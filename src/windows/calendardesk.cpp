@@ -3,9 +3,11 @@
 #include "contactsdesk.h"
 
 #include "files/safefile.h"
+#include "platform/memory.h"
 #include "reminders/preferences.h"
 #include "windows/accessibility.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QWidget>
@@ -28,6 +30,7 @@ CalendarDesk::CalendarDesk(Services &services, ReminderSession &session, QWidget
                           std::move(vdirsyncer), this))
 {
     connect(m_sync, &BookSync::finished, this, &CalendarDesk::finished);
+    m_worker.setMaxThreadCount(1);
     // A quarter of an hour apart, and not to the second: the program wakes for nothing else.
     m_every.setInterval(everyMinutes * 60 * 1000);
     m_every.setTimerType(Qt::VeryCoarseTimer);
@@ -72,6 +75,10 @@ void CalendarDesk::syncNow(bool tellResult)
                                   QStringLiteral("A szinkronizáláshoz adja meg a CalDAV-naptár "
                                                  "címét a Beállítások ablakban."));
         m_tellNext = false;
+        return;
+    }
+    if (m_importing) {
+        m_syncAfterImport = true; // the codec is the import's until it is done
         return;
     }
     m_state = QStringLiteral("Szinkronizálás folyamatban…");
@@ -170,34 +177,113 @@ void CalendarDesk::exportNameDays()
                       QStringLiteral("Névnapok"), m_services.clock.now().toUTC()));
 }
 
+// What reading a calendar file in brings, worked out on the worker.
+struct ImportReading {
+    QString problem; ///< why the file could not be read; empty when it was
+    ImportPlan plan;
+    ReminderIds ids;
+};
+
+namespace {
+
+ImportReading readImport(const QString &path, CalendarCodec &codec, const ReminderTable &table,
+                         const QString &idsPath, const QDate &today)
+{
+    ImportReading out;
+    CalendarRead calendar;
+    {
+        const auto read = files::readRegularFile(path, CalendarCodec::maxBytes);
+        if (read.error) {
+            out.problem = files::reasonText(read.error);
+            return out;
+        }
+        calendar = codec.read(read.bytes);
+    }
+    if (!calendar.error.isEmpty()) {
+        out.problem = calendar.error;
+        return out;
+    }
+    out.ids.load(idsPath);
+    out.ids.assign(table, today);
+    // Only what the free rows can take is kept; the rest is a line each for the message.
+    out.plan = planImport(calendar.events, table, out.ids);
+    return out;
+}
+
+bool sameRows(const ReminderTable &a, const ReminderTable &b)
+{
+    for (int row = 0; row < ReminderRows; ++row) {
+        if (a.inUse(row) != b.inUse(row) || (a.inUse(row) && !(a.row(row) == b.row(row))))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
 void CalendarDesk::importCalendar()
 {
-    const QString title = QStringLiteral("Naptárfájl beolvasása");
-    const auto chosen =
-        m_services.boxes.chooseFile(m_window, title, QDir::homePath(), calendarFilter, false);
+    if (m_importing)
+        return;
+    const auto chosen = m_services.boxes.chooseFile(m_window, importTitle(), QDir::homePath(),
+                                                    calendarFilter, false);
     if (!chosen)
         return;
-    // A file at the size limit takes under a second to read: the pointer says so meanwhile.
+    // A file at the size limit takes about a second to read: the pointer says so meanwhile.
+    m_importing = true;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto read = files::readRegularFile(*chosen, CalendarCodec::maxBytes);
-    QString problem;
-    CalendarRead calendar;
-    if (read.error)
-        problem = files::reasonText(read.error);
-    else if (calendar = m_codec.read(read.bytes); !calendar.error.isEmpty())
-        problem = calendar.error;
-    QGuiApplication::restoreOverrideCursor();
-    if (!problem.isEmpty()) {
-        m_services.boxes.show(
-            m_window, MsgIcon::Critical, title,
-            QStringLiteral("A fájl nem olvasható be:\n%1\nOk: %2.").arg(*chosen, problem));
+    startImport(*chosen);
+}
+
+QString CalendarDesk::importTitle()
+{
+    return QStringLiteral("Naptárfájl beolvasása");
+}
+
+// Read and parsed on the worker (the codec serializes libical's users), the plan made against the
+// book as it is now; the answer comes back to the window's thread.
+void CalendarDesk::startImport(const QString &path)
+{
+    QPointer<CalendarDesk> self(this);
+    const ReminderTable table = m_session.table();
+    const QString idsPath = ReminderIds::pathBeside(dataFile());
+    const QDate today = m_services.clock.now().date();
+    CalendarCodec *codec = &m_codec;
+    m_worker.start([self, codec, path, table, idsPath, today] {
+        auto reading =
+            std::make_shared<ImportReading>(readImport(path, *codec, table, idsPath, today));
+        giveBackFreeMemory();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, path, table, reading] {
+                if (self)
+                    self->importRead(path, table, *reading);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CalendarDesk::importRead(const QString &path, const ReminderTable &planned,
+                              ImportReading reading)
+{
+    if (!sameRows(planned, m_session.table())) {
+        startImport(path); // the book changed meanwhile: planned again
         return;
     }
-    const QString idsPath = ReminderIds::pathBeside(dataFile());
-    ReminderIds ids;
-    ids.load(idsPath);
-    ids.assign(m_session.table(), m_services.clock.now().date());
-    const ImportPlan plan = planImport(calendar.events, m_session.table(), ids);
+    m_importing = false;
+    QGuiApplication::restoreOverrideCursor();
+    if (m_syncAfterImport) {
+        m_syncAfterImport = false;
+        syncNow(false);
+    }
+    const QString title = importTitle();
+    if (!reading.problem.isEmpty()) {
+        m_services.boxes.show(
+            m_window, MsgIcon::Critical, title,
+            QStringLiteral("A fájl nem olvasható be:\n%1\nOk: %2.").arg(path, reading.problem));
+        return;
+    }
+    const ImportPlan &plan = reading.plan;
     if (plan.adding.isEmpty()) {
         m_services.boxes.show(m_window, MsgIcon::Information, title, importQuestion(plan));
         return;
@@ -206,11 +292,12 @@ void CalendarDesk::importCalendar()
                                 {QStringLiteral("Hozzáadás"), QStringLiteral("Mégse")}) != 0)
         return;
     int added = 0;
+    ReminderIds &ids = reading.ids;
     m_session.edit([&](ReminderBook &book) {
         added = applyImport(book, ids, plan, m_services.clock.now().date());
         return added > 0;
     });
-    ids.save(idsPath);
+    ids.save(ReminderIds::pathBeside(dataFile()));
     announce(m_window, QStringLiteral("Hozzáadva: %1 emlékeztető.").arg(added));
 }
 

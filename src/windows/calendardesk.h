@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QThreadPool>
 #include <QTimer>
 
 class QWidget;
@@ -13,6 +14,7 @@ class QWidget;
 namespace quill {
 
 struct Preferences;
+struct ImportReading;
 class ContactsDesk;
 
 /// The book in calendars: saved as an `.ics` file, the name days too, an `.ics` file read in, and
@@ -29,7 +31,10 @@ public:
     void exportNameDays();
     /// Where the address book's people come from; none: the calendar's name days alone.
     void setContacts(ContactsDesk *contacts);
+    /// Asks for an `.ics` file and reads it on a worker behind the wait pointer; the question of
+    /// what comes in follows when it is read.
     void importCalendar();
+    bool importing() const { return m_importing; }
     /// A round now; `tellResult` shows its outcome in a box (the user asked for it).
     void syncNow(bool tellResult = true);
     /// The account as the settings say; a round follows a change.
@@ -47,6 +52,9 @@ private:
     void finished(const SyncReport &report);
     bool writeCalendar(const QString &title, const QString &suggested, const QByteArray &bytes);
     QString dataFile() const;
+    static QString importTitle();
+    void startImport(const QString &path);
+    void importRead(const QString &path, const ReminderTable &planned, ImportReading reading);
 
     Services &m_services;
     ReminderSession &m_session;
@@ -59,6 +67,10 @@ private:
     QString m_lastTold;
     QString m_state;
     bool m_tellNext = false;
+    bool m_importing = false;
+    bool m_syncAfterImport = false;
+    // Last, so that it goes first: an import under way is waited for while the codec is there.
+    QThreadPool m_worker;
 };
 
 } // namespace quill

@@ -2,7 +2,9 @@
 #include "support/testsupport.h"
 #include "windows/calendardesk.h"
 
+#include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 
 using namespace quill;
 using namespace quill::test;
@@ -34,6 +36,22 @@ int rowsInUse(Harness &h)
     return n;
 }
 
+// "Naptárfájl beolvasása…", and the wait until the file is read in.
+void importChosen(Harness &h)
+{
+    trigger(h, u"naptarbeolvasas"_qs);
+    QTRY_VERIFY(!QGuiApplication::overrideCursor());
+}
+
+QByteArray manyEvents(int count)
+{
+    QByteArray ics = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n";
+    for (int i = 0; i < count; ++i)
+        ics += vevent("m" + QByteArray::number(i), "20270110T170000", {},
+                      "Esem\xc3\xa9ny " + QByteArray::number(i));
+    return ics + "END:VCALENDAR\r\n";
+}
+
 // A vdirsyncer that only says what a real one says when the server is away.
 QString unreachableTool(Harness &h)
 {
@@ -62,7 +80,7 @@ private Q_SLOTS:
         QVERIFY(written.contains("X-QUILLOMAT-ROW:n|Kiss|"));
         QVERIFY(QFile::exists(h.dataPath() + u".uid"_qs));
         h.boxes.files = {ics};
-        trigger(h, u"naptarbeolvasas"_qs);
+        importChosen(h);
         QVERIFY(h.boxes.shown.last().text.contains(u"már benne van"_qs));
         QCOMPARE(rowsInUse(h), 2);
         QVERIFY(!h.session().isModified());
@@ -87,14 +105,14 @@ private Q_SLOTS:
                                    "END:VCALENDAR\r\n"));
         h.boxes.files = {ics};
         h.boxes.choices = {1}; // "Mégse"
-        trigger(h, u"naptarbeolvasas"_qs);
+        importChosen(h);
         const QString question = h.boxes.shown.last().text;
         QVERIFY(question.contains(u"(2)"_qs) && question.contains(u"Vonat"_qs));
         QVERIFY(question.contains(u"Edzés: az ismétlődése nem fér el"_qs));
         QCOMPARE(rowsInUse(h), 2);
         h.boxes.files = {ics};
         h.boxes.choices = {0}; // "Hozzáadás"
-        trigger(h, u"naptarbeolvasas"_qs);
+        importChosen(h);
         QCOMPARE(rowsInUse(h), 4);
         QVERIFY(h.session().isModified());
         QCOMPARE(h.session().table().row(3).alertTime(),
@@ -108,13 +126,13 @@ private Q_SLOTS:
         QVERIFY(writeFile(ics, "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n" +
                                    vevent("d", "20270110T170000", {}, "Busz") +
                                    "END:VCALENDAR\r\n"));
-        trigger(h, u"naptarbeolvasas"_qs);
+        importChosen(h);
         QVERIFY(h.boxes.shown.last().text.contains(u"legfeljebb 51"_qs));
         QCOMPARE(rowsInUse(h), ReminderRows);
         // Not a calendar at all: told why.
         QVERIFY(writeFile(ics, "\x89PNG\r\n\x1a\n"));
         h.boxes.files = {ics};
-        trigger(h, u"naptarbeolvasas"_qs);
+        importChosen(h);
         QVERIFY(h.boxes.shown.last().text.contains(u"Ok: "_qs));
     }
 
@@ -144,13 +162,37 @@ private Q_SLOTS:
                                "DTSTART:20270110T170000\r\nSUMMARY:M\r\n" +
                                    inside + "END:VEVENT\r\nEND:VCALENDAR\r\n"));
         h.boxes.files = {ics};
-        trigger(h, u"naptarbeolvasas"_qs);
-        QTRY_VERIFY(!h.boxes.shown.isEmpty());
+        importChosen(h);
         QVERIFY(h.boxes.shown.last().text.contains(u"A fájl nem olvasható be"_qs));
         QVERIFY2(h.boxes.shown.last().text.contains(reason), qPrintable(h.boxes.shown.last().text));
         QVERIFY(h.session().isModified());
         QCOMPARE(h.session().table().field(1, Field::FreeText), u"még nincs mentve"_qs);
         QCOMPARE(rowsInUse(h), 2);
+    }
+
+    // A large file is read on a worker: the window's thread is free as soon as the file is
+    // chosen, the wait pointer shows until the question comes; only the free rows are offered,
+    // the rest counted.
+    void importReadsOnAWorker()
+    {
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &book);
+        const QString ics = h.path(u"sok.ics"_qs);
+        QVERIFY(writeFile(ics, manyEvents(3000)));
+        h.boxes.files = {ics};
+        h.boxes.choices = {0}; // "Hozzáadás"
+        trigger(h, u"naptarbeolvasas"_qs);
+        const qsizetype shown = h.boxes.shown.size(); // the file chosen, no question yet
+        QVERIFY(QGuiApplication::overrideCursor());
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QCOMPARE(h.boxes.shown.last().title, u"Naptárfájl beolvasása"_qs);
+        QCOMPARE(h.boxes.shown.last().text, QDir::homePath());
+        QTRY_VERIFY(!QGuiApplication::overrideCursor());
+        QCOMPARE(h.boxes.shown.size(), shown + 1);
+        const QString question = h.boxes.shown.last().text;
+        QVERIFY(question.contains(u"(49)"_qs));
+        QVERIFY2(question.contains(u"Kimarad (2951)"_qs), qPrintable(question));
+        QVERIFY(question.contains(u"és még 2936."_qs));
+        QCOMPARE(rowsInUse(h), ReminderRows);
     }
 
     // A failing sync is told once, not at every round; a missing vdirsyncer says how to get it;
