@@ -8,6 +8,9 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <algorithm>
+#include <iterator>
+
 namespace quill::contacts {
 
 namespace {
@@ -118,6 +121,8 @@ std::optional<QString> textOf(const Property &p, QString *problem)
 // Splits at unescaped `separator` and undoes the escapes (\, \; \n \\).
 QStringList components(const QString &text, QChar separator)
 {
+    if (!text.contains(u'\\') && !text.contains(separator))
+        return {text};
     QStringList parts{QString()};
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -141,9 +146,19 @@ QString unescaped(const QString &text)
 QStringList words(const QString &text)
 {
     static const QRegularExpression gaps(QStringLiteral("[\\s,]+"));
+    // Most names are one word: letters never match "\\s", no expression needed for them.
+    const auto oneWord = [](const QString &part) {
+        return std::all_of(part.cbegin(), part.cend(), [](QChar c) {
+            return c.isLetterOrNumber() || c.isMark() || c == u'-' || c == u'.' || c == u'\'';
+        });
+    };
     QStringList out;
-    for (const QString &part : components(text, u','))
-        out += part.split(gaps, Qt::SkipEmptyParts);
+    for (const QString &part : components(text, u',')) {
+        if (!part.isEmpty() && oneWord(part))
+            out << part;
+        else
+            out += part.split(gaps, Qt::SkipEmptyParts);
+    }
     return out;
 }
 
@@ -153,6 +168,15 @@ bool isNameDayLabel(QString label)
     label.remove(QStringLiteral("_$!<")).remove(QStringLiteral(">!$_"));
     const QString folded = foldedForMatching(label.trimmed());
     return folded == u"nevnap" || folded == u"name day" || folded == u"nameday";
+}
+
+// The properties whose values the reader uses.
+bool isRead(const QByteArray &name)
+{
+    static const QByteArray read[] = {
+        "FN",        "N",        "NICKNAME",           "BDAY",      "X-ABDATE",
+        "X-ABLABEL", "X-NEVNAP", "X-QUILLOMAT-NEVNAP", "X-NAMEDAY", "X-ANDROID-CUSTOM"};
+    return std::find(std::begin(read), std::end(read), name) != std::end(read);
 }
 
 struct CardBuilder {
@@ -168,6 +192,14 @@ struct CardBuilder {
             return;
         if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY")
             return; // never decoded: only its size counted
+        if (!isRead(p.name)) {
+            // Never decoded; only a character set nobody knows spoils the card.
+            const QByteArray charset = p.params.value("CHARSET");
+            if (!charset.isEmpty() && !QStringDecoder(charset.constData()).isValid())
+                problem = QStringLiteral("ismeretlen karakterkészlet: %1")
+                              .arg(QString::fromLatin1(charset.left(40)));
+            return;
+        }
         QString text;
         if (const auto t = textOf(p, &problem))
             text = *t;
@@ -241,6 +273,51 @@ struct CardBuilder {
 
 } // namespace
 
+namespace {
+
+bool twoDigits(const QString &v, qsizetype at, int *value)
+{
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
+    if (at + 2 > v.size() || !digit(v[at]) || !digit(v[at + 1]))
+        return false;
+    *value = (v[at].unicode() - '0') * 10 + (v[at + 1].unicode() - '0');
+    return true;
+}
+
+// The dates of printable ASCII read without the expressions below, as they read them: none
+// when the text is anything else (the expressions decide), an empty date when it is no date.
+std::optional<std::optional<CardDate>> plainDate(const QString &v)
+{
+    if (!std::all_of(v.cbegin(), v.cend(), [](QChar c) { return c >= u' ' && c <= u'~'; }))
+        return std::nullopt;
+    CardDate d;
+    if (v.startsWith(u"--")) {
+        const qsizetype second = v.size() == 7 ? 5 : 4;
+        if ((v.size() != 6 && !(v.size() == 7 && v[4] == u'-')) || !twoDigits(v, 2, &d.month) ||
+            !twoDigits(v, second, &d.day))
+            return std::optional<CardDate>();
+        return std::optional<CardDate>(d);
+    }
+    int century = 0, years = 0;
+    if (!twoDigits(v, 0, &century) || !twoDigits(v, 2, &years))
+        return std::optional<CardDate>();
+    d.year = century * 100 + years;
+    qsizetype at = 4;
+    at += at < v.size() && v[at] == u'-' ? 1 : 0;
+    if (!twoDigits(v, at, &d.month))
+        return std::optional<CardDate>();
+    at += 2;
+    at += at < v.size() && v[at] == u'-' ? 1 : 0;
+    if (!twoDigits(v, at, &d.day))
+        return std::optional<CardDate>();
+    at += 2;
+    if (at < v.size() && v[at] != u'T' && v[at] != u' ')
+        return std::optional<CardDate>();
+    return std::optional<CardDate>(d);
+}
+
+} // namespace
+
 std::optional<CardDate> parseCardDate(const QString &value, int omittedYear)
 {
     static const QRegularExpression full(
@@ -248,7 +325,13 @@ std::optional<CardDate> parseCardDate(const QString &value, int omittedYear)
     static const QRegularExpression noYear(QStringLiteral("^--(\\d{2})-?(\\d{2})$"));
     const QString v = value.trimmed();
     CardDate d;
-    if (const auto m = noYear.match(v); m.hasMatch()) {
+    if (const auto plain = plainDate(v)) {
+        if (!*plain)
+            return std::nullopt;
+        d = **plain;
+        if (d.year == omittedYear || d.year == 0)
+            d.year = 0;
+    } else if (const auto m = noYear.match(v); m.hasMatch()) {
         d.month = m.captured(1).toInt();
         d.day = m.captured(2).toInt();
     } else if (const auto f = full.match(v); f.hasMatch()) {
@@ -296,7 +379,7 @@ struct CardReader::State {
 
     void take(const QByteArray &line)
     {
-        if (line.trimmed().isEmpty())
+        if (QByteArrayView(line).trimmed().isEmpty())
             return;
         const QByteArray upper = line.size() < 20 ? line.trimmed().toUpper() : QByteArray();
         if (upper == "BEGIN:VCARD") {

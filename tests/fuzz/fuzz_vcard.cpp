@@ -9,6 +9,7 @@
 #include "contacts/vcard.h"
 
 #include <QDate>
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cstddef>
@@ -76,6 +77,32 @@ void compareLines(const QByteArray &bytes, qsizetype piece)
         std::abort();
 }
 
+// A date the plain way: the two expressions alone.
+std::optional<quill::contacts::CardDate> plainCardDate(const QString &value)
+{
+    static const QRegularExpression full(
+        QStringLiteral("^(\\d{4})-?(\\d{2})-?(\\d{2})(?:[T ].*)?$"));
+    static const QRegularExpression noYear(QStringLiteral("^--(\\d{2})-?(\\d{2})$"));
+    const QString v = value.trimmed();
+    quill::contacts::CardDate d;
+    if (const auto m = noYear.match(v); m.hasMatch()) {
+        d.month = m.captured(1).toInt();
+        d.day = m.captured(2).toInt();
+    } else if (const auto f = full.match(v); f.hasMatch()) {
+        d.year = f.captured(1).toInt();
+        d.month = f.captured(2).toInt();
+        d.day = f.captured(3).toInt();
+        if (d.year == 1604 || d.year == 0)
+            d.year = 0;
+    } else {
+        return std::nullopt;
+    }
+    if (d.year == 0 ? !QDate::isValid(2000, d.month, d.day)
+                    : !QDate::isValid(d.year, d.month, d.day))
+        return std::nullopt;
+    return d;
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
@@ -83,6 +110,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
     const quill::contacts::CardReading r = quill::contacts::readCards(bytes);
     compareLines(bytes, size > 0 ? 1 + data[0] % 64 : 1);
+    const QString date = QString::fromUtf8(bytes.left(24));
+    if (quill::contacts::parseCardDate(date) != plainCardDate(date))
+        std::abort();
     const auto validDay = [](const quill::contacts::CardDate &d) {
         return QDate::isValid(d.year ? d.year : 2000, d.month, d.day);
     };
