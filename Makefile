@@ -41,6 +41,7 @@ bench: deps build
 	bash bench/firstframe.sh $(BUILD)
 	bash bench/run.sh $(BUILD)
 	bash bench/contacts.sh $(BUILD)
+	bash bench/daylong.sh $(BUILD)
 
 FUZZ_SECONDS ?= 60
 fuzz: deps

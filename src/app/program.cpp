@@ -15,6 +15,9 @@
 #include "windows/widgets.h"
 
 #include <QApplication>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QPixmap>
@@ -26,6 +29,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <memory>
 
 namespace quill {
 
@@ -157,6 +161,31 @@ void endAfterFirstFrameIfAsked(QWidget &window)
     window.installEventFilter(watch);
 }
 
+// For the benchmarks: each gap of the window's event loop over 20 ms, as a line "<wall-clock
+// ms> <gap ms>" appended to the file the environment names.
+void logStallsIfAsked(QObject &owner)
+{
+    const QString path = qEnvironmentVariable("QUILLOMAT_BENCH_STALLS");
+    if (path.isEmpty())
+        return;
+    auto *probe = new QTimer(&owner);
+    probe->setTimerType(Qt::PreciseTimer);
+    probe->setInterval(5);
+    auto since = std::make_shared<QElapsedTimer>();
+    since->start();
+    QObject::connect(probe, &QTimer::timeout, &owner, [since, path] {
+        const qint64 gap = since->restart();
+        if (gap <= 20)
+            return;
+        QFile log(path);
+        if (log.open(QIODevice::Append))
+            log.write(QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + ' ' +
+                      QByteArray::number(gap) + '\n');
+        since->restart(); // the writing itself is no stall of the program
+    });
+    probe->start();
+}
+
 void tell(const QString &text)
 {
     const QByteArray bytes = (text.endsWith(u'\n') ? text : text + u'\n').toUtf8();
@@ -269,6 +298,7 @@ int runProgram(int argc, char **argv)
     TerminationSignals stop;
     keepChangesAtTheEnd(app, window, stop);
     endAfterFirstFrameIfAsked(window);
+    logStallsIfAsked(window);
     window.showAtStart();
     const int code = app.exec();
     record.recordEnd(window.alertsDealtWithUntil());
