@@ -217,10 +217,12 @@ private Q_SLOTS:
     // moved on, and the round after the disk has room again sends the reminder.
     void fullDisk()
     {
+        if (test::rerunWithOwnMounts())
+            return;
         Desk d;
         test::SmallDisk disk(d.folder(), 16);
         if (!disk.mounted())
-            QSKIP("mounting a tmpfs is not permitted here");
+            QSKIP(disk.whyNot());
         storeReminder(d.book, row(u"n"_qs, u"Kiss"_qs, u"Ábel"_qs, u"08"_qs));
         QVERIFY(disk.fill());
         d.ids.assign(d.book.table, d.today);
