@@ -292,16 +292,18 @@ int runProgram(int argc, char **argv)
                      });
     // Alerts missed while the program was not running come late; the record says since when.
     const RunRecord record(file.path());
-    window.resumeAlertsFrom(record.lastEnd());
-    QObject::connect(&window, &MainWindow::alertsAnnounced, &window,
-                     [&record](const QDateTime &moment) { record.recordEnd(moment); });
+    window.resumeAlertsFrom(record.lastEnd(), record.answered());
+    QObject::connect(
+        &window, &MainWindow::alertsAnnounced, &window,
+        [&record](const DealtWith &dealt) { record.recordEnd(dealt.until, dealt.answered); });
     TerminationSignals stop;
     keepChangesAtTheEnd(app, window, stop);
     endAfterFirstFrameIfAsked(window);
     logStallsIfAsked(window);
     window.showAtStart();
     const int code = app.exec();
-    record.recordEnd(window.alertsDealtWithUntil());
+    const DealtWith dealt = window.alertsDealtWith();
+    record.recordEnd(dealt.until, dealt.answered);
     file.unlock();
     return code;
 }

@@ -91,20 +91,43 @@ QString RunRecord::path() const
     return m_path;
 }
 
-QDateTime RunRecord::lastEnd() const
+namespace {
+// The record's lines: the end first, then one answered alert a line.
+QStringList recordLines(const QString &path)
 {
-    const files::ReadResult read = files::readRegularFile(path(), 256);
+    const files::ReadResult read = files::readRegularFile(path, 64 * 1024);
     if (read.error)
         return {};
-    return QDateTime::fromString(QString::fromLatin1(read.bytes.trimmed()), Qt::ISODate);
+    return QString::fromLatin1(read.bytes).split(u'\n', Qt::SkipEmptyParts);
+}
+} // namespace
+
+QDateTime RunRecord::lastEnd() const
+{
+    const QStringList lines = recordLines(path());
+    if (lines.isEmpty())
+        return {};
+    return QDateTime::fromString(lines.first().trimmed(), Qt::ISODate);
 }
 
-bool RunRecord::recordEnd(const QDateTime &end) const
+QStringList RunRecord::answered() const
+{
+    QStringList lines = recordLines(path());
+    if (lines.isEmpty())
+        return {};
+    lines.removeFirst();
+    return lines;
+}
+
+bool RunRecord::recordEnd(const QDateTime &end, const QStringList &answered) const
 {
     if (files::makeFolder(QFileInfo(path()).absolutePath()))
         return false;
-    return !files::writeAtomically(
-        path(), end.toOffsetFromUtc(end.offsetFromUtc()).toString(Qt::ISODate).toLatin1() + '\n');
+    QByteArray bytes =
+        end.toOffsetFromUtc(end.offsetFromUtc()).toString(Qt::ISODate).toLatin1() + '\n';
+    for (const QString &line : answered)
+        bytes += line.toLatin1() + '\n';
+    return !files::writeAtomically(path(), bytes);
 }
 
 } // namespace quill

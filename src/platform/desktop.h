@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 
 #include <system_error>
 
@@ -34,16 +35,19 @@ private:
 };
 
 /// Up to when the program last dealt with the alerts of a data file (its end, or the last alert it
-/// announced), kept in the user's XDG state folder (`$XDG_STATE_HOME/Zelmarin/Quillomat`), never
-/// in the reminder file.
+/// announced or the user answered), and the alerts answered after that moment, one a line, kept in
+/// the user's XDG state folder (`$XDG_STATE_HOME/Zelmarin/Quillomat`), never in the reminder file.
 class RunRecord {
 public:
     /// `stateHome` empty means `$XDG_STATE_HOME`, or `~/.local/state`.
     explicit RunRecord(const QString &dataFile, QString stateHome = {});
     /// The end of the last run; invalid on the first start ever (or an unreadable record).
     QDateTime lastEnd() const;
-    /// Notes the end of this run; false when it could not be written.
-    bool recordEnd(const QDateTime &end) const;
+    /// The alerts answered after that end, as the scanner named them.
+    QStringList answered() const;
+    /// Notes the end of this run and what was answered after it; false when it could not be
+    /// written.
+    bool recordEnd(const QDateTime &end, const QStringList &answered = {}) const;
     QString path() const;
 
 private:

@@ -6,6 +6,7 @@
 #include <QDBusPendingReply>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QVariantMap>
 
 namespace quill {
@@ -35,6 +36,8 @@ public:
     }
     QDBusConnection connection = QDBusConnection::sessionBus();
     QHash<uint, quint64> tokens; ///< notification id -> alert token
+    QSet<quint64> pending;       ///< sent, the service's id not come yet
+    QSet<quint64> withdrawn;     ///< withdrawn before the service gave their id
     bool actions = true;         ///< whether the service shows actions (until it says otherwise)
 
 public Q_SLOTS:
@@ -45,6 +48,15 @@ public Q_SLOTS:
             m_owner.onAction(token, key);
     }
     void closed(uint id, uint) { tokens.remove(id); }
+
+public:
+    void close(uint id)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(service, path, service,
+                                                           QStringLiteral("CloseNotification"));
+        call << id;
+        connection.asyncCall(call);
+    }
 
 private:
     Notifier &m_owner;
@@ -119,12 +131,18 @@ void DesktopNotifier::notify(const QString &title, const QString &text, quint64 
         l.connection.asyncCall(call);
         return;
     }
+    l.pending.insert(token);
     auto *sent = new QDBusPendingCallWatcher(l.connection.asyncCall(call), &l);
     QObject::connect(sent, &QDBusPendingCallWatcher::finished, &l,
                      [&l, token](QDBusPendingCallWatcher *w) {
                          const QDBusPendingReply<uint> reply = *w;
-                         if (reply.isValid())
+                         l.pending.remove(token);
+                         if (l.withdrawn.remove(token)) {
+                             if (reply.isValid())
+                                 l.close(reply.value());
+                         } else if (reply.isValid()) {
                              l.tokens.insert(reply.value(), token);
+                         }
                          w->deleteLater();
                      });
 }
@@ -137,13 +155,13 @@ void DesktopNotifier::withdraw(quint64 token)
     for (auto it = l.tokens.begin(); it != l.tokens.end(); ++it) {
         if (it.value() != token)
             continue;
-        QDBusMessage call = QDBusMessage::createMethodCall(service, path, service,
-                                                           QStringLiteral("CloseNotification"));
-        call << it.key();
-        l.connection.asyncCall(call);
+        l.close(it.key());
         l.tokens.erase(it);
         return;
     }
+    // Answered before the service said which notification it is: closed when it does.
+    if (l.pending.contains(token))
+        l.withdrawn.insert(token);
 }
 
 } // namespace quill

@@ -230,12 +230,58 @@ QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, Wa
     return missed;
 }
 
-void AlertScanner::settle(const DueAlert &alert)
+namespace {
+bool sameAlert(const DueAlert &a, const DueAlert &b)
 {
-    for (Announced &a : m_log) {
-        if (a.row == alert.row && a.minute == alert.minute && a.ahead == alert.ahead)
-            a.pass = -1;
+    return a.row == b.row && a.minute == b.minute && a.ahead == b.ahead;
+}
+QString minuteText(WallMinute minute)
+{
+    return wallDate(minute).toString(Qt::ISODate) + u'T' +
+           wallTime(minute).toString(QStringLiteral("HH:mm"));
+}
+std::optional<DueAlert> alertFromKey(const QString &text)
+{
+    const QStringList parts = text.split(u' ');
+    if (parts.size() != 3)
+        return std::nullopt;
+    bool rowOk = false, aheadOk = false;
+    const int row = parts[0].toInt(&rowOk);
+    const WallMinute ahead = parts[1].toLongLong(&aheadOk);
+    const QDate date = QDate::fromString(parts[2].left(10), Qt::ISODate);
+    const QTime time = QTime::fromString(parts[2].mid(11), QStringLiteral("HH:mm"));
+    if (!rowOk || !aheadOk || row < 0 || row >= ReminderRows || ahead < 0 || !date.isValid() ||
+        !time.isValid() || parts[2].size() != 16 || parts[2][10] != u'T')
+        return std::nullopt;
+    DueAlert alert;
+    alert.row = row;
+    alert.ahead = ahead;
+    alert.minute = date.toJulianDay() * minutesPerDay + time.hour() * 60 + time.minute();
+    alert.late = true;
+    return alert;
+}
+} // namespace
+
+QString alertKeyText(const DueAlert &alert)
+{
+    return QString::number(alert.row) + u' ' + QString::number(alert.ahead) + u' ' +
+           minuteText(alert.minute);
+}
+
+bool AlertScanner::answered(const DueAlert &alert, bool putOff)
+{
+    const bool wasOpen = m_open.removeIf([&](const DueAlert &a) { return sameAlert(a, alert); });
+    const bool first = std::none_of(m_done.cbegin(), m_done.cend(),
+                                    [&](const DueAlert &a) { return sameAlert(a, alert); });
+    if (first)
+        m_done << alert;
+    if (putOff) {
+        for (Announced &a : m_log) {
+            if (a.row == alert.row && a.minute == alert.minute && a.ahead == alert.ahead)
+                a.pass = -1;
+        }
     }
+    return wasOpen || first;
 }
 
 void AlertScanner::setNotice(const Notice &notice)
@@ -246,18 +292,38 @@ void AlertScanner::setNotice(const Notice &notice)
     m_previousFoundNothing = false; // the next scan looks again
 }
 
-void AlertScanner::resumeFrom(const QDateTime &lastRunEnd)
+void AlertScanner::resumeFrom(const QDateTime &lastRunEnd, const QStringList &answered)
 {
     if (m_started || !lastRunEnd.isValid())
         return;
     m_lastRunEnd = lastRunEnd;
     m_resumeFrom = wallMinute(lastRunEnd.toLocalTime());
     m_resumePending = true;
+    // Answered in an earlier run: logged as announced, so not announced again, and named again
+    // in this run's record.
+    for (const QString &text : answered) {
+        if (const auto alert = alertFromKey(text)) {
+            m_log.append({alert->row, alert->minute, alert->ahead, true, -1});
+            m_done << *alert;
+        }
+    }
 }
 
-QDateTime AlertScanner::dealtWithUntil(const QDateTime &now) const
+DealtWith AlertScanner::dealtWith(const QDateTime &now) const
 {
-    return m_resumePending ? m_lastRunEnd : now;
+    QDateTime until = m_resumePending ? m_lastRunEnd : now;
+    // Not past an alert whose box is open or still to come: it was not dealt with.
+    for (const DueAlert &open : m_open) {
+        if (wallMinute(until.toLocalTime()) >= open.minute)
+            until = QDateTime(wallDate(open.minute - 1), wallTime(open.minute - 1));
+    }
+    DealtWith dealt{until, {}};
+    const WallMinute upTo = wallMinute(until.toLocalTime());
+    for (const DueAlert &done : m_done) {
+        if (done.minute > upTo)
+            dealt.answered << alertKeyText(done);
+    }
+    return dealt;
 }
 
 // The candidates not announced before, each logged; one announced in this very stay in the
@@ -271,6 +337,7 @@ QList<DueAlert> AlertScanner::keepNew(QList<DueAlert> candidates, WallMinute min
         });
         if (seen == m_log.cend()) {
             m_log.append({alert.row, alert.minute, alert.ahead, alert.late, m_pass});
+            m_open << alert;
             kept << alert;
         } else if (!alert.late && !seen->late && seen->pass == m_pass && alert.minute == minute) {
             alert.again = true;
@@ -278,6 +345,15 @@ QList<DueAlert> AlertScanner::keepNew(QList<DueAlert> candidates, WallMinute min
         }
     }
     return kept;
+}
+
+void AlertScanner::forgetOld(WallMinute minute)
+{
+    const auto old = [minute](WallMinute m) {
+        return m < minute - 2 * minutesPerDay || m > minute + 2 * minutesPerDay;
+    };
+    m_log.removeIf([&](const Announced &a) { return old(a.minute); });
+    m_done.removeIf([&](const DueAlert &a) { return old(a.minute); });
 }
 
 QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &now,
@@ -315,9 +391,7 @@ QList<DueAlert> AlertScanner::scan(const ReminderTable &table, const QDateTime &
         if (m_resumeFrom < end)
             candidates = missedAlerts(table, m_resumeFrom, end, m_notice) + candidates;
     }
-    m_log.removeIf([minute](const Announced &a) {
-        return a.minute < minute - 2 * minutesPerDay || a.minute > minute + 2 * minutesPerDay;
-    });
+    forgetOld(minute);
     const QList<DueAlert> result = keepNew(candidates, minute);
     m_previous = minute;
     m_revision = table.revision();

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QStringList>
 #include <optional>
 
 namespace quill {
@@ -75,6 +76,16 @@ QList<int> rowsDueOn(const ReminderTable &table, const QDate &date);
 QList<DueAlert> missedAlerts(const ReminderTable &table, WallMinute previous, WallMinute now,
                              const Notice &notice = {});
 
+/// What the run record keeps: up to when every alert was dealt with, and the alerts after that
+/// moment that were answered all the same (each as alertKeyText gives it).
+struct DealtWith {
+    QDateTime until;
+    QStringList answered;
+};
+
+/// How the run record names an alert: its row, its minute and its notice ahead.
+QString alertKeyText(const DueAlert &alert);
+
 /// Decides, tick by tick, what to announce. Within one minute a reminder is announced on every
 /// scan (a box closed early comes back); minutes the clock jumped over (a sleep, a busy program,
 /// the hour daylight saving skips) are announced once, late; a minute that comes a second time
@@ -89,15 +100,20 @@ public:
     /// is corrected right after the start (a hardware clock kept in local time) cannot make them
     /// come early. Without it (-1) they come at the first scan.
     QList<DueAlert> scan(const ReminderTable &table, const QDateTime &now, qint64 monotonicMs = -1);
-    /// Before the first scan: the program last ran until `lastRunEnd`, so a scan soon after the
-    /// start announces late what fell after it (at most a day back). An invalid or later time
-    /// (the first start ever, a clock set back) announces nothing late.
-    void resumeFrom(const QDateTime &lastRunEnd);
-    /// Up to when the alerts have been dealt with, for the record of this run: `now`, or the end
-    /// of the last run while its late alerts still wait.
-    QDateTime dealtWithUntil(const QDateTime &now) const;
-    /// An alert the user put off: it does not come back within its minute.
-    void settle(const DueAlert &alert);
+    /// Before the first scan: the program last dealt with the alerts until `lastRunEnd`, so a
+    /// scan soon after the start announces late what fell after it (at most a day back), except
+    /// the alerts `answered` names (alertKeyText). An invalid or later time (the first start
+    /// ever, a clock set back) announces nothing late.
+    void resumeFrom(const QDateTime &lastRunEnd, const QStringList &answered = {});
+    /// What the record of this run keeps: everything up to `now` is dealt with, except the
+    /// alerts announced and not answered yet (a box open, or still to come: the record stays
+    /// before their minute, so they come again, late, at the next start) and, while the start's
+    /// grace lasts, the late alerts still waiting; what was answered after that moment is named.
+    DealtWith dealtWith(const QDateTime &now) const;
+    /// The user answered an alert (OK, or put off): it is dealt with, and one put off does not
+    /// come back within its minute. True when this changed what the run record keeps (the first
+    /// answer to it).
+    bool answered(const DueAlert &alert, bool putOff);
     /// The notice ahead that the user set; it counts from the next scan.
     void setNotice(const Notice &notice);
     /// How many scans did real work; for tests and benchmarks.
@@ -114,6 +130,7 @@ private:
         int pass; ///< the stay in a minute it was announced in
     };
     QList<DueAlert> keepNew(QList<DueAlert> candidates, WallMinute minute);
+    void forgetOld(WallMinute minute);
 
     bool m_started = false;
     bool m_resumePending = false;
@@ -124,6 +141,8 @@ private:
     WallMinute m_previous = 0; ///< the minute of the previous scan
     int m_pass = 0;            ///< grows whenever the minute changes
     QList<Announced> m_log;    ///< what was announced, for about two days
+    QList<DueAlert> m_open;    ///< announced and not answered yet
+    QList<DueAlert> m_done;    ///< answered, for about two days (their keys, for the record)
     std::uint64_t m_revision = 0;
     bool m_previousFoundNothing = false;
     int m_scans = 0;

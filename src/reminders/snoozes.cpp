@@ -141,7 +141,15 @@ std::error_code SnoozeBook::store() const
         return {};
     if (const std::error_code e = files::makeFolder(QFileInfo(m_path).absolutePath()))
         return e;
-    return files::writeAtomically(m_path, encode(m_waiting));
+    QList<Snoozed> all = m_out + m_waiting;
+    std::stable_sort(all.begin(), all.end(),
+                     [](const Snoozed &a, const Snoozed &b) { return a.until < b.until; });
+    return files::writeAtomically(m_path, encode(all));
+}
+
+std::error_code SnoozeBook::answered(const Snoozed &taken)
+{
+    return m_out.removeOne(taken) ? store() : std::error_code();
 }
 
 std::error_code SnoozeBook::add(const Snoozed &snoozed)
@@ -193,13 +201,10 @@ QList<SnoozeReturn> SnoozeBook::takeDue(const QDateTime &now, bool graceOver)
             text += QStringLiteral(", késve: az ideje ") +
                     s.until.toString(QStringLiteral("yyyy. MM. dd. HH:mm")) +
                     QStringLiteral(" volt");
-        due.append({text + QStringLiteral(".)"), late});
+        due.append({text + QStringLiteral(".)"), late, s});
+        m_out << s;
     }
-    if (!due.isEmpty()) {
-        m_waiting = left;
-        // Not kept: shown once now is what matters; a failure to write shows it again later.
-        (void)store();
-    }
+    m_waiting = left;
     return due;
 }
 

@@ -35,6 +35,7 @@ struct Snoozed {
 struct SnoozeReturn {
     QString text;
     bool late = false;
+    Snoozed original; ///< its entry in the book, there until it is answered
 };
 
 class SnoozeBook {
@@ -49,8 +50,13 @@ public:
     std::error_code cancel(int index);
     const QList<Snoozed> &waiting() const { return m_waiting; }
     /// Takes out what is due at `now`, each once, in time order; `graceOver` false keeps back those
-    /// that are late (their time passed more than a minute ago) for a little longer.
+    /// that are late (their time passed more than a minute ago) for a little longer. What is taken
+    /// out stays in the book on disk until it is answered, so a program killed with its box open
+    /// brings it again at the next start.
     QList<SnoozeReturn> takeDue(const QDateTime &now, bool graceOver = true);
+    /// One taken out was answered (OK, or put off again, which adds a new entry): it leaves the
+    /// book. The reason of a failure to write the book, none on success.
+    std::error_code answered(const Snoozed &taken);
     /// Whether takeDue() would hand anything back.
     bool hasDue(const QDateTime &now, bool graceOver = true) const;
     /// The earliest time something comes back; invalid when nothing waits.
@@ -64,6 +70,7 @@ private:
     static bool isDue(const Snoozed &s, const QDateTime &now, bool graceOver);
     QString m_path;
     QList<Snoozed> m_waiting;
+    QList<Snoozed> m_out; ///< taken out, not answered yet
 };
 
 /// The path of the book for a data file, beside its run record.

@@ -28,9 +28,15 @@ AlertDesk::~AlertDesk()
     m_services.notifier.onAction = nullptr;
 }
 
+// The first answer settles an alert, in its box or in its notification; what comes after it
+// for the same alert is passed over.
 void AlertDesk::act(quint64 token, const QString &action)
 {
+    if (token == 0 || token == m_answering)
+        return;
     if (token == m_showing) {
+        if (!m_answeredElsewhere.isEmpty())
+            return;
         m_answeredElsewhere = action;
         m_services.boxes.closeOpen();
         return;
@@ -39,7 +45,8 @@ void AlertDesk::act(quint64 token, const QString &action)
     if (listed == m_listed.cend())
         return;
     if (m_pendingTokens.contains(token)) {
-        m_early.insert(token, action); // its box will not be shown, or shown put off
+        if (!m_early.contains(token))
+            m_early.insert(token, action); // its box will not be shown, or shown put off
         return;
     }
     if (action == u"later")
@@ -205,7 +212,10 @@ bool AlertDesk::showAlert(const QString &text, const QString &snoozedText, quint
                 m_services.notifier.withdraw(token);
             return false;
         }
-        if (const auto until = askWhen()) {
+        m_answering = token;
+        const auto until = askWhen();
+        m_answering = 0;
+        if (until) {
             if (token)
                 m_services.notifier.withdraw(token);
             snooze(*until, snoozedText);
@@ -226,6 +236,7 @@ bool AlertDesk::present(const QList<DueAlert> &due, AlertScanner &scanner, bool 
         QString snoozedText;
         quint64 token;
         const DueAlert *alert;
+        const Snoozed *snoozed = nullptr;
     };
     QList<Showing> boxes;
     bool anyNew = false;
@@ -244,7 +255,7 @@ bool AlertDesk::present(const QList<DueAlert> &due, AlertScanner &scanner, bool 
         const quint64 token = ++m_nextToken;
         const QString original = r.text.left(r.text.lastIndexOf(u"\n\n(Elhalasztott"_qs));
         m_listed.insert(token, original);
-        boxes.append({r.text, original, token, nullptr});
+        boxes.append({r.text, original, token, nullptr, &r.original});
     }
     for (const Showing &b : boxes) {
         if (b.token) {
@@ -256,8 +267,13 @@ bool AlertDesk::present(const QList<DueAlert> &due, AlertScanner &scanner, bool 
         m_pendingTokens.remove(b.token);
         const bool putOff = showAlert(b.text, b.snoozedText, b.token);
         m_listed.remove(b.token);
-        if (putOff && b.alert)
-            scanner.settle(*b.alert);
+        if (b.alert) {
+            if (scanner.answered(*b.alert, putOff))
+                Q_EMIT alertAnswered();
+        } else {
+            // Not told: where the book cannot be written, the worst is that it comes once more.
+            (void)m_snoozes.answered(*b.snoozed);
+        }
     }
     return anyNew;
 }

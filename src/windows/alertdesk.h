@@ -46,6 +46,9 @@ public:
 
 Q_SIGNALS:
     void snoozesChanged();
+    /// An alert from the scanner was answered (in its box or its notification): the record of
+    /// what was dealt with can move on.
+    void alertAnswered();
     void preferencesChanged();
 
 private:
@@ -70,6 +73,7 @@ private:
     bool m_loaded = false;
     quint64 m_nextToken = 0;
     quint64 m_showing = 0;            ///< the token of the alert whose box is open
+    quint64 m_answering = 0;          ///< the alert answered "Később" in its box, asked when
     QString m_answeredElsewhere;      ///< what its notification said meanwhile
     QHash<quint64, QString> m_listed; ///< alerts still on the notification list: their texts
     QHash<quint64, QString> m_early;  ///< actions on alerts whose box has not come yet

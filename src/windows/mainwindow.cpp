@@ -50,6 +50,9 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
 
     m_today = new TodayPanel(this, m_services.dateNames, this);
     m_alerts = new AlertDesk(m_services, m_session.file().path(), this);
+    // Answered is dealt with at once, even while the start's grace lasts or other boxes wait.
+    connect(m_alerts, &AlertDesk::alertAnswered, this,
+            [this] { Q_EMIT alertsAnnounced(alertsDealtWith()); });
     m_signature = new Signature(this, m_services.folder.file(QStringLiteral("hand.cur")));
     createMenu();
     createKeys();
@@ -201,18 +204,18 @@ void MainWindow::alertTick()
     // The desktop's notification list, and the record of what was announced, hear of each
     // alert once; the box comes back as the rule says while its minute lasts.
     if (m_alerts->present(due, m_scanner, graceOver))
-        Q_EMIT alertsAnnounced(alertsDealtWithUntil());
+        Q_EMIT alertsAnnounced(alertsDealtWith());
     m_alertShowing = false;
 }
 
-void MainWindow::resumeAlertsFrom(const QDateTime &lastRunEnd)
+void MainWindow::resumeAlertsFrom(const QDateTime &lastRunEnd, const QStringList &answered)
 {
-    m_scanner.resumeFrom(lastRunEnd);
+    m_scanner.resumeFrom(lastRunEnd, answered);
 }
 
-QDateTime MainWindow::alertsDealtWithUntil() const
+DealtWith MainWindow::alertsDealtWith() const
 {
-    return m_scanner.dealtWithUntil(m_services.clock.now());
+    return m_scanner.dealtWith(m_services.clock.now());
 }
 
 void MainWindow::comeForward()

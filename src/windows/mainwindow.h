@@ -46,11 +46,11 @@ public:
     void alertTick();
     /// The moving signature's step (every 150 ms while it moves).
     void signatureTick();
-    /// Alerts whose minute passed since the last run ended are announced late, soon after the
-    /// start.
-    void resumeAlertsFrom(const QDateTime &lastRunEnd);
-    /// Up to when the alerts have been dealt with: what the record of this run keeps.
-    QDateTime alertsDealtWithUntil() const;
+    /// Alerts whose minute passed since the last run dealt with them are announced late, soon
+    /// after the start, except those that run answered.
+    void resumeAlertsFrom(const QDateTime &lastRunEnd, const QStringList &answered = {});
+    /// What the alerts' record of this run keeps.
+    DealtWith alertsDealtWith() const;
     /// A later start of the program asked this one to come forward.
     void comeForward();
 
@@ -88,8 +88,8 @@ public:
 Q_SIGNALS:
     /// The user ended the program; every window of it has been closed.
     void programEnded();
-    /// Alerts up to this moment have been announced.
-    void alertsAnnounced(const QDateTime &moment);
+    /// Alerts were announced or answered: the record of what was dealt with moves on.
+    void alertsAnnounced(const quill::DealtWith &dealt);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;

@@ -62,6 +62,12 @@ private Q_SLOTS:
         const QDateTime end(QDate(2026, 10, 25), QTime(2, 30));
         QVERIFY(record.recordEnd(end));
         QCOMPARE(record.lastEnd(), end);
+        QVERIFY(record.answered().isEmpty());
+        // The alerts answered after that moment, one a line, read back as they were written.
+        const QStringList answered{u"3 0 2026-10-25T02:45"_qs, u"7 4320 2026-10-25T03:00"_qs};
+        QVERIFY(record.recordEnd(end, answered));
+        QCOMPARE(record.lastEnd(), end);
+        QCOMPARE(record.answered(), answered);
         QVERIFY(record.path().startsWith(state.path() + u"/Zelmarin/Quillomat/"_qs));
         QVERIFY(RunRecord(u"/other/remembers.txt"_qs, state.path()).path() != record.path());
     }

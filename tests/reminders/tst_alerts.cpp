@@ -2,6 +2,7 @@
 #include "reminders/table.h"
 
 #include <QTest>
+#include <memory>
 
 using namespace quill;
 
@@ -339,6 +340,84 @@ private Q_SLOTS:
             }
         }
         QCOMPARE(got, announced);
+    }
+
+    // An alert answered is dealt with at once: the record of the run (written at every
+    // announcement and answer, and at a normal end) moves past it even while the start's grace
+    // lasts or another box waits, so no later start announces it again. One never answered (a
+    // box open, or still to come, when the program was killed) comes again, late, at the next
+    // start. Steps: "scan HH:mm:ss ms" (its alerts wait for their boxes, in order), "ok" or
+    // "later" (the first waiting one answered), "quit HH:mm:ss" (a normal end), "start" (the
+    // program started again from the record). Without "quit", the program was killed.
+    void dealtWithAtOnce_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("nextStart"); // rows announced at 10:30, "late" marked
+        QTest::newRow("OK within the start's grace, then quit")
+            << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs, u"ok"_qs, u"quit 10:00:10"_qs}
+            << QStringList{u"2 late"_qs};
+        QTest::newRow("killed with the second box open")
+            << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs}
+            << QStringList{u"1 late"_qs, u"2 late"_qs};
+        QTest::newRow("killed with a late box open after the grace")
+            << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs, u"ok"_qs, u"scan 10:00:30 25000"_qs}
+            << QStringList{u"2 late"_qs};
+        QTest::newRow("late box answered after the grace, killed")
+            << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs, u"ok"_qs, u"scan 10:00:30 25000"_qs,
+                           u"ok"_qs}
+            << QStringList{};
+        QTest::newRow("put off within the grace")
+            << QStringList{u"scan 10:00:05 0"_qs, u"later"_qs, u"ok"_qs, u"quit 10:00:10"_qs}
+            << QStringList{u"2 late"_qs};
+        QTest::newRow("two short runs")
+            << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs,    u"ok"_qs,
+                           u"quit 10:00:10"_qs,   u"start"_qs, u"scan 10:01:00 0"_qs,
+                           u"quit 10:01:05"_qs}
+            << QStringList{u"2 late"_qs};
+    }
+    void dealtWithAtOnce()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, nextStart);
+        ReminderTable t;
+        t.setRow(0, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"10"_qs, u"00"_qs));
+        t.setRow(1, row(u"t"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"10"_qs, u"00"_qs));
+        t.setRow(2, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"09"_qs, u"30"_qs));
+        DealtWith record{at(2026, 12, 6, 9, 0), {}};
+        auto scanner = std::make_unique<AlertScanner>();
+        scanner->resumeFrom(record.until, record.answered);
+        QList<DueAlert> waiting;
+        QDateTime now;
+        const auto clock = [](const QString &text) {
+            return QDateTime(QDate(2026, 12, 6), QTime::fromString(text, u"HH:mm:ss"_qs));
+        };
+        for (const QString &step : steps) {
+            const QStringList words = step.split(u' ');
+            if (words[0] == u"scan") {
+                now = clock(words[1]);
+                const QList<DueAlert> found = scanner->scan(t, now, words[2].toLongLong());
+                waiting += found;
+                if (!found.isEmpty())
+                    record = scanner->dealtWith(now);
+            } else if (words[0] == u"ok" || words[0] == u"later") {
+                scanner->answered(waiting.takeFirst(), words[0] == u"later");
+                record = scanner->dealtWith(now);
+            } else if (words[0] == u"quit") {
+                now = clock(words[1]);
+                record = scanner->dealtWith(now);
+            } else {
+                scanner = std::make_unique<AlertScanner>();
+                scanner->resumeFrom(record.until, record.answered);
+            }
+        }
+        AlertScanner next;
+        next.resumeFrom(record.until, record.answered);
+        QStringList got;
+        for (const qint64 ms : {qint64(0), qint64(25000)}) {
+            for (const DueAlert &a : next.scan(t, at(2026, 12, 6, 10, 30).addMSecs(ms), ms))
+                got << QString::number(a.row) + (a.late ? u" late"_qs : QString());
+        }
+        QCOMPARE(got, nextStart);
     }
 
     // Asleep through the repeated hour: each reminder once, naming the minute it missed.

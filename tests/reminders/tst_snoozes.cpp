@@ -93,10 +93,11 @@ private Q_SLOTS:
             QVERIFY(!back[0].late);
             QCOMPARE(back[0].text, u"EGYÉB!!     kávé\n\n(Elhalasztott jelzés.)"_qs);
             QVERIFY(book.takeDue(at(2026, 12, 7, 9, 10, 1)).isEmpty());
+            QVERIFY(!book.answered(back[0].original));
         }
         SnoozeBook book(path);
         book.load();
-        QCOMPARE(book.waiting().size(), 1); // the one shown is gone from the disk too
+        QCOMPARE(book.waiting().size(), 1); // the one answered is gone from the disk too
         QVERIFY(book.takeDue(at(2026, 12, 8, 11, 0), false).isEmpty()); // the start's grace
         const QList<SnoozeReturn> late = book.takeDue(at(2026, 12, 8, 11, 0), true);
         QCOMPARE(late.size(), 1);
@@ -105,6 +106,50 @@ private Q_SLOTS:
         QVERIFY(late[0].text.endsWith(
             u"(Elhalasztott jelzés, késve: az ideje 2026. 12. 08. 09:00 volt.)"_qs));
         QVERIFY(book.takeDue(at(2026, 12, 8, 11, 1)).isEmpty());
+    }
+
+    // What comes back stays in the book on disk until it is answered: a program killed with its
+    // box open brings it again, late, at the next start; answered, it is gone; put off again, it
+    // is there once, at its new time.
+    void keptUntilAnswered_data()
+    {
+        QTest::addColumn<QString>("answer"); // "none", "ok", "again"
+        QTest::addColumn<QStringList>("afterRestart");
+        QTest::newRow("killed with its box open")
+            << u"none"_qs << QStringList{u"2026-12-07 09:10 EGYÉB!!     kávé"_qs};
+        QTest::newRow("OK") << u"ok"_qs << QStringList{};
+        QTest::newRow("put off again")
+            << u"again"_qs << QStringList{u"2026-12-07 10:10 EGYÉB!!     kávé"_qs};
+    }
+    void keptUntilAnswered()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QStringList, afterRestart);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"snoozed"_qs);
+        {
+            SnoozeBook book(path);
+            QVERIFY(!book.add({at(2026, 12, 7, 9, 10), u"EGYÉB!!     kávé"_qs}));
+            const QList<SnoozeReturn> back = book.takeDue(at(2026, 12, 7, 9, 10, 5));
+            QCOMPARE(back.size(), 1);
+            QVERIFY(book.waiting().isEmpty());                          // not offered twice
+            QVERIFY(book.takeDue(at(2026, 12, 7, 9, 11, 0)).isEmpty()); // nor shown twice
+            if (answer == u"again")
+                QVERIFY(!book.add({at(2026, 12, 7, 10, 10), u"EGYÉB!!     kávé"_qs}));
+            if (answer != u"none")
+                QVERIFY(!book.answered(back[0].original));
+        }
+        SnoozeBook book(path);
+        book.load();
+        QStringList got;
+        for (const Snoozed &s : book.waiting())
+            got << s.until.toString(u"yyyy-MM-dd HH:mm "_qs) + s.text;
+        QCOMPARE(got, afterRestart);
+        if (answer == u"none") {
+            const QList<SnoozeReturn> late = book.takeDue(at(2026, 12, 7, 11, 0), true);
+            QCOMPARE(late.size(), 1);
+            QVERIFY(late[0].late);
+        }
     }
 
     void cancelAndJunk()

@@ -1,0 +1,86 @@
+#include "reminders/snoozes.h"
+#include "support/testsupport.h"
+
+#include <QTest>
+
+using namespace quill;
+using namespace quill::test;
+
+// An alert is answered once, in its box or in its notification, whatever the order the answers
+// come in: the first settles it, any later one for the same alert is passed over.
+class TestAlertDesk : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void oneAnswerSettles_data()
+    {
+        // Two alerts due at 09:10: A, a meeting (notified first), and B, an "Egyéb". The boxes
+        // answer in `choices` order (0 "Később", 1 "OK" in an alert box; 0 "10 perc múlva", 4
+        // "Mégse" in "Mikor jelezzen újra?"); while the n-th box is open, the notifications'
+        // actions of `during`[n] come ("A later": "Később" on A's notification).
+        QTest::addColumn<QList<int>>("choices");
+        QTest::addColumn<QStringList>("during");
+        QTest::addColumn<QStringList>("snoozed"); // what the book holds after, by heading
+        QTest::addColumn<int>("boxes");
+        QTest::newRow("Később in the box, then in the notification while asked when")
+            << QList<int>{0, 0, 1} << QStringList{{}, u"A later"_qs, {}}
+            << QStringList{u"TALÁLKOZÓ!!"_qs} << 3;
+        QTest::newRow("Később in the box, then OK in the notification while asked when")
+            << QList<int>{0, 0, 1} << QStringList{{}, u"A ok"_qs, {}}
+            << QStringList{u"TALÁLKOZÓ!!"_qs} << 3;
+        QTest::newRow("Később in the box, not when, then Később in the notification")
+            << QList<int>{0, 4, 1, 1} << QStringList{{}, {}, u"A later"_qs, {}}
+            << QStringList{u"TALÁLKOZÓ!!"_qs} << 4;
+        QTest::newRow("Később in the notification while the box is open")
+            << QList<int>{1, 1} << QStringList{u"A later"_qs, {}} << QStringList{u"TALÁLKOZÓ!!"_qs}
+            << 2;
+        QTest::newRow("OK in the notification, then Később there, while the box is open")
+            << QList<int>{1, 1} << QStringList{u"A ok,A later"_qs, {}} << QStringList{} << 2;
+        QTest::newRow("Később in the notification twice")
+            << QList<int>{1, 1} << QStringList{u"A later,A later"_qs, {}}
+            << QStringList{u"TALÁLKOZÓ!!"_qs} << 2;
+        QTest::newRow("OK in the box, then Később in its notification")
+            << QList<int>{1, 1} << QStringList{{}, u"A later"_qs} << QStringList{} << 2;
+        QTest::newRow("before its box: Később, then OK in the notification")
+            << QList<int>{1} << QStringList{u"B later,B ok"_qs} << QStringList{u"EGYÉB!!"_qs} << 1;
+        QTest::newRow("before its box: OK, then Később in the notification")
+            << QList<int>{1} << QStringList{u"B ok,B later"_qs} << QStringList{} << 1;
+    }
+    void oneAnswerSettles()
+    {
+        QFETCH(QList<int>, choices);
+        QFETCH(QStringList, during);
+        QFETCH(QStringList, snoozed);
+        QFETCH(int, boxes);
+        const QByteArray file = "t|Fogorvos| |2026|december|6|09|10| | |1|0|\r\n"
+                                "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
+        Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
+        h.boxes.choices = choices;
+        int opened = 0;
+        h.boxes.whileOpen = [&] {
+            const int box = opened++;
+            if (box >= during.size() || during[box].isEmpty())
+                return;
+            for (const QString &action : during[box].split(u',')) {
+                const quint64 token = h.notifier.tokens[action.startsWith(u'A') ? 0 : 1];
+                h.notifier.onAction(token, action.section(u' ', 1));
+            }
+        };
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), boxes);
+        SnoozeBook book(snoozeBookPath(h.dataPath(), h.services->stateHome));
+        book.load();
+        QStringList got;
+        for (const Snoozed &s : book.waiting())
+            got << s.text.section(u"     "_qs, 0, 0);
+        QCOMPARE(got, snoozed);
+        // Put off once means back once: ten minutes later, a single box.
+        h.boxes.whileOpen = nullptr;
+        h.boxes.shown.clear();
+        h.clock.set(at(2026, 12, 6, 9, 20, 30));
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), snoozed.size());
+    }
+};
+
+QTEST_MAIN(TestAlertDesk)
+#include "tst_alertdesk.moc"
