@@ -312,11 +312,16 @@ void AlertScanner::resumeFrom(const QDateTime &lastRunEnd, const QStringList &an
 DealtWith AlertScanner::dealtWith(const QDateTime &now) const
 {
     QDateTime until = m_resumePending ? m_lastRunEnd : now;
-    // Not past an alert whose box is open or still to come: it was not dealt with.
-    for (const DueAlert &open : m_open) {
-        if (wallMinute(until.toLocalTime()) >= open.minute)
-            until = QDateTime(wallDate(open.minute - 1), wallTime(open.minute - 1));
-    }
+    const auto notAfter = [&until](WallMinute last) {
+        if (wallMinute(until.toLocalTime()) > last)
+            until = QDateTime(wallDate(last), wallTime(last));
+    };
+    // Not past the last minute scanned (a box open for minutes holds the ticks back: what fell
+    // meanwhile is still to come), nor past an alert whose box is open or still to come.
+    if (m_started)
+        notAfter(m_previous);
+    for (const DueAlert &open : m_open)
+        notAfter(open.minute - 1);
     DealtWith dealt{until, {}};
     const WallMinute upTo = wallMinute(until.toLocalTime());
     for (const DueAlert &done : m_done) {

@@ -105,10 +105,11 @@ public:
     /// the alerts `answered` names (alertKeyText). An invalid or later time (the first start
     /// ever, a clock set back) announces nothing late.
     void resumeFrom(const QDateTime &lastRunEnd, const QStringList &answered = {});
-    /// What the record of this run keeps: everything up to `now` is dealt with, except the
-    /// alerts announced and not answered yet (a box open, or still to come: the record stays
-    /// before their minute, so they come again, late, at the next start) and, while the start's
-    /// grace lasts, the late alerts still waiting; what was answered after that moment is named.
+    /// What the record of this run keeps: everything up to `now` (at most to the end of the last
+    /// minute scanned) is dealt with, except the alerts announced and not answered yet (a box open,
+    /// or still to come: the record stays before their minute, so they come again, late, at the
+    /// next start) and, while the start's grace lasts, the late alerts still waiting; what was
+    /// answered after that moment is named.
     DealtWith dealtWith(const QDateTime &now) const;
     /// The user answered an alert (OK, or put off): it is dealt with, and one put off does not
     /// come back within its minute. True when this changed what the run record keeps (the first

@@ -347,33 +347,38 @@ private Q_SLOTS:
     // lasts or another box waits, so no later start announces it again. One never answered (a
     // box open, or still to come, when the program was killed) comes again, late, at the next
     // start. Steps: "scan HH:mm:ss ms" (its alerts wait for their boxes, in order), "ok" or
-    // "later" (the first waiting one answered), "quit HH:mm:ss" (a normal end), "start" (the
-    // program started again from the record). Without "quit", the program was killed.
+    // "later" (the first waiting one answered, at the time given), "quit HH:mm:ss" (a normal end),
+    // "start" (the program started again from the record). Without "quit", the program was killed.
     void dealtWithAtOnce_data()
     {
         QTest::addColumn<QStringList>("steps");
         QTest::addColumn<QStringList>("nextStart"); // rows announced at 10:30, "late" marked
         QTest::newRow("OK within the start's grace, then quit")
             << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs, u"ok"_qs, u"quit 10:00:10"_qs}
-            << QStringList{u"2 late"_qs};
+            << QStringList{u"2 late"_qs, u"3 late"_qs};
         QTest::newRow("killed with the second box open")
             << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs}
-            << QStringList{u"1 late"_qs, u"2 late"_qs};
+            << QStringList{u"1 late"_qs, u"2 late"_qs, u"3 late"_qs};
         QTest::newRow("killed with a late box open after the grace")
             << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs, u"ok"_qs, u"scan 10:00:30 25000"_qs}
-            << QStringList{u"2 late"_qs};
+            << QStringList{u"2 late"_qs, u"3 late"_qs};
         QTest::newRow("late box answered after the grace, killed")
             << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs, u"ok"_qs, u"scan 10:00:30 25000"_qs,
                            u"ok"_qs}
-            << QStringList{};
+            << QStringList{u"3 late"_qs};
         QTest::newRow("put off within the grace")
             << QStringList{u"scan 10:00:05 0"_qs, u"later"_qs, u"ok"_qs, u"quit 10:00:10"_qs}
-            << QStringList{u"2 late"_qs};
+            << QStringList{u"2 late"_qs, u"3 late"_qs};
         QTest::newRow("two short runs")
             << QStringList{u"scan 10:00:05 0"_qs, u"ok"_qs,    u"ok"_qs,
                            u"quit 10:00:10"_qs,   u"start"_qs, u"scan 10:01:00 0"_qs,
                            u"quit 10:01:05"_qs}
-            << QStringList{u"2 late"_qs};
+            << QStringList{u"2 late"_qs, u"3 late"_qs};
+        // The boxes held the ticks back over 10:02: its alert was never scanned.
+        QTest::newRow("boxes answered minutes later, quit before the next tick")
+            << QStringList{u"scan 09:59:50 0"_qs, u"scan 10:00:15 25000"_qs, u"ok"_qs, u"ok"_qs,
+                           u"ok 10:03:00"_qs,     u"quit 10:03:01"_qs}
+            << QStringList{u"3 late"_qs};
     }
     void dealtWithAtOnce()
     {
@@ -383,6 +388,7 @@ private Q_SLOTS:
         t.setRow(0, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"10"_qs, u"00"_qs));
         t.setRow(1, row(u"t"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"10"_qs, u"00"_qs));
         t.setRow(2, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"09"_qs, u"30"_qs));
+        t.setRow(3, row(u"e"_qs, u"2026"_qs, u"december"_qs, u"6"_qs, u"10"_qs, u"02"_qs));
         DealtWith record{at(2026, 12, 6, 9, 0), {}};
         auto scanner = std::make_unique<AlertScanner>();
         scanner->resumeFrom(record.until, record.answered);
@@ -400,6 +406,8 @@ private Q_SLOTS:
                 if (!found.isEmpty())
                     record = scanner->dealtWith(now);
             } else if (words[0] == u"ok" || words[0] == u"later") {
+                if (words.size() > 1)
+                    now = clock(words[1]);
                 scanner->answered(waiting.takeFirst(), words[0] == u"later");
                 record = scanner->dealtWith(now);
             } else if (words[0] == u"quit") {
@@ -418,6 +426,48 @@ private Q_SLOTS:
                 got << QString::number(a.row) + (a.late ? u" late"_qs : QString());
         }
         QCOMPARE(got, nextStart);
+    }
+
+    // A meeting at 14:30, an "Egyéb" at 15:00 and a name day on 15 March at 15:00 with three days'
+    // notice: a program closed over 12 March 15:00 brings all three late, the notice among them,
+    // whatever the rows' order and whenever it ends and starts again within the day.
+    void missedNoticeAmongOthers_data()
+    {
+        QTest::addColumn<QList<int>>("rows"); // where the meeting, the "Egyéb" and the name day lie
+        QTest::addColumn<QDateTime>("lastEnd");
+        QTest::addColumn<QDateTime>("start");
+        QTest::newRow("in order, started after the hour")
+            << QList<int>{0, 1, 2} << at(2026, 3, 12, 14, 0) << at(2026, 3, 12, 15, 5);
+        QTest::newRow("name day first, started next morning")
+            << QList<int>{2, 1, 0} << at(2026, 3, 12, 13, 0) << at(2026, 3, 13, 9, 0, 40);
+        QTest::newRow("ended just before the first notice, started a minute after")
+            << QList<int>{1, 2, 0} << at(2026, 3, 12, 14, 14, 59) << at(2026, 3, 12, 15, 1);
+        QTest::newRow("last rows of the table")
+            << QList<int>{50, 49, 48} << at(2026, 3, 11, 16, 0) << at(2026, 3, 12, 15, 30);
+    }
+    void missedNoticeAmongOthers()
+    {
+        QFETCH(QList<int>, rows);
+        QFETCH(QDateTime, lastEnd);
+        QFETCH(QDateTime, start);
+        ReminderTable t;
+        t.setRow(rows[0], row(u"t"_qs, u"2026"_qs, u"március"_qs, u"12"_qs, u"14"_qs, u"30"_qs));
+        t.setRow(rows[1], row(u"e"_qs, u"2026"_qs, u"március"_qs, u"12"_qs, u"15"_qs, u"00"_qs));
+        t.setRow(rows[2], row(u"n"_qs, u"*"_qs, u"március"_qs, u"15"_qs, u"15"_qs, u"00"_qs));
+        AlertScanner scanner;
+        scanner.setNotice({3, 3, 15});
+        scanner.resumeFrom(lastEnd);
+        QStringList got;
+        for (qint64 ms = 0; ms <= 30000; ms += 1000) {
+            for (const DueAlert &a : scanner.scan(t, start.addMSecs(ms), ms)) {
+                QVERIFY(a.late);
+                got << a.text.section(u"     "_qs, 0, 0);
+            }
+        }
+        got.sort();
+        QCOMPARE(got, (QStringList{u"15 perc múlva: TALÁLKOZÓ!!"_qs,
+                                   u"3 nap múlva, március 15.: NÉVNAP!!"_qs, u"EGYÉB!!"_qs,
+                                   u"TALÁLKOZÓ!!"_qs}));
     }
 
     // Asleep through the repeated hour: each reminder once, naming the minute it missed.
