@@ -2,6 +2,8 @@
 
 #include "calendar.h"
 #include "namedaydata.h"
+#include "names.h"
+#include "tradition.h"
 
 #include <QHash>
 
@@ -53,15 +55,11 @@ const QStringList &FirstNameList()
 namespace {
 
 // Names with three or four days are written with short month names.
-const QHash<QString, QString> &shortenedTexts()
+const QStringList &shortenedTexts()
 {
-    static const QHash<QString, QString> texts = {
-        {QStringLiteral("Ferenc"), QStringLiteral(" máj 11. okt 4. dec 3.")},
-        {QStringLiteral("Mária"), QStringLiteral(" aug 15. szept 8. szept 12. dec 8.")},
-        {QStringLiteral("Pál"), QStringLiteral(" jan 25. jún 26. jún 29. jún 30.")},
-        {QStringLiteral("Tamás"), QStringLiteral(" márc 7. dec 21. dec 29.")},
-    };
-    return texts;
+    static const QStringList names = {QStringLiteral("Ferenc"), QStringLiteral("Mária"),
+                                      QStringLiteral("Pál"), QStringLiteral("Tamás")};
+    return names;
 }
 
 // The first January names are written without the leading blank.
@@ -75,47 +73,36 @@ bool hasNoLeadingBlank(const QString &name)
     return names.contains(name);
 }
 
-const QHash<QString, QString> &indexTexts()
+// The index text of a main name, its days as celebrated in `year`.
+std::optional<QString> indexText(const QString &name, int year)
 {
-    static const QHash<QString, QString> index = [] {
-        QHash<QString, QString> texts;
-        texts.reserve(int(data::firstNames.size()));
-        for (int m = 1; m <= 12; ++m) {
-            const QString monthName = MonthNames[m - 1].hungarian.toString();
-            for (int d = 1; d <= NameDayCalendar::tableDays(m); ++d) {
-                const QString day = u' ' + monthName + u' ' + QString::number(d) + u'.';
-                const QString entry = NameDayCalendar::entry(m, d);
-                if (entry.isEmpty())
-                    continue;
-                for (const QString &name : entry.split(QStringLiteral(", ")))
-                    texts[name] += day;
-            }
-        }
-        for (auto it = shortenedTexts().cbegin(); it != shortenedTexts().cend(); ++it)
-            texts[it.key()] = it.value();
-        for (auto it = texts.begin(); it != texts.end(); ++it) {
-            if (hasNoLeadingBlank(it.key()))
-                it.value().remove(0, 1);
-        }
-        return texts;
-    }();
-    return index;
+    const auto found = nameDays(name);
+    if (!found || !found->isMain)
+        return std::nullopt;
+    QString text;
+    const bool shortened = shortenedTexts().contains(name);
+    for (const TableDay &day : found->mainDays) {
+        const QDate date = celebratedOn(day, year);
+        const QString month = shortened
+                                  ? shortMonthName(date.month())
+                                  : MonthNames[std::size_t(date.month() - 1)].hungarian.toString();
+        text += u' ' + month + u' ' + QString::number(date.day()) + u'.';
+    }
+    if (hasNoLeadingBlank(name))
+        text.remove(0, 1);
+    return text;
 }
 
 } // namespace
 
-std::optional<QString> NameDayIndex::dates(const QString &name)
+std::optional<QString> NameDayIndex::dates(const QString &name, int year)
 {
-    const auto &index = indexTexts();
-    const auto it = index.constFind(name);
-    if (it == index.cend())
-        return std::nullopt;
-    return *it;
+    return indexText(name, year);
 }
 
-std::optional<QString> NameDayIndex::editorDates(const QString &name)
+std::optional<QString> NameDayIndex::editorDates(const QString &name, int year)
 {
-    auto text = dates(name);
+    auto text = dates(name, year);
     if (text && text->startsWith(u' '))
         text->remove(0, 1);
     return text;

@@ -32,10 +32,12 @@ const QStringList &FirstNameList();
 /// From a first name (exact) to the text of its name-day dates.
 class NameDayIndex {
 public:
-    /// The index text, for instance " február 9." or "január 1." or " máj 11. okt 4. dec 3.".
-    static std::optional<QString> dates(const QString &name);
+    /// The index text, for instance " február 9." or "január 1." or " máj 11. okt 4. dec 3.",
+    /// its days as celebrated in `year` (a common year by default): in a leap year the names of
+    /// 24-28 February are a day later (Mátyás " február 25.").
+    static std::optional<QString> dates(const QString &name, int year = 2001);
     /// The same text as the reminder editor's list shows it: one leading blank dropped.
-    static std::optional<QString> editorDates(const QString &name);
+    static std::optional<QString> editorDates(const QString &name, int year = 2001);
 };
 
 } // namespace quill
