@@ -1,10 +1,13 @@
 #include "query.h"
 
+#include "lookup.h"
+
 #include "contacts/people.h"
 #include "contacts/source.h"
 
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
+#include "calendar/names.h"
 #include "icalendar/codec.h"
 #include "version.h"
 
@@ -19,8 +22,6 @@ namespace quill::nevnap {
 
 namespace {
 
-const QString noNames = QStringLiteral("nincs névnap");
-
 QString monthName(int month)
 {
     return MonthNames[std::size_t(month - 1)].hungarian.toString();
@@ -29,22 +30,6 @@ QString monthName(int month)
 QString dayText(int month, int day)
 {
     return monthName(month) + u' ' + QString::number(day) + u'.';
-}
-
-// The names of a day, or that it has none: "február 29.: nincs névnap".
-QString namesOf(int month, int day)
-{
-    const QString names = NameDayCalendar::entry(month, day);
-    return names.isEmpty() ? dayText(month, day) + QStringLiteral(": ") + noNames : names;
-}
-
-QString weekLine(const QDate &date)
-{
-    const QString weekday =
-        WeekdayNames[std::size_t(date.dayOfWeek() - 1)].hungarian.toString().toLower();
-    const QString names = NameDayCalendar::entry(date.month(), date.day());
-    return QString::number(date.year()) + QStringLiteral(". ") + dayText(date.month(), date.day()) +
-           u' ' + weekday + QStringLiteral(": ") + (names.isEmpty() ? noNames : names);
 }
 
 Answer fail(const QString &message, int code = 1)
@@ -80,32 +65,6 @@ DateRead checked(int month, int day)
 
 } // namespace
 
-std::optional<QString> findName(const QString &typed)
-{
-    static const QHash<QString, QString> byFolded = [] {
-        QHash<QString, QString> names;
-        for (const QString &name : FirstNameList())
-            names.insert(foldedForMatching(name), name);
-        return names;
-    }();
-    const auto it = byFolded.constFind(foldedForMatching(typed.trimmed()));
-    if (it == byFolded.cend())
-        return std::nullopt;
-    return *it;
-}
-
-QString fullDates(const QString &name)
-{
-    QStringList days;
-    for (int m = 1; m <= 12; ++m) {
-        for (int d = 1; d <= NameDayCalendar::tableDays(m); ++d) {
-            if (NameDayCalendar::entry(m, d).split(QStringLiteral(", ")).contains(name))
-                days << dayText(m, d);
-        }
-    }
-    return days.join(u' ');
-}
-
 int monthNumber(const QString &text)
 {
     QString folded = foldedForMatching(text.trimmed());
@@ -120,44 +79,6 @@ int monthNumber(const QString &text)
         }
     }
     return 0;
-}
-
-QStringList nearestNames(const QString &typed)
-{
-    // The names fewest letter changes away (folded), at most two changes, best first.
-    const QString folded = foldedForMatching(typed.trimmed());
-    const auto distance = [](const QString &a, const QString &b) {
-        QList<int> row(b.size() + 1);
-        for (qsizetype j = 0; j <= b.size(); ++j)
-            row[j] = int(j);
-        for (qsizetype i = 1; i <= a.size(); ++i) {
-            int diagonal = row[0];
-            row[0] = int(i);
-            for (qsizetype j = 1; j <= b.size(); ++j) {
-                const int above = row[j];
-                row[j] = std::min(
-                    {row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-                diagonal = above;
-            }
-        }
-        return row[b.size()];
-    };
-    QMultiMap<int, QString> byDistance;
-    for (const QString &name : FirstNameList()) {
-        const QString candidate = foldedForMatching(name);
-        // A beginning typed ("Zolt") is the closest of all.
-        const int d =
-            candidate.startsWith(folded) && folded.size() >= 3 ? 0 : distance(folded, candidate);
-        if (d <= 2)
-            byDistance.insert(d, name);
-    }
-    QStringList best;
-    for (auto it = byDistance.cbegin(); it != byDistance.cend() && best.size() < 3; ++it) {
-        if (it.key() > byDistance.firstKey())
-            break;
-        best << it.value();
-    }
-    return best;
 }
 
 DateRead readDate(const QString &typed)
@@ -179,7 +100,7 @@ DateRead readDate(const QString &typed)
         // With a year given, the day must be one of that year: no 29 February in 2026.
         if (read.result == DateRead::Result::Date && !QDate(year, month, day).isValid())
             return {DateRead::Result::BadDay, month, day};
-        return read;
+        return {read.result, read.month, read.day, year};
     }
     for (const QRegularExpression *noYear : {&isoShort, &hungarianShort}) {
         const auto m = noYear->match(text);
@@ -255,22 +176,6 @@ QString printable(const QString &text)
 
 namespace {
 
-QString nameAnswer(const QString &typed)
-{
-    // A full name: Hungarians write the family name first, others last; either word may be it.
-    QStringList tried{typed};
-    const QStringList words = typed.split(u' ', Qt::SkipEmptyParts);
-    if (words.size() > 1)
-        tried << words.mid(1) << words.first();
-    for (const QString &word : tried) {
-        if (const auto name = findName(word)) {
-            const QString prefix = *name == typed ? QString() : *name + QStringLiteral(": ");
-            return prefix + fullDates(*name);
-        }
-    }
-    return {};
-}
-
 // "ma", "holnap", "tegnapelott" ...: the day they name from `today`.
 std::optional<QDate> relativeDay(const QString &typed, const QDate &today)
 {
@@ -287,11 +192,14 @@ std::optional<QDate> relativeDay(const QString &typed, const QDate &today)
 Answer dayAnswer(const QString &typed, const QDate &today)
 {
     if (const auto day = relativeDay(typed, today))
-        return {0, namesOf(day->month(), day->day()) + u'\n', {}};
+        return {0, dayLines(*day), {}};
     const DateRead date = readDate(typed);
     switch (date.result) {
-    case DateRead::Result::Date:
-        return {0, namesOf(date.month, date.day) + u'\n', {}};
+    case DateRead::Result::Date: {
+        // A day without a year is this year's.
+        const QDate day(date.year != 0 ? date.year : today.year(), date.month, date.day);
+        return {0, day.isValid() ? dayLines(day) : missingDayLines(date.month, date.day), {}};
+    }
     case DateRead::Result::BadMonth:
         return fail(QStringLiteral("Ilyen hónap nem létezik!"));
     case DateRead::Result::BadDay:
@@ -302,14 +210,10 @@ Answer dayAnswer(const QString &typed, const QDate &today)
     case DateRead::Result::NotADate:
         break;
     }
-    const QString found = nameAnswer(typed);
+    const QString found = nameLines(typed);
     if (!found.isEmpty())
-        return {0, found + u'\n', {}};
-    const QStringList near = nearestNames(typed);
-    if (near.isEmpty())
-        return fail(QStringLiteral("Ilyen név nem létezik!"));
-    return fail(QStringLiteral("Ilyen név nem létezik! Talán: ") + near.join(QStringLiteral(", ")) +
-                u'?');
+        return {0, found, {}};
+    return {1, {}, notInCalendar(typed)};
 }
 
 QString weekAnswer(const QDate &today)
@@ -411,6 +315,12 @@ Answer contactsAnswer(QStringList words, const QDate &today, bool week,
         for (const contacts::Celebration &c : book.on(d, rule))
             a.out += prefix + contacts::describe(c) + u'\n';
     }
+    if (const QStringList none = book.withoutNameDay(); !none.isEmpty())
+        a.err +=
+            QStringLiteral("nevnap: %1 ismerős neve nem szerepel a névnaptárban, nincs naptári "
+                           "névnapja (az első: %2)\n")
+                .arg(none.size())
+                .arg(printable(none.first()));
     for (const QString &problem : read.problems)
         a.err += QStringLiteral("nevnap: ") + printable(problem) + u'\n';
     if (!read.reading.skipped.isEmpty())
@@ -488,7 +398,7 @@ Answer answer(const QStringList &arguments, const QDate &today, const QList<QByt
         return words.isEmpty() ? dayAnswer(QStringLiteral("holnap"), today)
                                : refuse(QStringLiteral("a --holnap mellé nem kell nap vagy név"));
     if (words.isEmpty())
-        return {0, namesOf(today.month(), today.day()) + u'\n', {}};
+        return {0, dayLines(today), {}};
     return dayAnswer(words.join(u' ').simplified(), today);
 }
 

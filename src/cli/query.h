@@ -17,10 +17,12 @@ struct Answer {
     QString err; ///< standard error
 };
 
-/// The first name whose folded spelling matches the folded text, spelled as the calendar spells it.
+/// The name of either calendar whose folded spelling matches the folded text, spelled as the
+/// calendar spells it.
 std::optional<QString> findName(const QString &typed);
 
-/// The name's days with full month names: "augusztus 15. szeptember 8. ...".
+/// The name's days with full month names: "augusztus 15. szeptember 8. ..." (a main name's
+/// main days; a leap-year day told beside: "február 24. (szökőévben február 25.)").
 QString fullDates(const QString &name);
 
 /// A month number 1-12 from a month name, Hungarian or English, in any case, accents optional,
@@ -39,6 +41,7 @@ struct DateRead {
     enum class Result { NotADate, Date, BadMonth, BadDay, NoDay };
     Result result = Result::NotADate;
     int month = 0, day = 0;
+    int year = 0; ///< 0: none given
 };
 DateRead readDate(const QString &typed);
 

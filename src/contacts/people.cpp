@@ -1,7 +1,8 @@
 #include "people.h"
 
 #include "calendar/calendar.h"
-#include "calendar/namedays.h"
+#include "calendar/names.h"
+#include "calendar/tradition.h"
 
 #include <QMultiHash>
 
@@ -42,58 +43,47 @@ const std::pair<const char16_t *, const char16_t *> nicknameTable[] = {
     {u"irénke", u"Irén"},       {u"margit", u"Margit"},    {u"etus", u"Etelka"},
 };
 
-struct NameIndex {
-    QHash<QString, QList<QDate>> dates;    ///< calendar name -> its days (in 2000)
-    QMultiHash<QString, QString> byFolded; ///< folded -> calendar names
-    QHash<QString, QString> nicknames;     ///< folded nickname -> calendar name
-};
-
-const NameIndex &index()
+const QHash<QString, QString> &nicknames()
 {
-    static const NameIndex built = [] {
-        NameIndex ix;
-        for (int m = 1; m <= 12; ++m) {
-            for (int d = 1; d <= NameDayCalendar::tableDays(m); ++d) {
-                for (const QString &n :
-                     NameDayCalendar::entry(m, d).split(u',', Qt::SkipEmptyParts)) {
-                    const QString name = n.trimmed();
-                    if (name.isEmpty())
-                        continue;
-                    if (!ix.dates.contains(name))
-                        ix.byFolded.insert(foldedForMatching(name), name);
-                    ix.dates[name] << QDate(2000, m, d);
-                }
-            }
-        }
+    static const QHash<QString, QString> table = [] {
+        QHash<QString, QString> byFolded;
         for (const auto &[nick, name] : nicknameTable)
-            ix.nicknames.insert(foldedForMatching(QString::fromUtf16(nick)),
-                                QString::fromUtf16(name));
-        return ix;
+            byFolded.insert(foldedForMatching(QString::fromUtf16(nick)), QString::fromUtf16(name));
+        return byFolded;
     }();
-    return built;
+    return table;
+}
+
+// Every day of a calendar name: its main days, else the days of the extended list.
+QList<TableDay> daysOfName(const QString &name)
+{
+    const auto found = nameDays(name);
+    if (!found)
+        return {};
+    return found->isMain ? found->mainDays : found->otherDays;
 }
 
 } // namespace
 
 std::optional<QString> calendarName(const QString &word)
 {
-    const NameIndex &ix = index();
     const QString w = word.trimmed();
     if (w.isEmpty())
         return std::nullopt;
-    if (ix.dates.contains(w))
-        return w;
     const QString folded = foldedForMatching(w);
+    const QStringList same = namesFoldedAs(folded);
+    if (same.contains(w))
+        return w;
     // The same name written in another case.
-    const QList<QString> same = ix.byFolded.values(folded);
     for (const QString &name : same) {
         if (name.toLower() == w.toLower())
             return name;
     }
-    if (const auto nick = ix.nicknames.constFind(folded); nick != ix.nicknames.cend())
+    if (const auto nick = nicknames().constFind(folded); nick != nicknames().cend())
         return *nick;
-    // Without accents, only where one name alone matches.
-    if (same.size() == 1)
+    // Without accents, only where one name alone matches, and only a main name: the extended
+    // list holds names that differ in an accent alone.
+    if (same.size() == 1 && nameDays(same.first())->isMain)
         return same.first();
     return std::nullopt;
 }
@@ -132,7 +122,6 @@ QString describe(const Celebration &c)
 
 ContactBook::ContactBook(const QList<Card> &cards)
 {
-    const NameIndex &ix = index();
     for (const Card &card : cards) {
         Person p;
         p.name = card.displayName;
@@ -140,11 +129,11 @@ ContactBook::ContactBook(const QList<Card> &cards)
         if (!card.nameDays.isEmpty()) {
             // A date on the card itself wins.
             for (const CardDate &d : card.nameDays)
-                p.nameDays.append({QDate(2000, d.month, d.day), names.value(0, p.name)});
+                p.nameDays.append({{d.month, d.day}, names.value(0, p.name), false});
         } else {
             for (const QString &name : names) {
-                for (const QDate &d : ix.dates.value(name))
-                    p.nameDays.append({d, name});
+                for (const TableDay &d : daysOfName(name))
+                    p.nameDays.append({d, name, true});
             }
         }
         p.birthday = card.birthday;
@@ -167,7 +156,8 @@ QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
     QList<std::pair<QString, QList<QDate>>> out;
     for (const Person &p : m_people) {
         QList<QDate> days;
-        for (const auto &[day, name] : p.allNameDays) {
+        for (const NameDay &d : p.allNameDays) {
+            const QDate day(2000, d.day.month, d.day.day);
             if (!days.contains(day))
                 days << day;
         }
@@ -176,9 +166,18 @@ QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
     return out;
 }
 
+QStringList ContactBook::withoutNameDay() const
+{
+    QStringList people;
+    for (const Person &p : m_people) {
+        if (p.allNameDays.isEmpty() && !people.contains(p.name))
+            people << p.name;
+    }
+    return people;
+}
+
 void ContactBook::choose(const QList<PersonChoice> &choices)
 {
-    const NameIndex &ix = index();
     for (Person &p : m_people) {
         p.nameDays = p.allNameDays;
         for (const PersonChoice &c : choices) {
@@ -186,18 +185,22 @@ void ContactBook::choose(const QList<PersonChoice> &choices)
                 continue;
             if (const auto name = calendarName(c.name)) {
                 p.nameDays.clear();
-                for (const QDate &d : ix.dates.value(*name))
-                    p.nameDays.append({d, *name});
+                for (const TableDay &d : daysOfName(*name))
+                    p.nameDays.append({d, *name, true});
             }
             if (c.month == 0)
                 continue;
-            const QDate chosen(2000, c.month, c.day);
-            QList<std::pair<QDate, QString>> kept;
-            for (const auto &d : std::as_const(p.nameDays)) {
-                if (d.first == chosen)
+            const TableDay chosen{c.month, c.day};
+            QList<NameDay> kept;
+            for (const NameDay &d : std::as_const(p.nameDays)) {
+                if (d.day == chosen)
                     kept << d;
             }
-            if (!kept.isEmpty()) // a day the person no longer has: every day again
+            // A day the person no longer has: every day again; a person of no calendar name
+            // is given the day chosen.
+            if (kept.isEmpty() && p.nameDays.isEmpty())
+                kept.append({chosen, c.name.isEmpty() ? p.name : c.name, true});
+            if (!kept.isEmpty())
                 p.nameDays = kept;
         }
     }
@@ -214,11 +217,14 @@ QList<Celebration> ContactBook::on(const QDate &date, LeapDayRule rule) const
         }
         return date.month() == month && date.day() == day;
     };
+    // A name of the calendar is celebrated by the tradition's rule (a day later from 24 February
+    // of a leap year on); a date written on the card is that date.
+    const auto tableDay = tableDayOf(date);
     QList<Celebration> found;
     for (const Person &p : m_people) {
-        for (const auto &[day, name] : p.nameDays) {
-            if (lands(day.month(), day.day()))
-                found.append({p.name, true, name, 0});
+        for (const NameDay &d : p.nameDays) {
+            if (d.fromTable ? tableDay == d.day : lands(d.day.month, d.day.day))
+                found.append({p.name, true, d.name, 0});
         }
     }
     for (const Person &p : m_people) {

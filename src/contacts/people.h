@@ -2,6 +2,8 @@
 
 #include "vcard.h"
 
+#include "calendar/tradition.h"
+
 #include <QDate>
 #include <QHash>
 #include <QList>
@@ -35,9 +37,10 @@ struct PersonChoice {
     bool operator==(const PersonChoice &) const = default;
 };
 
-/// The calendar name a given name or nickname stands for: the name itself, a nickname from the
-/// shipped table ("Józsi" → "József"), or the one calendar name it matches without accents
-/// ("Peter" → "Péter"). None for anything else, married names ("Józsefné") among them.
+/// The calendar name a given name or nickname stands for: a name of the main table or of the
+/// extended list itself, a nickname from the shipped table ("Józsi" → "József"), or the one
+/// calendar name it matches without accents ("Peter" → "Péter"). None for anything else,
+/// married names ("Józsefné") among them.
 std::optional<QString> calendarName(const QString &word);
 
 /// The calendar names a card is celebrated by: its given names, else its nicknames.
@@ -57,14 +60,22 @@ public:
     int size() const;
     /// The people, by name, with the days of their names (year 2000), for choosing one.
     QList<std::pair<QString, QList<QDate>>> nameDaysOfPeople() const;
-    /// Applies the user's choice of one name day per person.
+    /// Applies the user's choice of one name day per person; a person without a calendar name
+    /// gets the day chosen.
     void choose(const QList<PersonChoice> &choices);
+    /// The people whose names are in neither calendar and whose card gives no name day.
+    QStringList withoutNameDay() const;
 
 private:
+    struct NameDay {
+        TableDay day;
+        QString name;
+        bool fromTable = true; ///< a day of the calendars (moved in a leap year), else the card's
+    };
     struct Person {
         QString name;
-        QList<std::pair<QDate, QString>> nameDays;    ///< year 2000 dates (a leap year), the name
-        QList<std::pair<QDate, QString>> allNameDays; ///< before the user chose one
+        QList<NameDay> nameDays;    ///< the days celebrated, the name
+        QList<NameDay> allNameDays; ///< before the user chose one
         std::optional<CardDate> birthday;
     };
     QList<Person> m_people;

@@ -3,10 +3,12 @@
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
 #include "calendar/numtext.h"
+#include "calendar/tradition.h"
 #include "reminders/alerts.h"
 
 #include <QCryptographicHash>
 #include <QStringList>
+#include <algorithm>
 #include <variant>
 
 namespace quill {
@@ -364,56 +366,89 @@ FittedEvent fitEvent(const CalendarEvent &e)
     return {r, {}};
 }
 
+namespace {
+
+// A yearly rule that keeps the tradition: 24-28 February counted from the month's end, so the
+// names fall a day later in a leap year ("BYMONTHDAY=-5" is the 24th of a common year and the
+// 25th of a leap year) and every client expands it alike.
+QString yearlyRule(const QDate &commonYearDay)
+{
+    if (commonYearDay.month() == 2 && commonYearDay.day() >= 24)
+        return QStringLiteral("FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=%1").arg(commonYearDay.day() - 29);
+    return QStringLiteral("FREQ=YEARLY");
+}
+
+CalendarEvent celebrationEvent(const contacts::Celebration &c, const QDate &day)
+{
+    CalendarEvent e;
+    const QString key = c.person + u'\n' + (c.nameDay ? c.name : QStringLiteral("*")) + u'\n' +
+                        day.toString(QStringLiteral("MMdd"));
+    e.uid = QStringLiteral("ismeros-") +
+            QString::fromLatin1(
+                QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(20)) +
+            QStringLiteral("@quillomat.zelmarin.hu");
+    e.summary = c.nameDay ? QStringLiteral("%1 névnapja (%2)").arg(c.person, c.name)
+                          : QStringLiteral("%1 születésnapja").arg(c.person);
+    e.category = c.nameDay ? QStringLiteral("Névnap") : QStringLiteral("Születésnap");
+    e.start = QDateTime(day, QTime(0, 0));
+    e.allDay = true;
+    if (c.nameDay)
+        e.rule = yearlyRule(day);
+    else
+        e.rule = day.month() == 2 && day.day() == 29
+                     ? QStringLiteral("FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1")
+                     : QStringLiteral("FREQ=YEARLY");
+    e.transparent = true;
+    return e;
+}
+
+} // namespace
+
 QList<CalendarEvent> celebrationEvents(const contacts::ContactBook &book)
 {
+    // Name days over a common year (the rule moves them in leap years), birthdays over a leap
+    // year, so that 29 February is one of them.
     QList<CalendarEvent> events;
-    for (QDate day(2000, 1, 1); day.year() == 2000; day = day.addDays(1)) {
+    for (QDate day(2001, 1, 1); day.year() == 2001; day = day.addDays(1)) {
         for (const contacts::Celebration &c : book.on(day)) {
-            CalendarEvent e;
-            const QString key = c.person + u'\n' + (c.nameDay ? c.name : QStringLiteral("*")) +
-                                u'\n' + day.toString(QStringLiteral("MMdd"));
-            e.uid =
-                QStringLiteral("ismeros-") +
-                QString::fromLatin1(QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1)
-                                        .toHex()
-                                        .left(20)) +
-                QStringLiteral("@quillomat.zelmarin.hu");
-            e.summary = c.nameDay ? QStringLiteral("%1 névnapja (%2)").arg(c.person, c.name)
-                                  : QStringLiteral("%1 születésnapja").arg(c.person);
-            e.category = c.nameDay ? QStringLiteral("Névnap") : QStringLiteral("Születésnap");
-            e.start = QDateTime(day, QTime(0, 0));
-            e.allDay = true;
-            e.rule = !c.nameDay && day.month() == 2 && day.day() == 29
-                         ? QStringLiteral("FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1")
-                         : QStringLiteral("FREQ=YEARLY");
-            e.transparent = true;
-            events << e;
+            if (c.nameDay)
+                events << celebrationEvent(c, day);
         }
     }
+    for (QDate day(2000, 1, 1); day.year() == 2000; day = day.addDays(1)) {
+        for (const contacts::Celebration &c : book.on(day)) {
+            if (!c.nameDay)
+                events << celebrationEvent(c, day);
+        }
+    }
+    std::stable_sort(events.begin(), events.end(), [](const auto &a, const auto &b) {
+        const QDate x = a.start.date(), y = b.start.date();
+        return std::pair(x.month(), x.day()) < std::pair(y.month(), y.day());
+    });
     return events;
 }
 
 QList<CalendarEvent> nameDayEvents()
 {
     QList<CalendarEvent> events;
-    for (int m = 1; m <= 12; ++m) {
-        for (int d = 1; d <= NameDayCalendar::tableDays(m); ++d) {
-            const QString names = NameDayCalendar::entry(m, d);
-            if (names.isEmpty())
-                continue;
-            const QDate day(2000, m, d);
-            CalendarEvent e;
-            e.uid = QStringLiteral("nevnap-") + day.toString(QStringLiteral("MMdd")) +
-                    QStringLiteral("@quillomat.zelmarin.hu");
-            e.summary = names + QStringLiteral(" névnapja");
-            e.description = QStringLiteral("Ezen a napon ünneplik névnapjukat: ") + names;
-            e.category = QStringLiteral("Névnap");
-            e.start = QDateTime(day, QTime(0, 0));
-            e.allDay = true;
-            e.rule = QStringLiteral("FREQ=YEARLY");
-            e.transparent = true;
-            events << e;
-        }
+    for (QDate day(2001, 1, 1); day.year() == 2001; day = day.addDays(1)) {
+        const QString names = mainNamesOn(day);
+        if (names.isEmpty())
+            continue;
+        CalendarEvent e;
+        e.uid = QStringLiteral("nevnap-") + day.toString(QStringLiteral("MMdd")) +
+                QStringLiteral("@quillomat.zelmarin.hu");
+        e.summary = names + QStringLiteral(" névnapja");
+        e.description = QStringLiteral("Ezen a napon ünneplik névnapjukat: ") + names;
+        if (const QStringList others = otherNamesOn(day); !others.isEmpty())
+            e.description +=
+                QStringLiteral(". Egyéb névnapok: ") + others.join(QStringLiteral(", "));
+        e.category = QStringLiteral("Névnap");
+        e.start = QDateTime(day, QTime(0, 0));
+        e.allDay = true;
+        e.rule = yearlyRule(day);
+        e.transparent = true;
+        events << e;
     }
     return events;
 }

@@ -3,7 +3,12 @@
 #include "alerts.h"
 
 #include "calendar/calendar.h"
+#include "calendar/namedays.h"
+#include "calendar/names.h"
 #include "calendar/numtext.h"
+#include "calendar/tradition.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 #include <cmath>
@@ -171,6 +176,34 @@ Prefill nameDayPrefill(const QString &t, int alertMonth, const QDate &today)
         return p;
     }
     return lastDayBefore(p.month, p.year, today.year());
+}
+
+QStringList nameDayChoices(const QString &name, const QDate &today)
+{
+    const auto found = nameDays(name);
+    if (!found)
+        return {};
+    const auto yearOf = [&today](const TableDay &d) {
+        return today.month() > d.month ? today.year() + 1 : today.year();
+    };
+    QStringList choices;
+    if (!found->isMain) {
+        for (const TableDay &d : found->otherDays)
+            choices << dayText(d, yearOf(d));
+        return choices;
+    }
+    // The index's own texts (short month names for some), of this year and of the next.
+    static const QRegularExpression oneDate(QStringLiteral("\\S+ \\d{1,2}\\."));
+    QList<QStringList> byYear;
+    for (const int year : {today.year(), today.year() + 1}) {
+        QStringList items;
+        for (const auto &match : oneDate.globalMatch(*NameDayIndex::editorDates(name, year)))
+            items << match.captured();
+        byYear << items;
+    }
+    for (qsizetype i = 0; i < found->mainDays.size() && i < byYear[0].size(); ++i)
+        choices << byYear[yearOf(found->mainDays[i]) - today.year()][i];
+    return choices;
 }
 
 Prefill dayBeforePrefill(int day, int alertMonth, std::optional<int> alertYear, int currentYear)

@@ -62,6 +62,11 @@ struct Prefill {
 /// month by its first three letters (`alertMonth`, 0-12, stays when none matches), this year or
 /// the next when `today`'s month is later, and the day before the day the text names.
 Prefill nameDayPrefill(const QString &dateText, int alertMonth, const QDate &today);
+/// The name-day dates offered for a first name, one a choice: a main name's days as the index
+/// writes them ("aug 15.", "február 9."), a name of the extended list alone its days; each day as
+/// the year of its alert has it (a month already past comes next year; in a leap year the
+/// names of 24-28 February a day later). None for a name of neither calendar.
+QStringList nameDayChoices(const QString &name, const QDate &today);
 
 /// The birthday and meeting pre-fill from the day picked (1-31, 0 for none): the day before, in
 /// the alert month (0-12) and year (none for "*") as they stand.

@@ -3,6 +3,7 @@
 #include "accessibility.h"
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
+#include "calendar/names.h"
 #include "hintanimation.h"
 #include "platform/twips.h"
 #include "reminders/editorrules.h"
@@ -262,7 +263,7 @@ void ReminderEditor::fillPickers()
     m_alertMinute->addItems(editor::minuteEntries());
     m_meetingMinute->addItems(editor::minuteEntries());
     m_firstName->addItems(FirstNameList());
-    m_firstName->setCompleter(new FoldingCompleter(FirstNameList(), m_firstName));
+    m_firstName->setCompleter(new FoldingCompleter(everyName(), m_firstName));
     for (QComboBox *c : {m_alertYear, m_alertMonth, m_alertDay, m_alertHour, m_alertMinute,
                          m_meetingYear, m_meetingHour, m_meetingMinute})
         c->setCurrentIndex(0);
@@ -394,12 +395,8 @@ void ReminderEditor::nameChosen()
 void ReminderEditor::fillNameDayDates()
 {
     m_nameDayDates->clear();
-    // Each date of the name is a choice of its own ("aug 15." "szept 8." ...).
-    static const QRegularExpression oneDate(QStringLiteral("\\S+ \\d{1,2}\\."));
-    if (const auto dates = NameDayIndex::editorDates(m_firstName->currentText())) {
-        for (const auto &match : oneDate.globalMatch(*dates))
-            m_nameDayDates->addItem(match.captured());
-    }
+    m_nameDayDates->addItems(
+        editor::nameDayChoices(m_firstName->currentText(), m_services.clock.now().date()));
 }
 
 QString ReminderEditor::pickedNameDayDates() const

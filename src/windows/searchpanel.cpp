@@ -2,7 +2,10 @@
 
 #include "accessibility.h"
 #include "calendar/calendar.h"
+#include "calendar/namedays.h"
+#include "calendar/names.h"
 #include "calendar/numtext.h"
+#include "calendar/tradition.h"
 #include "platform/twips.h"
 #include "widgets.h"
 
@@ -167,7 +170,7 @@ void SearchPanel::enterNameSearch()
 {
     // Name suggestions are built when the name search is first used.
     if (!m_name->completer())
-        m_name->setCompleter(new FoldingCompleter(FirstNameList(), m_name));
+        m_name->setCompleter(new FoldingCompleter(everyName(), m_name));
     m_byDate->setChecked(false);
     m_name->setEnabled(true);
     m_namesFound->clear();
@@ -257,20 +260,46 @@ void SearchPanel::searchByDate()
     // The day is read as a number and written back plainly: " 1" and "07" are days too.
     const QString day = numberText(textValue(m_day->currentText()));
     const NameLookup found = NameDayCalendar::lookup(m_month->currentText(), day);
-    if (found.error != LookupError::None)
+    if (found.error != LookupError::None) {
         reportNotFound(found.error);
-    else
+        return;
+    }
+    // The day of this year, by the tradition: a leap year's 24 February is the leap day.
+    const QDate date(m_services.clock.now().date().year(),
+                     hungarianMonthNumber(m_month->currentText()), day.toInt());
+    if (!date.isValid())
         showAnswer(m_namesFound, found.names);
+    else
+        showAnswer(m_namesFound, isLeapDay(date) ? leapDayText() : mainNamesOn(date));
 }
 
 void SearchPanel::searchByName()
 {
     enterNameSearch();
     m_datesFound->show();
-    if (const auto dates = NameDayIndex::dates(m_name->currentText()))
-        showAnswer(m_datesFound, *dates);
-    else
+    const int year = m_services.clock.now().date().year();
+    const QString typed = m_name->currentText();
+    const auto found = nameDays(typed);
+    if (!found) {
+        m_datesFound->setToolTip(QString());
         reportNotFound(LookupError::Name);
+        return;
+    }
+    // The days as this year has them. A main name's line stays as the index writes it; its
+    // other days from the extended list are in the line's hover and for a screen reader.
+    QStringList others;
+    for (const TableDay &d : found->otherDays)
+        others << shortDayText(d, year);
+    const QString otherText = QStringLiteral("Egyéb névnapjai: ") + others.join(u' ');
+    m_datesFound->setToolTip(others.isEmpty() ? QString() : otherText);
+    const QString role = QStringLiteral("A név névnapjai");
+    m_datesFound->setAccessibleDescription(others.isEmpty() ? role : role + u". " + otherText);
+    if (!found->isMain) {
+        showAnswer(m_datesFound, QStringLiteral("egyéb: ") + others.mid(0, 3).join(u' ') +
+                                     (others.size() > 3 ? QStringLiteral(" …") : QString()));
+        return;
+    }
+    showAnswer(m_datesFound, *NameDayIndex::dates(typed, year));
 }
 
 } // namespace quill

@@ -3,6 +3,7 @@
 #include "accessibility.h"
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
+#include "calendar/tradition.h"
 #include "platform/twips.h"
 #include "widgets.h"
 
@@ -68,13 +69,24 @@ void TodayPanel::showDay(const QDate &date)
     setTextIfChanged(m_labels[Weekday], hungarianWeekdayName(m_dateNames.weekdayName(date)));
     const NameLookup found = NameDayCalendar::lookup(month, QString::number(date.day()));
     if (found.error == LookupError::None)
-        m_names = found.names;
-    setTextIfChanged(m_labels[Names], m_names + QStringLiteral(" napja"));
-    // Users plan a day ahead: tomorrow's names are a hover away.
+        m_names = isLeapDay(date) ? leapDayText() : mainNamesOn(date);
+    // The leap day carries no name: it says what it is.
+    setTextIfChanged(m_labels[Names],
+                     isLeapDay(date) ? m_names : m_names + QStringLiteral(" napja"));
+    m_labels[Names]->setToolTip(hoverText(date));
+}
+
+QString TodayPanel::hoverText(const QDate &date)
+{
+    // Users plan a day ahead: tomorrow's names are a hover away, and the day's other names.
     const QDate tomorrow = date.addDays(1);
-    const QString next = NameDayCalendar::entry(tomorrow.month(), tomorrow.day());
-    m_labels[Names]->setToolTip(next.isEmpty() ? QStringLiteral("Holnap nincs névnap.")
-                                               : QStringLiteral("Holnap: ") + next);
+    const QString next = mainNamesOn(tomorrow);
+    QString text = isLeapDay(tomorrow) ? QStringLiteral("Holnap szökőnap, nincs névnap.")
+                   : next.isEmpty()    ? QStringLiteral("Holnap nincs névnap.")
+                                       : QStringLiteral("Holnap: ") + next;
+    if (const QStringList others = otherNamesOn(date); !others.isEmpty())
+        text += QStringLiteral("\nEgyéb névnapok ma: ") + others.join(QStringLiteral(", "));
+    return text;
 }
 
 QString TodayPanel::titleBarLine() const

@@ -34,6 +34,7 @@ private:
     /// The design's numbering of the labels.
     enum Piece : std::size_t { Month = 0, Weekday, Time, Names, Year, Day };
     void showDay(const QDate &date);
+    static QString hoverText(const QDate &date);
 
     SystemDateNames m_dateNames;
     std::array<QLabel *, 6> m_labels{};

@@ -3,6 +3,7 @@
 
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
+#include "calendar/tradition.h"
 #include "cli/query.h"
 
 #include <QDate>
@@ -63,8 +64,6 @@ private Q_SLOTS:
         row("month.day.", {u"03.15."_qs}, 0, kristof);
         row("leading zero", {u"december"_qs, u"07"_qs}, 0, u"Ambrus\n"_qs);
         row("two names", {u"december 2"_qs}, 0, u"Melinda, Vivien\n"_qs);
-        row("29 February", {u"február"_qs, u"29"_qs}, 0, u"február 29.: nincs névnap\n"_qs);
-        row("02-29", {u"02-29"_qs}, 0, u"február 29.: nincs névnap\n"_qs);
         // What is still wrong keeps its message.
         row("no such month", {u"Hónap"_qs, u"1"_qs}, 1, none, u"Ilyen hónap nem létezik!\n"_qs);
         row("month 13", {u"2026-13-01"_qs}, 1, none, u"Ilyen hónap nem létezik!\n"_qs);
@@ -79,7 +78,8 @@ private Q_SLOTS:
         row("full months", {u"Mária"_qs}, 0,
             u"augusztus 15. szeptember 8. szeptember 12. december 8.\n"_qs);
         row("Lőrinc", {u"lorinc"_qs}, 0, u"Lőrinc: augusztus 10. szeptember 5.\n"_qs);
-        row("no such name", {u"Nincsilyen"_qs}, 1, none, u"Ilyen név nem létezik!\n"_qs);
+        row("no such name", {u"Nincsilyen"_qs}, 1, none,
+            u"Nincsilyen nem szerepel a névnaptárban.\n"_qs);
         // As a new user types: short month names, a month alone, a near miss, a whole name.
         row("márc", {u"márc"_qs, u"15"_qs}, 0, kristof);
         row("dec 24", {u"dec 24"_qs}, 0, u"Ádám, Éva\n"_qs);
@@ -87,8 +87,10 @@ private Q_SLOTS:
         row("szept. 27.", {u"szept. 27."_qs}, 0, u"Adalbert\n"_qs);
         row("a month alone", {u"március"_qs}, 1, none,
             u"Melyik napja? Például: nevnap március 15\n"_qs);
-        row("near miss", {u"Lorincz"_qs}, 1, none, u"Ilyen név nem létezik! Talán: Lőrinc?\n"_qs);
-        row("a beginning", {u"Zolt"_qs}, 1, none, u"Ilyen név nem létezik! Talán: Zoltán?\n"_qs);
+        row("near miss", {u"Lorincz"_qs}, 1, none,
+            u"Lorincz nem szerepel a névnaptárban. Talán: Lőrinc?\n"_qs);
+        row("a beginning", {u"Zolt"_qs}, 1, none,
+            u"Zolt nem szerepel a névnaptárban. Talán: Zoltán, Zoltána?\n"_qs);
         row("family name first", {u"Kovács Mária"_qs}, 0,
             u"Mária: augusztus 15. szeptember 8. szeptember 12. december 8.\n"_qs);
         row("given name first", {u"Anna"_qs, u"Kovács"_qs}, 0, u"Anna: július 26.\n"_qs);
@@ -111,29 +113,133 @@ private Q_SLOTS:
         QFETCH(QString, err);
         const Run r = runNevnap(args);
         QCOMPARE(r.code, code);
-        QCOMPARE(r.out, out);
+        // The main names or days on the first line; the other ones, labelled, on a second.
+        const QStringList lines = r.out.split(u'\n');
+        QCOMPARE(r.out.isEmpty() ? QString() : lines.first() + u'\n', out);
+        QVERIFY(lines.size() <= 3);
+        if (lines.size() == 3)
+            QVERIFY2(lines[1].startsWith(u"Egyéb névnap"_qs), qPrintable(r.out));
         QCOMPARE(r.err, err);
     }
+
+    // Days and names by the tradition, on a given day: the leap day without a name, the names
+    // of 24-28 February a day later in a leap year; the other names apart; names of the extended
+    // list alone; names of no list told as missing from the calendar.
+    void tradition_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QDate leap(2028, 2, 10), common(2026, 12, 8);
+        const QString mathias = u"Mátyás\nEgyéb névnapok: Darinka, Edömér, Etel, Hedda, Hedvig, "
+                                "János, Jázmin\n"_qs;
+        const QString elemer = u"Elemér\nEgyéb névnapok: Antónia, Antonietta, Hédi, Hedvig, "
+                               "Ilmár, Neszta, Osszián, Oszvald, Oszvalda, Román\n"_qs;
+        const QString leapDay = u"február 24.: szökőnap, nincs névnap\n"_qs;
+        const auto row = [](const char *tag, QDate today, const QStringList &args, int code,
+                            const QString &out, const QString &err = QString()) {
+            QTest::newRow(tag) << today << args << code << out << err;
+        };
+        row("leap day", leap, {u"2028-02-24"_qs}, 0, leapDay);
+        row("leap day, this year's", leap, {u"február 24"_qs}, 0, leapDay);
+        row("2028-02-25", leap, {u"2028-02-25"_qs}, 0, mathias);
+        row("2027-02-24", leap, {u"2027-02-24"_qs}, 0, mathias);
+        row("2028-02-29", common, {u"2028-02-29"_qs}, 0, elemer);
+        row("2027-02-28", common, {u"2027-02-28"_qs}, 0, elemer);
+        row("29 February, common year", common, {u"február"_qs, u"29"_qs}, 0,
+            u"február 29.: nincs névnap (szökőévben: Elemér)\n"_qs);
+        row("02-29, common year", common, {u"02-29"_qs}, 0,
+            u"február 29.: nincs névnap (szökőévben: Elemér)\n"_qs);
+        row("02-29, leap year", leap, {u"02-29"_qs}, 0, elemer);
+        row("ma, leap day", QDate(2028, 2, 24), {u"ma"_qs}, 0, leapDay);
+        row("today, leap day", QDate(2028, 2, 24), {}, 0, leapDay);
+        row("holnap, leap day", QDate(2028, 2, 24), {u"holnap"_qs}, 0, mathias);
+        row("tegnap, 1 March", QDate(2028, 3, 1), {u"tegnap"_qs}, 0, elemer);
+        row("holnapután", QDate(2028, 2, 22), {u"holnapután"_qs}, 0, leapDay);
+        row("1 March", leap, {u"március 1"_qs}, 0,
+            u"Albin\nEgyéb névnapok: Albina, Cseperke, Dávid, Eudoxia, Félix, Gyopárka, "
+            "Leontina, Szecső, Tóbia, Veszta, Zotmund, Zulejka\n"_qs);
+        row("week over the leap day", QDate(2028, 2, 23), {u"--het"_qs}, 0,
+            u"2028. február 23. szerda: Alfréd\n"
+            "2028. február 24. csütörtök: szökőnap, nincs névnap\n"
+            "2028. február 25. péntek: Mátyás\n2028. február 26. szombat: Géza\n"
+            "2028. február 27. vasárnap: Edina\n2028. február 28. hétfő: Ákos, Bátor\n"
+            "2028. február 29. kedd: Elemér\n"_qs);
+        row("week, common year", QDate(2027, 2, 23), {u"--het"_qs}, 0,
+            u"2027. február 23. kedd: Alfréd\n2027. február 24. szerda: Mátyás\n"
+            "2027. február 25. csütörtök: Géza\n2027. február 26. péntek: Edina\n"
+            "2027. február 27. szombat: Ákos, Bátor\n2027. február 28. vasárnap: Elemér\n"
+            "2027. március 1. hétfő: Albin\n"_qs);
+    }
+    void tradition()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const nevnap::Answer a = nevnap::answer(args, today);
+        QCOMPARE(a.exitCode, code);
+        QCOMPARE(a.out, out);
+        QCOMPARE(a.err, err);
+    }
+
+    void traditionNames_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        const QDate leap(2028, 2, 10), common(2026, 12, 8);
+        const auto row = [](const char *tag, QDate today, const QStringList &args, int code,
+                            const QString &out, const QString &err = QString()) {
+            QTest::newRow(tag) << today << args << code << out << err;
+        };
+        row("a main name with a leap-year day", leap, {u"Mátyás"_qs}, 0,
+            u"február 24. (szökőévben február 25.)\nEgyéb névnapjai: május 14. december 8.\n"_qs);
+        row("its other days", common, {u"Elemér"_qs}, 0,
+            u"február 28. (szökőévben február 29.)\nEgyéb névnapjai: február 20. április 28. "
+            "augusztus 25. október 9.\n"_qs);
+        row("extended list only", common, {u"Hanna"_qs}, 0,
+            u"Egyéb névnapjai: május 20. május 24. május 30.\n"_qs);
+        row("extended list only, lower case", common, {u"hanna"_qs}, 0,
+            u"Hanna: egyéb névnapjai: május 20. május 24. május 30.\n"_qs);
+        row("extended list only, full name", common, {u"Kovács Jázmin"_qs}, 0,
+            u"Jázmin: egyéb névnapjai: február 24. (szökőévben február 25.) május 10. július 12.\n"_qs);
+        row("no list: Dominik", common, {u"Dominik"_qs}, 1, QString(),
+            u"Dominik nem szerepel a névnaptárban. Talán: Dominika?\n"_qs);
+        row("no list: Szofia", common, {u"Szofia"_qs}, 1, QString(),
+            u"Szofia nem szerepel a névnaptárban. Talán: Szófia?\n"_qs);
+        row("no list: Benett", common, {u"Benett"_qs}, 1, QString(),
+            u"Benett nem szerepel a névnaptárban. Talán: Anett, Babett, Benáta?\n"_qs);
+    }
+    void traditionNames() { tradition(); }
 
     void todayTomorrowAndWeek()
     {
         const QDate today = QDate::currentDate();
+        // The first line: the day's main names by the tradition.
         const auto names = [](const QDate &d) {
-            const QString n = NameDayCalendar::entry(d.month(), d.day());
+            const QString n = mainNamesOn(d);
             return n.isEmpty() ? MonthNames[std::size_t(d.month() - 1)].hungarian.toString() +
-                                     u' ' + QString::number(d.day()) + u".: nincs névnap"_qs
+                                     u' ' + QString::number(d.day()) +
+                                     (isLeapDay(d) ? u".: szökőnap, nincs névnap"_qs
+                                                   : u".: nincs névnap"_qs)
                                : n;
         };
+        const auto first = [](const QString &out) { return out.section(u'\n', 0, 0); };
         for (const QStringList &args : {QStringList{u"holnap"_qs}, QStringList{u"--tomorrow"_qs}}) {
             const Run r = runNevnap(args);
             QCOMPARE(r.code, 0);
-            QVERIFY(r.out == names(today.addDays(1)) + u'\n' ||
-                    r.out == names(QDate::currentDate().addDays(1)) + u'\n'); // midnight
+            QVERIFY(first(r.out) == names(today.addDays(1)) ||
+                    first(r.out) == names(QDate::currentDate().addDays(1))); // midnight
         }
-        QCOMPARE(runNevnap({}).out.trimmed(), names(QDate::currentDate()));
-        QCOMPARE(runNevnap({u"tegnap"_qs}).out.trimmed(), names(QDate::currentDate().addDays(-1)));
-        QCOMPARE(runNevnap({u"holnapután"_qs}).out.trimmed(),
-                 names(QDate::currentDate().addDays(2)));
+        QCOMPARE(first(runNevnap({}).out), names(QDate::currentDate()));
+        QCOMPARE(first(runNevnap({u"tegnap"_qs}).out), names(QDate::currentDate().addDays(-1)));
+        QCOMPARE(first(runNevnap({u"holnapután"_qs}).out), names(QDate::currentDate().addDays(2)));
         for (const QStringList &args : {QStringList{u"--het"_qs}, QStringList{u"--week"_qs}}) {
             const QStringList lines = runNevnap(args).out.split(u'\n', Qt::SkipEmptyParts);
             QCOMPARE(lines.size(), 7);
@@ -258,10 +364,18 @@ private Q_SLOTS:
             QVERIFY2(l.size() - 1 <= 75, l.constData());
         }
         QCOMPARE(ics.count("BEGIN:VEVENT\r\n"), 365);
-        QCOMPARE(ics.count("RRULE:FREQ=YEARLY\r\n"), 365);
-        QVERIFY(!ics.contains("DTSTART;VALUE=DATE:20000229"));
+        // 24-28 February counted from the month's end, so that a leap year moves them.
+        QCOMPARE(ics.count("RRULE:FREQ=YEARLY\r\n"), 360);
+        for (int d = 24; d <= 28; ++d) {
+            const QByteArray event = "DTSTART;VALUE=DATE:200102" + QByteArray::number(d);
+            QVERIFY2(ics.contains(event), event.constData());
+            const QByteArray rule =
+                "RRULE:FREQ=YEARLY;BYMONTHDAY=" + QByteArray::number(d - 29) + ";BYMONTH=2\r\n";
+            QCOMPARE(ics.count(rule), 1);
+        }
+        QVERIFY(!ics.contains("0229\r\n"));
         const QString text = QString::fromUtf8(QByteArray(ics).replace("\r\n ", ""));
-        QVERIFY(text.contains(u"DTSTART;VALUE=DATE:20001206\r\nDTEND;VALUE=DATE:20001207"_qs));
+        QVERIFY(text.contains(u"DTSTART;VALUE=DATE:20011206\r\nDTEND;VALUE=DATE:20011207"_qs));
         QVERIFY(text.contains(u"SUMMARY:Melinda\\, Vivien névnapja\r\n"_qs));
     }
 };

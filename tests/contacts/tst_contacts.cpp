@@ -199,6 +199,10 @@ private Q_SLOTS:
         QTest::newRow("diminutive") << u"Marika"_qs << u"Mária"_qs;
         QTest::newRow("married name") << u"Józsefné"_qs << QString();
         QTest::newRow("family name") << u"Kovács"_qs << QString();
+        QTest::newRow("extended list") << u"Hanna"_qs << u"Hanna"_qs;
+        QTest::newRow("extended list, another case") << u"JÁZMIN"_qs << u"Jázmin"_qs;
+        QTest::newRow("extended list, not without accents") << u"Szofia"_qs << QString();
+        QTest::newRow("no list") << u"Dominik"_qs << QString();
     }
     void calendarNames()
     {
@@ -390,6 +394,52 @@ private Q_SLOTS:
         const SourceReading gone = readSource(path, changed.stamp);
         QVERIFY(!gone.unchanged);
         QCOMPARE(gone.problems.size(), 1);
+    }
+
+    // A person of each kind by the tradition: a main name (Mátyás) a day later from 24 February
+    // of a leap year, a name of the extended list alone on each of its days, a name of no list
+    // never, until the user gives them a day.
+    void kindsOfPeople_data()
+    {
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QStringList>("celebrating");
+        const auto row = [](const char *tag, QDate d, const QStringList &who) {
+            QTest::newRow(tag) << d << who;
+        };
+        row("leap day", {2028, 2, 24}, {});
+        const QStringList mathias{u"Kiss Mátyás: névnap (Mátyás)"_qs,
+                                  u"Nagy Jázmin: névnap (Jázmin)"_qs};
+        row("Mátyás and Jázmin, leap year", {2028, 2, 25}, mathias);
+        row("Mátyás and Jázmin, common year", {2027, 2, 24}, mathias);
+        row("not the day after, common year", {2027, 2, 25}, {});
+        row("Jázmin's other day", {2026, 7, 12}, {u"Nagy Jázmin: névnap (Jázmin)"_qs});
+        row("Hanna", {2026, 5, 20}, {u"Szabó Hanna: névnap (Hanna)"_qs});
+        row("Hanna again", {2026, 5, 30}, {u"Szabó Hanna: névnap (Hanna)"_qs});
+        row("Mátyás's other day", {2026, 5, 14}, {});
+        row("the day given to Dominik", {2026, 8, 4}, {u"Tóth Dominik: névnap (Dominik)"_qs});
+    }
+    void kindsOfPeople()
+    {
+        QFETCH(QDate, date);
+        QFETCH(QStringList, celebrating);
+        ContactBook book(
+            readCards(
+                card("3.0", "FN:Kiss M\xc3\xa1ty\xc3\xa1s\r\nN:Kiss;M\xc3\xa1ty\xc3\xa1s;;;\r\n") +
+                card("3.0", "FN:Nagy J\xc3\xa1zmin\r\nN:Nagy;J\xc3\xa1zmin;;;\r\n") +
+                card("3.0", "FN:Szab\xc3\xb3 Hanna\r\nN:Szab\xc3\xb3;Hanna;;;\r\n") +
+                card("3.0", "FN:T\xc3\xb3th Dominik\r\nN:T\xc3\xb3th;Dominik;;;\r\n"))
+                .cards);
+        QCOMPARE(book.withoutNameDay(), QStringList{u"Tóth Dominik"_qs});
+        QStringList out;
+        for (const Celebration &c : book.on(date))
+            out << describe(c);
+        QVERIFY(!out.contains(u"Tóth Dominik: névnap (Dominik)"_qs));
+        book.choose({{u"Tóth Dominik"_qs, -1, 8, 4, u"Dominik"_qs}});
+        QCOMPARE(book.withoutNameDay(), QStringList{u"Tóth Dominik"_qs}); // still no calendar name
+        out.clear();
+        for (const Celebration &c : book.on(date))
+            out << describe(c);
+        QCOMPARE(out, celebrating);
     }
 
     // A folder as a sync tool keeps it: one card a file, named by the tool, one folder an

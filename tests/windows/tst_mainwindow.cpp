@@ -1,3 +1,4 @@
+#include "calendar/tradition.h"
 #include "files/safefile.h"
 #include "support/testsupport.h"
 
@@ -50,17 +51,43 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.shown.size(), 0);
     }
 
-    // Tomorrow's names are a hover away.
+    // Tomorrow's names are a hover away, beside the day's other names; the leap day and the
+    // day after it in a leap year keep the tradition.
+    void tomorrowOnHover_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("tomorrow");
+        QTest::addColumn<QString>("otherToday");
+        const auto row = [](const char *tag, const QDateTime &now, const QString &tomorrow,
+                            const QString &other) {
+            QTest::newRow(tag) << now << tomorrow << other;
+        };
+        row("common day", at(2026, 12, 6, 7, 5), u"Holnap: Ambrus"_qs, u"Azálea"_qs);
+        row("before the leap day", at(2028, 2, 23, 23, 59), u"Holnap szökőnap, nincs névnap."_qs,
+            u"Mirtill"_qs);
+        row("the leap day", at(2028, 2, 24, 12, 0), u"Holnap: Mátyás"_qs, QString());
+        row("common 27 February", at(2027, 2, 27, 9, 0), u"Holnap: Elemér"_qs, u"Leander"_qs);
+        row("leap 27 February", at(2028, 2, 27, 9, 0), u"Holnap: Ákos, Bátor"_qs, QString());
+        row("leap 28 February", at(2028, 2, 28, 23, 59), u"Holnap: Elemér"_qs, u"Leander"_qs);
+        row("leap 29 February", at(2028, 2, 29, 9, 0), u"Holnap: Albin"_qs, QString());
+        row("new year's eve", at(2026, 12, 31, 0, 0), u"Holnap: Fruzsina"_qs, QString());
+    }
     void tomorrowOnHover()
     {
-        Harness h(at(2026, 12, 6, 7, 5));
-        QCOMPARE(h.find<QLabel>(u"Label1_3"_qs)->toolTip(), u"Holnap: Ambrus"_qs);
-        h.clock.set(at(2028, 2, 28, 23, 59));
-        h.window().clockTick();
-        QCOMPARE(h.find<QLabel>(u"Label1_3"_qs)->toolTip(), u"Holnap nincs névnap."_qs);
-        h.clock.set(at(2026, 12, 31, 0, 0));
-        h.window().clockTick();
-        QCOMPARE(h.find<QLabel>(u"Label1_3"_qs)->toolTip(), u"Holnap: Fruzsina"_qs);
+        QFETCH(QDateTime, now);
+        QFETCH(QString, tomorrow);
+        QFETCH(QString, otherToday);
+        Harness h(now);
+        const QStringList lines = h.find<QLabel>(u"Label1_3"_qs)->toolTip().split(u'\n');
+        QCOMPARE(lines.first(), tomorrow);
+        if (isLeapDay(now.date())) {
+            QCOMPARE(lines.size(), 1);
+            return;
+        }
+        QCOMPARE(lines.size(), 2);
+        QVERIFY(lines[1].startsWith(u"Egyéb névnapok ma: "_qs));
+        if (!otherToday.isEmpty())
+            QVERIFY2(lines[1].contains(otherToday), qPrintable(lines[1]));
     }
 
     // Start at login: the menu item shows the entry's state and changes it; a failure is told.
@@ -114,11 +141,31 @@ private Q_SLOTS:
         QCOMPARE(label(h, 1), u"Vasárnap"_qs);
     }
 
+    // The strip by the tradition: no name on the leap day, 24-28 February's names a day later.
+    void leapDay_data()
+    {
+        QTest::addColumn<QDateTime>("now");
+        QTest::addColumn<QString>("names");
+        QTest::newRow("2028-02-23") << at(2028, 2, 23, 12, 0) << u"Alfréd napja"_qs;
+        QTest::newRow("2028-02-24") << at(2028, 2, 24, 12, 0) << u"Szökőnap"_qs;
+        QTest::newRow("2028-02-25") << at(2028, 2, 25, 12, 0) << u"Mátyás napja"_qs;
+        QTest::newRow("2028-02-29") << at(2028, 2, 29, 12, 0) << u"Elemér napja"_qs;
+        QTest::newRow("2028-03-01") << at(2028, 3, 1, 12, 0) << u"Albin napja"_qs;
+        QTest::newRow("2027-02-24") << at(2027, 2, 24, 12, 0) << u"Mátyás napja"_qs;
+        QTest::newRow("2027-02-28") << at(2027, 2, 28, 12, 0) << u"Elemér napja"_qs;
+    }
     void leapDay()
     {
-        Harness h(at(2028, 2, 29, 12, 0));
-        QCOMPARE(label(h, 3), u" napja"_qs);
-        QCOMPARE(label(h, 5), u" 29."_qs);
+        QFETCH(QDateTime, now);
+        QFETCH(QString, names);
+        Harness h(now);
+        QCOMPARE(label(h, 3), names);
+        QCOMPARE(label(h, 5), u' ' + QString::number(now.date().day()) + u'.');
+        // What a screen reader hears ends with the same names.
+        h.window().clockTick();
+        const QString heard =
+            QAccessible::queryAccessibleInterface(&h.window())->text(QAccessible::Description);
+        QVERIFY2(heard.contains(u", "_qs + names), qPrintable(heard));
     }
 
     void signatureCycle()
