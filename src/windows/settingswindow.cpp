@@ -1,4 +1,5 @@
 #include "settingswindow.h"
+#include "unnamedpeople.h"
 
 #include "accessibility.h"
 #include "alertdesk.h"
@@ -95,6 +96,13 @@ QWidget *SettingsWindow::createContactsGroup()
     m_contactsState->setObjectName(QStringLiteral("ismerosallapot"));
     m_contactsState->setWordWrap(true);
     form->addRow(m_contactsState);
+    // The people whose names are in no calendar, each a way to the choices above.
+    m_unnamed = new UnnamedPeopleList(group);
+    form->addRow(m_unnamed);
+    connect(m_unnamed, &UnnamedPeopleList::personChosen, this, [this](const QString &person) {
+        m_person->setCurrentIndex(std::max(0, m_person->findText(person)));
+        m_personName->setFocus();
+    });
     m_skipped = new QListWidget(group);
     m_skipped->setObjectName(QStringLiteral("kihagyottak"));
     m_skipped->setAccessibleName(QStringLiteral("Kihagyott névjegyek"));
@@ -128,6 +136,8 @@ void SettingsWindow::showPerson()
         for (const auto &[person, days] : m_contacts->book().nameDaysOfPeople()) {
             if (person != name)
                 continue;
+            if (days.isEmpty()) // no name of the calendars: any day may be given
+                UnnamedPeopleList::addEveryDay(m_personNameDay);
             for (const QDate &d : days)
                 m_personNameDay->addItem(
                     MonthNames[std::size_t(d.month() - 1)].hungarian.toString() + u' ' +
@@ -180,6 +190,7 @@ void SettingsWindow::showContactsState()
         showPerson();
     }
     m_skipped->clear();
+    m_unnamed->showPeople(m_contacts ? m_contacts->book().withoutNameDay() : QStringList());
     if (!m_contacts || m_desk.preferences().contactsSource.isEmpty()) {
         m_contactsState->setText(QStringLiteral("Nincs megadva névjegyforrás."));
         m_skipped->setVisible(false);

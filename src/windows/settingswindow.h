@@ -45,6 +45,7 @@ private:
     QCheckBox *m_leapDay = nullptr;
     QLabel *m_contactsState = nullptr;
     QListWidget *m_skipped = nullptr;
+    class UnnamedPeopleList *m_unnamed = nullptr;
     QComboBox *m_person = nullptr;
     QSpinBox *m_personDays = nullptr;
     QComboBox *m_personNameDay = nullptr;
