@@ -406,25 +406,21 @@ CalendarEvent celebrationEvent(const contacts::Celebration &c, const QDate &day)
 
 QList<CalendarEvent> celebrationEvents(const contacts::ContactBook &book)
 {
-    // Name days over a common year (the rule moves them in leap years), birthdays over a leap
-    // year, so that 29 February is one of them.
+    // Name days as a common year has them (the rule moves them in leap years), birthdays as a
+    // leap year has them, so that 29 February is one of them; in the order of the days.
     QList<CalendarEvent> events;
-    for (QDate day(2001, 1, 1); day.year() == 2001; day = day.addDays(1)) {
-        for (const contacts::Celebration &c : book.on(day)) {
-            if (c.nameDay)
-                events << celebrationEvent(c, day);
-        }
-    }
     for (QDate day(2000, 1, 1); day.year() == 2000; day = day.addDays(1)) {
+        if (const QDate common(2001, day.month(), day.day()); common.isValid()) {
+            for (const contacts::Celebration &c : book.on(common)) {
+                if (c.nameDay)
+                    events << celebrationEvent(c, common);
+            }
+        }
         for (const contacts::Celebration &c : book.on(day)) {
             if (!c.nameDay)
                 events << celebrationEvent(c, day);
         }
     }
-    std::stable_sort(events.begin(), events.end(), [](const auto &a, const auto &b) {
-        const QDate x = a.start.date(), y = b.start.date();
-        return std::pair(x.month(), x.day()) < std::pair(y.month(), y.day());
-    });
     return events;
 }
 
