@@ -130,6 +130,16 @@ void trigger(Harness &h, const QString &name)
     action->trigger();
 }
 
+SettingsWindow *openSettings(Harness &h)
+{
+    trigger(h, u"beallit"_qs);
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *s = qobject_cast<SettingsWindow *>(w))
+            return s;
+    }
+    return nullptr;
+}
+
 void typeText(QWidget *widget, const QString &text)
 {
     for (const QChar c : text) {

@@ -4,6 +4,7 @@
 #include "reminders/session.h"
 #include "windows/mainwindow.h"
 #include "windows/services.h"
+#include "windows/settingswindow.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -130,6 +131,8 @@ QDateTime at(int year, int month, int day, int hour, int minute, int second = 0)
 inline const QByteArray oneReminder = "e| | |*|*|*|*|00| |x|1|0|\r\n";
 /// Chooses an item of the main window's popup menu by its name, as a click would.
 void trigger(Harness &h, const QString &name);
+/// Opens Beállítások from the menu; the window, or null where none came.
+SettingsWindow *openSettings(Harness &h);
 
 /// Types a text, accents included, key by key.
 void typeText(QWidget *widget, const QString &text);

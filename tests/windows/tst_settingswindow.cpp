@@ -12,18 +12,6 @@
 using namespace quill;
 using namespace quill::test;
 
-namespace {
-SettingsWindow *openSettings(Harness &h)
-{
-    trigger(h, u"beallit"_qs);
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *s = qobject_cast<SettingsWindow *>(w))
-            return s;
-    }
-    return nullptr;
-}
-} // namespace
-
 class TestSettingsWindow : public QObject {
     Q_OBJECT
 private Q_SLOTS:

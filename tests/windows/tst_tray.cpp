@@ -63,16 +63,6 @@ private:
     QStringList m_items;
 };
 
-SettingsWindow *openSettings(Harness &h)
-{
-    trigger(h, u"beallit"_qs);
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *s = qobject_cast<SettingsWindow *>(w))
-            return s;
-    }
-    return nullptr;
-}
-
 } // namespace
 
 class TestTray : public QObject {
