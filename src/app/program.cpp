@@ -224,7 +224,7 @@ int syncWithoutWindow(int argc, char **argv)
         return 1;
     }
     const Preferences p = loadPreferences(preferencesPath());
-    const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand};
+    const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand, {}};
     if (!account.configured()) {
         tell(QStringLiteral("quillomat: nincs beállítva CalDAV-naptár; a címét a Beállítások "
                             "ablakban lehet megadni."));

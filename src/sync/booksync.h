@@ -15,6 +15,8 @@ struct CalDavAccount {
     QString url;
     QString user;
     QString passwordCommand; ///< a shell command that prints the password; empty for none
+    QString password;        ///< the password itself, when the caller has it (from the keyring);
+                             ///< empty: the command's answer, when there is a command
     bool configured() const { return !url.trimmed().isEmpty(); }
 };
 

@@ -48,9 +48,10 @@ QString CalendarDesk::dataFile() const
 
 void CalendarDesk::followPreferences(const Preferences &p)
 {
-    const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand};
+    const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand, {}};
     const bool changed = account.url != m_account.url || account.user != m_account.user ||
-                         account.passwordCommand != m_account.passwordCommand;
+                         account.passwordCommand != m_account.passwordCommand ||
+                         account.password != m_account.password;
     m_account = account;
     if (!account.configured()) {
         m_every.stop();

@@ -299,12 +299,12 @@ private Q_SLOTS:
     {
         const SyncPlace place{u"/tmp/a \"b\""_qs};
         const QByteArray config = vdirsyncerConfig(
-            {u"https://naptar.example/éva/"_qs, u"éva"_qs, u"pass show \"caldav\""_qs}, place);
+            {u"https://naptar.example/éva/"_qs, u"éva"_qs, u"pass show \"caldav\""_qs, {}}, place);
         QVERIFY(config.contains("url = \"https://naptar.example/éva/\""));
         QVERIFY(config.contains("path = \"/tmp/a \\\"b\\\"/naptar/\""));
         QVERIFY(config.contains(
             "password.fetch = [\"command\", \"sh\", \"-c\", \"pass show \\\"caldav\\\"\"]"));
-        QVERIFY(!vdirsyncerConfig({u"http://x/"_qs, {}, {}}, place).contains("password"));
+        QVERIFY(!vdirsyncerConfig({u"http://x/"_qs, {}, {}, {}}, place).contains("password"));
     }
 };
 
