@@ -41,6 +41,13 @@ QDate celebratedOn(const TableDay &day, int year)
     return QDate(year, day.month, day.day);
 }
 
+QDate yearlyDateIn(int month, int day, int year, LeapDayRule rule)
+{
+    if (month == 2 && day == 29 && !QDate::isLeapYear(year))
+        return rule == LeapDayRule::March1 ? QDate(year, 3, 1) : QDate(year, 2, 28);
+    return QDate(year, month, day);
+}
+
 QString mainNamesOn(const QDate &date)
 {
     const auto day = tableDayOf(date);

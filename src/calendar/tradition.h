@@ -28,6 +28,18 @@ std::optional<TableDay> tableDayOf(const QDate &date);
 /// move one day later in a leap year. Invalid for a day the year does not have.
 QDate celebratedOn(const TableDay &day, int year);
 
+/// Where a date kept every year (a birthday) falls in a common year that lacks 29 February: on
+/// 28 February (the default) or on 1 March, as the settings choose.
+enum class LeapDayRule { February28, March1 };
+/// The settings' choice ("februar29_marcius1") as a rule.
+constexpr LeapDayRule leapDayRule(bool onMarch1)
+{
+    return onMarch1 ? LeapDayRule::March1 : LeapDayRule::February28;
+}
+/// The day in `year` on which a yearly date of `month` and `day` is kept: the date itself, or for
+/// 29 February in a common year the day `rule` says. Invalid for a day no year has.
+QDate yearlyDateIn(int month, int day, int year, LeapDayRule rule);
+
 /// The main names of `date`, as the main table writes them ("Ákos, Bátor"); empty on the leap
 /// day and on a day without a name.
 QString mainNamesOn(const QDate &date);

@@ -304,8 +304,7 @@ Answer contactsAnswer(QStringList words, const QDate &today, bool week,
         return fail(QStringLiteral("A névjegyek nem olvashatók: ") +
                     read.problems.join(QStringLiteral("; ")));
     const contacts::ContactBook book(read.reading.cards);
-    const auto rule = defaults.leapDayOnMarch1 ? contacts::LeapDayRule::March1
-                                               : contacts::LeapDayRule::February28;
+    const auto rule = leapDayRule(defaults.leapDayOnMarch1);
     Answer a;
     for (int i = 0; i < (week ? 7 : 1); ++i) {
         const QDate d = day->addDays(i);

@@ -208,14 +208,9 @@ void ContactBook::choose(const QList<PersonChoice> &choices)
 
 QList<Celebration> ContactBook::on(const QDate &date, LeapDayRule rule) const
 {
-    const bool leap = QDate::isLeapYear(date.year());
     // The 29 February a common year lacks is kept on another day.
     const auto lands = [&](int month, int day) {
-        if (month == 2 && day == 29 && !leap) {
-            return rule == LeapDayRule::March1 ? (date.month() == 3 && date.day() == 1)
-                                               : (date.month() == 2 && date.day() == 28);
-        }
-        return date.month() == month && date.day() == day;
+        return yearlyDateIn(month, day, date.year(), rule) == date;
     };
     // A name of the calendar is celebrated by the tradition's rule (a day later from 24 February
     // of a leap year on); a date written on the card is that date.

@@ -14,7 +14,7 @@
 namespace quill::contacts {
 
 /// 29 February in a common year: kept on 28 February (the default) or moved to 1 March.
-enum class LeapDayRule { February28, March1 };
+using LeapDayRule = quill::LeapDayRule;
 
 struct Celebration {
     QString person;

@@ -24,8 +24,13 @@ struct CalendarEvent {
     QString rule;
     /// The event has dates added or taken out of its rule, or moved instances.
     bool exceptions = false;
-    /// An alarm this many minutes before the start (0: at the start); none without one.
+    /// An alarm this many minutes before the start (0: at the start, negative: after it); none
+    /// without one.
     std::optional<int> alarmMinutesBefore;
+    /// An alarm at this moment instead (local time); invalid without one.
+    QDateTime alarmAt;
+    /// The event is called off (STATUS:CANCELLED).
+    bool cancelled = false;
     /// The reminder row this program wrote the event from, as the data file holds it.
     QString row;
     /// Shown as free time (name days and birthdays of the second calendar).
@@ -43,31 +48,49 @@ QString rowLine(const Reminder &reminder);
 /// file can hold.
 std::optional<Reminder> reminderOfLine(const QString &line);
 
-/// The event a reminder stands for: its first alert minute on or after `from` (for a fixed year,
-/// the first in that year) as the start, its "*" fields as the rule, an alarm at the start while
-/// the reminder is switched on, and the row itself. None when its alert time can never match.
+/// The event a reminder stands for, from its first alert minute on or after `from` (for a fixed
+/// year, the first in that year): the occasion where the row tells it (see occasions.h: a name day
+/// or a birthday as a whole day, a meeting at its time) with the alert as an alarm before it,
+/// else the alert minute itself as the start with an alarm at the start and the "*" fields as the
+/// rule. The alarm only while the reminder is switched on; the kind's caption as the category;
+/// the row itself. None when its alert time can never match.
 std::optional<CalendarEvent> eventOfReminder(const Reminder &reminder, const QString &uid,
-                                             const QDate &from);
+                                             const QDate &from,
+                                             LeapDayRule leapDay = LeapDayRule::February28);
+/// Whether the event of a reminder shows its occasion (rather than its alert minute), counted
+/// from `near`.
+bool hasOccasion(const Reminder &reminder, const QDate &near,
+                 LeapDayRule leapDay = LeapDayRule::February28);
+/// The event's title: the kind's caption and the row's texts ("Névnap: Kiss Ábel"), the text of
+/// an "Egyéb" reminder.
+QString summaryOf(const Reminder &reminder);
 
 /// Whether an event, read back, fits a reminder row, and the row.
 struct FittedEvent {
     std::optional<Reminder> reminder;
     QString reason; ///< why it does not fit, in the user's words
+    /// What of the event the reminder does not follow (single occasions changed or left out
+    /// there), in the user's words; empty when it follows all of it.
+    QString note;
 };
 
 /// The row an event stands for. An event this program wrote gives back its row, with the alert
-/// time (and, for an "Egyéb" reminder, the text) that another program may have changed on it; any
-/// other event fits as an "Egyéb" reminder when its text can be stored and its times are a single
-/// minute or a yearly, monthly, daily or hourly repeat that the alert fields can say.
-FittedEvent fitEvent(const CalendarEvent &event);
+/// time (from the alarm: a changed alarm changes the alert, not the occasion), the occasion moved
+/// and the texts that another program may have changed on it. Any other event fits as a reminder
+/// of the kind its category names ("Egyéb" for none), switched on while it has an alarm, when
+/// its text can be stored and its times are a single minute or a yearly, monthly, daily or hourly
+/// repeat that the alert fields can say. A cancelled event is switched off; one with single
+/// occasions changed or left out keeps its repeat, and `note` tells it.
+FittedEvent fitEvent(const CalendarEvent &event, LeapDayRule leapDay = LeapDayRule::February28);
 
 /// The day's names of the name-day table as yearly all-day events.
 QList<CalendarEvent> nameDayEvents();
 
 /// The name days and birthdays of an address book's people, as yearly all-day events shown as
 /// free time: "Kiss Miklós névnapja (Miklós)", "Nagy Éva születésnapja". A birthday on 29
-/// February falls on the last day of February in common years.
-QList<CalendarEvent> celebrationEvents(const contacts::ContactBook &book);
+/// February falls in common years on the day `leapDay` says.
+QList<CalendarEvent> celebrationEvents(const contacts::ContactBook &book,
+                                       LeapDayRule leapDay = LeapDayRule::February28);
 
 /// One line of an event for the user: "2027. március 15. 08:00 – Egyéb: ...".
 QString eventLine(const CalendarEvent &event);

@@ -46,6 +46,44 @@ icaltimetype wallTime(const QDateTime &at, bool allDay)
     return t;
 }
 
+// The zone of this computer's clock as libical knows it; none for UTC or a zone it lacks.
+icaltimezone *systemZone()
+{
+    const QByteArray id = QTimeZone::systemTimeZoneId();
+    if (id.isEmpty() || id == "UTC" || id == "Etc/UTC")
+        return nullptr;
+    return icaltimezone_get_builtin_timezone(id.constData());
+}
+
+// The zone's definition for a calendar whose earliest time is `earliest`, named by its own name
+// ("Europe/Budapest") rather than libical's, without the transitions before that time.
+icalcomponent *zoneComponent(icaltimezone *zone, const QDateTime &earliest)
+{
+    icalcomponent *vtimezone = icalcomponent_new_clone(icaltimezone_get_component(zone));
+    const icaltimetype from = icaltime_from_timet_with_zone(
+        time_t(earliest.addDays(-1).toSecsSinceEpoch()), 0, icaltimezone_get_utc_timezone());
+    icaltimezone_truncate_vtimezone(vtimezone, from, icaltime_null_time(), 0);
+    if (icalproperty *tzid = icalcomponent_get_first_property(vtimezone, ICAL_TZID_PROPERTY))
+        icalproperty_set_tzid(tzid, QTimeZone::systemTimeZoneId().constData());
+    return vtimezone;
+}
+
+// A wall-clock time of this computer as iCalendar says it: in its zone (TZID), or in UTC where
+// libical knows no such zone; never floating.
+icalproperty *zonedTime(icalproperty *p, const QDateTime &at, icaltimezone *zone)
+{
+    if (zone) {
+        icalproperty_set_value(p, icalvalue_new_datetime(wallTime(at, false)));
+        icalproperty_add_parameter(
+            p, icalparameter_new_tzid(QTimeZone::systemTimeZoneId().constData()));
+    } else {
+        const icaltimetype utc = icaltime_from_timet_with_zone(time_t(at.toSecsSinceEpoch()), 0,
+                                                               icaltimezone_get_utc_timezone());
+        icalproperty_set_value(p, icalvalue_new_datetime(utc));
+    }
+    return p;
+}
+
 icalproperty *textProperty(icalproperty_kind kind, const QString &value)
 {
     icalproperty *p = icalproperty_new(kind);
@@ -74,15 +112,37 @@ QString rowOfValue(const char *value)
     return value ? QString::fromUtf8(QByteArray::fromPercentEncoding(value)) : QString();
 }
 
-icalcomponent *eventComponent(const CalendarEvent &e, const icaltimetype &stamp)
+icalcomponent *alarmComponent(const CalendarEvent &e)
+{
+    icalcomponent *alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
+    icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
+    icalcomponent_add_property(alarm,
+                               textProperty(ICAL_DESCRIPTION_PROPERTY,
+                                            e.description.isEmpty() ? e.summary : e.description));
+    icaltriggertype trigger{};
+    trigger.time = icaltime_null_time();
+    if (e.alarmAt.isValid())
+        trigger.time = icaltime_from_timet_with_zone(time_t(e.alarmAt.toSecsSinceEpoch()), 0,
+                                                     icaltimezone_get_utc_timezone());
+    else
+        trigger.duration = icaldurationtype_from_int(-60 * *e.alarmMinutesBefore);
+    icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
+    return alarm;
+}
+
+icalcomponent *eventComponent(const CalendarEvent &e, const icaltimetype &stamp, icaltimezone *zone)
 {
     icalcomponent *event = icalcomponent_new(ICAL_VEVENT_COMPONENT);
     icalcomponent_add_property(event, icalproperty_new_uid(utf8(e.uid).constData()));
     icalcomponent_add_property(event, icalproperty_new_dtstamp(stamp));
-    icalcomponent_add_property(event, icalproperty_new_dtstart(wallTime(e.start, e.allDay)));
-    if (e.allDay)
+    if (e.allDay) {
+        icalcomponent_add_property(event, icalproperty_new_dtstart(wallTime(e.start, true)));
         icalcomponent_add_property(event,
                                    icalproperty_new_dtend(wallTime(e.start.addDays(1), true)));
+    } else {
+        icalcomponent_add_property(
+            event, zonedTime(icalproperty_new(ICAL_DTSTART_PROPERTY), e.start, zone));
+    }
     if (!e.rule.isEmpty()) {
         const icalrecurrencetype rule = icalrecurrencetype_from_string(utf8(e.rule).constData());
         if (rule.freq != ICAL_NO_RECURRENCE)
@@ -101,18 +161,10 @@ icalcomponent *eventComponent(const CalendarEvent &e, const icaltimetype &stamp)
         icalproperty_set_x_name(row, rowProperty);
         icalcomponent_add_property(event, row);
     }
-    if (e.alarmMinutesBefore) {
-        icalcomponent *alarm = icalcomponent_new(ICAL_VALARM_COMPONENT);
-        icalcomponent_add_property(alarm, icalproperty_new_action(ICAL_ACTION_DISPLAY));
-        icalcomponent_add_property(
-            alarm, textProperty(ICAL_DESCRIPTION_PROPERTY,
-                                e.description.isEmpty() ? e.summary : e.description));
-        icaltriggertype trigger{};
-        trigger.time = icaltime_null_time();
-        trigger.duration = icaldurationtype_from_int(-60 * *e.alarmMinutesBefore);
-        icalcomponent_add_property(alarm, icalproperty_new_trigger(trigger));
-        icalcomponent_add_component(event, alarm);
-    }
+    if (e.cancelled)
+        icalcomponent_add_property(event, icalproperty_new_status(ICAL_STATUS_CANCELLED));
+    if (e.alarmMinutesBefore || e.alarmAt.isValid())
+        icalcomponent_add_component(event, alarmComponent(e));
     return event;
 }
 
@@ -140,14 +192,42 @@ QString xProperty(icalcomponent *c, const char *name)
     return {};
 }
 
+// The event's first alarm that says when it rings: before or after the start, or at a moment.
+void takeAlarm(icalcomponent *c, CalendarEvent &e)
+{
+    for (icalcomponent *a = icalcomponent_get_first_component(c, ICAL_VALARM_COMPONENT); a;
+         a = icalcomponent_get_next_component(c, ICAL_VALARM_COMPONENT)) {
+        icalproperty *tp = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY);
+        if (!tp)
+            continue;
+        const icaltriggertype trigger = icalproperty_get_trigger(tp);
+        if (!icaltime_is_null_time(trigger.time)) {
+            e.alarmAt = wallClockOf(trigger.time);
+            if (e.alarmAt.isValid())
+                return;
+            continue;
+        }
+        icalparameter *related = icalproperty_get_first_parameter(tp, ICAL_RELATED_PARAMETER);
+        if (related && icalparameter_get_related(related) == ICAL_RELATED_END)
+            continue;
+        e.alarmMinutesBefore = -icaldurationtype_as_int(trigger.duration) / 60;
+        return;
+    }
+}
+
 CalendarEvent eventOf(icalcomponent *c)
 {
     CalendarEvent e;
     e.uid = text(icalcomponent_get_uid(c));
     e.summary = text(icalcomponent_get_summary(c));
     e.description = text(icalcomponent_get_description(c));
-    if (icalproperty *cat = icalcomponent_get_first_property(c, ICAL_CATEGORIES_PROPERTY))
-        e.category = text(icalproperty_get_categories(cat));
+    QStringList categories;
+    for (icalproperty *p = icalcomponent_get_first_property(c, ICAL_CATEGORIES_PROPERTY); p;
+         p = icalcomponent_get_next_property(c, ICAL_CATEGORIES_PROPERTY))
+        categories << text(icalproperty_get_categories(p));
+    e.category = categories.join(u',');
+    if (icalproperty *status = icalcomponent_get_first_property(c, ICAL_STATUS_PROPERTY))
+        e.cancelled = icalproperty_get_status(status) == ICAL_STATUS_CANCELLED;
     if (icalcomponent_get_first_property(c, ICAL_DTSTART_PROPERTY)) {
         const icaltimetype start = icalcomponent_get_dtstart(c);
         e.allDay = start.is_date;
@@ -167,19 +247,7 @@ CalendarEvent eventOf(icalcomponent *c)
                    icalcomponent_count_properties(c, ICAL_RECURRENCEID_PROPERTY) > 0;
     if (icalproperty *transp = icalcomponent_get_first_property(c, ICAL_TRANSP_PROPERTY))
         e.transparent = icalproperty_get_transp(transp) == ICAL_TRANSP_TRANSPARENT;
-    for (icalcomponent *a = icalcomponent_get_first_component(c, ICAL_VALARM_COMPONENT); a;
-         a = icalcomponent_get_next_component(c, ICAL_VALARM_COMPONENT)) {
-        icalproperty *tp = icalcomponent_get_first_property(a, ICAL_TRIGGER_PROPERTY);
-        if (!tp)
-            continue;
-        const icaltriggertype trigger = icalproperty_get_trigger(tp);
-        icalparameter *related = icalproperty_get_first_parameter(tp, ICAL_RELATED_PARAMETER);
-        if (!icaltime_is_null_time(trigger.time) ||
-            (related && icalparameter_get_related(related) == ICAL_RELATED_END))
-            continue;
-        e.alarmMinutesBefore = -icaldurationtype_as_int(trigger.duration) / 60;
-        break;
-    }
+    takeAlarm(c, e);
     e.row = xProperty(c, rowProperty);
     return e;
 }
@@ -244,9 +312,13 @@ QString structureProblem(const QByteArray &bytes)
     return {};
 }
 
-void collectEvents(icalcomponent *c, QList<CalendarEvent> &events)
+// A calendar's events; an occasion of a series moved or changed (RECURRENCE-ID) is no event of
+// its own but marks its series, when the file holds that.
+void collectEvents(icalcomponent *c, QList<CalendarEvent> &events, QStringList &movedOf)
 {
     if (icalcomponent_isa(c) == ICAL_VEVENT_COMPONENT) {
+        if (icalcomponent_get_first_property(c, ICAL_RECURRENCEID_PROPERTY))
+            movedOf << text(icalcomponent_get_uid(c));
         events << eventOf(c);
         return;
     }
@@ -254,8 +326,31 @@ void collectEvents(icalcomponent *c, QList<CalendarEvent> &events)
          child = icalcomponent_get_next_component(c, ICAL_ANY_COMPONENT)) {
         const icalcomponent_kind kind = icalcomponent_isa(child);
         if (kind == ICAL_VEVENT_COMPONENT || kind == ICAL_VCALENDAR_COMPONENT)
-            collectEvents(child, events);
+            collectEvents(child, events, movedOf);
     }
+}
+
+// Occasions moved or changed in a series go into the series: it has exceptions. Those of no
+// series in the file stay events of their own, with exceptions, so they are told by their title.
+void foldMoved(QList<CalendarEvent> &events, const QStringList &movedOf)
+{
+    if (movedOf.isEmpty())
+        return;
+    QList<CalendarEvent> kept;
+    QStringList series;
+    for (const CalendarEvent &e : std::as_const(events)) {
+        if (!e.rule.isEmpty())
+            series << e.uid;
+    }
+    for (CalendarEvent &e : events) {
+        const bool moved = e.exceptions && movedOf.contains(e.uid) && e.rule.isEmpty();
+        if (moved && series.contains(e.uid))
+            continue;
+        if (movedOf.contains(e.uid))
+            e.exceptions = true;
+        kept << e;
+    }
+    events = kept;
 }
 
 class LibicalCodec final : public CalendarCodec {
@@ -281,8 +376,17 @@ public:
         }
         const icaltimetype utcStamp = icaltime_from_timet_with_zone(
             time_t(stamp.toSecsSinceEpoch()), 0, icaltimezone_get_utc_timezone());
+        // The zone's definition first, where an event has a time of day.
+        icaltimezone *zone = systemZone();
+        QDateTime earliest;
+        for (const CalendarEvent &e : events) {
+            if (!e.allDay && (!earliest.isValid() || e.start < earliest))
+                earliest = e.start;
+        }
+        if (zone && earliest.isValid())
+            icalcomponent_add_component(cal.get(), zoneComponent(zone, earliest));
         for (const CalendarEvent &e : events)
-            icalcomponent_add_component(cal.get(), eventComponent(e, utcStamp));
+            icalcomponent_add_component(cal.get(), eventComponent(e, utcStamp, zone));
         char *s = icalcomponent_as_ical_string_r(cal.get());
         QByteArray out(s);
         icalmemory_free_buffer(s);
@@ -304,7 +408,9 @@ public:
             result.error = QStringLiteral("nem iCalendar-fájl");
             return result;
         }
-        collectEvents(root.get(), result.events);
+        QStringList movedOf;
+        collectEvents(root.get(), result.events, movedOf);
+        foldMoved(result.events, movedOf);
         return result;
     }
 

@@ -30,6 +30,7 @@ struct Preferences {
     int contactsNoticeDays = 0;
     /// 29 February in a common year on 1 March (else on 28 February).
     bool leapDayOnMarch1 = false;
+    LeapDayRule leapDayRule() const { return quill::leapDayRule(leapDayOnMarch1); }
     /// Choices made for single people: their own notice, their one name day.
     QList<contacts::PersonChoice> people;
     /// The CalDAV calendar the book is kept in step with: its address, the account, and the

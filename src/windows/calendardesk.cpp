@@ -48,6 +48,7 @@ QString CalendarDesk::dataFile() const
 
 void CalendarDesk::followPreferences(const Preferences &p)
 {
+    m_leapDay = p.leapDayRule();
     const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand, {}};
     const bool changed = account.url != m_account.url || account.user != m_account.user ||
                          account.passwordCommand != m_account.passwordCommand ||
@@ -171,11 +172,11 @@ void CalendarDesk::setContacts(ContactsDesk *contacts)
 
 void CalendarDesk::exportNameDays()
 {
-    writeCalendar(
-        QStringLiteral("Névnapok mentése naptárfájlba"), QStringLiteral("nevnapok.ics"),
-        m_codec.write(nameDayEvents() + (m_contacts ? celebrationEvents(m_contacts->book())
-                                                    : QList<CalendarEvent>()),
-                      QStringLiteral("Névnapok"), m_services.clock.now().toUTC()));
+    writeCalendar(QStringLiteral("Névnapok mentése naptárfájlba"), QStringLiteral("nevnapok.ics"),
+                  m_codec.write(nameDayEvents() +
+                                    (m_contacts ? celebrationEvents(m_contacts->book(), m_leapDay)
+                                                : QList<CalendarEvent>()),
+                                QStringLiteral("Névnapok"), m_services.clock.now().toUTC()));
 }
 
 // What reading a calendar file in brings, worked out on the worker.

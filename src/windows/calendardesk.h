@@ -64,6 +64,7 @@ private:
     BookSync *m_sync;
     QTimer m_every;
     CalDavAccount m_account;
+    LeapDayRule m_leapDay = LeapDayRule::February28;
     QString m_lastTold;
     QString m_state;
     bool m_tellNext = false;

@@ -34,8 +34,7 @@ void MainWindow::showCelebrants()
         return;
     const QDate today = m_services.clock.now().date();
     m_celebrantsDay = today;
-    const auto rule = m_alerts->preferences().leapDayOnMarch1 ? contacts::LeapDayRule::March1
-                                                              : contacts::LeapDayRule::February28;
+    const auto rule = m_alerts->preferences().leapDayRule();
     const QString list = ContactsDesk::shortList(m_contacts->book().on(today, rule));
     const QString tomorrow = ContactsDesk::shortList(m_contacts->book().on(today.addDays(1), rule));
     const QString tip = tomorrow.isEmpty() ? QStringLiteral("Holnap nem ünnepel senki az "
@@ -68,9 +67,7 @@ void MainWindow::announceContacts()
         return;
     m_alerts->setContactsAnnounced(now.date());
     const QString text = ContactsDesk::announcement(
-        m_contacts->book(), now.date(), p.contactsNoticeDays,
-        p.leapDayOnMarch1 ? contacts::LeapDayRule::March1 : contacts::LeapDayRule::February28,
-        p.people);
+        m_contacts->book(), now.date(), p.contactsNoticeDays, p.leapDayRule(), p.people);
     if (!text.isEmpty())
         m_alerts->presentText(text);
 }

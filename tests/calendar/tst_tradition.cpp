@@ -68,6 +68,37 @@ private Q_SLOTS:
             QVERIFY2(!names.split(u", "_qs).contains(other), qPrintable(other));
     }
 
+    // A date kept every year: itself, and 29 February of a common year where the settings say.
+    void yearlyDate_data()
+    {
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("day");
+        QTest::addColumn<int>("year");
+        QTest::addColumn<bool>("onMarch1");
+        QTest::addColumn<QDate>("kept");
+        QTest::newRow("29 Feb, leap year") << 2 << 29 << 2028 << false << QDate(2028, 2, 29);
+        QTest::newRow("29 Feb, leap year, March rule")
+            << 2 << 29 << 2028 << true << QDate(2028, 2, 29);
+        QTest::newRow("29 Feb, common year") << 2 << 29 << 2027 << false << QDate(2027, 2, 28);
+        QTest::newRow("29 Feb, common year, March rule")
+            << 2 << 29 << 2027 << true << QDate(2027, 3, 1);
+        QTest::newRow("29 Feb, 2100") << 2 << 29 << 2100 << true << QDate(2100, 3, 1);
+        QTest::newRow("28 Feb, March rule") << 2 << 28 << 2027 << true << QDate(2027, 2, 28);
+        QTest::newRow("1 March") << 3 << 1 << 2027 << false << QDate(2027, 3, 1);
+        QTest::newRow("24 Feb, leap year: no move")
+            << 2 << 24 << 2028 << false << QDate(2028, 2, 24);
+        QTest::newRow("30 Feb") << 2 << 30 << 2028 << true << QDate();
+    }
+    void yearlyDate()
+    {
+        QFETCH(int, month);
+        QFETCH(int, day);
+        QFETCH(int, year);
+        QFETCH(bool, onMarch1);
+        QFETCH(QDate, kept);
+        QCOMPARE(yearlyDateIn(month, day, year, leapDayRule(onMarch1)), kept);
+    }
+
     // Every real date of several years has exactly one table day, and each table day with names
     // falls on one date a year.
     void everyDayOnce()

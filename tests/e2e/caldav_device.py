@@ -4,7 +4,8 @@ reads them with python3-icalendar, as another calendar program would.
 
   caldav_device.py URL list                 one JSON object an event, sorted by summary
   caldav_device.py URL put NAME SUMMARY DTSTART [RRULE]
-  caldav_device.py URL edit SUMMARY FIELD=VALUE...   (SUMMARY, DTSTART of the event so named)
+  caldav_device.py URL edit SUMMARY FIELD=VALUE...   (SUMMARY, DTSTART of the event so named;
+                                                      TRIGGER of its alarms)
   caldav_device.py URL delete SUMMARY
 """
 import json
@@ -81,6 +82,11 @@ def main():
         ev = event_of(cal)
         for change in args[1:]:
             key, value = change.split("=", 1)
+            if key == "TRIGGER":  # the alarm, as a phone's "2 hours before"
+                for alarm in ev.walk("VALARM"):
+                    del alarm["TRIGGER"]
+                    alarm.add("TRIGGER", icalendar.vDuration.from_ical(value))
+                continue
             del ev[key]
             if key == "DTSTART":
                 ev["DTSTART"] = icalendar.vDDDTypes(icalendar.vDatetime.from_ical(value))
