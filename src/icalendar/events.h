@@ -10,6 +10,19 @@
 
 namespace quill {
 
+/// An event's repeat (an RRULE) as the codec reads it.
+struct Recurrence {
+    enum class Frequency { Yearly, Monthly, Daily, Hourly, Other };
+    Frequency frequency = Frequency::Other;
+    int interval = 1;
+    int count = 0; ///< 0: none
+    QDate until;   ///< the last day, on this computer's clock; invalid when none
+    QList<int> byMonth, byMonthDay, byYearDay, byMinute;
+    /// Any other part: weekdays, hours, seconds, weeks, positions, another calendar scale.
+    bool otherParts = false;
+    bool operator==(const Recurrence &) const = default;
+};
+
 /// One event of a calendar as the program writes and reads it, whatever the file's own form.
 struct CalendarEvent {
     QString uid;
@@ -22,6 +35,9 @@ struct CalendarEvent {
     bool allDay = false;
     /// The recurrence rule's text ("FREQ=YEARLY;BYMONTH=3"); empty for a single event.
     QString rule;
+    /// The rule as the codec read it (an unreadable one with the frequency `Other`); none for a
+    /// single event and for an event not read from a file.
+    std::optional<Recurrence> recurrence;
     /// The event has dates added or taken out of its rule, or moved instances.
     bool exceptions = false;
     /// An alarm this many minutes before the start (0: at the start, negative: after it); none

@@ -24,16 +24,10 @@ QString twoDigits(int n)
     return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
 }
 
-// The day a rule's UNTIL ends on, on this computer's clock: a UTC time ("...T225959Z") converted,
-// a date or a floating time as it is.
-QDate untilDate(const QString &value)
+// The event repeats: a rule the codec read, or one not read from a file.
+bool recurs(const CalendarEvent &e)
 {
-    if (value.endsWith(u'Z')) {
-        QDateTime utc = QDateTime::fromString(value, QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-        utc.setTimeSpec(Qt::UTC);
-        return utc.toLocalTime().date();
-    }
-    return QDate::fromString(value.left(8), QStringLiteral("yyyyMMdd"));
+    return e.recurrence || !e.rule.isEmpty();
 }
 
 // The moment the event's alarm rings; none without an alarm.
@@ -61,54 +55,45 @@ struct Rule {
     QString refusal;
 };
 
-Rule parseRule(const QString &text, const QDateTime &start)
+// What of a rule read by libical the alert fields can say, or why they cannot.
+Rule ruleOf(const Recurrence &rec, const QDateTime &at)
 {
     Rule rule;
-    const auto single = [&rule](const QString &value, int low, int high) -> std::optional<int> {
-        bool ok = false;
-        const int n = value.toInt(&ok);
-        if (!ok || n < low || n > high) {
-            rule.refusal = QStringLiteral("az ismétlődése nem fér el egy emlékeztetőben");
+    const QString misfit = QStringLiteral("az ismétlődése nem fér el egy emlékeztetőben");
+    using F = Recurrence::Frequency;
+    static const std::pair<F, const char16_t *> names[] = {{F::Yearly, u"YEARLY"},
+                                                           {F::Monthly, u"MONTHLY"},
+                                                           {F::Daily, u"DAILY"},
+                                                           {F::Hourly, u"HOURLY"}};
+    for (const auto &[frequency, name] : names) {
+        if (rec.frequency == frequency)
+            rule.freq = QString::fromUtf16(name);
+    }
+    const auto one = [&](const QList<int> &values, int low, int high) -> std::optional<int> {
+        if (values.size() != 1 || values[0] < low || values[0] > high) {
+            rule.refusal = misfit;
             return std::nullopt;
         }
-        return n;
+        return values[0];
     };
-    for (const QString &part : text.split(u';', Qt::SkipEmptyParts)) {
-        const QString key = part.section(u'=', 0, 0).toUpper();
-        const QString value = part.section(u'=', 1);
-        if (key == u"FREQ") {
-            rule.freq = value.toUpper();
-        } else if (key == u"INTERVAL") {
-            single(value, 1, 1);
-        } else if (key == u"COUNT") {
-            if (single(value, 1, 1))
-                rule.freq = QStringLiteral("ONCE");
-        } else if (key == u"BYMONTH") {
-            rule.byMonth = single(value, 1, 12);
-        } else if (key == u"BYMONTHDAY" && value == u"-1") {
-            rule.leapDayKept = true; // the last of February: 29 February kept on the 28th
-        } else if (key == u"BYYEARDAY" && value == u"60") {
-            rule.leapDayKept = true; // 29 February, kept on 1 March in a common year
-        } else if (key == u"BYMONTHDAY") {
-            rule.byMonthDay = single(value, 1, 31);
-        } else if (key == u"BYMINUTE") {
-            single(value, start.time().minute(), start.time().minute());
-        } else if (key == u"UNTIL") {
-            const QDate until = untilDate(value);
-            if (!until.isValid())
-                rule.refusal = QStringLiteral("az ismétlődése hibás");
-            rule.until = until;
-        } else if (key != u"WKST") {
-            rule.refusal = QStringLiteral("az ismétlődése nem fér el egy emlékeztetőben");
-        }
-        if (!rule.refusal.isEmpty())
-            return rule;
-    }
-    static const QStringList known{QStringLiteral("YEARLY"), QStringLiteral("MONTHLY"),
-                                   QStringLiteral("DAILY"), QStringLiteral("HOURLY"),
-                                   QStringLiteral("ONCE")};
-    if (!known.contains(rule.freq) || (rule.leapDayKept && rule.freq != u"YEARLY"))
-        rule.refusal = QStringLiteral("az ismétlődése nem fér el egy emlékeztetőben");
+    // 29 February kept every year: the last of February, or the 60th day of the year.
+    rule.leapDayKept = rec.byYearDay == QList<int>{60} ||
+                       (rec.byMonthDay == QList<int>{-1} && rec.byMonth == QList<int>{2});
+    if (!rec.byMonth.isEmpty())
+        rule.byMonth = one(rec.byMonth, 1, 12);
+    if (!rec.byMonthDay.isEmpty() && !rule.leapDayKept)
+        rule.byMonthDay = one(rec.byMonthDay, 1, 31);
+    if (!rec.byYearDay.isEmpty() && !rule.leapDayKept)
+        rule.refusal = misfit;
+    if (!rec.byMinute.isEmpty())
+        one(rec.byMinute, at.time().minute(), at.time().minute());
+    if (rec.until.isValid())
+        rule.until = rec.until;
+    if (rec.count == 1)
+        rule.freq = QStringLiteral("ONCE");
+    if (rule.freq.isEmpty() || rec.interval != 1 || rec.count > 1 || rec.otherParts ||
+        (rule.leapDayKept && rec.frequency != F::Yearly))
+        rule.refusal = misfit;
     return rule;
 }
 
@@ -120,9 +105,11 @@ std::variant<AlertTime, QString> alertTimeOf(const CalendarEvent &e)
     const QDateTime at = alertOf(e).value_or(e.start);
     const QDate d = at.date();
     AlertTime t = fieldsOf(at);
-    if (e.rule.isEmpty())
+    if (!recurs(e))
         return t;
-    const Rule rule = parseRule(e.rule, at);
+    if (!e.recurrence)
+        return QStringLiteral("az ismétlődése nem olvasható");
+    const Rule rule = ruleOf(*e.recurrence, at);
     if (!rule.refusal.isEmpty())
         return rule.refusal;
     if (rule.freq == u"ONCE")
@@ -218,10 +205,10 @@ bool takeSummary(Reminder &r, const QString &text)
 QString movedDayText(const CalendarEvent &e, ReminderKind kind)
 {
     QDate day = e.start.date();
-    if (kind == ReminderKind::Birthday && (e.rule.contains(QStringLiteral("BYYEARDAY=60")) ||
-                                           e.rule.contains(QStringLiteral("BYMONTHDAY=-1"))))
+    if (kind == ReminderKind::Birthday && e.recurrence &&
+        (e.recurrence->byYearDay == QList<int>{60} || e.recurrence->byMonthDay == QList<int>{-1}))
         return occasionDayText(2, 29);
-    if (kind == ReminderKind::NameDay && !e.rule.isEmpty()) {
+    if (kind == ReminderKind::NameDay && recurs(e)) {
         if (const auto table = tableDayOf(day))
             return occasionDayText(table->month, table->day);
     }
@@ -236,8 +223,8 @@ std::variant<AlertTime, QString> takeOccasion(const CalendarEvent &e, Reminder &
 {
     const auto at = alertOf(e);
     AlertTime t = at ? fieldsOf(*at) : r.alertTime();
-    if (at && !e.rule.isEmpty()) {
-        if (!e.rule.startsWith(QStringLiteral("FREQ=YEARLY")))
+    if (at && recurs(e)) {
+        if (!e.recurrence || e.recurrence->frequency != Recurrence::Frequency::Yearly)
             return QStringLiteral("az ismétlődése nem fér el egy emlékeztetőben");
         t.year = anyValue();
     }
@@ -308,7 +295,7 @@ QString whenOf(const CalendarEvent &e, const Reminder &r, ReminderKind kind)
     const QString description = e.description.simplified();
     if (description.startsWith(before) && storableText(description.mid(before.size())))
         return description.mid(before.size());
-    if (kind == ReminderKind::Meeting && !e.allDay && e.rule.isEmpty())
+    if (kind == ReminderKind::Meeting && !e.allDay && !recurs(e))
         return occasionMeetingText(e.start);
     if ((kind == ReminderKind::NameDay || kind == ReminderKind::Birthday) && e.allDay)
         return movedDayText(e, kind);
@@ -366,8 +353,9 @@ FittedEvent fitEvent(const CalendarEvent &e, LeapDayRule leapDay)
     if (e.cancelled)
         fitted.reminder->setActive(false);
     if (e.exceptions)
-        fitted.note = QStringLiteral("egyes alkalmait a másik eszközön áthelyezték vagy törölték; "
-                                     "az emlékeztető ezeket nem követi, a többi alkalmát igen");
+        fitted.note = QStringLiteral("egyes alkalmait másutt külön módosították (áthelyezték, "
+                                     "törölték vagy hozzáadták); az emlékeztető ezeket nem "
+                                     "követi, a többi alkalmát igen");
     return fitted;
 }
 

@@ -1,6 +1,7 @@
 #include "codec.h"
 
 #include <QTimeZone>
+#include <algorithm>
 #include <libical/ical.h>
 
 namespace quill {
@@ -192,6 +193,55 @@ QString xProperty(icalcomponent *c, const char *name)
     return {};
 }
 
+QList<int> valuesOf(const short *values, int size)
+{
+    QList<int> out;
+    for (int i = 0; i < size && values[i] != ICAL_RECURRENCE_ARRAY_MAX; ++i)
+        out << values[i];
+    return out;
+}
+
+bool hasValues(const short *values)
+{
+    return values[0] != ICAL_RECURRENCE_ARRAY_MAX;
+}
+
+// libical's reading of an RRULE, in the program's terms.
+Recurrence recurrenceOf(const icalrecurrencetype &rule)
+{
+    Recurrence r;
+    switch (rule.freq) {
+    case ICAL_YEARLY_RECURRENCE:
+        r.frequency = Recurrence::Frequency::Yearly;
+        break;
+    case ICAL_MONTHLY_RECURRENCE:
+        r.frequency = Recurrence::Frequency::Monthly;
+        break;
+    case ICAL_DAILY_RECURRENCE:
+        r.frequency = Recurrence::Frequency::Daily;
+        break;
+    case ICAL_HOURLY_RECURRENCE:
+        r.frequency = Recurrence::Frequency::Hourly;
+        break;
+    default:
+        return r;
+    }
+    r.interval = rule.interval;
+    r.count = rule.count;
+    if (!icaltime_is_null_time(rule.until))
+        r.until = wallClockOf(rule.until).date();
+    r.byMonth = valuesOf(rule.by_month, ICAL_BY_MONTH_SIZE);
+    r.byMonthDay = valuesOf(rule.by_month_day, ICAL_BY_MONTHDAY_SIZE);
+    r.byYearDay = valuesOf(rule.by_year_day, ICAL_BY_YEARDAY_SIZE);
+    r.byMinute = valuesOf(rule.by_minute, ICAL_BY_MINUTE_SIZE);
+    r.otherParts =
+        hasValues(rule.by_second) || hasValues(rule.by_hour) || hasValues(rule.by_day) ||
+        hasValues(rule.by_week_no) || hasValues(rule.by_set_pos) || (rule.rscale && *rule.rscale) ||
+        std::any_of(r.byMonth.cbegin(), r.byMonth.cend(),
+                    [](int m) { return icalrecurrencetype_month_is_leap(short(m)) != 0; });
+    return r;
+}
+
 // The event's first alarm that says when it rings: before or after the start, or at a moment.
 void takeAlarm(icalcomponent *c, CalendarEvent &e)
 {
@@ -238,11 +288,11 @@ CalendarEvent eventOf(icalcomponent *c)
         const icalrecurrencetype rule =
             icalproperty_get_rrule(icalcomponent_get_first_property(c, ICAL_RRULE_PROPERTY));
         e.rule = takeText(icalrecurrencetype_as_string_r(const_cast<icalrecurrencetype *>(&rule)));
-        if (e.rule.isEmpty())
-            e.exceptions = true;
+        e.recurrence = recurrenceOf(rule);
+    } else if (rules > 1) {
+        e.recurrence = Recurrence{};
     }
-    e.exceptions = e.exceptions || rules > 1 ||
-                   icalcomponent_count_properties(c, ICAL_EXDATE_PROPERTY) > 0 ||
+    e.exceptions = icalcomponent_count_properties(c, ICAL_EXDATE_PROPERTY) > 0 ||
                    icalcomponent_count_properties(c, ICAL_RDATE_PROPERTY) > 0 ||
                    icalcomponent_count_properties(c, ICAL_RECURRENCEID_PROPERTY) > 0;
     if (icalproperty *transp = icalcomponent_get_first_property(c, ICAL_TRANSP_PROPERTY))

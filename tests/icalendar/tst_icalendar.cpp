@@ -16,6 +16,17 @@ Reminder row(const QString &kind, const QStringList &time, const QString &text =
     return {kind,    t1,      t2,      time[0], time[1], time[2],
             time[3], time[4], u" "_qs, text,    u"1"_qs, u"4"_qs};
 }
+// The event as another program reads it from the file the codec writes: its rule parsed.
+CalendarEvent readBack(const CalendarEvent &e)
+{
+    if (!e.start.isValid())
+        return e;
+    auto codec = makeLibicalCodec();
+    CalendarEvent read =
+        codec->read(codec->write({e}, u"x"_qs, QDateTime::currentDateTimeUtc())).events.value(0);
+    read.exceptions = read.exceptions || e.exceptions;
+    return read;
+}
 CalendarEvent foreign(const QDateTime &start, const QString &rule, const QString &summary)
 {
     CalendarEvent e;
@@ -76,7 +87,7 @@ private Q_SLOTS:
         // Read back, the event gives the same alert time.
         CalendarEvent plain = *e;
         plain.row.clear();
-        const FittedEvent fitted = fitEvent(plain);
+        const FittedEvent fitted = fitEvent(readBack(plain));
         QVERIFY2(fitted.reminder, qPrintable(fitted.reason));
         QCOMPARE(fitted.reminder->alertTime().year, time[0]);
         QCOMPARE(fitted.reminder->alertTime().month, time[1]);
@@ -167,7 +178,7 @@ private Q_SLOTS:
         e.start = QDateTime(QDate(2026, 6, 2), QTime(9, 30));
         e.summary = summary;
         e.alarmMinutesBefore = 0; // an alarm set there switches it on
-        const FittedEvent fitted = fitEvent(e);
+        const FittedEvent fitted = fitEvent(readBack(e));
         QVERIFY(fitted.reminder);
         QCOMPARE(fitted.reminder->alertTime(),
                  (AlertTime{u"*"_qs, u"június"_qs, u"2"_qs, u"09"_qs, u"30"_qs}));
@@ -180,7 +191,7 @@ private Q_SLOTS:
         // An alarm taken away there leaves the reminder as it is.
         e = *eventOfReminder(*fitted.reminder, u"u"_qs, QDate(2026, 1, 1));
         e.alarmMinutesBefore.reset();
-        QVERIFY(fitEvent(e).reminder->isActive());
+        QVERIFY(fitEvent(readBack(e)).reminder->isActive());
     }
 
     void foreignEvents_data()
@@ -198,6 +209,19 @@ private Q_SLOTS:
             << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
         QTest::newRow("ten times") << foreign(at, u"FREQ=DAILY;COUNT=10"_qs, u"Kúra"_qs)
                                    << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+        QTest::newRow("once by count")
+            << foreign(at, u"FREQ=DAILY;COUNT=1"_qs, u"Kúra"_qs) << u"2027 április 10 17 00"_qs;
+        QTest::newRow("yearly until the year's end, as a date")
+            << foreign(at, u"FREQ=YEARLY;UNTIL=20271231"_qs, u"Kúra"_qs)
+            << u"2027 április 10 17 00"_qs;
+        QTest::newRow("monthly on Mondays") << foreign(at, u"FREQ=MONTHLY;BYDAY=MO"_qs, u"Edzés"_qs)
+                                            << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+        QTest::newRow("yearly on two days")
+            << foreign(at, u"FREQ=YEARLY;BYMONTH=4;BYMONTHDAY=10,11"_qs, u"Ünnep"_qs)
+            << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+        QTest::newRow("daily at two hours")
+            << foreign(at, u"FREQ=DAILY;BYHOUR=17,18"_qs, u"Séta"_qs)
+            << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
         QTest::newRow("no text") << foreign(at, {}, u"  "_qs) << u"nincs szövege"_qs;
         QTest::newRow("a bar in the text")
             << foreign(at, {}, u"a|b"_qs)
@@ -214,7 +238,7 @@ private Q_SLOTS:
     {
         QFETCH(CalendarEvent, event);
         QFETCH(QString, fields);
-        const FittedEvent fitted = fitEvent(event);
+        const FittedEvent fitted = fitEvent(readBack(event));
         if (!fitted.reminder) {
             QCOMPARE(fitted.reason, fields);
             return;
@@ -224,6 +248,25 @@ private Q_SLOTS:
         QCOMPARE(fitted.note.isEmpty(), !event.exceptions);
         QCOMPARE(fitted.reminder->kind(), ReminderKind::Other);
         QCOMPARE(fitted.reminder->freeText(), event.summary);
+    }
+
+    // A repeat that ends with the year, told in UTC by a computer west of Greenwich: the end is
+    // the year's last day on that computer's clock, though in UTC it is the next year's first.
+    void untilWestOfGreenwich()
+    {
+        qputenv("TZ", "America/New_York");
+        tzset();
+        const CalendarRead read = makeLibicalCodec()->read(
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VEVENT\r\nUID:w\r\n"
+            "DTSTART;TZID=America/New_York:20270410T170000\r\n"
+            "RRULE:FREQ=DAILY;UNTIL=20280101T045959Z\r\nSUMMARY:Kúra\r\nEND:VEVENT\r\n"
+            "END:VCALENDAR\r\n");
+        const FittedEvent fitted = fitEvent(read.events.value(0));
+        qputenv("TZ", "Europe/Budapest");
+        tzset();
+        QVERIFY2(fitted.reminder, qPrintable(fitted.reason));
+        QCOMPARE(fitted.reminder->alertTime(),
+                 (AlertTime{u"2027"_qs, u"*"_qs, u"*"_qs, u"17"_qs, u"00"_qs}));
     }
 
     // Hostile files: too large, not a calendar, a repeat without end every second, a file cut in
