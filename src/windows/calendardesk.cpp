@@ -156,8 +156,8 @@ void CalendarDesk::exportBook()
     for (int row = 0; row < ReminderRows; ++row) {
         if (!m_session.table().inUse(row))
             continue;
-        if (const auto e =
-                eventOfReminder(m_session.table().row(row), ids.of(row)->uid, ids.of(row)->created))
+        if (const auto e = eventOfReminder(m_session.table().row(row), ids.of(row)->uid,
+                                           ids.of(row)->created, m_leapDay))
             events << *e;
     }
     writeCalendar(

@@ -1,7 +1,9 @@
 #include "reminders/preferences.h"
 #include "support/testsupport.h"
 #include "windows/calendardesk.h"
+#include "windows/settingswindow.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -90,6 +92,28 @@ private Q_SLOTS:
         QFile names(h.path(u"nevnapok.ics"_qs));
         QVERIFY(names.open(QIODevice::ReadOnly));
         QCOMPARE(names.readAll().count("BEGIN:VEVENT"), 365);
+    }
+
+    // A birthday on 29 February, reminded the day before, kept on 1 March of a common year as
+    // the settings say: a whole-day event on its day, with the rule every client expands alike.
+    void leapDayBirthdayAsTheSettingsSay()
+    {
+        const QByteArray leap =
+            "s|Sz\xf6k\xf5|Ugr\xf3|*|febru\xe1r|28|08|00|febru\xe1r 29.| |1|0|\r\n";
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &leap);
+        SettingsWindow *settings = openSettings(h);
+        QVERIFY(settings);
+        settings->findChild<QCheckBox *>(u"februar29"_qs)->setChecked(true);
+        settings->close();
+        const QString ics = h.path(u"emlekeztetok.ics"_qs);
+        h.boxes.files = {ics};
+        trigger(h, u"naptarmentes"_qs);
+        QFile f(ics);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray written = f.readAll();
+        QVERIFY2(written.contains("DTSTART;VALUE=DATE:20270301\r\n"), written.constData());
+        QVERIFY(written.contains("RRULE:FREQ=YEARLY;BYYEARDAY=60\r\n"));
+        QVERIFY(written.contains("TRIGGER:-PT16H\r\n"));
     }
 
     // Another program's file: the user sees what comes in and what is left out before anything
