@@ -2,6 +2,7 @@
 
 #include "dialogs/helpviewer.h"
 #include "dialogs/messagebox.h"
+#include "files/writequeue.h"
 #include "icalendar/lazycodec.h"
 #include "platform/commandline.h"
 #include "platform/runningcopy.h"
@@ -304,6 +305,8 @@ int runProgram(int argc, char **argv)
     const int code = app.exec();
     const DealtWith dealt = window.alertsDealtWith();
     record.recordEnd(dealt.until, dealt.answered);
+    // Every write handed to the writing thread reaches the file before the program ends.
+    files::waitForWrites();
     file.unlock();
     return code;
 }

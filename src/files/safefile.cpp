@@ -57,10 +57,10 @@ int writeAll(int fd, const QByteArray &bytes, bool inPlace = false)
 
 // The data has to be on the disk before the file counts as written: a full disk or a failing
 // device may only say so here. File systems that cannot sync (EINVAL) have nothing to flush.
-int syncAndClose(int fd)
+int syncAndClose(int fd, Flush flush = Flush::ToDisk)
 {
     int error = 0;
-    if (::fsync(fd) != 0 && errno != EINVAL)
+    if (flush == Flush::ToDisk && ::fsync(fd) != 0 && errno != EINVAL)
         error = errno;
     if (::close(fd) != 0 && error == 0 && errno != EINTR)
         error = errno;
@@ -186,7 +186,8 @@ namespace {
 // A file with more than one name (hard links in several folders) must stay one file, so it is
 // written in place rather than replaced: its room is reserved first, so a full disk fails before
 // a single byte changes.
-int writeInPlace(const QByteArray &name, const struct stat &before, const QByteArray &bytes)
+int writeInPlace(const QByteArray &name, const struct stat &before, const QByteArray &bytes,
+                 Flush flush)
 {
     const int fd =
         ::open(name.constData(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
@@ -212,12 +213,13 @@ int writeInPlace(const QByteArray &name, const struct stat &before, const QByteA
         ::close(fd);
         return error;
     }
-    return syncAndClose(fd);
+    return syncAndClose(fd, flush);
 }
 
 } // namespace
 
-int writeAtomicallyNativeRaw(const QByteArray &name, const QByteArray &bytes, Names names)
+int writeAtomicallyNativeRaw(const QByteArray &name, const QByteArray &bytes, Names names,
+                             Flush flush)
 {
     struct stat st {};
     const bool exists = ::stat(name.constData(), &st) == 0;
@@ -230,7 +232,7 @@ int writeAtomicallyNativeRaw(const QByteArray &name, const QByteArray &bytes, Na
         if (::access(name.constData(), W_OK) != 0)
             return errno;
         if (st.st_nlink > 1 && names == Names::KeepTogether)
-            return writeInPlace(name, st, bytes);
+            return writeInPlace(name, st, bytes, flush);
     }
     const int slash = name.lastIndexOf('/');
     const QByteArray folder = slash < 0 ? QByteArray(".") : name.left(std::max(1, slash));
@@ -244,14 +246,15 @@ int writeAtomicallyNativeRaw(const QByteArray &name, const QByteArray &bytes, Na
     if (error != 0)
         ::close(fd);
     else
-        error = syncAndClose(fd);
+        error = syncAndClose(fd, flush);
     if (error == 0 && ::rename(temp.constData(), name.constData()) != 0)
         error = errno;
     if (error != 0) {
         ::unlink(temp.constData());
         return error;
     }
-    syncFolderNative(folder);
+    if (flush == Flush::ToDisk)
+        syncFolderNative(folder);
     return 0;
 }
 
@@ -347,12 +350,14 @@ std::error_code typeProblem(const QString &path)
 
 std::error_code writeAtomicallyNative(const QByteArray &path, const QByteArray &bytes, Names names)
 {
-    return toError(writeAtomicallyNativeRaw(path, bytes, names));
+    return toError(writeAtomicallyNativeRaw(path, bytes, names, Flush::ToDisk));
 }
 
-std::error_code writeAtomically(const QString &path, const QByteArray &bytes, Names names)
+std::error_code writeAtomically(const QString &path, const QByteArray &bytes, Names names,
+                                Flush flush)
 {
-    return writeAtomicallyNative(native(QFileInfo(path).absoluteFilePath()), bytes, names);
+    return toError(
+        writeAtomicallyNativeRaw(native(QFileInfo(path).absoluteFilePath()), bytes, names, flush));
 }
 
 std::error_code writeNewFileNative(const QByteArray &path, const QByteArray &bytes)

@@ -57,9 +57,12 @@ ReadResult readRegularFileInPieces(const QString &path, qint64 maxBytes,
 /// first, so that it stays one file. Returns the reason of a failure, none on success; nothing is
 /// left behind on failure. Whether a file with several names stays one file (written in place) or
 /// may be replaced, as when its other name is a backup of its old content.
+/// `Flush::WhenTheSystemWill` leaves out the waits for the disk (fsync): for files that are only
+/// a convenience, where an old version after a crash costs nothing.
 enum class Names { KeepTogether, MayPart };
+enum class Flush { ToDisk, WhenTheSystemWill };
 std::error_code writeAtomically(const QString &path, const QByteArray &bytes,
-                                Names names = Names::KeepTogether);
+                                Names names = Names::KeepTogether, Flush flush = Flush::ToDisk);
 
 /// The same for a path in the file system's own bytes, exactly as a command line gave it.
 std::error_code writeAtomicallyNative(const QByteArray &path, const QByteArray &bytes,

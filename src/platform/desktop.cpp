@@ -1,6 +1,7 @@
 #include "desktop.h"
 
 #include "files/lockfile.h"
+#include "files/writequeue.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -119,15 +120,14 @@ QStringList RunRecord::answered() const
     return lines;
 }
 
-bool RunRecord::recordEnd(const QDateTime &end, const QStringList &answered) const
+void RunRecord::recordEnd(const QDateTime &end, const QStringList &answered) const
 {
-    if (files::makeFolder(QFileInfo(path()).absolutePath()))
-        return false;
     QByteArray bytes =
         end.toOffsetFromUtc(end.offsetFromUtc()).toString(Qt::ISODate).toLatin1() + '\n';
     for (const QString &line : answered)
         bytes += line.toLatin1() + '\n';
-    return !files::writeAtomically(path(), bytes);
+    // A convenience: lost in a crash, the next start brings an alert late once more.
+    files::writeLater(path(), bytes, files::Flush::WhenTheSystemWill);
 }
 
 } // namespace quill

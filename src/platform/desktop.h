@@ -45,9 +45,9 @@ public:
     QDateTime lastEnd() const;
     /// The alerts answered after that end, as the scanner named them.
     QStringList answered() const;
-    /// Notes the end of this run and what was answered after it; false when it could not be
-    /// written.
-    bool recordEnd(const QDateTime &end, const QStringList &answered = {}) const;
+    /// Notes the end of this run and what was answered after it: written in turn on the writing
+    /// thread (files::writeLater), without waiting for the disk.
+    void recordEnd(const QDateTime &end, const QStringList &answered = {}) const;
     QString path() const;
 
 private:

@@ -1,5 +1,11 @@
 #include "session.h"
 
+#include "files/writequeue.h"
+
+#include <QEventLoop>
+#include <memory>
+#include <optional>
+
 namespace quill {
 
 ReminderSession::ReminderSession(ReminderFile &file, QObject *parent)
@@ -56,21 +62,62 @@ void ReminderSession::setActive(int row, bool on)
     markChanged();
 }
 
+void ReminderSession::waitForSave()
+{
+    while (m_saving) {
+        QEventLoop wait;
+        connect(this, &ReminderSession::writingEnded, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+}
+
 SaveReport ReminderSession::save(OnChangedFile onChanged)
 {
-    const SaveReport report = m_file.save(m_book.table, onChanged);
+    // One save at a time has the file; a save asked for during another (a signal, the session's
+    // end) follows it.
+    waitForSave();
+    m_saving = true;
+    const ReminderTable table = m_book.table; // the writer's own copy
+    auto ended = std::make_shared<std::optional<SaveReport>>();
+    ReminderFile *file = &m_file;
+    files::writeInTurn([this, file, table, onChanged, ended] {
+        SaveReport report = file->save(table, onChanged);
+        // Saved for real: an emergency copy of an earlier run has done its work.
+        if (report.ok())
+            file->retireEmergencyCopy(false);
+        QMetaObject::invokeMethod(
+            this,
+            [this, ended, report, revision = table.revision()] {
+                *ended = report;
+                if (report.ok())
+                    m_savedRevision = revision;
+                m_saving = false;
+                Q_EMIT writingEnded();
+            },
+            Qt::QueuedConnection);
+    });
+    while (!ended->has_value()) {
+        QEventLoop wait;
+        connect(this, &ReminderSession::writingEnded, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return finishSave(**ended);
+}
+
+SaveReport ReminderSession::finishSave(const SaveReport &report)
+{
     if (!report.ok())
         return report;
-    m_modified = false;
+    // What changed while the file was being written is still to be saved.
+    m_modified = m_book.table.revision() != m_savedRevision;
     const bool asHeld = report.mineKeptAs.isEmpty();
     if (!asHeld) {
         // The other program's version stays: it is what the program now holds.
         m_book = ReminderBook();
         m_file.load(m_book);
+        m_modified = false;
         Q_EMIT changed();
     }
-    // Saved for real: an emergency copy of an earlier run has done its work.
-    m_file.retireEmergencyCopy(false);
     Q_EMIT saved(asHeld);
     return report;
 }

@@ -39,10 +39,16 @@ public:
     void setField(int row, Field field, const QString &text);
     /// Switches a row's alerts on or off.
     void setActive(int row, bool on);
-    /// Writes every row in use to the file; on success nothing counts as changed. When another
-    /// program changed the file meanwhile, both versions are kept as `onChanged` says; keeping
-    /// theirs loads it into the table.
+    /// Writes every row in use to the file; on success nothing changed since counts as changed.
+    /// When another program changed the file meanwhile, both versions are kept as `onChanged`
+    /// says; keeping theirs loads it into the table. The writing (and its wait for the disk) is
+    /// done on the writing thread (files/writequeue.h) in turn with the program's other writes;
+    /// meanwhile the event loop goes on (timers, painting; input waits), and the call returns
+    /// when the file is on the disk or the save failed.
     SaveReport save(OnChangedFile onChanged = OnChangedFile::KeepMine);
+    /// Returns when no save is under way (the event loop going on meanwhile); the file may be
+    /// looked at after it.
+    void waitForSave();
     /// The reminders of an emergency copy an earlier run left (`path`) replace the loaded ones;
     /// they count as changed until saved.
     bool takeEmergencyCopy(const QString &path);
@@ -57,13 +63,18 @@ Q_SIGNALS:
     /// The book reached the file; `asHeld` is false when the file kept another program's version
     /// instead, which the book now holds.
     void saved(bool asHeld);
+    /// A save's writing ended (whichever way).
+    void writingEnded();
 
 private:
     void markChanged();
+    SaveReport finishSave(const SaveReport &report);
 
     ReminderFile &m_file;
     ReminderBook m_book;
     bool m_modified = false;
+    bool m_saving = false;             ///< the writing thread has the file
+    std::uint64_t m_savedRevision = 0; ///< the table as the last save that ended wrote it
 };
 
 } // namespace quill

@@ -1,6 +1,7 @@
 #include "alertdesk.h"
 
 #include "files/safefile.h"
+#include "files/writequeue.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -99,10 +100,10 @@ QDate AlertDesk::contactsAnnounced() const
 void AlertDesk::setContactsAnnounced(const QDate &day)
 {
     m_contactsDay = day;
-    if (files::makeFolder(QFileInfo(m_contactsRecord).absolutePath()))
-        return;
-    // Not told when it fails: the worst is the same list once more at the next start.
-    (void)files::writeAtomically(m_contactsRecord, day.toString(Qt::ISODate).toLatin1() + '\n');
+    // Not told when it fails, nor waited for on the disk: the worst is the same list once more
+    // at the next start.
+    files::writeLater(m_contactsRecord, day.toString(Qt::ISODate).toLatin1() + '\n',
+                      files::Flush::WhenTheSystemWill);
 }
 
 void AlertDesk::tellFailure(const QString &what, const std::error_code &error)

@@ -61,6 +61,7 @@ SaveOutcome saveNow(ReminderSession &session, MessageBoxes &boxes, QWidget *pare
                     const QString &title)
 {
     OnChangedFile onChanged = OnChangedFile::KeepMine;
+    session.waitForSave(); // the file is looked at only while no save has it
     if (session.file().changedOnDisk()) {
         const auto chosen = askWhichVersion(session, boxes, parent, title);
         if (!chosen)

@@ -1,5 +1,6 @@
 #include "dialogs/helpviewer.h"
 #include "dialogs/messagebox.h"
+#include "files/writequeue.h"
 #include "platform/appfolder.h"
 #include "platform/desktop.h"
 
@@ -60,12 +61,14 @@ private Q_SLOTS:
         const RunRecord record(u"/home/a/remembers.txt"_qs, state.path());
         QVERIFY(!record.lastEnd().isValid());
         const QDateTime end(QDate(2026, 10, 25), QTime(2, 30));
-        QVERIFY(record.recordEnd(end));
+        record.recordEnd(end);
+        files::waitForWrites();
         QCOMPARE(record.lastEnd(), end);
         QVERIFY(record.answered().isEmpty());
         // The alerts answered after that moment, one a line, read back as they were written.
         const QStringList answered{u"3 0 2026-10-25T02:45"_qs, u"7 4320 2026-10-25T03:00"_qs};
-        QVERIFY(record.recordEnd(end, answered));
+        record.recordEnd(end, answered);
+        files::waitForWrites();
         QCOMPARE(record.lastEnd(), end);
         QCOMPARE(record.answered(), answered);
         QVERIFY(record.path().startsWith(state.path() + u"/Zelmarin/Quillomat/"_qs));

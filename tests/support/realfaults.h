@@ -154,4 +154,46 @@ inline bool rerunUnprivileged()
     return true;
 }
 
+/// The variable that marks a test process whose fsync calls the kernel makes slow.
+inline constexpr char slowFsyncMark[] = "QUILL_TEST_SLOW_FSYNC";
+
+/// Runs the current test function again in a child process whose every fsync and fdatasync
+/// returns only after `milliseconds` (strace's fault injection: a USB stick, a network home, a
+/// busy disk) and returns true: the child's verdict is checked here, and the caller returns.
+/// False in that child, which runs the test; where strace cannot trace, the test is skipped
+/// with the reason (and true is returned).
+inline bool rerunWithSlowFsync(int milliseconds)
+{
+    if (qEnvironmentVariableIsSet(slowFsyncMark))
+        return false;
+    const QString delay = QString::number(qint64(milliseconds) * 1000);
+    QProcess child;
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QString::fromLatin1(slowFsyncMark), QStringLiteral("1"));
+    // The leak checker stops the world with ptrace, which a traced process cannot.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"),
+                       environment.value(QStringLiteral("ASAN_OPTIONS")) +
+                           QStringLiteral(":detect_leaks=0"));
+    child.setProcessEnvironment(environment);
+    child.start(QStringLiteral("strace"),
+                {QStringLiteral("-f"), QStringLiteral("-qq"), QStringLiteral("-o"),
+                 QStringLiteral("/dev/null"), QStringLiteral("--seccomp-bpf"), QStringLiteral("-e"),
+                 QStringLiteral("trace=fsync,fdatasync"), QStringLiteral("-e"),
+                 QStringLiteral("inject=fsync,fdatasync:delay_exit=") + delay,
+                 QCoreApplication::applicationFilePath(),
+                 QString::fromLatin1(QTest::currentTestFunction())});
+    const bool ran = child.waitForFinished(120000);
+    const QByteArray output = child.readAll();
+    if (!ran || (child.exitCode() != 0 && !output.contains("Totals:"))) {
+        // strace missing, or no ptrace allowed here: nothing was tested.
+        const QByteArray why = "strace could not slow fsync down: " + output.left(400);
+        QTest::qSkip(why.constData(), __FILE__, __LINE__);
+        return true;
+    }
+    if (child.exitStatus() != QProcess::NormalExit || child.exitCode() != 0)
+        QTest::qFail(output.constData(), __FILE__, __LINE__);
+    return true;
+}
+
 } // namespace quill::test
