@@ -42,7 +42,11 @@ LoadReport ReminderFile::load(ReminderBook &book)
         report.outcome = files::isNotAFile(read.error) ? LoadReport::Outcome::NotAFile
                                                        : LoadReport::Outcome::Unreadable;
     } else {
-        report = loadReminders(book, read.bytes);
+        // Whether every row would come back as it was is only asked before the first save
+        // replaces the file (on the writing thread), not before the first frame.
+        report = loadReminders(book, read.bytes, RowCheck::Later);
+        if (!report.keepsOriginal() && report.outcome == LoadReport::Outcome::Loaded)
+            m_unchecked = read.bytes;
     }
     if (report.keepsOriginal()) {
         m_backupOwed = true;
@@ -123,6 +127,7 @@ SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChange
         return fail(SaveReport::Stage::OtherCopy, {});
     // Someone else wrote the file since we read it: both versions are kept.
     if (changedOnDisk()) {
+        m_unchecked.reset(); // what was loaded is no longer what the save replaces
         if (onChanged == OnChangedFile::KeepTheirs) {
             const QByteArray mine = encodeReminders(table);
             std::error_code error = files::systemError(EEXIST);
@@ -151,6 +156,8 @@ SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChange
             report.theirsKeptAs = m_backupPath;
         }
     }
+    if (const std::error_code error = checkRowsOnce(report))
+        return fail(SaveReport::Stage::Backup, error);
     if (m_backupOwed) {
         if (const std::error_code error = keepOriginal())
             return fail(SaveReport::Stage::Backup, error);
@@ -167,6 +174,25 @@ SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChange
         return fail(SaveReport::Stage::Write, error);
     m_stamp = files::stampOf(m_path);
     return report;
+}
+
+// The loaded file, some of whose rows would not come back from the program's writing as they
+// were, is kept under a backup name before the first save replaces it.
+std::error_code ReminderFile::checkRowsOnce(SaveReport &report)
+{
+    if (!m_unchecked)
+        return {};
+    const QByteArray loaded = *std::exchange(m_unchecked, std::nullopt);
+    if (rewritesUnchanged(loaded))
+        return {};
+    m_backupOwed = true;
+    m_original = loaded;
+    const std::error_code error = keepOriginal();
+    if (error)
+        m_unchecked = loaded; // asked again at the next save
+    else
+        report.originalKeptAs = m_backupPath;
+    return error;
 }
 
 namespace {

@@ -37,11 +37,19 @@ struct LoadReport {
     bool keepsOriginal() const;
 };
 
+/// Whether the check that every row would be written back unchanged (`rewriteDiffers`) is made
+/// with the load, or left to the caller (`rewritesUnchanged`), as the file does until its first
+/// save.
+enum class RowCheck { Now, Later };
+
 /// Reads data-file bytes into the book, appending from the next free row. Windows-1250, or UTF-8 or
 /// UTF-16 where the bytes say so; lines end with CR LF, LF or a lone CR; blank lines are
 /// skipped; text after the twelfth "|" is kept as the row's tail. Field 11 of a loaded row is its
 /// row index, whatever the line said. Bytes that are no text load nothing.
-LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes);
+LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes,
+                         RowCheck check = RowCheck::Now);
+/// Whether the rows these bytes load, written to the file and read back, come back as they are.
+bool rewritesUnchanged(const QByteArray &bytes);
 
 /// The file's bytes for a table: one line per row in use, twelve "|"-terminated fields, field 11
 /// the line number, then the row's tail as it was read, CR LF, Windows-1250.
@@ -55,9 +63,11 @@ bool loadNoticeIsFailure(const LoadReport &report);
 struct SaveReport {
     enum class Stage { None, Backup, Write, OtherCopy };
     Stage failed = Stage::None;
-    std::error_code error; ///< the reason, as files::reasonText words it
-    QString theirsKeptAs;  ///< the file another program had changed, kept under this name
-    QString mineKeptAs;    ///< this program's reminders, kept under this name (theirs stayed)
+    std::error_code error;  ///< the reason, as files::reasonText words it
+    QString theirsKeptAs;   ///< the file another program had changed, kept under this name
+    QString mineKeptAs;     ///< this program's reminders, kept under this name (theirs stayed)
+    QString originalKeptAs; ///< the loaded file, some of whose rows would not have come back as
+                            ///< they were, kept under this name before it was first replaced
     bool ok() const { return failed == Stage::None; }
 };
 
@@ -121,7 +131,10 @@ private:
     std::unique_ptr<files::LockFile> m_identityLock;
     files::FileStamp m_stamp; ///< the file as loaded or last saved
     bool m_backupOwed = false;
-    std::optional<QByteArray> m_original; ///< the bytes to keep, where they could be read
+    std::optional<QByteArray> m_original;  ///< the bytes to keep, where they could be read
+    std::optional<QByteArray> m_unchecked; ///< the loaded bytes, until the first save checks
+                                           ///< that their rows come back as they were
+    std::error_code checkRowsOnce(SaveReport &report);
     QString m_backupPath;
     std::error_code m_lockFolderError;
     QString m_stateHome;

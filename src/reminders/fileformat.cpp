@@ -160,7 +160,7 @@ QList<Reminder> readLines(const QString &text, int room, LoadReport &report)
 }
 
 // Whether the rows in use, written to the file and read back, come back as they are.
-bool rewritesUnchanged(const QList<Reminder> &rows)
+bool rowsComeBack(const QList<Reminder> &rows)
 {
     ReminderTable table;
     QList<Reminder> inUse;
@@ -187,7 +187,14 @@ bool rewritesUnchanged(const QList<Reminder> &rows)
 
 } // namespace
 
-LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
+bool rewritesUnchanged(const QByteArray &bytes)
+{
+    LoadReport report;
+    const QString text = decodeFile(bytes, &report.encoding);
+    return rowsComeBack(readLines(text, ReminderRows, report));
+}
+
+LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes, RowCheck check)
 {
     LoadReport report;
     const QString text = decodeFile(bytes, &report.encoding);
@@ -199,7 +206,7 @@ LoadReport loadReminders(ReminderBook &book, const QByteArray &bytes)
     const QList<Reminder> rows = readLines(text, room, report);
     // Text that only happens to look like Windows-1250 (or that looks like another encoding
     // once the program has written it) would not come back as it was: its original is kept.
-    report.rewriteDiffers = !rewritesUnchanged(rows);
+    report.rewriteDiffers = check == RowCheck::Now && !rowsComeBack(rows);
     report.foreignCharacters = int(std::count_if(text.cbegin(), text.cend(), [](QChar c) {
         return c != u'\r' && c != u'\n' && !fileCodePageHolds(c);
     }));

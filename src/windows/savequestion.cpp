@@ -30,6 +30,11 @@ std::optional<OnChangedFile> askWhichVersion(ReminderSession &session, MessageBo
 
 QString keptVersionsText(const SaveReport &saved)
 {
+    if (!saved.originalKeptAs.isEmpty())
+        return QStringLiteral("Az emlékeztetők fájljának egyes sorai mentés után nem pontosan így "
+                              "kerültek volna vissza, ezért a program az eredeti fájlt "
+                              "megőrizte ezen a néven:\n") +
+               saved.originalKeptAs;
     if (!saved.theirsKeptAs.isEmpty())
         return QStringLiteral("A másik program által módosított fájlt a program megőrizte ezen a "
                               "néven:\n") +

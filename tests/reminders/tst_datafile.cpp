@@ -438,6 +438,27 @@ private Q_SLOTS:
         QVERIFY(!file.changedOnDisk());
     }
 
+    // A row that would not come back as it was (the program's writing of it is valid UTF-8, so
+    // it would be read as UTF-8): the start does not look, the first save keeps the original
+    // before it replaces it and says so; the next save asks no more.
+    void rowsCheckedBeforeTheFirstSave()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"remembers.txt"_qs);
+        const QByteArray original("e| | |*|*|*|*|00| |\xC3\xA9|1|\xE9|\r\n");
+        writeAll(path, original);
+        ReminderFile file(path, dir.filePath(u"state"_qs));
+        ReminderBook book;
+        QVERIFY(!file.load(book).keepsOriginal());
+        QVERIFY(!QFile::exists(path + u".bak"_qs));
+        const SaveReport saved = file.save(book.table);
+        QVERIFY(saved.ok());
+        QCOMPARE(saved.originalKeptAs, path + u".bak"_qs);
+        QCOMPARE(readAll(path + u".bak"_qs), original);
+        QCOMPARE(readAll(path), encodeReminders(book.table));
+        QVERIFY(file.save(book.table).originalKeptAs.isEmpty());
+    }
+
     // At the end of the program a save that fails leaves the reminders in an emergency copy in
     // the state folder, which the next start finds, takes and retires.
     void emergencyCopy()
@@ -453,7 +474,7 @@ private Q_SLOTS:
         QVERIFY(written.startsWith(state + u"/Zelmarin/Quillomat/"_qs));
         QCOMPARE(readAll(written), encodeReminders(book.table));
         QCOMPARE(file.pendingEmergencyCopy(), written);
-        const SaveReport failed{SaveReport::Stage::Write, files::systemError(ENOSPC), {}, {}};
+        const SaveReport failed{SaveReport::Stage::Write, files::systemError(ENOSPC), {}, {}, {}};
         QVERIFY(emergencyText(file, failed, {}, written).contains(written));
         const QString kept = file.retireEmergencyCopy(true);
         QVERIFY(kept != written && QFile::exists(kept) && !QFile::exists(written));
