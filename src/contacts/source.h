@@ -17,9 +17,10 @@ struct SourceStamp {
 
 struct SourceReading {
     CardReading reading;
-    QStringList problems;   ///< files that could not be read, with their reason
-    SourceStamp stamp;      ///< empty when a file could not be read
-    bool unchanged = false; ///< everything was as `previous` says: no card was read again
+    QStringList problems;    ///< files that could not be read, with their reason
+    SourceStamp stamp;       ///< empty when a file could not be read
+    bool unchanged = false;  ///< everything was as `previous` says: no card was read again
+    qsizetype cardsRead = 0; ///< the cards read, also once they are let go (`reading.cards`)
 };
 
 /// The cards of a `.vcf` file, or of every `.vcf` file in a folder and the folders in it (one

@@ -40,13 +40,24 @@ void ContactsDesk::readNow()
     const QString path = m_path;
     const contacts::SourceStamp previous =
         m_path == m_lastPath ? m_last.stamp : contacts::SourceStamp();
-    QThreadPool::globalInstance()->start([self, path, previous, generation] {
-        const contacts::SourceReading reading = contacts::readSource(path, previous);
+    const QList<contacts::PersonChoice> choices = m_choices;
+    QThreadPool::globalInstance()->start([self, path, previous, generation, choices] {
+        // The book is made here too: the window's thread only takes it over.
+        auto reading =
+            std::make_shared<contacts::SourceReading>(contacts::readSource(path, previous));
+        auto book = std::make_shared<contacts::ContactBook>();
+        if (!reading->unchanged) {
+            *book = contacts::ContactBook(reading->reading.cards);
+            book->choose(choices);
+        }
+        // The cards themselves are not kept: the book holds what the program uses of them.
+        reading->cardsRead = reading->reading.cards.size();
+        reading->reading.cards = {};
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, reading, generation] {
+            [self, reading, book, generation, choices] {
                 if (self)
-                    self->take(reading, generation);
+                    self->take(std::move(*reading), std::move(*book), choices, generation);
             },
             Qt::QueuedConnection);
     });
@@ -60,20 +71,25 @@ void ContactsDesk::waitForReading()
     }
 }
 
-void ContactsDesk::take(const contacts::SourceReading &reading, quint64 generation)
+void ContactsDesk::take(contacts::SourceReading reading, contacts::ContactBook book,
+                        const QList<contacts::PersonChoice> &choices, quint64 generation)
 {
     if (generation != m_generation)
         return; // a newer reading is under way
     m_reading = false;
     if (reading.unchanged)
         return; // touched, not changed: the book stays as it is
-    m_last = reading;
+    m_last = std::move(reading);
     m_lastPath = m_path;
-    m_book = contacts::ContactBook(reading.reading.cards);
-    m_book.choose(m_choices);
+    std::swap(m_book, book);
+    if (choices != m_choices)
+        m_book.choose(m_choices); // chosen again while the book was read
     Q_EMIT changed();
-    // The reading's and the old book's memory back to the system, off the window's thread.
-    QThreadPool::globalInstance()->start(&giveBackFreeMemory);
+    // The old book let go and the reading's memory back to the system, off the window's thread.
+    QThreadPool::globalInstance()->start([old = std::move(book)]() mutable {
+        old = {};
+        giveBackFreeMemory();
+    });
 }
 
 void ContactsDesk::setChoices(const QList<contacts::PersonChoice> &choices)

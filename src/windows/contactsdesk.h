@@ -40,7 +40,8 @@ Q_SIGNALS:
 
 private:
     void readNow();
-    void take(const contacts::SourceReading &reading, quint64 generation);
+    void take(contacts::SourceReading reading, contacts::ContactBook book,
+              const QList<contacts::PersonChoice> &choices, quint64 generation);
     void watch();
 
     QString m_path;

@@ -203,7 +203,7 @@ void SettingsWindow::showContactsState()
     const contacts::SourceReading &r = m_contacts->lastReading();
     m_contactsState->setText(QStringLiteral("%1 névjegy beolvasva, %2 kihagyva; %3 ismerősnek "
                                             "van névnapja vagy születésnapja.")
-                                 .arg(r.reading.cards.size())
+                                 .arg(r.cardsRead)
                                  .arg(r.reading.skipped.size())
                                  .arg(m_contacts->book().size()));
     for (const QString &problem : r.problems)
