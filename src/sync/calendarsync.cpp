@@ -1,0 +1,342 @@
+#include "calendarsync.h"
+
+#include "files/safefile.h"
+
+#include <QDateTime>
+#include <QFile>
+
+namespace quill {
+
+using Kind = RoundAction::Kind;
+using caldav::DavError;
+
+CalendarSync::CalendarSync(ReminderSession &session, CalendarCodec &codec, QString root,
+                           QObject *parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_codec(codec)
+    , m_root(std::move(root))
+    , m_client(this)
+{
+    m_passwordLimit.setSingleShot(true);
+    m_passwordLimit.setInterval(30000);
+    connect(&m_passwordLimit, &QTimer::timeout, this, [this] {
+        if (!m_passwordProcess)
+            return;
+        m_passwordProcess->disconnect(this);
+        m_passwordProcess->kill();
+        m_passwordProcess->deleteLater();
+        fail(QStringLiteral("a jelszót kiíró parancs %1 másodperc alatt sem végzett")
+                 .arg(m_passwordLimit.interval() / 1000));
+    });
+}
+
+CalendarSync::~CalendarSync()
+{
+    if (m_passwordProcess) {
+        m_passwordProcess->disconnect(this);
+        m_passwordProcess->kill();
+        m_passwordProcess->waitForFinished(2000);
+    }
+}
+
+void CalendarSync::start(const CalDavAccount &account, const QDate &today)
+{
+    if (m_running) {
+        m_again = true;
+        return;
+    }
+    m_running = true;
+    m_account = account;
+    m_today = today;
+    m_report = {};
+    m_repeats = 0;
+    m_collection = QUrl(account.url.trimmed());
+    if (!account.configured() || !m_collection.isValid()) {
+        fail(QStringLiteral("nincs megadva a CalDAV-naptár címe"));
+        return;
+    }
+    if (!m_collection.path().endsWith(QLatin1Char('/')))
+        m_collection.setPath(m_collection.path() + QLatin1Char('/'));
+    if (!account.password.isEmpty() || account.passwordCommand.trimmed().isEmpty()) {
+        m_client.setCredentials(account.user, account.password);
+        begin();
+        return;
+    }
+    askPassword();
+}
+
+// The password command runs as a process of its own, for a bounded time.
+void CalendarSync::askPassword()
+{
+    auto *process = new QProcess(this);
+    m_passwordProcess = process;
+    process->setStandardInputFile(QProcess::nullDevice());
+    connect(process, &QProcess::finished, this, [this, process](int code, QProcess::ExitStatus st) {
+        m_passwordLimit.stop();
+        process->deleteLater();
+        const QByteArray out = process->readAllStandardOutput();
+        if (st != QProcess::NormalExit || code != 0) {
+            const QString said =
+                QString::fromLocal8Bit(process->readAllStandardError()).trimmed().left(200);
+            fail(QStringLiteral("a jelszót kiíró parancs nem sikerült") +
+                 (said.isEmpty() ? QString() : QStringLiteral(" (%1)").arg(said)));
+            return;
+        }
+        m_client.setCredentials(
+            m_account.user,
+            QString::fromUtf8(out.left(out.indexOf('\n') < 0 ? out.size() : out.indexOf('\n')))
+                .remove(u'\r'));
+        begin();
+    });
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError e) {
+        if (e != QProcess::FailedToStart)
+            return;
+        m_passwordLimit.stop();
+        process->deleteLater();
+        fail(QStringLiteral("a jelszót kiíró parancs nem indítható el"));
+    });
+    m_passwordLimit.start();
+    process->start(QStringLiteral("/bin/sh"),
+                   {QStringLiteral("-c"), m_account.passwordCommand.trimmed()});
+}
+
+void CalendarSync::begin()
+{
+    const QString calendar = m_account.url.trimmed();
+    const QString path = agreementPath(m_root, calendar);
+    m_last = loadAgreement(path, calendar);
+    m_takenOver = false;
+    if (!QFile::exists(path)) {
+        if (std::optional<Agreement> older = olderAgreement(m_root, calendar)) {
+            m_last = *older;
+            m_takenOver = true;
+        }
+    }
+    m_repeat = false;
+    m_outgoing.clear();
+    m_client.state(m_collection, [this](const caldav::DavResult<caldav::CollectionState> &r) {
+        if (r.error)
+            return fail(r.error.reason);
+        stateRead(r.value);
+    });
+}
+
+void CalendarSync::stateRead(const caldav::CollectionState &state)
+{
+    m_state = state;
+    m_token = state.syncToken;
+    caldav::CollectionState before;
+    before.ctag = m_last.ctag;
+    before.syncToken = m_last.syncToken;
+    if (!m_takenOver && unchangedSince(state, before)) {
+        planAndApply(agreedItems(m_last));
+        return;
+    }
+    if (!state.syncReport || m_last.syncToken.isEmpty() || m_takenOver) {
+        listAll();
+        return;
+    }
+    m_client.changesSince(
+        m_collection, m_last.syncToken, [this](const caldav::DavResult<caldav::SyncDelta> &r) {
+            if (r.error.kind == DavError::Kind::TokenExpired)
+                return listAll();
+            if (r.error)
+                return fail(r.error.reason);
+            m_token = r.value.token;
+            QList<ListedItem> known;
+            QStringList fetch;
+            for (const ListedItem &item : agreedItems(m_last)) {
+                const bool gone = r.value.removed.contains(item.href);
+                const bool changed =
+                    std::any_of(r.value.changed.cbegin(), r.value.changed.cend(),
+                                [&](const caldav::DavItem &c) {
+                                    return c.href == item.href && c.etag != item.etag;
+                                });
+                if (!gone && !changed)
+                    known << item;
+            }
+            for (const caldav::DavItem &c : r.value.changed) {
+                if (!std::any_of(known.cbegin(), known.cend(),
+                                 [&](const ListedItem &k) { return k.href == c.href; }))
+                    fetch << c.href;
+            }
+            fetchChanged(fetch, known);
+        });
+}
+
+void CalendarSync::listAll()
+{
+    m_client.listing(m_collection, [this](const caldav::DavResult<QList<caldav::DavItem>> &r) {
+        if (r.error)
+            return fail(r.error.reason);
+        QList<std::pair<QString, QString>> items;
+        for (const caldav::DavItem &item : r.value)
+            items << std::pair{item.href, item.etag};
+        ListingSplit split = splitListing(m_last, items);
+        fetchChanged(split.fetch, split.known);
+    });
+}
+
+void CalendarSync::fetchChanged(const QStringList &hrefs, QList<ListedItem> known)
+{
+    m_client.fetch(m_collection, hrefs,
+                   [this, known](const caldav::DavResult<QList<caldav::DavItem>> &r) mutable {
+                       if (r.error)
+                           return fail(r.error.reason);
+                       for (const caldav::DavItem &item : r.value) {
+                           auto listed = listedItem(item.href, item.etag, item.data, m_codec);
+                           if (!listed)
+                               continue;
+                           if (listed->uid.isEmpty())
+                               listed->uid = item.href; // unreadable: known by its address
+                           known << *listed;
+                       }
+                       planAndApply(known);
+                   });
+}
+
+void CalendarSync::planAndApply(QList<ListedItem> listing)
+{
+    const QString calendar = m_account.url.trimmed();
+    if (m_takenOver)
+        settleTakenOver(m_last, listing);
+    const QString idsPath = ReminderIds::pathBeside(m_session.file().path());
+    ReminderIds ids;
+    ids.load(idsPath);
+    const bool named = ids.assign(m_session.table(), m_today);
+    const QList<BookRow> rows = bookRows(m_session.table(), ids);
+    const RoundPlan plan = planRound(rows, m_last, calendar, listing);
+    m_report.conflicts += plan.conflicts;
+    m_report.leftOut += plan.leftOut;
+    m_next = startingAgreement(m_last, calendar, listing);
+    m_next.ctag = m_state.ctag;
+    m_next.syncToken = m_token;
+    BookOutcome outcome;
+    m_session.edit([&](ReminderBook &book) {
+        outcome = applyToBook(book, ids, plan, m_today);
+        return outcome.changed;
+    });
+    m_report.incoming += outcome.incoming;
+    m_report.leftOut += outcome.leftOut;
+    m_repeat = outcome.newReminders;
+    QHash<int, QString> bookLines;
+    for (const BookRow &row : rows)
+        bookLines.insert(row.row, row.line);
+    for (const RoundAction &a : plan.actions)
+        agreeBookStep(m_next, a, outcome, bookLines);
+    // What came in reaches the data file before anything is agreed on; the UIDs follow it.
+    if (outcome.changed) {
+        const SaveReport saved = m_session.save();
+        if (!saved.ok())
+            return fail(m_session.file().path() + QStringLiteral(": ") +
+                        files::reasonText(saved.error));
+    }
+    if (outcome.changed || named || plan.actions.size() > 0) {
+        if (const auto error = ids.save(idsPath))
+            return fail(idsPath + QStringLiteral(": ") + files::reasonText(error));
+    }
+    if (prepareOutgoing(plan, ids))
+        sendNext();
+}
+
+bool CalendarSync::prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids)
+{
+    for (const RoundAction &a : plan.actions) {
+        if (a.kind != Kind::Create && a.kind != Kind::Update && a.kind != Kind::Remove)
+            continue;
+        Outgoing out{a, {}};
+        if (a.kind != Kind::Remove) {
+            const int row = ids.rowOf(a.uid);
+            const auto event =
+                row < 0 ? std::nullopt
+                        : eventOfReminder(m_session.table().row(row), a.uid, ids.of(row)->created);
+            if (!event)
+                continue; // an alert time that never comes: nothing to put in a calendar
+            out.ics = m_codec.write({*event}, {}, QDateTime::currentDateTimeUtc());
+            if (out.ics.isEmpty()) {
+                fail(QStringLiteral("a naptárkezelő (libquillomat-ical.so) nem tölthető be"));
+                return false;
+            }
+        }
+        m_outgoing << out;
+    }
+    return true;
+}
+
+void CalendarSync::sendNext()
+{
+    if (m_outgoing.isEmpty())
+        return conclude();
+    const Outgoing out = m_outgoing.takeFirst();
+    const RoundAction &a = out.action;
+    if (a.kind == Kind::Remove) {
+        m_client.remove(hrefUrl(m_collection, a.href), a.etag,
+                        [this, out](const caldav::DavResult<bool> &r) {
+                            sent(out, r.error, {}, out.action.href);
+                        });
+        return;
+    }
+    const QUrl url =
+        a.kind == Kind::Create ? itemUrl(m_collection, a.uid) : hrefUrl(m_collection, a.href);
+    const auto done = [this, out, url](const caldav::DavResult<QString> &r) {
+        sent(out, r.error, r.value, url.path(QUrl::FullyEncoded));
+    };
+    if (a.kind == Kind::Create)
+        m_client.create(url, out.ics, done);
+    else
+        m_client.replace(url, a.etag, out.ics, done);
+}
+
+void CalendarSync::sent(const Outgoing &out, const DavError &error, const QString &etag,
+                        const QString &href)
+{
+    const RoundAction &a = out.action;
+    if (error.kind == DavError::Kind::Conflict) {
+        // Changed there meanwhile: the round is made again with what is there now, which keeps
+        // both versions.
+        m_repeat = true;
+        return sendNext();
+    }
+    if (error)
+        return fail(error.reason);
+    if (a.kind == Kind::Remove)
+        m_next.entries.remove(a.uid);
+    else
+        m_next.entries.insert(a.uid, {href, etag, a.line});
+    sendNext();
+}
+
+void CalendarSync::conclude()
+{
+    if (const auto error = saveAgreement(agreementPath(m_root, m_next.calendar), m_next))
+        return fail(m_root + QStringLiteral(": ") + files::reasonText(error));
+    if (m_repeat && m_repeats < 2) {
+        ++m_repeats;
+        begin();
+        return;
+    }
+    m_report.ok = true;
+    finish();
+}
+
+void CalendarSync::fail(const QString &reason)
+{
+    m_report.ok = false;
+    m_report.error = reason;
+    finish();
+}
+
+void CalendarSync::finish()
+{
+    m_running = false;
+    m_report.conflicts.removeDuplicates();
+    m_report.leftOut.removeDuplicates();
+    Q_EMIT finished(m_report);
+    if (m_again) {
+        m_again = false;
+        start(m_account, m_today);
+    }
+}
+
+} // namespace quill

@@ -1,0 +1,84 @@
+#pragma once
+
+#include "booksync.h"
+#include "caldav/davclient.h"
+#include "roundwork.h"
+
+#include <QPointer>
+#include <QProcess>
+#include <QTimer>
+
+namespace quill {
+
+/// One round of sync with the program's own CalDAV client: the collection's marks (one request
+/// when nothing changed there), what changed since the agreement (sync report, else the listing
+/// with its tags), the changed items fetched, `planRound`, the book's changes made through the
+/// session and saved, then the calendar's: new items with If-None-Match, changes and deletions
+/// with If-Match. A 412 means the item changed there meanwhile: the round is made again, which
+/// keeps both versions and tells it. The agreement is written last, so a round cut anywhere
+/// leaves the next one to start from the last agreement, where every step it repeats either finds
+/// its work done or does it once. Everything goes out asynchronously on the session's thread.
+class CalendarSync final : public QObject {
+    Q_OBJECT
+public:
+    /// `root`: the data file's sync folder, where the agreements are kept.
+    CalendarSync(ReminderSession &session, CalendarCodec &codec, QString root,
+                 QObject *parent = nullptr);
+    ~CalendarSync() override;
+
+    /// Starts a round unless one is running; a round asked for meanwhile follows it.
+    void start(const CalDavAccount &account, const QDate &today);
+    bool running() const { return m_running; }
+    caldav::CalDavClient &client() { return m_client; }
+    /// Milliseconds the password command may take.
+    void setPasswordTimeLimit(int ms) { m_passwordLimit.setInterval(ms); }
+
+Q_SIGNALS:
+    void finished(const SyncReport &report);
+
+private:
+    void askPassword();
+    void begin();
+    void stateRead(const caldav::CollectionState &state);
+    void listAll();
+    void fetchChanged(const QStringList &hrefs, QList<ListedItem> known);
+    void planAndApply(QList<ListedItem> listing);
+    struct Outgoing;
+    bool prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids);
+    void sendNext();
+    void sent(const Outgoing &out, const caldav::DavError &error, const QString &etag,
+              const QString &href);
+    void conclude();
+    void fail(const QString &reason);
+    void finish();
+
+    ReminderSession &m_session;
+    CalendarCodec &m_codec;
+    QString m_root;
+    caldav::CalDavClient m_client;
+    QPointer<QProcess> m_passwordProcess;
+    QTimer m_passwordLimit;
+
+    CalDavAccount m_account;
+    QUrl m_collection;
+    QDate m_today;
+    bool m_running = false;
+    bool m_again = false;
+    int m_repeats = 0; ///< rounds made again at once after a 412 or a version kept in both
+
+    // The round under way.
+    SyncReport m_report;
+    Agreement m_last;
+    Agreement m_next;
+    bool m_takenOver = false;
+    caldav::CollectionState m_state;
+    QString m_token;
+    struct Outgoing {
+        RoundAction action;
+        QByteArray ics; ///< for Create and Update
+    };
+    QList<Outgoing> m_outgoing;
+    bool m_repeat = false;
+};
+
+} // namespace quill
