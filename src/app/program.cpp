@@ -9,7 +9,7 @@
 #include "platform/termination.h"
 #include "reminders/preferences.h"
 #include "reminders/session.h"
-#include "sync/booksync.h"
+#include "sync/calendarsync.h"
 #include "windows/calendardesk.h"
 #include "windows/mainwindow.h"
 #include "windows/services.h"
@@ -232,10 +232,10 @@ int syncWithoutWindow(int argc, char **argv)
         return 1;
     }
     LazyCalendarCodec codec(folder.file(QStringLiteral("libquillomat-ical.so")));
-    BookSync sync(session, codec, syncPlaceFor(file.path()));
+    CalendarSync sync(session, codec, syncPlaceFor(file.path()).root);
     SyncReport report;
     bool done = false;
-    QObject::connect(&sync, &BookSync::finished, &app, [&](const SyncReport &r) {
+    QObject::connect(&sync, &CalendarSync::finished, &app, [&](const SyncReport &r) {
         report = r;
         done = true;
         app.quit();

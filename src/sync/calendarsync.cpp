@@ -1,6 +1,7 @@
 #include "calendarsync.h"
 
 #include "files/safefile.h"
+#include "icalendar/codec.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -309,8 +310,11 @@ void CalendarSync::sent(const Outgoing &out, const DavError &error, const QStrin
 
 void CalendarSync::conclude()
 {
-    if (const auto error = saveAgreement(agreementPath(m_root, m_next.calendar), m_next))
+    if (const auto error = files::makeFolder(m_root))
         return fail(m_root + QStringLiteral(": ") + files::reasonText(error));
+    const QString path = agreementPath(m_root, m_next.calendar);
+    if (const auto error = saveAgreement(path, m_next))
+        return fail(path + QStringLiteral(": ") + files::reasonText(error));
     if (m_repeat && m_repeats < 2) {
         ++m_repeats;
         begin();

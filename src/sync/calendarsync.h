@@ -1,7 +1,7 @@
 #pragma once
 
-#include "booksync.h"
 #include "caldav/davclient.h"
+#include "reminders/session.h"
 #include "roundwork.h"
 
 #include <QPointer>
@@ -9,6 +9,35 @@
 #include <QTimer>
 
 namespace quill {
+
+/// The CalDAV calendar the book is kept in step with.
+struct CalDavAccount {
+    QString url;
+    QString user;
+    QString passwordCommand; ///< a shell command that prints the password; empty for none
+    QString password;        ///< the password itself, when the caller has it (from the keyring);
+                             ///< empty: the command's answer, when there is a command
+    bool configured() const { return !url.trimmed().isEmpty(); }
+};
+
+/// Where one data file's sync keeps its agreements, in the state folder (and where an earlier
+/// version of the program kept its own).
+struct SyncPlace {
+    QString root;
+};
+SyncPlace syncPlaceFor(const QString &dataFile, const QString &stateHome = {});
+
+/// What one round of sync did.
+struct SyncReport {
+    bool ok = false;
+    QString error;    ///< why it failed, in the user's words
+    int incoming = 0; ///< reminders added, changed or deleted by the other side
+    QStringList leftOut;
+    QStringList conflicts;
+};
+
+/// The text the user is told of a round; empty when there is nothing to tell.
+QString syncReportText(const SyncReport &report);
 
 /// One round of sync with the program's own CalDAV client: the collection's marks (one request
 /// when nothing changed there), what changed since the agreement (sync report, else the listing

@@ -1,9 +1,13 @@
 #include "roundwork.h"
 
+#include "calendarsync.h"
+#include "mirror.h"
+
 #include "files/safefile.h"
 #include "icalendar/events.h"
 #include "reminders/table.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +15,41 @@
 namespace quill {
 
 using Kind = RoundAction::Kind;
+
+SyncPlace syncPlaceFor(const QString &dataFile, const QString &stateHome)
+{
+    const QByteArray key =
+        QCryptographicHash::hash(dataFile.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
+    return {(stateHome.isEmpty() ? files::stateHome() : stateHome) +
+            QStringLiteral("/Zelmarin/Quillomat/naptar-") + QString::fromLatin1(key)};
+}
+
+QString syncReportText(const SyncReport &r)
+{
+    if (!r.ok && r.incoming > 0)
+        return QStringLiteral("A naptár szinkronizálása félbemaradt: %1.\nA más eszközökön tett "
+                              "%2 változás bekerült az emlékeztetők közé; az itteni változásokat "
+                              "a program a következő alkalommal küldi el.")
+            .arg(r.error)
+            .arg(r.incoming);
+    if (!r.ok)
+        return QStringLiteral("A naptár szinkronizálása nem sikerült: %1.\nAz emlékeztetők "
+                              "változatlanok; a program később újra megpróbálja.")
+            .arg(r.error);
+    const auto listed = [](const QStringList &items) -> QString {
+        return shortList(items, QString(), QStringLiteral("… és még %1 bejegyzés"));
+    };
+    QStringList parts;
+    if (!r.conflicts.isEmpty())
+        parts << QStringLiteral("Mindkét helyen módosított emlékeztetők (mindkét változat "
+                                "megmaradt):\n") +
+                     listed(r.conflicts);
+    if (!r.leftOut.isEmpty())
+        parts << QStringLiteral("Ezek a naptárbejegyzések nem férnek el emlékeztetőként; a "
+                                "kiszolgálón változatlanul maradnak:\n") +
+                     listed(r.leftOut);
+    return parts.join(QStringLiteral("\n\n"));
+}
 
 QList<ListedItem> agreedItems(const Agreement &agreement)
 {

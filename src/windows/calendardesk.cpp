@@ -19,17 +19,16 @@ const QString calendarTitle = QStringLiteral("Naptár");
 const QString calendarFilter = QStringLiteral("iCalendar-fájlok (*.ics);;Minden fájl (*)");
 } // namespace
 
-CalendarDesk::CalendarDesk(Services &services, ReminderSession &session, QWidget *window,
-                           QString vdirsyncer)
+CalendarDesk::CalendarDesk(Services &services, ReminderSession &session, QWidget *window)
     : QObject(window)
     , m_services(services)
     , m_session(session)
     , m_window(window)
     , m_codec(services.folder.file(QStringLiteral("libquillomat-ical.so")))
-    , m_sync(new BookSync(session, m_codec, syncPlaceFor(session.file().path(), services.stateHome),
-                          std::move(vdirsyncer), this))
+    , m_sync(new CalendarSync(session, m_codec,
+                              syncPlaceFor(session.file().path(), services.stateHome).root, this))
 {
-    connect(m_sync, &BookSync::finished, this, &CalendarDesk::finished);
+    connect(m_sync, &CalendarSync::finished, this, &CalendarDesk::finished);
     m_worker.setMaxThreadCount(1);
     // A quarter of an hour apart, and not to the second: the program wakes for nothing else.
     m_every.setInterval(everyMinutes * 60 * 1000);

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "icalendar/lazycodec.h"
-#include "sync/booksync.h"
+#include "sync/calendarsync.h"
+#include "sync/mirror.h"
 #include "windows/services.h"
 
 #include <QObject>
@@ -18,13 +19,12 @@ struct ImportReading;
 class ContactsDesk;
 
 /// The book in calendars: saved as an `.ics` file, the name days too, an `.ics` file read in, and
-/// kept in step with a CalDAV calendar (through vdirsyncer) after every save, at start and every
-/// quarter of an hour. A failure is told once, until a round succeeds again.
+/// kept in step with a CalDAV calendar (the program's own client) after every save, at start and
+/// every quarter of an hour. A failure is told once, until a round succeeds again.
 class CalendarDesk final : public QObject {
     Q_OBJECT
 public:
-    CalendarDesk(Services &services, ReminderSession &session, QWidget *window,
-                 QString vdirsyncer = {});
+    CalendarDesk(Services &services, ReminderSession &session, QWidget *window);
 
     void exportBook();
     /// The name days of the calendar, and those and the birthdays of the address book's people.
@@ -41,7 +41,7 @@ public:
     void followPreferences(const Preferences &preferences);
     /// The last round's outcome in a line, for the settings window.
     QString state() const { return m_state; }
-    BookSync &sync() { return *m_sync; }
+    CalendarSync &sync() { return *m_sync; }
 
     static constexpr int everyMinutes = 15;
 
@@ -61,7 +61,7 @@ private:
     QWidget *m_window;
     QPointer<ContactsDesk> m_contacts;
     LazyCalendarCodec m_codec;
-    BookSync *m_sync;
+    CalendarSync *m_sync;
     QTimer m_every;
     CalDavAccount m_account;
     LeapDayRule m_leapDay = LeapDayRule::February28;

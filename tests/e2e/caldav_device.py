@@ -24,7 +24,7 @@ def request(method, url, body=None, headers=None):
 
 def items(url):
     body = b'<?xml version="1.0"?><propfind xmlns="DAV:"><prop><getetag/></prop></propfind>'
-    tree = ET.fromstring(request("PROPFIND", url, body, {"Depth": "1"}))
+    tree = ET.fromstring(request("PROPFIND", url, body, {"Depth": "1", "Content-Type": "application/xml"}))
     base = url.split("/", 3)
     for href in tree.iter("{DAV:}href"):
         if href.text.endswith(".ics"):

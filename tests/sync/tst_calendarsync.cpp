@@ -45,7 +45,6 @@ struct Computer {
         file = std::make_unique<ReminderFile>(dataPath(), dir.filePath(u"state"_qs));
         session = std::make_unique<ReminderSession>(*file);
         session->load();
-        files::makeFolder(root());
         sync = std::make_unique<CalendarSync>(*session, *codec, root());
         caldav::ClientLimits limits;
         limits.silenceMs = 1500;
@@ -338,6 +337,7 @@ void TestCalendarSync::olderVersionTakenOver()
         older += ids.of(r)->uid.toUtf8().toBase64() + "\thash\t" +
                  rowLine(row).toUtf8().toBase64() + '\n';
     }
+    QVERIFY(!files::makeFolder(pc.root()));
     QVERIFY(!files::writeAtomically(pc.root() + u"/egyeztetes"_qs, older));
     QVERIFY(!files::writeAtomically(pc.root() + u"/vdirsyncer.conf"_qs,
                                     "[general]\nurl = \"" + cal.url().toUtf8() + "\"\n"));

@@ -1,7 +1,7 @@
 #include "files/safefile.h"
 #include "reminders/datafile.h"
 #include "support/realfaults.h"
-#include "sync/booksync.h"
+#include "sync/calendarsync.h"
 #include "sync/mirror.h"
 
 #include <QDir>
@@ -237,37 +237,7 @@ private Q_SLOTS:
         QCOMPARE(d.book.table.row(0).text1(), u"Kiss"_qs);
     }
 
-    // The tool's words into the user's.
-    void failures_data()
-    {
-        QTest::addColumn<QByteArray>("output");
-        QTest::addColumn<QString>("told");
-        QTest::newRow("no server")
-            << QByteArray("error: Unknown error occurred for quillomat: Cannot connect to host "
-                          "127.0.0.1:56401 ssl:default [Connect call failed ('127.0.0.1', 56401)]")
-            << u"a CalDAV-kiszolgáló nem érhető el (nincs hálózat, vagy a kiszolgáló nem fut)"_qs;
-        QTest::newRow("wrong password")
-            << QByteArray("error: 401, message='Unauthorized'")
-            << u"a kiszolgáló nem fogadta el a felhasználónevet vagy a jelszót"_qs;
-        QTest::newRow("server error") << QByteArray("error: 500, message='Internal Server Error'")
-                                      << u"a kiszolgáló hibát jelzett"_qs;
-        QTest::newRow("password command missing")
-            << QByteArray("Syncing quillomat\nsh: 1: secret-tool: not found\nerror: Unknown error "
-                          "occurred: Command '['sh', '-c', 'secret-tool lookup quillomat caldav']' "
-                          "returned non-zero exit status 127.\nerror: Use `-vdebug` to see the "
-                          "full traceback.")
-            << u"a jelszót kiíró parancs nem sikerült (sh: 1: secret-tool: not found)"_qs;
-        QTest::newRow("full disk")
-            << QByteArray("OSError: [Errno 28] No space left on device") << u"betelt a lemez"_qs;
-    }
-    void failures()
-    {
-        QFETCH(QByteArray, output);
-        QFETCH(QString, told);
-        QCOMPARE(vdirsyncerFailure(output), told);
-    }
-
-    // What the user is told of a round: a long list is cut so the message fits on the screen.
+    // What a round tells, cut short when it is long.
     void reportText()
     {
         SyncReport report;
@@ -292,19 +262,6 @@ private Q_SLOTS:
         report.ok = false;
         report.error = u"betelt a lemez"_qs;
         QVERIFY(syncReportText(report).contains(u"nem sikerült: betelt a lemez."_qs));
-    }
-
-    // The configuration keeps the password out and quotes what the user typed.
-    void configuration()
-    {
-        const SyncPlace place{u"/tmp/a \"b\""_qs};
-        const QByteArray config = vdirsyncerConfig(
-            {u"https://naptar.example/éva/"_qs, u"éva"_qs, u"pass show \"caldav\""_qs, {}}, place);
-        QVERIFY(config.contains("url = \"https://naptar.example/éva/\""));
-        QVERIFY(config.contains("path = \"/tmp/a \\\"b\\\"/naptar/\""));
-        QVERIFY(config.contains(
-            "password.fetch = [\"command\", \"sh\", \"-c\", \"pass show \\\"caldav\\\"\"]"));
-        QVERIFY(!vdirsyncerConfig({u"http://x/"_qs, {}, {}, {}}, place).contains("password"));
     }
 };
 
