@@ -6,7 +6,7 @@ PREFIX     ?= /usr/local
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?=
 
-.PHONY: all build program deps deps-run run test test-asan bench install deb clean format fuzz
+.PHONY: all build program deps deps-run run test test-asan bench install deb clean format fuzz house
 
 all: build
 
@@ -72,6 +72,10 @@ deb: deps program
 	cd $(BUILD) && cpack -G DEB -B $(CURDIR)/$(BUILD)/package >/dev/null
 	cp $(BUILD)/package/quillomat_*.deb .
 	@ls quillomat_*.deb
+
+# The house rules a script can check: sizes, tests mirroring src/, headers of their own.
+house:
+	bash tools/check-house.sh
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
