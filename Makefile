@@ -42,6 +42,7 @@ bench: deps build
 	bash bench/run.sh $(BUILD)
 	bash bench/contacts.sh $(BUILD)
 	bash bench/daylong.sh $(BUILD)
+	bash bench/slowsave.sh $(BUILD)
 
 FUZZ_SECONDS ?= 60
 fuzz: deps

@@ -4,6 +4,7 @@
 #include "calendar/names.h"
 #include "calendar/tradition.h"
 
+#include <QHash>
 #include <QMultiHash>
 
 #include <algorithm>
@@ -88,12 +89,36 @@ std::optional<QString> calendarName(const QString &word)
     return std::nullopt;
 }
 
-QStringList namesOf(const Card &card)
+namespace {
+
+// The calendar's answers for one book: people share a few hundred names, and every question to
+// the calendar folds the name again.
+struct NameMemo {
+    QHash<QString, std::optional<QString>> names;
+    QHash<QString, QList<TableDay>> days;
+
+    std::optional<QString> nameOf(const QString &word)
+    {
+        auto it = names.constFind(word);
+        if (it == names.cend())
+            it = names.insert(word, calendarName(word));
+        return *it;
+    }
+    QList<TableDay> daysOf(const QString &name)
+    {
+        auto it = days.constFind(name);
+        if (it == days.cend())
+            it = days.insert(name, daysOfName(name));
+        return *it;
+    }
+};
+
+QStringList namesOf(const Card &card, NameMemo &memo)
 {
     QStringList names;
-    const auto addFrom = [&names](const QStringList &words) {
+    const auto addFrom = [&names, &memo](const QStringList &words) {
         for (const QString &w : words) {
-            if (const auto name = calendarName(w); name && !names.contains(*name))
+            if (const auto name = memo.nameOf(w); name && !names.contains(*name))
                 names << *name;
         }
     };
@@ -111,6 +136,14 @@ QStringList namesOf(const Card &card)
     return names;
 }
 
+} // namespace
+
+QStringList namesOf(const Card &card)
+{
+    NameMemo memo;
+    return namesOf(card, memo);
+}
+
 QString describe(const Celebration &c)
 {
     if (c.nameDay)
@@ -122,17 +155,18 @@ QString describe(const Celebration &c)
 
 ContactBook::ContactBook(const QList<Card> &cards)
 {
+    NameMemo memo;
     for (const Card &card : cards) {
         Person p;
         p.name = card.displayName;
-        const QStringList names = namesOf(card);
+        const QStringList names = namesOf(card, memo);
         if (!card.nameDays.isEmpty()) {
             // A date on the card itself wins.
             for (const CardDate &d : card.nameDays)
                 p.nameDays.append({{d.month, d.day}, names.value(0, p.name), false});
         } else {
             for (const QString &name : names) {
-                for (const TableDay &d : daysOfName(name))
+                for (const TableDay &d : memo.daysOf(name))
                     p.nameDays.append({d, name, true});
             }
         }

@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 
 namespace quill::contacts {
@@ -121,8 +122,8 @@ std::optional<QString> textOf(const Property &p, QString *problem)
 // Splits at unescaped `separator` and undoes the escapes (\, \; \n \\).
 QStringList components(const QString &text, QChar separator)
 {
-    if (!text.contains(u'\\') && !text.contains(separator))
-        return {text};
+    if (!text.contains(u'\\'))
+        return text.contains(separator) ? text.split(separator) : QStringList{text};
     QStringList parts{QString()};
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -381,8 +382,12 @@ struct CardReader::State {
     {
         if (QByteArrayView(line).trimmed().isEmpty())
             return;
-        const QByteArray upper = line.size() < 20 ? line.trimmed().toUpper() : QByteArray();
-        if (upper == "BEGIN:VCARD") {
+        const QByteArrayView trimmed = QByteArrayView(line).trimmed();
+        const auto is = [trimmed](const char *word) {
+            const qsizetype n = qsizetype(std::strlen(word));
+            return trimmed.size() == n && qstrnicmp(trimmed.data(), word, std::size_t(n)) == 0;
+        };
+        if (is("BEGIN:VCARD")) {
             if (current) {
                 current->finish();
                 skip(*current, QStringLiteral("hiányzik az END:VCARD"));
@@ -393,7 +398,7 @@ struct CardReader::State {
         }
         if (!current)
             return; // text between cards
-        if (upper == "END:VCARD") {
+        if (is("END:VCARD")) {
             current->finish();
             if (current->problem.isEmpty())
                 reading.cards << current->card;
