@@ -188,12 +188,14 @@ void AlertDesk::snoozeAsLastTime(const QString &snoozedText)
     snooze(snoozeUntil(last, m_services.clock.now()), snoozedText);
 }
 
-bool AlertDesk::showAlert(const QString &text, const QString &snoozedText, quint64 token)
+AlertDesk::Answer AlertDesk::showAlert(const QString &text, const QString &snoozedText,
+                                       quint64 token)
 {
     if (const QString early = m_early.take(token); !early.isEmpty()) {
-        if (early == u"later")
-            snoozeAsLastTime(snoozedText);
-        return early == u"later";
+        if (early != u"later")
+            return Answer::Ok;
+        snoozeAsLastTime(snoozedText);
+        return Answer::PutOff;
     }
     for (;;) {
         m_showing = token;
@@ -204,23 +206,29 @@ bool AlertDesk::showAlert(const QString &text, const QString &snoozedText, quint
                                     {QStringLiteral("Később"), QStringLiteral("OK")}, 1);
         m_showing = 0;
         if (!m_answeredElsewhere.isEmpty()) {
-            if (m_answeredElsewhere == u"later")
-                snoozeAsLastTime(snoozedText);
-            return m_answeredElsewhere == u"later";
+            if (m_answeredElsewhere != u"later")
+                return Answer::Ok;
+            snoozeAsLastTime(snoozedText);
+            return Answer::PutOff;
         }
+        // Closed because the program ends: the button the box reports was never pressed.
+        if (m_stopped)
+            return Answer::None;
         if (answer != 0) {
             if (token)
                 m_services.notifier.withdraw(token);
-            return false;
+            return Answer::Ok;
         }
         m_answering = token;
         const auto until = askWhen();
         m_answering = 0;
+        if (m_stopped)
+            return Answer::None;
         if (until) {
             if (token)
                 m_services.notifier.withdraw(token);
             snooze(*until, snoozedText);
-            return true;
+            return Answer::PutOff;
         }
         // Cancelled: the alert is shown again, not lost.
     }
@@ -266,10 +274,14 @@ bool AlertDesk::present(const QList<DueAlert> &due, AlertScanner &scanner, bool 
     }
     for (const Showing &b : boxes) {
         m_pendingTokens.remove(b.token);
-        const bool putOff = showAlert(b.text, b.snoozedText, b.token);
+        // Not answered (the program ends): it stays open in the scanner and in the snooze
+        // book, so the next start brings it again.
+        const Answer answer = m_stopped ? Answer::None : showAlert(b.text, b.snoozedText, b.token);
+        if (answer == Answer::None)
+            continue;
         m_listed.remove(b.token);
         if (b.alert) {
-            if (scanner.answered(*b.alert, putOff))
+            if (scanner.answered(*b.alert, answer == Answer::PutOff))
                 Q_EMIT alertAnswered();
         } else {
             // Not told: where the book cannot be written, the worst is that it comes once more.

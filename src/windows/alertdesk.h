@@ -37,6 +37,10 @@ public:
     /// something new was announced.
     bool present(const QList<DueAlert> &due, AlertScanner &scanner, bool graceOver);
 
+    /// The program is ending (the user's exit, or a signal from outside whose handler runs
+    /// inside an open box): a box that closes now was not answered, and no further box comes.
+    void stop() { m_stopped = true; }
+
     /// An announcement of its own (the contacts' day): in a box and a notification, and it can
     /// be put off like any alert.
     void presentText(const QString &text);
@@ -52,8 +56,9 @@ Q_SIGNALS:
     void preferencesChanged();
 
 private:
-    /// The box; true when the user put the alert off (there, or in its notification).
-    bool showAlert(const QString &text, const QString &snoozedText, quint64 token);
+    enum class Answer { Ok, PutOff, None };
+    /// The box, until the user answers it (there, or in its notification) or the program ends.
+    Answer showAlert(const QString &text, const QString &snoozedText, quint64 token);
     std::optional<QDateTime> askWhen();
     /// Put off without a question, by the last choice (from a notification).
     void snoozeAsLastTime(const QString &snoozedText);
@@ -71,6 +76,7 @@ private:
     SnoozeBook m_snoozes;
     PreferenceStore m_store;
     bool m_loaded = false;
+    bool m_stopped = false;
     quint64 m_nextToken = 0;
     quint64 m_showing = 0;            ///< the token of the alert whose box is open
     quint64 m_answering = 0;          ///< the alert answered "Később" in its box, asked when

@@ -447,6 +447,7 @@ void MainWindow::endProgram()
         return;
     m_ending = true;
     m_clockTimer->stop();
+    m_alerts->stop();
     if (m_about)
         m_about->close();
     if (m_editor)

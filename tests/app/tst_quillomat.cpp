@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace quill::test;
@@ -136,6 +137,38 @@ private Q_SLOTS:
         QVERIFY(first.waitForFinished(10000));
         QCOMPARE(first.exitCode(), 0);
         QVERIFY(!QFile::exists(data + u".lock"_qs));
+    }
+
+    // SIGTERM (a logout) while an alert box is open answers nothing: the run record stays
+    // before the alert's minute and names no answered alert, so the next start brings it again.
+    void terminatedWithAlertOpen()
+    {
+        QTemporaryDir home;
+        const QString data = home.filePath(u"data/Zelmarin/Quillomat/remembers.txt"_qs);
+        QDir().mkpath(QFileInfo(data).absolutePath());
+        // An alert this minute, with time enough in it for the start and the first tick.
+        if (QTime::currentTime().second() >= 45)
+            QTest::qWait((61 - QTime::currentTime().second()) * 1000);
+        const QDateTime now = QDateTime::currentDateTime();
+        const QDateTime minute(now.date(), QTime(now.time().hour(), now.time().minute()));
+        writeAll(data, "e| | |*|*|*|*|" + now.toString(u"mm"_qs).toLatin1() + "| |x|1|0|\r\n");
+        QProcess p;
+        p.setProcessEnvironment(environment(home.path()));
+        p.start(QStringLiteral(QUILLOMAT_PATH), {});
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u".lock"_qs), 10000);
+        QTest::qWait(3000); // the first tick, on the next second, opens the box
+        QCOMPARE(::kill(pid_t(p.processId()), SIGTERM), 0);
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+        const QStringList records =
+            QDir(home.filePath(u"state/Zelmarin/Quillomat"_qs)).entryList({u"lastrun-*"_qs});
+        QCOMPARE(records.size(), 1);
+        const QList<QByteArray> lines =
+            readAll(home.filePath(u"state/Zelmarin/Quillomat/"_qs + records.first())).split('\n');
+        const QDateTime until = QDateTime::fromString(QString::fromLatin1(lines[0]), Qt::ISODate);
+        QVERIFY2(until.isValid() && until < minute, lines[0].constData());
+        QVERIFY2(lines.size() == 2 && lines[1].isEmpty(), "an alert was recorded as answered");
     }
 };
 

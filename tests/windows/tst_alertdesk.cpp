@@ -80,6 +80,54 @@ private Q_SLOTS:
         h.window().alertTick();
         QCOMPARE(h.boxes.shown.size(), snoozed.size());
     }
+
+    // The program stopped from outside (SIGTERM at logout: the handler runs inside the open box,
+    // whose loop then ends with no button pressed) has answered nothing: the record stays before
+    // the alert's minute, so the next start brings it again, late; no later box is shown, and an
+    // alert back from a snooze stays in the book.
+    void stopIsNoAnswer_data()
+    {
+        QTest::addColumn<QList<int>>("choices"); // the answers before the stop
+        QTest::addColumn<int>("stopInBox");      // the box open when the stop comes
+        QTest::newRow("in the alert box") << QList<int>{} << 0;
+        QTest::newRow("while asked when") << QList<int>{0} << 1;
+        QTest::newRow("after the first alert was answered") << QList<int>{1} << 1;
+    }
+    void stopIsNoAnswer()
+    {
+        QFETCH(QList<int>, choices);
+        QFETCH(int, stopInBox);
+        const QByteArray file = "t|Fogorvos| |2026|december|6|09|10| | |1|0|\r\n"
+                                "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
+        Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
+        h.boxes.choices = choices;
+        int opened = 0;
+        h.boxes.whileOpen = [&] {
+            if (opened++ == stopInBox)
+                h.window().stopFromOutside();
+        };
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), stopInBox + 1);
+        const DealtWith dealt = h.window().alertsDealtWith();
+        QVERIFY(dealt.until < at(2026, 12, 6, 9, 10));
+        QCOMPARE(dealt.answered.size(), choices.value(0) == 1 ? 1 : 0);
+    }
+
+    // An alert back from a snooze whose box the stop closes stays in the book.
+    void stopLeavesTheSnoozeBooked()
+    {
+        const QByteArray file = "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
+        Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
+        h.boxes.choices = {0, 0}; // "Később", "10 perc múlva"
+        h.window().alertTick();
+        h.boxes.whileOpen = [&] { h.window().stopFromOutside(); };
+        h.clock.set(at(2026, 12, 6, 9, 20, 30));
+        h.window().alertTick();
+        QCOMPARE(h.boxes.shown.size(), 3);
+        SnoozeBook book(snoozeBookPath(h.dataPath(), h.services->stateHome));
+        book.load();
+        QCOMPARE(book.waiting().size(), 1);
+    }
 };
 
 QTEST_MAIN(TestAlertDesk)
