@@ -4,9 +4,9 @@
 set -euo pipefail
 run=(cmake make g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documentation-tools
      libqt6sql6-sqlite libqt6help6 qt6-translations-l10n qt6-image-formats-plugins qt6-wayland
-     libgl-dev fonts-liberation libical-dev)
+     libgl-dev fonts-liberation libical-dev qtkeychain-qt6-dev libqt6keychain1)
 test=(xvfb xauth xdotool x11-utils faketime clang libclang-rt-14-dev clang-format openbox
-      weston xwayland dbus dunst desktop-file-utils appstream dpkg-dev man-db strace valgrind orca at-spi2-core
+      weston xwayland dbus dunst desktop-file-utils appstream dpkg-dev man-db strace valgrind orca at-spi2-core gnome-keyring
       radicale xandikos python3-icalendar khal curl)
 pkgs=("${run[@]}")
 [ "${1:-test}" = run ] || pkgs+=("${test[@]}")

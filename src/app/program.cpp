@@ -103,7 +103,9 @@ struct SystemServices {
                             QStringLiteral("/help")};
     DesktopNotifier notifier;
     XdgAutostart autostart{QCoreApplication::applicationFilePath()};
-    Services services{clock, boxes, help, folder, SystemDateNames(), notifier, autostart};
+    LazyKeyring keyring{folder.file(QStringLiteral("libquillomat-keyring.so"))};
+    Services services{clock,    boxes,     help, folder, SystemDateNames(),
+                      notifier, autostart, {},   {},     &keyring};
 };
 
 // The data file's lock: taken, or held by a running copy, which then comes forward instead (the

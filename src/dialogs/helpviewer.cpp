@@ -14,7 +14,7 @@ LazyHelpViewer::LazyHelpViewer(QString plugin, QString helpFile, QString cacheDi
 // The viewer's windows go before the plugin's code could; the plugin itself stays loaded.
 LazyHelpViewer::~LazyHelpViewer() = default;
 
-bool LazyHelpViewer::show(HelpView view)
+HelpViewer *LazyHelpViewer::viewer()
 {
     if (!m_tried) {
         m_tried = true;
@@ -26,7 +26,19 @@ bool LazyHelpViewer::show(HelpView view)
                 m_viewer.reset(create(m_helpFile, m_cacheDir));
         }
     }
-    return m_viewer && m_viewer->show(view);
+    return m_viewer.get();
+}
+
+bool LazyHelpViewer::show(HelpView view)
+{
+    HelpViewer *v = viewer();
+    return v && v->show(view);
+}
+
+bool LazyHelpViewer::showPage(const QString &page)
+{
+    HelpViewer *v = viewer();
+    return v && v->showPage(page);
 }
 
 } // namespace quill

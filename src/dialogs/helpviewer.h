@@ -14,6 +14,8 @@ public:
     virtual ~HelpViewer() = default;
     /// False when the help file cannot be opened; the caller tells the user.
     virtual bool show(HelpView view) = 0;
+    /// Shows the help at one of its pages, by its file name ("foablak.html").
+    virtual bool showPage(const QString &page) = 0;
 };
 
 /// The help viewer kept in a plugin of the program's own (`libquillomat-help.so` beside the
@@ -25,10 +27,12 @@ public:
     LazyHelpViewer(QString plugin, QString helpFile, QString cacheDir);
     ~LazyHelpViewer() override;
     bool show(HelpView view) override;
+    bool showPage(const QString &page) override;
     /// Whether the plugin has been loaded; for tests and benchmarks.
     bool loaded() const { return m_viewer != nullptr; }
 
 private:
+    HelpViewer *viewer();
     QString m_plugin, m_helpFile, m_cacheDir;
     std::unique_ptr<HelpViewer> m_viewer;
     bool m_tried = false;

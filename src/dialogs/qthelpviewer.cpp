@@ -167,19 +167,27 @@ void QtHelpViewer::createTabs()
     search->reindexDocumentation();
 }
 
-void QtHelpViewer::showStartPage()
+bool QtHelpViewer::showFile(const QString &name)
 {
     const auto files = m_engine->files(QHelpEngineCore::namespaceName(m_helpFile), QString(),
                                        QStringLiteral("html"));
-    const QUrl start = files.isEmpty() ? QUrl() : files.first();
     for (const QUrl &url : files) {
-        if (url.fileName() == u"index.html") {
+        if (url.fileName() == name) {
             m_browser->setSource(url);
-            return;
+            return true;
         }
     }
-    if (!start.isEmpty())
-        m_browser->setSource(start);
+    return false;
+}
+
+void QtHelpViewer::showStartPage()
+{
+    if (showFile(QStringLiteral("index.html")))
+        return;
+    const auto files = m_engine->files(QHelpEngineCore::namespaceName(m_helpFile), QString(),
+                                       QStringLiteral("html"));
+    if (!files.isEmpty())
+        m_browser->setSource(files.first());
 }
 
 bool QtHelpViewer::show(HelpView view)
@@ -192,6 +200,15 @@ bool QtHelpViewer::show(HelpView view)
     m_window->show();
     m_window->raise();
     m_window->activateWindow();
+    return true;
+}
+
+bool QtHelpViewer::showPage(const QString &page)
+{
+    if (!show(HelpView::Contents))
+        return false;
+    if (!showFile(page))
+        showStartPage(); // a page this help has not: its contents
     return true;
 }
 

@@ -20,6 +20,7 @@ public:
     QtHelpViewer(QString helpFile, QString cacheDir);
     ~QtHelpViewer() override;
     bool show(HelpView view) override;
+    bool showPage(const QString &page) override;
     QWidget *window() const;
 
 private:
@@ -27,6 +28,7 @@ private:
     void buildWindow();
     void createTabs();
     void showStartPage();
+    bool showFile(const QString &name);
 
     QString m_helpFile;
     QString m_cacheDir;

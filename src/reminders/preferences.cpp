@@ -33,14 +33,19 @@ QByteArray flag(bool on)
 
 using T = Setting::Type;
 
+// The days of notice before name days and birthdays, of the reminders and of the address book
+// alike. Files of earlier versions kept three numbers (name days, birthdays, the address book):
+// the largest is taken, so no notice anyone had is lost; the first change writes the one key.
+void takeDays(Preferences &p, const QByteArray &v)
+{
+    p.notice.nameDayDays = std::max(p.notice.nameDayDays, v.toInt());
+    p.notice.birthdayDays = p.notice.nameDayDays;
+}
+
 // The file's lines in the order a new file writes them.
 const Setting table[] = {
     {"nevnap_elott_nap", T::Number, 0, 14, "0",
-     [](const Preferences &p) { return QByteArray::number(p.notice.nameDayDays); },
-     [](Preferences &p, const QByteArray &v) { p.notice.nameDayDays = v.toInt(); }},
-    {"szuletesnap_elott_nap", T::Number, 0, 14, "0",
-     [](const Preferences &p) { return QByteArray::number(p.notice.birthdayDays); },
-     [](Preferences &p, const QByteArray &v) { p.notice.birthdayDays = v.toInt(); }},
+     [](const Preferences &p) { return QByteArray::number(p.notice.nameDayDays); }, takeDays},
     {"talalkozo_elott_perc", T::Choice, 0, 60, "0",
      [](const Preferences &p) { return QByteArray::number(p.notice.meetingMinutes); },
      [](Preferences &p, const QByteArray &v) { p.notice.meetingMinutes = v.toInt(); }},
@@ -62,9 +67,6 @@ const Setting table[] = {
      [](Preferences &p, const QByteArray &v) {
          p.contactsTime = QTime::fromString(QString::fromLatin1(v), QStringLiteral("H:mm"));
      }},
-    {"ismerosok_elott_nap", T::Number, 0, 14, "0",
-     [](const Preferences &p) { return QByteArray::number(p.contactsNoticeDays); },
-     [](Preferences &p, const QByteArray &v) { p.contactsNoticeDays = v.toInt(); }},
     {"februar29_marcius1", T::Flag, 0, 1, "0",
      [](const Preferences &p) { return flag(p.leapDayOnMarch1); },
      [](Preferences &p, const QByteArray &v) { p.leapDayOnMarch1 = v == "1"; }},
@@ -76,6 +78,12 @@ const Setting table[] = {
     {"caldav_jelszoparancs", T::Text, 0, 0, "",
      [](const Preferences &p) { return oneLine(p.calDavPasswordCommand); },
      [](Preferences &p, const QByteArray &v) { p.calDavPasswordCommand = QString::fromUtf8(v); }},
+};
+
+// Keys earlier versions wrote: read into the one they became, never written.
+const Setting retired[] = {
+    {"szuletesnap_elott_nap", T::Number, 0, 14, "0", nullptr, takeDays},
+    {"ismerosok_elott_nap", T::Number, 0, 14, "0", nullptr, takeDays},
 };
 
 std::optional<int> wholeNumber(const QByteArray &value)
@@ -136,6 +144,18 @@ std::optional<contacts::PersonChoice> choiceFor(const Preferences &p, const QStr
             return c;
     }
     return std::nullopt;
+}
+
+// A key of the table or a retired one; none for a key not ours.
+const Setting *settingNamed(const QByteArray &key)
+{
+    for (const auto &list : {std::span<const Setting>(table), std::span<const Setting>(retired)}) {
+        for (const Setting &s : list) {
+            if (key == s.key)
+                return &s;
+        }
+    }
+    return nullptr;
 }
 
 } // namespace
@@ -228,9 +248,8 @@ Preferences parsePreferences(const QByteArray &bytes, QStringList *refused)
             continue;
         }
         const QByteArray name = key; // (a structured binding is not captured by every compiler)
-        const auto known = std::find_if(std::begin(table), std::end(table),
-                                        [&name](const Setting &s) { return name == s.key; });
-        if (known == std::end(table))
+        const Setting *known = settingNamed(name);
+        if (!known)
             continue; // not ours: kept in the file, not used
         if (const auto checked = checkedValue(*known, value))
             known->set(p, *checked);
@@ -273,6 +292,12 @@ QByteArray mergePreferences(const QByteArray &current, const Preferences &before
         if (value != s.get(before))
             replace([&s](const QByteArray &l) { return keyAndValue(l).first == s.key; },
                     QByteArray(s.key) + '=' + value);
+    }
+    // The one notice written, the keys it was made of go.
+    if (after.notice.nameDayDays != before.notice.nameDayDays) {
+        for (const Setting &s : retired)
+            replace([&s](const QByteArray &l) { return keyAndValue(l).first == s.key; },
+                    std::nullopt);
     }
     QStringList people;
     for (const Preferences *p : {&before, &after}) {

@@ -19,15 +19,17 @@ class QFileSystemWatcher;
 namespace quill {
 
 struct Preferences {
+    /// The days before name days and birthdays (one number, kept in both of the notice's
+    /// fields; the reminders' and the address book's alike) and the minutes before meetings.
     Notice notice;
     SnoozeChoice lastSnooze = SnoozeChoice::TenMinutes;
     /// Only the tray icon, the strip hidden (where a tray is there to hold the icon).
     bool trayOnly = false;
     /// The address book: a .vcf file or a folder of them; empty for none.
     QString contactsSource;
-    /// When the day's celebrations of the contacts are announced, and how many days ahead.
+    /// When the day's celebrations of the contacts are announced (as many days ahead as the
+    /// notice before name days and birthdays, `notice.nameDayDays`, says).
     QTime contactsTime = QTime(8, 0);
-    int contactsNoticeDays = 0;
     /// 29 February in a common year on 1 March (else on 28 February).
     bool leapDayOnMarch1 = false;
     LeapDayRule leapDayRule() const { return quill::leapDayRule(leapDayOnMarch1); }

@@ -67,7 +67,7 @@ void MainWindow::announceContacts()
         return;
     m_alerts->setContactsAnnounced(now.date());
     const QString text = ContactsDesk::announcement(
-        m_contacts->book(), now.date(), p.contactsNoticeDays, p.leapDayRule(), p.people);
+        m_contacts->book(), now.date(), p.notice.nameDayDays, p.leapDayRule(), p.people);
     if (!text.isEmpty())
         m_alerts->presentText(text);
 }

@@ -5,9 +5,11 @@
 #include "alertdesk.h"
 #include "calendardesk.h"
 
+#include "helpkeys.h"
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
+
 #include <QShortcut>
 
 namespace quill {
@@ -21,10 +23,8 @@ void MainWindow::createKeys()
          {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)})
         connect(new QShortcut(key, this), &QShortcut::activated, this,
                 [this] { m_menu->popup(mapToGlobal(QPoint(0, 0))); });
-    // F1 opens the help's contents from any window of the program.
-    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    help->setContext(Qt::ApplicationShortcut);
-    connect(help, &QShortcut::activated, this, [this] { showHelp(HelpView::Contents); });
+    // F1 opens the help at the strip's page; each window of the program has a page of its own.
+    helpOnF1(this, m_services, [] { return QStringLiteral("foablak.html"); });
 }
 
 namespace {

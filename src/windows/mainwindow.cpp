@@ -292,11 +292,9 @@ void MainWindow::setStartAtLogin(bool on)
 void MainWindow::openSettings()
 {
     if (!m_settings)
-        m_settings = new SettingsWindow(*m_alerts, m_contacts, calendarDesk());
+        m_settings = new SettingsWindow(m_services, *m_alerts, m_contacts, calendarDesk());
     m_settings->refresh();
-    m_settings->show();
-    m_settings->raise();
-    m_settings->activateWindow();
+    m_settings->showBeside(this);
 }
 
 void MainWindow::openAbout()

@@ -4,6 +4,7 @@
 #include "calendar/calendar.h"
 #include "calendar/namedays.h"
 #include "calendar/names.h"
+#include "helpkeys.h"
 #include "hintanimation.h"
 #include "platform/twips.h"
 #include "reminders/editorrules.h"
@@ -60,6 +61,7 @@ ReminderEditor::ReminderEditor(Services &services, ReminderSession &session, Hin
 {
     announceAsWindow(this);
     setObjectName(QStringLiteral("emlek"));
+    helpOnF1(this, m_services, [] { return QStringLiteral("emlekeztetok.html"); });
     setWindowTitle(QStringLiteral("Emlékeztetők") + QString(60, u' ') +
                    QStringLiteral("Zelmarin©"));
     setFont(dialogFont());

@@ -1,6 +1,7 @@
 #include "reminderlist.h"
 
 #include "accessibility.h"
+#include "helpkeys.h"
 #include "platform/twips.h"
 #include "reminders/listmodel.h"
 #include "reminders/session.h"
@@ -51,6 +52,7 @@ ReminderList::ReminderList(Services &services, ReminderSession &session)
 {
     announceAsWindow(this);
     setObjectName(QStringLiteral("lista"));
+    helpOnF1(this, m_services, [] { return QStringLiteral("lista.html"); });
     setWindowTitle(QStringLiteral("Emlékeztető bejegyzések listája") + QString(40, u' ') +
                    QStringLiteral("Zelmarin©"));
     setFont(dialogFont());

@@ -4,45 +4,65 @@
 
 class QCheckBox;
 class QComboBox;
+class QFormLayout;
 class QLabel;
 class QLineEdit;
 class QTimeEdit;
 class QListWidget;
 class QPushButton;
 class QSpinBox;
+class QTabWidget;
 
 namespace quill {
 
 struct Preferences;
+struct Services;
 class AlertDesk;
 class ContactsDesk;
 class CalendarDesk;
+class CalendarSettings;
 
-/// The settings window (Beállítások): the notice before name days, birthdays and meetings, and
-/// the alerts now put off, each of which can be taken back. Changes count at once.
+/// The settings window (Beállítások), three pages: "Jelzések" (the notice before name days and
+/// birthdays, and meetings; the alerts now put off, each of which can be taken back; the tray),
+/// "Ismerősök" (the address book, and each person's exceptions), "Naptár" (the CalDAV account).
+/// Changes count at once. F1 opens the help's page of the page shown.
 class SettingsWindow final : public QWidget {
     Q_OBJECT
 public:
-    SettingsWindow(AlertDesk &desk, ContactsDesk *contacts, CalendarDesk *calendar,
-                   QWidget *parent = nullptr);
+    SettingsWindow(Services &services, AlertDesk &desk, ContactsDesk *contacts,
+                   CalendarDesk *calendar, QWidget *parent = nullptr);
     /// Shows the settings and the snoozes as they are now.
     void refresh();
+    /// Shows the window beside `strip` (the main window), within its screen.
+    void showBeside(const QWidget *strip);
+    /// The help's page for the page shown.
+    QString helpPage() const;
 
 private:
+    QWidget *createAlertsPage();
+    QWidget *createNoticeGroup(QWidget *parent);
+    QWidget *createContactsGroup();
+    void createPersonRows(QFormLayout *form, QWidget *group);
     void keep();
     void keepAll(const Preferences &p);
     void cancelSelected();
+    void showPerson();
+    void keepPerson();
+    void showContactsState();
+    void showNoticeOfContacts();
 
+    Services &m_services;
     AlertDesk &m_desk;
-    QSpinBox *m_nameDayDays = nullptr;
-    QSpinBox *m_birthdayDays = nullptr;
+    ContactsDesk *m_contacts;
+    CalendarDesk *m_calendar;
+    QTabWidget *m_pages = nullptr;
+    QSpinBox *m_noticeDays = nullptr;
     QComboBox *m_meetingMinutes = nullptr;
     QCheckBox *m_trayOnly = nullptr;
-    ContactsDesk *m_contacts;
     QLineEdit *m_source = nullptr;
     QTimeEdit *m_contactsTime = nullptr;
-    QSpinBox *m_contactsDays = nullptr;
-    QCheckBox *m_leapDay = nullptr;
+    QLabel *m_contactsNotice = nullptr;
+    QComboBox *m_leapDay = nullptr;
     QLabel *m_contactsState = nullptr;
     QListWidget *m_skipped = nullptr;
     class UnnamedPeopleList *m_unnamed = nullptr;
@@ -50,16 +70,7 @@ private:
     QSpinBox *m_personDays = nullptr;
     QComboBox *m_personNameDay = nullptr;
     QLineEdit *m_personName = nullptr;
-    void showPerson();
-    void keepPerson();
-    void showContactsState();
-    QWidget *createContactsGroup();
-    QWidget *createCalendarGroup();
-    CalendarDesk *m_calendar;
-    QLineEdit *m_calDavUrl = nullptr;
-    QLineEdit *m_calDavUser = nullptr;
-    QLineEdit *m_calDavPassword = nullptr;
-    QLabel *m_syncState = nullptr;
+    CalendarSettings *m_calendarPage = nullptr;
     QListWidget *m_snoozed = nullptr;
     QPushButton *m_cancel = nullptr;
     bool m_refreshing = false;

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QFormLayout>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QImageReader>
@@ -257,6 +258,12 @@ QFont dialogFont()
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(8.25);
     return font;
+}
+
+void addLabelledRow(QFormLayout *form, const QString &label, QWidget *field)
+{
+    form->addRow(label, field);
+    field->setAccessibleName(QString(label).remove(u'&'));
 }
 
 } // namespace quill

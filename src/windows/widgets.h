@@ -16,6 +16,8 @@ class QRect;
 class QWidget;
 
 // Small helpers every window uses to build and watch its controls.
+class QFormLayout;
+
 namespace quill {
 
 /// Calls a function whenever the watched widget loses the input focus, however it goes: Tab, a
@@ -96,6 +98,10 @@ void placeOnScreen(QWidget *window, const QWidget *mainWindow, QPoint wanted);
 /// Esc for a window: an open popup of it (a list of suggestions) closes first, and only then the
 /// window does what Esc means there.
 void onEscape(QWidget *window, std::function<void()> action);
+
+/// A row of a form: `label` (with its mnemonic) and its field, the field named by the label's
+/// words for a screen reader (a combo box would otherwise be read by its current choice).
+void addLabelledRow(QFormLayout *form, const QString &label, QWidget *field);
 
 /// The classic dialog font of the design, 8.25 point, with the sans-serif fallback.
 QFont dialogFont();

@@ -16,12 +16,11 @@ using namespace quill::test;
 
 namespace {
 const Preferences everything{
-    {14, 2, 30},
+    {14, 14, 30},
     SnoozeChoice::ChosenTime,
     true,
     u"/home/éva/Névjegyek mappa"_qs,
     QTime(7, 30),
-    3,
     true,
     {{u"Kovács Ádám"_qs, 7, 0, 0, QString()}, {u"Kiss Józsefné"_qs, -1, 9, 12, u"Mária"_qs}},
     u"https://naptar.example/éva/"_qs,
@@ -55,9 +54,9 @@ private Q_SLOTS:
         QTest::newRow("days, too many")
             << QByteArray("nevnap_elott_nap") << QByteArray("15") << QByteArray();
         QTest::newRow("days, below")
-            << QByteArray("ismerosok_elott_nap") << QByteArray("-1") << QByteArray();
+            << QByteArray("nevnap_elott_nap") << QByteArray("-1") << QByteArray();
         QTest::newRow("days, words")
-            << QByteArray("szuletesnap_elott_nap") << QByteArray("három") << QByteArray();
+            << QByteArray("nevnap_elott_nap") << QByteArray("három") << QByteArray();
         QTest::newRow("minutes, a choice")
             << QByteArray("talalkozo_elott_perc") << QByteArray("15") << QByteArray("15");
         QTest::newRow("minutes, not a choice")
@@ -113,6 +112,45 @@ private Q_SLOTS:
         QCOMPARE(parsePreferences("ismeros=Kiss Ádám\t99\t-\t\n=\nvalami=1\n", &refused),
                  Preferences{});
         QCOMPARE(refused.size(), 1);
+    }
+
+    // One notice before name days and birthdays, the reminders' and the address book's alike.
+    // A file of an earlier version kept three: the largest is read, so no notice anyone had is
+    // lost, and the first change of it writes the one key, the old ones gone.
+    void oneNoticeFromOldKeys_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<int>("days");
+        QTest::addColumn<int>("refused");
+        QTest::newRow("the address book's alone")
+            << QByteArray("ismerosok_elott_nap=3\n") << 3 << 0;
+        QTest::newRow("birthdays more than name days")
+            << QByteArray("nevnap_elott_nap=1\nszuletesnap_elott_nap=5\n") << 5 << 0;
+        QTest::newRow("all three, the address book's first")
+            << QByteArray("ismerosok_elott_nap=2\nszuletesnap_elott_nap=1\nnevnap_elott_nap=4\n")
+            << 4 << 0;
+        QTest::newRow("the one key") << QByteArray("nevnap_elott_nap=2\n") << 2 << 0;
+        QTest::newRow("an old value out of range is told")
+            << QByteArray("ismerosok_elott_nap=20\nnevnap_elott_nap=2\n") << 2 << 1;
+    }
+    void oneNoticeFromOldKeys()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(int, days);
+        QFETCH(int, refused);
+        QStringList told;
+        const Preferences read = parsePreferences(file, &told);
+        QCOMPARE(read.notice, (Notice{days, days, 0}));
+        QCOMPARE(told.size(), refused);
+        Preferences after = read;
+        after.notice = {days + 1, days + 1, 0};
+        const QByteArray written = mergePreferences("# saját\n" + file, read, after);
+        QVERIFY2(
+            written.contains(QByteArray("nevnap_elott_nap=" + QByteArray::number(days + 1) + '\n')),
+            written.constData());
+        QVERIFY(!written.contains("szuletesnap_elott_nap") && !written.contains("ismerosok_elott"));
+        QVERIFY(written.startsWith("# saját\n"));
+        QCOMPARE(parsePreferences(written).notice, after.notice);
     }
 
     // A change goes over the file as it is: the keys changed, the people changed, nothing else.

@@ -175,14 +175,13 @@ private Q_SLOTS:
         const Preferences p = parsePreferences(
             "nevnap_elott_nap=3\nszuletesnap_elott_nap=15\ntalalkozo_elott_perc=7\n"
             "halasztas=holnap\nvalami=1\n=\n");
-        QCOMPARE(p.notice, (Notice{3, 0, 0})); // 15 days and 7 minutes are not choices
+        QCOMPARE(p.notice, (Notice{3, 3, 0})); // 15 days and 7 minutes are not choices
         QCOMPARE(p.lastSnooze, SnoozeChoice::Tomorrow);
-        const Preferences q{{14, 2, 30},
+        const Preferences q{{14, 14, 30},
                             SnoozeChoice::ChosenTime,
                             true,
                             u"/home/éva/Névjegyek mappa"_qs,
                             QTime(7, 30),
-                            3,
                             true,
                             {{u"Kovács Ádám"_qs, 7, 0, 0, QString()},
                              {u"Kiss Józsefné"_qs, -1, 9, 12, u"Mária"_qs}},

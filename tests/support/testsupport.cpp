@@ -76,6 +76,7 @@ Harness::Harness(const QDateTime &now, const QLocale &locale, const QByteArray *
     services = std::make_unique<Services>(Services{clock, boxes, help, AppFolder(dir.path()),
                                                    SystemDateNames(locale), notifier, autostart});
     services->configHome = path(QStringLiteral("config"));
+    services->keyring = &keyring;
     services->stateHome = stateFolder.isEmpty() ? path(QStringLiteral("state")) : stateFolder;
     file = std::make_unique<ReminderFile>(
         m_dataPath, stateFolder.isEmpty() ? path(QStringLiteral("state")) : stateFolder);

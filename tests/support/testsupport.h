@@ -50,7 +50,13 @@ public:
         opened << view;
         return available;
     }
+    bool showPage(const QString &page) override
+    {
+        pages << page;
+        return available;
+    }
     QList<HelpView> opened;
+    QStringList pages; ///< the pages asked for, in order
     bool available = true;
 };
 
@@ -81,6 +87,48 @@ public:
     }
     bool on = false;
     std::error_code failWith;
+};
+
+/// A keyring kept in memory, answering later as a real one does; `running` false: no keyring.
+class FakeKeyring final : public Keyring {
+public:
+    void read(const QString &key, QObject *context, Done done) override
+    {
+        KeyringAnswer a = answer();
+        if (a.status == KeyringAnswer::Status::Done && !entries.contains(key))
+            a = {KeyringAnswer::Status::NotFound, {}, u"nincs ilyen jelszó"_qs};
+        a.password = entries.value(key);
+        later(context, done, a);
+    }
+    void write(const QString &key, const QString &password, QObject *context, Done done) override
+    {
+        const KeyringAnswer a = answer();
+        if (a.status == KeyringAnswer::Status::Done)
+            entries[key] = password;
+        later(context, done, a);
+    }
+    void remove(const QString &key, QObject *context, Done done) override
+    {
+        const KeyringAnswer a = answer();
+        if (a.status == KeyringAnswer::Status::Done)
+            entries.remove(key);
+        later(context, done, a);
+    }
+    QHash<QString, QString> entries;
+    bool running = true;
+
+private:
+    KeyringAnswer answer() const
+    {
+        if (running)
+            return {};
+        return {KeyringAnswer::Status::NoKeyring, {}, u"nem fut kulcstartó"_qs};
+    }
+    static void later(QObject *context, const Done &done, const KeyringAnswer &a)
+    {
+        QMetaObject::invokeMethod(
+            context, [done, a] { done(a); }, Qt::QueuedConnection);
+    }
 };
 
 /// A program in a temporary folder, with a fixed clock and recorded messages.
@@ -116,6 +164,7 @@ public:
     FakeHelp help;
     RecordingNotifier notifier;
     FakeAutostart autostart;
+    FakeKeyring keyring;
     std::unique_ptr<Services> services;
     std::unique_ptr<ReminderFile> file;
 

@@ -1,0 +1,116 @@
+// Beállítások on a 1600×900 screen, at 1× and (run again with QT_SCALE_FACTOR=2) at 2×: opened
+// beside the strip, within the screen, and nothing on any of its pages cut off.
+
+#include "support/testsupport.h"
+#include "windows/placement.h"
+#include "windows/settingswindow.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+using namespace quill;
+using namespace quill::test;
+
+class TestSettingsPlacement : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void placedBesideTheStrip_data()
+    {
+        QTest::addColumn<QRect>("strip");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<QRect>("placed");
+        const QSize window(500, 400);
+        QTest::newRow("room on the right")
+            << QRect(0, 0, 600, 60) << window << QRect(600, 0, 500, 400);
+        QTest::newRow("the strip at the right edge")
+            << QRect(1000, 0, 600, 60) << window << QRect(500, 0, 500, 400);
+        QTest::newRow("the strip across the screen")
+            << QRect(0, 0, 1600, 60) << window << QRect(0, 60, 500, 400);
+        QTest::newRow("the strip across the screen's foot")
+            << QRect(0, 840, 1600, 60) << window << QRect(0, 440, 500, 400);
+        QTest::newRow("the strip in the middle, no room beside")
+            << QRect(300, 400, 1000, 60) << QSize(700, 400) << QRect(300, 460, 700, 400);
+        QTest::newRow("a window larger than the screen")
+            << QRect(0, 0, 1600, 60) << QSize(2000, 1200) << QRect(0, 60, 1600, 840);
+        QTest::newRow("a tall window: shorter, below the strip")
+            << QRect(400, 0, 800, 60) << QSize(500, 900) << QRect(400, 60, 500, 840);
+        QTest::newRow("the strip low on the screen: shorter, above it")
+            << QRect(400, 500, 800, 60) << QSize(500, 600) << QRect(400, 0, 500, 500);
+    }
+    void placedBesideTheStrip()
+    {
+        QFETCH(QRect, strip);
+        QFETCH(QSize, size);
+        QFETCH(QRect, placed);
+        QCOMPARE(placedBeside(strip, size, QRect(0, 0, 1600, 900)), placed);
+    }
+
+    void besideTheStripAndWhole()
+    {
+        Harness h(at(2026, 12, 7, 7, 59, 50));
+        h.window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&h.window()));
+        SettingsWindow *settings = openSettings(h);
+        QVERIFY(settings);
+        QVERIFY(QTest::qWaitForWindowExposed(settings));
+        const QRect screen = settings->screen()->availableGeometry();
+        const QRect frame = settings->frameGeometry();
+        QVERIFY2(screen.contains(frame), qPrintable(u"%1,%2 %3×%4"_qs.arg(frame.x())
+                                                        .arg(frame.y())
+                                                        .arg(frame.width())
+                                                        .arg(frame.height())));
+        const QRect strip = h.window().frameGeometry();
+        QVERIFY2(!frame.intersects(strip),
+                 qPrintable(u"strip %1,%2 %3×%4, window %5,%6 %7×%8"_qs.arg(strip.x())
+                                .arg(strip.y())
+                                .arg(strip.width())
+                                .arg(strip.height())
+                                .arg(frame.x())
+                                .arg(frame.y())
+                                .arg(frame.width())
+                                .arg(frame.height())));
+        auto *pages = settings->findChild<QTabWidget *>(u"lapok"_qs);
+        for (int i = 0; i < pages->count(); ++i) {
+            pages->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            auto *area = qobject_cast<QScrollArea *>(pages->widget(i));
+            QVERIFY(area);
+            QWidget *page = area->widget();
+            // Nothing wider than the page shows (it scrolls only downwards).
+            QVERIFY2(page->width() <= area->viewport()->width(), qPrintable(pages->tabText(i)));
+            for (QWidget *w : page->findChildren<QWidget *>()) {
+                if (!w->isVisibleTo(page))
+                    continue;
+                const QRect inPage(w->mapTo(page, QPoint()), w->size());
+                QVERIFY2(inPage.right() <= page->width(), qPrintable(w->objectName()));
+                if (auto *label = qobject_cast<QLabel *>(w); label && label->wordWrap())
+                    QVERIFY2(label->height() >= label->heightForWidth(label->width()),
+                             qPrintable(label->text()));
+            }
+        }
+        delete settings;
+    }
+};
+
+// The tests' own screen: 1600×900, as a laptop's; QT_SCALE_FACTOR may make it 2×.
+int main(int argc, char **argv)
+{
+    QTemporaryDir dir;
+    const QString config = dir.filePath(u"screen.json"_qs);
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly))
+        return 1;
+    file.write(R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1600,
+                  "height": 900, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    file.close();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + config.toLocal8Bit());
+    QApplication app(argc, argv);
+    TestSettingsPlacement test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_settingsplacement.moc"
