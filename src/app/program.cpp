@@ -31,6 +31,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 namespace quill {
 
@@ -195,15 +196,27 @@ void tell(const QString &text)
     std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stderr);
 }
 
-// One round of calendar sync without a window: by the running copy, when there is one, else here
-// on the data file, which is saved when the round brought something.
-int syncWithoutWindow(int argc, char **argv)
+// A round with the account's password: from the keyring where no command prints it (the keyring
+// answers later).
+void startWithPassword(BookSync &sync, Keyring &keyring, const CalDavAccount &account)
 {
-    QCoreApplication app(argc, argv);
-    app.setApplicationName(QStringLiteral("Quillomat"));
-    app.setOrganizationName(QStringLiteral("Zelmarin"));
-    const AppFolder folder = AppFolder::ofExecutable();
-    ReminderFile file(folder.reminderFile());
+    const QString key = keyringKey(account.url, account.user);
+    if (!account.passwordCommand.trimmed().isEmpty() || key.isEmpty()) {
+        sync.start(account, QDate::currentDate());
+        return;
+    }
+    keyring.read(key, &sync, [&sync, account](const KeyringAnswer &a) {
+        CalDavAccount withPassword = account;
+        if (a.status == KeyringAnswer::Status::Done)
+            withPassword.password = a.password;
+        sync.start(withPassword, QDate::currentDate());
+    });
+}
+
+// The data file's lock for a round without a window: none when taken, else the exit code (the
+// running copy took the round over, or the lock cannot be had).
+std::optional<int> lockForSync(ReminderFile &file)
+{
     switch (file.lock()) {
     case files::LockFile::Result::HeldByAnother:
         if (RunningCopy(file.identityKeys()).handOver({QStringLiteral("--sync")})) {
@@ -220,6 +233,20 @@ int syncWithoutWindow(int argc, char **argv)
     case files::LockFile::Result::Locked:
         break;
     }
+    return std::nullopt;
+}
+
+// One round of calendar sync without a window: by the running copy, when there is one, else here
+// on the data file, which is saved when the round brought something.
+int syncWithoutWindow(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Quillomat"));
+    app.setOrganizationName(QStringLiteral("Zelmarin"));
+    const AppFolder folder = AppFolder::ofExecutable();
+    ReminderFile file(folder.reminderFile());
+    if (const auto refused = lockForSync(file))
+        return *refused;
     ReminderSession session(file);
     const LoadReport loaded = session.load();
     if (loadNoticeIsFailure(loaded)) {
@@ -242,7 +269,8 @@ int syncWithoutWindow(int argc, char **argv)
         done = true;
         app.quit();
     });
-    sync.start(account, QDate::currentDate());
+    LazyKeyring keyring(folder.file(QStringLiteral("libquillomat-keyring.so")));
+    startWithPassword(sync, keyring, account);
     if (!done)
         app.exec();
     int code = report.ok ? 0 : 1;

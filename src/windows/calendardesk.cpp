@@ -84,7 +84,23 @@ void CalendarDesk::syncNow(bool tellResult)
     }
     m_state = QStringLiteral("Szinkronizálás folyamatban…");
     Q_EMIT stateChanged();
-    m_sync->start(m_account, m_services.clock.now().date());
+    startRound();
+}
+
+void CalendarDesk::startRound()
+{
+    // The password from the keyring, read for each round (one given meanwhile counts); a
+    // password command, where one is given, is asked instead.
+    const QString key = keyringKey(m_account.url, m_account.user);
+    if (!m_services.keyring || key.isEmpty() || !m_account.passwordCommand.trimmed().isEmpty()) {
+        m_sync->start(m_account, m_services.clock.now().date());
+        return;
+    }
+    m_services.keyring->read(key, this, [this](const KeyringAnswer &a) {
+        CalDavAccount account = m_account;
+        account.password = a.status == KeyringAnswer::Status::Done ? a.password : QString();
+        m_sync->start(account, m_services.clock.now().date());
+    });
 }
 
 void CalendarDesk::finished(const SyncReport &report)

@@ -49,6 +49,7 @@ Q_SIGNALS:
     void stateChanged();
 
 private:
+    void startRound();
     void finished(const SyncReport &report);
     bool writeCalendar(const QString &title, const QString &suggested, const QByteArray &bytes);
     QString dataFile() const;

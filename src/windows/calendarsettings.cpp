@@ -33,6 +33,12 @@ QLabel *wrappedLabel(QWidget *parent, const QString &name)
 }
 } // namespace
 
+QUrl serverUrl(const QString &typed)
+{
+    const QString text = typed.trimmed();
+    return QUrl(text.contains(QStringLiteral("://")) ? text : QStringLiteral("https://") + text);
+}
+
 QString checkFailureText(const DavError &error)
 {
     switch (error.kind) {
@@ -288,7 +294,7 @@ void CalendarSettings::checkWith(const QString &password)
 {
     caldav::CalDavClient &c = client();
     c.setCredentials(m_user->text().trimmed(), password);
-    c.discover(QUrl::fromUserInput(m_url->text().trimmed()),
+    c.discover(serverUrl(m_url->text()),
                [this](const caldav::DavResult<caldav::Discovery> &r) { found(r); });
 }
 
@@ -307,7 +313,7 @@ void CalendarSettings::found(const caldav::DavResult<caldav::Discovery> &result)
         m_calendars->addItem(c.displayName, c.url);
     if (m_home.isValid())
         m_calendars->addItem(QStringLiteral("Új naptár: ") + newCalendarName(), QUrl());
-    const int here = m_calendars->findData(QUrl::fromUserInput(m_url->text().trimmed()));
+    const int here = m_calendars->findData(serverUrl(m_url->text()));
     m_calendars->setCurrentIndex(std::max(0, here));
     const qsizetype n = result.value.calendars.size();
     m_checkState->setText(

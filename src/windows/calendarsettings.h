@@ -71,6 +71,10 @@ private:
     bool m_kept = false; ///< the keyring holds a password for the account shown
 };
 
+/// The address typed, as the client asks it: a bare host or host:port over https (a password is
+/// never sent in the clear unless "http://" is typed).
+QUrl serverUrl(const QString &typed);
+
 /// What the user is told of a failed check, in plain Hungarian.
 QString checkFailureText(const caldav::DavError &error);
 

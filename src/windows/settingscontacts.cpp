@@ -201,7 +201,18 @@ void SettingsWindow::showContactsState()
         showPerson();
     }
     m_skipped->clear();
-    m_unnamed->showPeople(m_contacts ? m_contacts->book().withoutNameDay() : QStringList());
+    QHash<QString, QString> given; // what the people without a name day were given
+    for (const contacts::PersonChoice &c : m_desk.preferences().people) {
+        QStringList what;
+        if (!c.name.isEmpty())
+            what << c.name;
+        if (c.month)
+            what << MonthNames[std::size_t(c.month - 1)].hungarian.toString() + u' ' +
+                        QString::number(c.day) + u'.';
+        if (!what.isEmpty())
+            given.insert(c.person, what.join(QStringLiteral(", ")));
+    }
+    m_unnamed->showPeople(m_contacts ? m_contacts->book().withoutNameDay() : QStringList(), given);
     if (!m_contacts || m_desk.preferences().contactsSource.isEmpty()) {
         m_contactsState->setText(QStringLiteral("Nincs megadva névjegyforrás."));
         m_skipped->setVisible(false);

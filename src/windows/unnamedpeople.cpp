@@ -20,11 +20,13 @@ UnnamedPeopleList::UnnamedPeopleList(QWidget *parent)
     });
 }
 
-void UnnamedPeopleList::showPeople(const QStringList &people)
+void UnnamedPeopleList::showPeople(const QStringList &people, const QHash<QString, QString> &given)
 {
     clear();
     for (const QString &person : people)
-        addItem(person + QStringLiteral(" – nincs naptári névnapja"));
+        addItem(
+            person + QStringLiteral(" – nincs naptári névnapja") +
+            (given.contains(person) ? QStringLiteral("; megadva: ") + given[person] : QString()));
     for (int i = 0; i < count(); ++i)
         item(i)->setData(Qt::UserRole, people[i]);
     setVisible(!people.isEmpty());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QListWidget>
 
 class QComboBox;
@@ -13,8 +14,9 @@ class UnnamedPeopleList final : public QListWidget {
     Q_OBJECT
 public:
     explicit UnnamedPeopleList(QWidget *parent);
-    /// Shows these people, hidden when there are none.
-    void showPeople(const QStringList &people);
+    /// Shows these people, hidden when there are none; `given`: what some of them were given
+    /// already (a name or a day, in words), shown beside them.
+    void showPeople(const QStringList &people, const QHash<QString, QString> &given = {});
     /// Fills a day picker with every day of the calendar ("január 1." …, each with its date in
     /// 2000), for a person who has no day of their own to choose from.
     static void addEveryDay(QComboBox *days);

@@ -3,6 +3,7 @@
 // under their ETag conditions by two devices, the one-request check of an unchanged calendar.
 
 #include "caldav/davclient.h"
+#include "caldav/realservers.h"
 
 #include <QProcess>
 #include <QTcpServer>
@@ -14,6 +15,7 @@
 #include <optional>
 
 using namespace quill::caldav;
+using namespace quill::test;
 using Kind = DavError::Kind;
 
 namespace {
@@ -35,61 +37,12 @@ double processCpuMs()
     return double(now.tv_sec) * 1000 + double(now.tv_nsec) / 1e6;
 }
 
-quint16 freePort()
-{
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
-bool answers(quint16 port)
-{
-    return QTest::qWaitFor(
-        [port] {
-            QTcpSocket socket;
-            socket.connectToHost(QHostAddress::LocalHost, port);
-            if (socket.waitForConnected(200))
-                return true;
-            QTest::qWait(100);
-            return false;
-        },
-        20000);
-}
-
 QByteArray vevent(const QByteArray &uid, const QByteArray &summary)
 {
     return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Quillomat//HU\r\nBEGIN:VEVENT\r\nUID:" +
            uid + "\r\nDTSTAMP:20261201T100000Z\r\nDTSTART:20261208T080000\r\nSUMMARY:" + summary +
            "\r\nEND:VEVENT\r\nEND:VCALENDAR\r\n";
 }
-
-struct Server {
-    QTemporaryDir dir;
-    QProcess process;
-    quint16 port = freePort();
-
-    ~Server()
-    {
-        process.terminate();
-        if (!process.waitForFinished(5000))
-            process.kill();
-        process.waitForFinished(2000);
-    }
-    bool start(const QString &which)
-    {
-        const QString address = u"127.0.0.1"_qs;
-        if (which == u"radicale"_qs)
-            process.start(u"radicale"_qs,
-                          {u"-C"_qs, QString(), u"-H"_qs, address + u':' + QString::number(port),
-                           u"--storage-filesystem-folder"_qs, dir.path(), u"--auth-type"_qs,
-                           u"none"_qs});
-        else
-            process.start(u"xandikos"_qs, {u"--defaults"_qs, u"-d"_qs, dir.path(), u"-l"_qs,
-                                           address, u"-p"_qs, QString::number(port)});
-        return process.waitForStarted(10000) && answers(port);
-    }
-    QUrl url() const { return QUrl(u"http://127.0.0.1:%1"_qs.arg(port)); }
-};
 
 QString etagOf(const QList<DavItem> &items, const QString &href)
 {

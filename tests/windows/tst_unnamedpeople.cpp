@@ -53,6 +53,11 @@ private Q_SLOTS:
         QTest::keyClick(list, Qt::Key_Return);
         QCOMPARE(chosen.size(), 1);
         QCOMPARE(chosen.first().first().toString(), unnamed.first());
+        // Given a name or a day, they stay listed, with what they were given.
+        list->showPeople(book.withoutNameDay(), {{unnamed.first(), u"március 5."_qs}});
+        QCOMPARE(list->item(0)->text(),
+                 unnamed.first() + u" – nincs naptári névnapja; megadva: március 5."_qs);
+        QCOMPARE(list->item(0)->data(Qt::UserRole).toString(), unnamed.first());
     }
 
     // A day to give: every day of the tables once, 29 February (no names) left out.
