@@ -201,7 +201,7 @@ void tell(const QString &text)
 void startWithPassword(BookSync &sync, Keyring &keyring, const CalDavAccount &account)
 {
     const QString key = keyringKey(account.url, account.user);
-    if (!account.passwordCommand.trimmed().isEmpty() || key.isEmpty()) {
+    if (!account.passwordCommand.trimmed().isEmpty() || account.user.trimmed().isEmpty()) {
         sync.start(account, QDate::currentDate());
         return;
     }

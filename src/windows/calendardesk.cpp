@@ -90,9 +90,10 @@ void CalendarDesk::syncNow(bool tellResult)
 void CalendarDesk::startRound()
 {
     // The password from the keyring, read for each round (one given meanwhile counts); a
-    // password command, where one is given, is asked instead.
+    // password command, where one is given, is asked instead; no user, no password.
     const QString key = keyringKey(m_account.url, m_account.user);
-    if (!m_services.keyring || key.isEmpty() || !m_account.passwordCommand.trimmed().isEmpty()) {
+    if (!m_services.keyring || m_account.user.trimmed().isEmpty() ||
+        !m_account.passwordCommand.trimmed().isEmpty()) {
         m_sync->start(m_account, m_services.clock.now().date());
         return;
     }

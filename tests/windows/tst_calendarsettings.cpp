@@ -132,7 +132,8 @@ private Q_SLOTS:
                     ->text()
                     .contains(u"Emlékeztetők"_qs));
         const QByteArray file = readAll(h.path(u"config/Zelmarin/Quillomat/beallitasok.conf"_qs));
-        QVERIFY2(file.contains("caldav_cim=" + url->text().toUtf8() + '\n'), file.constData());
+        QVERIFY2(file.contains(QByteArray("caldav_cim=" + url->text().toUtf8() + '\n')),
+                 file.constData());
         QVERIFY(!file.contains("titok"));
         // The calendar is there, under its name; a second check lists it among the others.
         caldav::CalDavClient client;
