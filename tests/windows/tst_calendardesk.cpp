@@ -3,7 +3,7 @@
 #include "windows/calendardesk.h"
 #include "windows/settingswindow.h"
 
-#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -102,7 +102,8 @@ private Q_SLOTS:
         Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &leap);
         SettingsWindow *settings = openSettings(h);
         QVERIFY(settings);
-        settings->findChild<QCheckBox *>(u"februar29"_qs)->setChecked(true);
+        settings->findChild<QComboBox *>(u"februar29"_qs)
+            ->setCurrentIndex(1); // "március 1-jén ünnepli"
         settings->close();
         const QString ics = h.path(u"emlekeztetok.ics"_qs);
         h.boxes.files = {ics};
