@@ -198,7 +198,7 @@ void tell(const QString &text)
 
 // A round with the account's password: from the keyring where no command prints it (the keyring
 // answers later).
-void startWithPassword(BookSync &sync, Keyring &keyring, const CalDavAccount &account)
+void startWithPassword(CalendarSync &sync, Keyring &keyring, const CalDavAccount &account)
 {
     const QString key = keyringKey(account.url, account.user);
     if (!account.passwordCommand.trimmed().isEmpty() || account.user.trimmed().isEmpty()) {
