@@ -375,6 +375,19 @@ std::error_code makeFolder(const QString &path)
     return toError(makeFolderRaw(path));
 }
 
+std::error_code makePrivateFolder(const QString &path)
+{
+    if (const int error = makeFolderRaw(path))
+        return toError(error);
+    const QByteArray name = native(QFileInfo(path).absoluteFilePath());
+    struct stat st {};
+    if (::lstat(name.constData(), &st) != 0)
+        return toError(errno);
+    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) == 0)
+        return {};
+    return ::chmod(name.constData(), st.st_mode & 07700) == 0 ? std::error_code() : toError(errno);
+}
+
 std::error_code hardLink(const QString &from, const QString &to)
 {
     return toError(hardLinkRaw(from, to));

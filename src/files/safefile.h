@@ -79,6 +79,10 @@ int removeStaleTemporaries(const QString &path);
 
 /// Creates a folder and the folders above it as needed; none when it exists afterwards.
 std::error_code makeFolder(const QString &path);
+/// The same for a folder that is the program's own alone (its state or settings, never the data
+/// file's folder, which the user chose): one that is there already, made open to others by an
+/// older version, is made its owner's alone (0700). A link in its place is left as it is.
+std::error_code makePrivateFolder(const QString &path);
 
 /// Gives the file at `from` a second name `to` (a hard link): no copy, no disk space needed.
 std::error_code hardLink(const QString &from, const QString &to);

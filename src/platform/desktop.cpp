@@ -1,9 +1,9 @@
 #include "desktop.h"
 
 #include "files/lockfile.h"
+#include "files/statefiles.h"
 #include "files/writequeue.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,12 +79,8 @@ std::error_code XdgAutostart::setEnabled(bool on)
 
 RunRecord::RunRecord(const QString &dataFile, QString stateHome)
 {
-    if (stateHome.isEmpty())
-        stateHome = files::stateHome();
     // One record a data file: portable copies keep their own.
-    const QByteArray key =
-        QCryptographicHash::hash(dataFile.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    m_path = stateHome + QStringLiteral("/Zelmarin/Quillomat/lastrun-") + QString::fromLatin1(key);
+    m_path = files::stateFileFor(QStringLiteral("lastrun-"), dataFile, stateHome);
 }
 
 QString RunRecord::path() const
@@ -122,6 +118,8 @@ QStringList RunRecord::answered() const
 
 void RunRecord::recordEnd(const QDateTime &end, const QStringList &answered) const
 {
+    if (files::makePrivateFolder(QFileInfo(path()).absolutePath()))
+        return;
     QByteArray bytes =
         end.toOffsetFromUtc(end.offsetFromUtc()).toString(Qt::ISODate).toLatin1() + '\n';
     for (const QString &line : answered)

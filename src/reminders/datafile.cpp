@@ -1,6 +1,7 @@
 #include "datafile.h"
 
-#include <QCryptographicHash>
+#include "files/statefiles.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -195,32 +196,29 @@ std::error_code ReminderFile::checkRowsOnce(SaveReport &report)
     return error;
 }
 
-namespace {
-QString fileKey(const QString &path)
-{
-    return QString::fromLatin1(
-        QCryptographicHash::hash(path.toUtf8(), QCryptographicHash::Sha256).toHex().left(16));
-}
-} // namespace
-
 QString ReminderFile::emergencyPath() const
 {
-    return m_stateHome + QStringLiteral("/Zelmarin/Quillomat/emergency-") + fileKey(m_path) +
+    return files::stateFileFor(QStringLiteral("emergency-"), m_path, m_stateHome) +
            QStringLiteral(".txt");
+}
+
+QStringList ReminderFile::emergencyPlaces() const
+{
+    QStringList places{emergencyPath()};
+    const QString runtime = files::privateRuntimeFolder();
+    if (!runtime.isEmpty())
+        places << runtime + QStringLiteral("/emergency-") + files::pathKey(m_path) +
+                      QStringLiteral(".txt");
+    return places;
 }
 
 std::error_code ReminderFile::writeEmergencyCopy(const ReminderTable &table,
                                                  QString *writtenTo) const
 {
     const QByteArray bytes = encodeReminders(table);
-    QStringList places{emergencyPath()};
-    const QString runtime = files::privateRuntimeFolder();
-    if (!runtime.isEmpty())
-        places << runtime + QStringLiteral("/emergency-") + fileKey(m_path) +
-                      QStringLiteral(".txt");
     std::error_code error = files::systemError(ENOENT);
-    for (const QString &place : places) {
-        error = files::makeFolder(QFileInfo(place).absolutePath());
+    for (const QString &place : emergencyPlaces()) {
+        error = files::makePrivateFolder(QFileInfo(place).absolutePath());
         if (!error)
             error = files::writeAtomically(place, bytes);
         if (!error) {
@@ -233,12 +231,7 @@ std::error_code ReminderFile::writeEmergencyCopy(const ReminderTable &table,
 
 QString ReminderFile::pendingEmergencyCopy() const
 {
-    QStringList places{emergencyPath()};
-    const QString runtime = files::privateRuntimeFolder();
-    if (!runtime.isEmpty())
-        places << runtime + QStringLiteral("/emergency-") + fileKey(m_path) +
-                      QStringLiteral(".txt");
-    for (const QString &place : places) {
+    for (const QString &place : emergencyPlaces()) {
         if (files::stampOf(place).exists && !files::typeProblem(place))
             return place;
     }
@@ -284,7 +277,7 @@ files::LockFile::Result ReminderFile::lock()
 
 QStringList ReminderFile::identityKeys() const
 {
-    QStringList keys{fileKey(m_path)};
+    QStringList keys{files::pathKey(m_path)};
     const files::FileStamp stamp = files::stampOf(m_path);
     if (stamp.exists)
         keys << QStringLiteral("%1-%2").arg(stamp.device).arg(stamp.inode);

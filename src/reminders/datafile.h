@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -104,6 +105,8 @@ public:
     /// another disk than the file's where one can be had (the XDG state folder, else the
     /// runtime folder); the next start offers it back.
     QString emergencyPath() const;
+    /// Every place an emergency copy may lie, in the order they are tried.
+    QStringList emergencyPlaces() const;
     /// Writes the emergency copy; the reason it could not be written anywhere, none on success.
     std::error_code writeEmergencyCopy(const ReminderTable &table, QString *writtenTo) const;
     /// An emergency copy left by an earlier run, if there is one.

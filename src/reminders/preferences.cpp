@@ -1,6 +1,7 @@
 #include "preferences.h"
 
 #include "files/safefile.h"
+#include "files/statefiles.h"
 
 #include <QDir>
 #include <algorithm>
@@ -14,7 +15,7 @@ QString preferencesPath(const QString &configHome)
         home = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (home.isEmpty() || !QDir::isAbsolutePath(home))
         home = QDir::homePath() + QStringLiteral("/.config");
-    return home + QStringLiteral("/Zelmarin/Quillomat/beallitasok.conf");
+    return files::ownFolderUnder(home) + QStringLiteral("/beallitasok.conf");
 }
 
 namespace {

@@ -75,7 +75,7 @@ std::error_code PreferenceStore::change(const Preferences &wanted)
     // whole, every key with its value.
     const QByteArray bytes =
         read.exists ? mergePreferences(read.bytes, before, wanted) : formatPreferences(wanted);
-    std::error_code error = files::makeFolder(QFileInfo(m_path).absolutePath());
+    std::error_code error = files::makePrivateFolder(QFileInfo(m_path).absolutePath());
     if (!error)
         error = files::writeAtomically(m_path, bytes);
     rewatch();

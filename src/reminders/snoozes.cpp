@@ -2,8 +2,8 @@
 
 #include "files/lockfile.h"
 #include "files/safefile.h"
+#include "files/statefiles.h"
 
-#include <QCryptographicHash>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
@@ -139,7 +139,7 @@ std::error_code SnoozeBook::store() const
 {
     if (m_path.isEmpty())
         return {};
-    if (const std::error_code e = files::makeFolder(QFileInfo(m_path).absolutePath()))
+    if (const std::error_code e = files::makePrivateFolder(QFileInfo(m_path).absolutePath()))
         return e;
     QList<Snoozed> all = m_out + m_waiting;
     std::stable_sort(all.begin(), all.end(),
@@ -210,10 +210,7 @@ QList<SnoozeReturn> SnoozeBook::takeDue(const QDateTime &now, bool graceOver)
 
 QString snoozeBookPath(const QString &dataFile, const QString &stateHome)
 {
-    const QByteArray key =
-        QCryptographicHash::hash(dataFile.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    return (stateHome.isEmpty() ? files::stateHome() : stateHome) +
-           QStringLiteral("/Zelmarin/Quillomat/snoozed-") + QString::fromLatin1(key);
+    return files::stateFileFor(QStringLiteral("snoozed-"), dataFile, stateHome);
 }
 
 } // namespace quill

@@ -1,6 +1,7 @@
 #include "alertdesk.h"
 
 #include "files/safefile.h"
+#include "files/statefiles.h"
 #include "files/writequeue.h"
 
 #include <QFileInfo>
@@ -14,8 +15,8 @@ AlertDesk::AlertDesk(Services &services, const QString &dataFile, QWidget *windo
     : QObject(window)
     , m_services(services)
     , m_window(window)
-    , m_contactsRecord(snoozeBookPath(dataFile, services.stateHome)
-                           .replace(QStringLiteral("/snoozed-"), QStringLiteral("/contacts-")))
+    , m_contactsRecord(
+          files::stateFileFor(QStringLiteral("contacts-"), dataFile, services.stateHome))
     , m_snoozes(snoozeBookPath(dataFile, services.stateHome))
     , m_store(preferencesPath(services.configHome))
 {
@@ -100,6 +101,8 @@ QDate AlertDesk::contactsAnnounced() const
 void AlertDesk::setContactsAnnounced(const QDate &day)
 {
     m_contactsDay = day;
+    if (files::makePrivateFolder(QFileInfo(m_contactsRecord).absolutePath()))
+        return;
     // Not told when it fails, nor waited for on the disk: the worst is the same list once more
     // at the next start.
     files::writeLater(m_contactsRecord, day.toString(Qt::ISODate).toLatin1() + '\n',

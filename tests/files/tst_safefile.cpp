@@ -1,4 +1,5 @@
 #include "files/lockfile.h"
+#include "files/statefiles.h"
 #include "support/filebytes.h"
 #include "support/realfaults.h"
 
@@ -68,6 +69,25 @@ QStringList entries(const QString &folder)
 class TestSafeFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // The names of the files kept for a data file stay what earlier versions wrote, so a new
+    // version finds the snoozes and the run record it left: 16 hex digits of the SHA-256 of the
+    // path in UTF-8.
+    void stateFileNames_data()
+    {
+        QTest::addColumn<QString>("dataFile");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("plain") << u"/home/a/remembers.txt"_qs
+                               << u"/s/Zelmarin/Quillomat/snoozed-40ace270a88166b1"_qs;
+        QTest::newRow("accented") << u"/home/á/remembers.txt"_qs
+                                  << u"/s/Zelmarin/Quillomat/snoozed-aa164fd83a947d4b"_qs;
+    }
+    void stateFileNames()
+    {
+        QFETCH(QString, dataFile);
+        QFETCH(QString, expected);
+        QCOMPARE(files::stateFileFor(u"snoozed-"_qs, dataFile, u"/s"_qs), expected);
+    }
+
     void linksAreFollowed()
     {
         QTemporaryDir dir;

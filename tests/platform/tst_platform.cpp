@@ -6,8 +6,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScreen>
@@ -73,6 +75,23 @@ private Q_SLOTS:
         QCOMPARE(record.answered(), answered);
         QVERIFY(record.path().startsWith(state.path() + u"/Zelmarin/Quillomat/"_qs));
         QVERIFY(RunRecord(u"/other/remembers.txt"_qs, state.path()).path() != record.path());
+    }
+
+    // A state folder an older version left open to others (0755) is its owner's alone once the
+    // record is written into it.
+    void runRecordMakesItsFolderPrivate()
+    {
+        QTemporaryDir state;
+        const QString folder = state.filePath(u"Zelmarin/Quillomat"_qs);
+        QVERIFY(QDir().mkpath(folder));
+        QVERIFY(QFile::setPermissions(
+            folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
+        const RunRecord record(u"/home/a/remembers.txt"_qs, state.path());
+        QVERIFY(record.recordEnd(QDateTime(QDate(2026, 10, 25), QTime(2, 30))));
+        QCOMPARE(QFileInfo(folder).permissions() &
+                     (QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup),
+                 QFile::Permissions());
     }
 
     // A very long alert text: the box stays on the screen and comes at once; the whole text is

@@ -1,4 +1,6 @@
 #include "reminders/datafile.h"
+#include "reminders/preferences.h"
+#include "reminders/snoozes.h"
 #include "reminders/table.h"
 #include "support/filebytes.h"
 
@@ -58,6 +60,71 @@ private Q_SLOTS:
         QVERIFY(kept.save(full.table).ok());
         QCOMPARE(modeOf(existing), 0640);
         QCOMPARE(modeOf(r.backupPath), 0600);
+    }
+
+    // Folders an older version made open to everyone (0755) are made their owner's alone the
+    // next time the program writes into them; the folder of the data file, which the user
+    // chose, keeps its mode whatever is written there.
+    void olderFoldersMadePrivate_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<int>("mode");
+        QTest::newRow("snoozes") << u"snoozes"_qs << u"state/Zelmarin/Quillomat"_qs << 0700;
+        QTest::newRow("emergency copy")
+            << u"emergency"_qs << u"state/Zelmarin/Quillomat"_qs << 0700;
+        QTest::newRow("settings") << u"settings"_qs << u"config/Zelmarin/Quillomat"_qs << 0700;
+        QTest::newRow("data folder") << u"save"_qs << u"data"_qs << 0755;
+    }
+    void olderFoldersMadePrivate()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, folder);
+        QFETCH(int, mode);
+        QTemporaryDir dir;
+        const Umask usual(022);
+        for (const QString &old :
+             {u"state/Zelmarin/Quillomat"_qs, u"config/Zelmarin/Quillomat"_qs, u"data"_qs}) {
+            QVERIFY(QDir().mkpath(dir.filePath(old)));
+            QCOMPARE(::chmod(QFile::encodeName(dir.filePath(old)).constData(), 0755), 0);
+        }
+        const QString state = dir.filePath(u"state"_qs);
+        ReminderFile file(dir.filePath(u"data/remembers.txt"_qs), state);
+        ReminderBook book;
+        storeReminder(book, secret(u"titok"_qs));
+        if (what == u"snoozes") {
+            SnoozeBook snoozes(snoozeBookPath(file.path(), state));
+            QVERIFY(!snoozes.add({QDateTime(QDate(2026, 3, 1), QTime(10, 0)), u"titok"_qs}));
+        } else if (what == u"emergency") {
+            QString writtenTo;
+            QVERIFY(!file.writeEmergencyCopy(book.table, &writtenTo));
+        } else if (what == u"settings") {
+            PreferenceStore store(preferencesPath(dir.filePath(u"config"_qs)));
+            Preferences changed = store.values();
+            changed.trayOnly = !changed.trayOnly;
+            QVERIFY(!store.change(changed));
+        } else {
+            QCOMPARE(file.lock(), files::LockFile::Result::Locked);
+            QVERIFY(file.save(book.table).ok());
+        }
+        QCOMPARE(modeOf(dir.filePath(folder)), mode);
+    }
+
+    // A state folder that is a link to a folder elsewhere is the user's arrangement: what it
+    // points at keeps its mode.
+    void linkedStateFolderKeepsItsMode()
+    {
+        QTemporaryDir dir;
+        const Umask usual(022);
+        QVERIFY(QDir().mkpath(dir.filePath(u"elsewhere"_qs)));
+        QVERIFY(QDir().mkpath(dir.filePath(u"state/Zelmarin"_qs)));
+        QCOMPARE(::chmod(QFile::encodeName(dir.filePath(u"elsewhere"_qs)).constData(), 0755), 0);
+        QVERIFY(QFile::link(dir.filePath(u"elsewhere"_qs),
+                            dir.filePath(u"state/Zelmarin/Quillomat"_qs)));
+        const QString state = dir.filePath(u"state"_qs);
+        SnoozeBook snoozes(snoozeBookPath(dir.filePath(u"remembers.txt"_qs), state));
+        QVERIFY(!snoozes.add({QDateTime(QDate(2026, 3, 1), QTime(10, 0)), u"titok"_qs}));
+        QCOMPARE(modeOf(dir.filePath(u"elsewhere"_qs)), 0755);
     }
 
     // Two folders whose files are links to one file: one lock, one running copy.
