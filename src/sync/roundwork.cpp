@@ -4,10 +4,10 @@
 #include "mirror.h"
 
 #include "files/safefile.h"
+#include "files/statefiles.h"
 #include "icalendar/events.h"
 #include "reminders/table.h"
 
-#include <QCryptographicHash>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -18,10 +18,7 @@ using Kind = RoundAction::Kind;
 
 SyncPlace syncPlaceFor(const QString &dataFile, const QString &stateHome)
 {
-    const QByteArray key =
-        QCryptographicHash::hash(dataFile.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    return {(stateHome.isEmpty() ? files::stateHome() : stateHome) +
-            QStringLiteral("/Zelmarin/Quillomat/naptar-") + QString::fromLatin1(key)};
+    return {files::stateFileFor(QStringLiteral("naptar-"), dataFile, stateHome)};
 }
 
 QString syncReportText(const SyncReport &r)
