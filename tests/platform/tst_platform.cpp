@@ -88,7 +88,9 @@ private Q_SLOTS:
             folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
                         QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther));
         const RunRecord record(u"/home/a/remembers.txt"_qs, state.path());
-        QVERIFY(record.recordEnd(QDateTime(QDate(2026, 10, 25), QTime(2, 30))));
+        record.recordEnd(QDateTime(QDate(2026, 10, 25), QTime(2, 30)));
+        files::waitForWrites();
+        QVERIFY(QFile::exists(record.path()));
         QCOMPARE(QFileInfo(folder).permissions() &
                      (QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup),
                  QFile::Permissions());
