@@ -32,12 +32,9 @@ QString daysText(int days)
 }
 } // namespace
 
-QWidget *SettingsWindow::createContactsGroup()
+// The address book's file or folder, with its "Tallózás…" button, which is handed back.
+QPushButton *SettingsWindow::createSourceRow(QFormLayout *form, QWidget *group)
 {
-    auto *group = new QGroupBox(QStringLiteral("Ismerősök névnapja és születésnapja"));
-    group->setObjectName(QStringLiteral("ismerosok"));
-    auto *form = new QFormLayout(group);
-    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
     auto *row = new QHBoxLayout;
     m_source = new QLineEdit(group);
     m_source->setObjectName(QStringLiteral("ismerosforras"));
@@ -52,6 +49,16 @@ QWidget *SettingsWindow::createContactsGroup()
     label->setBuddy(m_source);
     form->addRow(label, row);
     m_source->setAccessibleName(QStringLiteral("Névjegyek"));
+    return browse;
+}
+
+QWidget *SettingsWindow::createContactsGroup()
+{
+    auto *group = new QGroupBox(QStringLiteral("Ismerősök névnapja és születésnapja"));
+    group->setObjectName(QStringLiteral("ismerosok"));
+    auto *form = new QFormLayout(group);
+    form->setRowWrapPolicy(QFormLayout::WrapLongRows);
+    QPushButton *browse = createSourceRow(form, group);
     m_contactsTime = new QTimeEdit(group);
     m_contactsTime->setObjectName(QStringLiteral("ismerosido"));
     m_contactsTime->setDisplayFormat(QStringLiteral("H:mm"));

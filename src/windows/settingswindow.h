@@ -43,6 +43,7 @@ private:
     QWidget *createNoticeGroup(QWidget *parent);
     QWidget *createContactsGroup();
     void createPersonRows(QFormLayout *form, QWidget *group);
+    QPushButton *createSourceRow(QFormLayout *form, QWidget *group);
     void keep();
     void keepAll(const Preferences &p);
     void cancelSelected();
