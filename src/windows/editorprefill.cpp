@@ -1,10 +1,12 @@
 #include "remindereditor.h"
 
 #include "calendar/calendar.h"
+#include "hintanimation.h"
 #include "reminders/editorrules.h"
 #include "widgets.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 
 // The editor's pre-fills: where the alert pickers go when the user leaves a date.
@@ -92,6 +94,55 @@ void ReminderEditor::fitDateDayPicker()
 {
     adjustDayCombo(m_day, 0, m_month->currentText(),
                    editor::alertYearValue(m_alertYear->currentText()));
+}
+
+// ---- the name's days and the hint beside them ----------------------------------------
+
+int ReminderEditor::pickedName() const
+{
+    const int i = m_firstName->currentIndex();
+    return i >= 0 && m_firstName->itemText(i) == m_firstName->currentText() ? i : -1;
+}
+
+void ReminderEditor::setDateRowVisible(bool visible)
+{
+    m_nameDayDates->setVisible(visible);
+    if (visible)
+        m_nameDayDates->update();
+    m_hintPicture->setVisible(visible);
+    m_hintArrow->setVisible(visible);
+    if (visible)
+        m_hint->wake();
+}
+
+void ReminderEditor::nameChosen()
+{
+    setDateRowVisible(editor::showDateRow(m_kind, pickedName()));
+}
+
+void ReminderEditor::fillNameDayDates()
+{
+    m_nameDayDates->clear();
+    m_nameDayDates->addItems(
+        editor::nameDayChoices(m_firstName->currentText(), m_services.clock.now().date()));
+}
+
+QString ReminderEditor::pickedNameDayDates() const
+{
+    const QListWidgetItem *item = m_nameDayDates->currentItem();
+    return item && item->isSelected() ? item->text() : QString();
+}
+
+void ReminderEditor::dateClicked()
+{
+    // Refilling a hidden list is no click.
+    if (m_nameDayDates->isHidden())
+        return;
+    const bool none = pickedNameDayDates().isEmpty();
+    m_hintPicture->setVisible(none);
+    m_hintArrow->setVisible(none);
+    if (none)
+        m_hint->wake();
 }
 
 } // namespace quill

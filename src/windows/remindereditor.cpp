@@ -372,53 +372,6 @@ void ReminderEditor::applyKind(ReminderKind kind)
 }
 
 // The index of the first name picked from the list, -1 for a typed one.
-int ReminderEditor::pickedName() const
-{
-    const int i = m_firstName->currentIndex();
-    return i >= 0 && m_firstName->itemText(i) == m_firstName->currentText() ? i : -1;
-}
-
-void ReminderEditor::setDateRowVisible(bool visible)
-{
-    m_nameDayDates->setVisible(visible);
-    if (visible)
-        m_nameDayDates->update();
-    m_hintPicture->setVisible(visible);
-    m_hintArrow->setVisible(visible);
-    if (visible)
-        m_hint->wake();
-}
-
-void ReminderEditor::nameChosen()
-{
-    setDateRowVisible(editor::showDateRow(m_kind, pickedName()));
-}
-
-void ReminderEditor::fillNameDayDates()
-{
-    m_nameDayDates->clear();
-    m_nameDayDates->addItems(
-        editor::nameDayChoices(m_firstName->currentText(), m_services.clock.now().date()));
-}
-
-QString ReminderEditor::pickedNameDayDates() const
-{
-    const QListWidgetItem *item = m_nameDayDates->currentItem();
-    return item && item->isSelected() ? item->text() : QString();
-}
-
-void ReminderEditor::dateClicked()
-{
-    // Refilling a hidden list is no click.
-    if (m_nameDayDates->isHidden())
-        return;
-    const bool none = pickedNameDayDates().isEmpty();
-    m_hintPicture->setVisible(none);
-    m_hintArrow->setVisible(none);
-    if (none)
-        m_hint->wake();
-}
-
 // ---- buttons ---------------------------------------------------------------------------
 
 editor::Inputs ReminderEditor::inputs() const
