@@ -1,3 +1,5 @@
+#include "errors.h"
+
 #include "posixerror.h"
 
 #include <cerrno>

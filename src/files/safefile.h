@@ -1,5 +1,7 @@
 #pragma once
 
+#include "errors.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -10,20 +12,6 @@
 // only regular files are read or written, a file is replaced whole or not at all, and every
 // failure comes back with its reason.
 namespace quill::files {
-
-/// Why a file could not be used although the system reported no error: something else stands in
-/// its place, or it is too large to be ours. Every other failure is the system's (errno, in the
-/// generic category).
-enum class Problem { Directory = 1, Pipe, Socket, Device, TooLarge };
-const std::error_category &problemCategory();
-std::error_code make_error_code(Problem problem);
-/// An errno value as an error; 0 is none.
-std::error_code systemError(int errnoValue);
-/// A folder, pipe, socket or device stands where a file should.
-bool isNotAFile(const std::error_code &error);
-
-/// The reason of a failure in the user's words (Hungarian), for instance "betelt a lemez".
-QString reasonText(const std::error_code &error);
 
 /// The path with every symbolic link followed. A link whose target does not exist yet gives the
 /// target's path, so a file first saved through a link is created where the link points.
@@ -97,6 +85,3 @@ struct FileStamp {
 FileStamp stampOf(const QString &path);
 
 } // namespace quill::files
-
-template <> struct std::is_error_code_enum<quill::files::Problem> : std::true_type {
-};

@@ -1,3 +1,5 @@
+#include "fileformat.h"
+
 #include "datafile.h"
 
 #include <QList>

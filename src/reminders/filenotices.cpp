@@ -1,3 +1,5 @@
+#include "filenotices.h"
+
 #include "datafile.h"
 
 #include <QStringList>
