@@ -136,6 +136,33 @@ QString refusalText(StoreCheck::Problem problem)
     return QStringLiteral("Helytelen kifejezést adott meg!");
 }
 
+KindLayout kindLayout(ReminderKind kind)
+{
+    struct Captions {
+        const char16_t *first, *second, *third;
+    };
+    static constexpr std::array<Captions, 5> captions = {{
+        {u"Vezetéknév:", u"Keresztnév:", u"Névnapja(i):"},
+        {u"Vezetéknév:", u"Keresztnév:", u"Születésnapja:"},
+        {u"Megnevezés:", u"Helyszín:", u"Időpont:"},
+        {u"Típus:", u"Fogyasztó ID:", nullptr},
+        {u"Szöveg:", nullptr, nullptr},
+    }};
+    const Captions &c = captions[std::size_t(kindIndex(kind))];
+    KindLayout layout;
+    layout.captions = {QString::fromUtf16(c.first),
+                       c.second ? QString::fromUtf16(c.second) : QString(),
+                       c.third ? QString::fromUtf16(c.third) : QString()};
+    const bool person = kind == ReminderKind::NameDay || kind == ReminderKind::Birthday;
+    layout.firstLine = kind != ReminderKind::Other;
+    layout.firstName = person;
+    layout.secondLine = kind == ReminderKind::Meeting || kind == ReminderKind::MeterReading;
+    layout.freeText = kind == ReminderKind::Other;
+    layout.datePickers = kind == ReminderKind::Birthday || kind == ReminderKind::Meeting;
+    layout.meetingPickers = kind == ReminderKind::Meeting;
+    return layout;
+}
+
 bool showDateRow(ReminderKind kind, int pickedName)
 {
     return kind == ReminderKind::NameDay && pickedName != -1;

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <optional>
 
 // The rules of the reminder editor: what its pickers offer, what a store writes, and where the
@@ -49,6 +50,19 @@ QString refusalText(StoreCheck::Problem problem);
 /// Whether the name-day date row (the list and its hint pictures) shows: kind "Névnap" and a
 /// first name picked from the list (`pickedName` -1 when the text was typed).
 bool showDateRow(ReminderKind kind, int pickedName);
+
+/// What the editor shows for a kind: the captions of its three rows (empty: the row is hidden)
+/// and which inputs.
+struct KindLayout {
+    std::array<QString, 3> captions;
+    bool firstLine = false;      ///< `Text1`: every kind but "Egyéb"
+    bool firstName = false;      ///< `kernev`: name days and birthdays
+    bool secondLine = false;     ///< `Text2`: meetings and meter readings
+    bool freeText = false;       ///< `Text3`: "Egyéb" alone
+    bool datePickers = false;    ///< `szhonap`, `sznap`: birthdays and meetings
+    bool meetingPickers = false; ///< `tev`, `tora`, `tperc`: meetings
+};
+KindLayout kindLayout(ReminderKind kind);
 
 /// Where a pre-fill puts the alert: values, each part left as it is where it says none.
 struct Prefill {

@@ -336,38 +336,21 @@ void ReminderEditor::applyKind(ReminderKind kind)
     }
     m_kind = kind;
 
-    struct Captions {
-        const char16_t *first, *second, *third;
-    };
-    static constexpr std::array<Captions, 5> captions = {{
-        {u"Vezetéknév:", u"Keresztnév:", u"Névnapja(i):"},
-        {u"Vezetéknév:", u"Keresztnév:", u"Születésnapja:"},
-        {u"Megnevezés:", u"Helyszín:", u"Időpont:"},
-        {u"Típus:", u"Fogyasztó ID:", nullptr},
-        {u"Szöveg:", nullptr, nullptr},
-    }};
-    const Captions &c = captions[std::size_t(kindIndex(kind))];
+    const editor::KindLayout layout = editor::kindLayout(kind);
     for (std::size_t i = 0; i < 3; ++i) {
-        const char16_t *caption = i == 0 ? c.first : i == 1 ? c.second : c.third;
-        if (caption) {
-            m_rowLabels[i]->setText(QString::fromUtf16(caption));
-            m_rowLabels[i]->show();
-        }
+        m_rowLabels[i]->setText(layout.captions[i]);
+        m_rowLabels[i]->setVisible(!layout.captions[i].isEmpty());
     }
-    const bool person = kind == ReminderKind::NameDay || kind == ReminderKind::Birthday;
-    const bool datePickers = kind == ReminderKind::Birthday || kind == ReminderKind::Meeting;
-    const bool secondLine = kind == ReminderKind::Meeting || kind == ReminderKind::MeterReading;
-    m_firstLine->setVisible(kind != ReminderKind::Other);
-    m_firstName->setVisible(person);
-    m_secondLine->setVisible(secondLine);
-    m_freeText->setVisible(kind == ReminderKind::Other);
-    m_month->setVisible(datePickers);
-    m_day->setVisible(datePickers);
+    m_firstLine->setVisible(layout.firstLine);
+    m_firstName->setVisible(layout.firstName);
+    m_secondLine->setVisible(layout.secondLine);
+    m_freeText->setVisible(layout.freeText);
+    m_month->setVisible(layout.datePickers);
+    m_day->setVisible(layout.datePickers);
     for (QComboBox *meeting : {m_meetingYear, m_meetingHour, m_meetingMinute})
-        meeting->setVisible(kind == ReminderKind::Meeting);
-    m_rowLabels[1]->setBuddy(person ? static_cast<QWidget *>(m_firstName) : m_secondLine);
-    m_rowLabels[0]->setBuddy(kind == ReminderKind::Other ? static_cast<QWidget *>(m_freeText)
-                                                         : m_firstLine);
+        meeting->setVisible(layout.meetingPickers);
+    m_rowLabels[1]->setBuddy(layout.firstName ? static_cast<QWidget *>(m_firstName) : m_secondLine);
+    m_rowLabels[0]->setBuddy(layout.freeText ? static_cast<QWidget *>(m_freeText) : m_firstLine);
     setDateRowVisible(editor::showDateRow(kind, pickedName()));
 }
 

@@ -10,6 +10,52 @@ Q_DECLARE_METATYPE(quill::Field)
 class TestEditorRules : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Each kind shows its own rows: their captions (a row without one is hidden) and the
+    // inputs, by their names; a store reads only what its kind shows.
+    void kindLayouts_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("captions");
+        QTest::addColumn<QString>("inputs");
+        QTest::newRow("névnap") << kindIndex(ReminderKind::NameDay)
+                                << QStringList{u"Vezetéknév:"_qs, u"Keresztnév:"_qs,
+                                               u"Névnapja(i):"_qs}
+                                << u"Text1 kernev"_qs;
+        QTest::newRow("születésnap")
+            << kindIndex(ReminderKind::Birthday)
+            << QStringList{u"Vezetéknév:"_qs, u"Keresztnév:"_qs, u"Születésnapja:"_qs}
+            << u"Text1 kernev szhonap sznap"_qs;
+        QTest::newRow("találkozó")
+            << kindIndex(ReminderKind::Meeting)
+            << QStringList{u"Megnevezés:"_qs, u"Helyszín:"_qs, u"Időpont:"_qs}
+            << u"Text1 Text2 szhonap sznap tev tora tperc"_qs;
+        QTest::newRow("mérőállás")
+            << kindIndex(ReminderKind::MeterReading)
+            << QStringList{u"Típus:"_qs, u"Fogyasztó ID:"_qs, QString()} << u"Text1 Text2"_qs;
+        QTest::newRow("egyéb") << kindIndex(ReminderKind::Other)
+                               << QStringList{u"Szöveg:"_qs, QString(), QString()} << u"Text3"_qs;
+    }
+    void kindLayouts()
+    {
+        QFETCH(int, kind);
+        QFETCH(QStringList, captions);
+        QFETCH(QString, inputs);
+        const editor::KindLayout layout = editor::kindLayout(AllReminderKinds[std::size_t(kind)]);
+        QCOMPARE(QStringList(layout.captions.cbegin(), layout.captions.cend()), captions);
+        QStringList shown;
+        const std::pair<bool, const char16_t *> each[] = {
+            {layout.firstLine, u"Text1"},     {layout.firstName, u"kernev"},
+            {layout.secondLine, u"Text2"},    {layout.freeText, u"Text3"},
+            {layout.datePickers, u"szhonap"}, {layout.datePickers, u"sznap"},
+            {layout.meetingPickers, u"tev"},  {layout.meetingPickers, u"tora"},
+            {layout.meetingPickers, u"tperc"}};
+        for (const auto &[on, name] : each) {
+            if (on)
+                shown << QString::fromUtf16(name);
+        }
+        QCOMPARE(shown.join(u' '), inputs);
+    }
+
     // A store of nothing, or of a time that can never come, is refused; what can come is
     // stored as typed.
     void storeChecks_data()
