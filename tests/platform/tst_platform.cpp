@@ -1,22 +1,13 @@
-#include "dialogs/helpviewer.h"
-#include "dialogs/messagebox.h"
 #include "files/writequeue.h"
 #include "platform/appfolder.h"
 #include "platform/desktop.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QProcess>
-#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
-#include <QWidget>
 
 using namespace quill;
 
@@ -95,99 +86,7 @@ private Q_SLOTS:
                      (QFile::ReadOther | QFile::ExeOther | QFile::ReadGroup | QFile::ExeGroup),
                  QFile::Permissions());
     }
-
-    // A very long alert text: the box stays on the screen and comes at once; the whole text is
-    // reachable under its details.
-    void longTextsFitTheScreen_data()
-    {
-        QTest::addColumn<int>("length");
-        QTest::newRow("6000 characters") << 6000;
-        QTest::newRow("1 MB") << 1024 * 1024;
-    }
-    void longTextsFitTheScreen()
-    {
-        QFETCH(int, length);
-        QString text;
-        while (text.size() < length)
-            text += u"Hosszú szöveg, "_qs;
-        text.truncate(length);
-        SystemMessageBoxes boxes;
-        QRect shownAt;
-        QString detailed, shown;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            shownAt = box->frameGeometry();
-            detailed = box->detailedText();
-            shown = box->text();
-            box->accept();
-        });
-        QElapsedTimer timer;
-        timer.start();
-        boxes.show(nullptr, MsgIcon::Exclamation, u"Emlékeztető"_qs, text, MsgButtons::Ok);
-        QVERIFY2(timer.elapsed() < 2000, qPrintable(QString::number(timer.elapsed())));
-        QVERIFY(QGuiApplication::primaryScreen()->availableGeometry().contains(shownAt));
-        QCOMPARE(detailed, text);
-        QVERIFY(shown.size() < 1000);
-    }
-
-    // The exit question in a real box: Esc and the close button answer "Mégse", never "Nem".
-    void realQuestionBox_data()
-    {
-        QTest::addColumn<QString>("action"); // "esc", "close", "yes", "no"
-        QTest::addColumn<int>("buttons");
-        QTest::addColumn<int>("answer");
-        const int three = int(MsgButtons::YesNoCancel), two = int(MsgButtons::YesNo);
-        QTest::newRow("Esc") << u"esc"_qs << three << int(MsgAnswer::Cancel);
-        QTest::newRow("closed") << u"close"_qs << three << int(MsgAnswer::Cancel);
-        QTest::newRow("Igen") << u"yes"_qs << three << int(MsgAnswer::Yes);
-        QTest::newRow("Nem") << u"no"_qs << three << int(MsgAnswer::No);
-        QTest::newRow("two buttons, Esc") << u"esc"_qs << two << int(MsgAnswer::No);
-    }
-    void realQuestionBox()
-    {
-        QFETCH(QString, action);
-        QFETCH(int, buttons);
-        QFETCH(int, answer);
-        SystemMessageBoxes boxes;
-        QStringList labels;
-        QTimer::singleShot(0, [&] {
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            QVERIFY(box);
-            for (QAbstractButton *button : box->buttons())
-                labels << button->text();
-            if (action == u"esc")
-                QTest::keyClick(box, Qt::Key_Escape);
-            else if (action == u"close")
-                box->close();
-            else
-                box->button(action == u"yes" ? QMessageBox::Yes : QMessageBox::No)->click();
-        });
-        const MsgAnswer got = boxes.show(nullptr, MsgIcon::Question, u"Quillomat"_qs,
-                                         u"Mentsem a módosításokat?"_qs, MsgButtons(buttons));
-        QCOMPARE(int(got), answer);
-        QCOMPARE(labels.contains(u"Mégse"_qs), buttons == int(MsgButtons::YesNoCancel));
-    }
-
-    void realHelpFile()
-    {
-        const QString qch = qEnvironmentVariable("QUILL_BIN_DIR") + u"/tartalom.qch"_qs;
-        QTemporaryDir cache;
-        const QString plugin = qEnvironmentVariable("QUILL_BIN_DIR") + u"/libquillomat-help.so"_qs;
-        LazyHelpViewer viewer(plugin, qch, cache.path());
-        QVERIFY(!viewer.loaded()); // nothing of Qt Help before the first request
-        QVERIFY(viewer.show(HelpView::Search));
-        QVERIFY(viewer.loaded());
-        const auto windows = QApplication::topLevelWidgets();
-        QVERIFY(std::any_of(windows.cbegin(), windows.cend(), [](QWidget *w) {
-            return w->objectName() == u"sugoablak" && w->isVisible();
-        }));
-        LazyHelpViewer missing(plugin, cache.path() + u"/nincs.qch"_qs, cache.path());
-        QVERIFY(!missing.show(HelpView::Contents));
-        LazyHelpViewer noPlugin(cache.path() + u"/nincs.so"_qs, qch, cache.path());
-        QVERIFY(!noPlugin.show(HelpView::Contents));
-    }
 };
 
-QTEST_MAIN(TestPlatform)
+QTEST_GUILESS_MAIN(TestPlatform)
 #include "tst_platform.moc"
