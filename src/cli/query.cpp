@@ -330,6 +330,36 @@ Answer contactsAnswer(QStringList words, const QDate &today, bool week,
     return a;
 }
 
+// An option nobody knows: refused, with the nearest known one where there is one.
+Answer unknownOption(const QStringList &unknown, const QHash<QString, QString> &typedAs)
+{
+    const QString name = unknown.isEmpty() ? QString() : unknown.first();
+    const QString typed = typedAs.value(name, (name.size() == 1 ? u"-"_qs : u"--"_qs) + name);
+    const QString near =
+        closestOption(foldedForMatching(typed),
+                      {u"help"_qs, u"version"_qs, u"ical"_qs, u"force"_qs, u"tomorrow"_qs,
+                       u"holnap"_qs, u"week"_qs, u"het"_qs, u"contacts"_qs, u"ismerosok"_qs});
+    return refuse(QStringLiteral("ismeretlen kapcsoló: ") + printable(typed) +
+                  (near.isEmpty() ? QString() : QStringLiteral(" (talán: %1?)").arg(near)));
+}
+
+// The name-day calendar as iCalendar: on the standard output, or for the caller to write into
+// the file named (`typedName`: the name in the command line's own bytes, where it has them).
+Answer icalAnswer(const QStringList &words, const QByteArray &typedName, FileToWrite *file,
+                  bool overwrite)
+{
+    const QByteArray ics = makeLibicalCodec()->write(nameDayEvents(), QStringLiteral("Névnapok"),
+                                                     QDateTime::currentDateTimeUtc());
+    if (words.isEmpty() || words.first() == u"-")
+        return {0, QString::fromUtf8(ics), {}};
+    if (!file)
+        return fail(QStringLiteral("A fájl nem írható: ") + printable(words.first()));
+    file->path = typedName.isEmpty() ? QFile::encodeName(words.first()) : typedName;
+    file->bytes = ics;
+    file->overwrite = overwrite;
+    return {};
+}
+
 } // namespace
 
 Answer answer(const QStringList &arguments, const QDate &today, const QList<QByteArray> &raw,
@@ -347,17 +377,8 @@ Answer answer(const QStringList &arguments, const QDate &today, const QList<QByt
     parser.addOptions({help, version, ical, force, tomorrow, week, people});
     QList<int> positions;
     QHash<QString, QString> typedAs;
-    if (!parser.parse(forTheParser(arguments, &positions, &typedAs))) {
-        const QStringList unknown = parser.unknownOptionNames();
-        const QString name = unknown.isEmpty() ? QString() : unknown.first();
-        const QString typed = typedAs.value(name, (name.size() == 1 ? u"-"_qs : u"--"_qs) + name);
-        const QString near =
-            closestOption(foldedForMatching(typed),
-                          {u"help"_qs, u"version"_qs, u"ical"_qs, u"force"_qs, u"tomorrow"_qs,
-                           u"holnap"_qs, u"week"_qs, u"het"_qs, u"contacts"_qs, u"ismerosok"_qs});
-        return refuse(QStringLiteral("ismeretlen kapcsoló: ") + printable(typed) +
-                      (near.isEmpty() ? QString() : QStringLiteral(" (talán: %1?)").arg(near)));
-    }
+    if (!parser.parse(forTheParser(arguments, &positions, &typedAs)))
+        return unknownOption(parser.unknownOptionNames(), typedAs);
     if (parser.isSet(help))
         return {0, usage(), {}};
     if (parser.isSet(version))
@@ -371,17 +392,10 @@ Answer answer(const QStringList &arguments, const QDate &today, const QList<QByt
     if (parser.isSet(ical)) {
         if (words.size() > 1 || parser.isSet(tomorrow) || parser.isSet(week))
             return refuse(QStringLiteral("a --ical mellé csak egy fájlnév adható meg"));
-        const QByteArray ics = makeLibicalCodec()->write(
-            nameDayEvents(), QStringLiteral("Névnapok"), QDateTime::currentDateTimeUtc());
-        if (words.isEmpty() || words.first() == u"-")
-            return {0, QString::fromUtf8(ics), {}};
-        if (!file)
-            return fail(QStringLiteral("A fájl nem írható: ") + printable(words.first()));
-        const int at = positions.first();
-        file->path = at < raw.size() ? raw[at] : QFile::encodeName(words.first());
-        file->bytes = ics;
-        file->overwrite = parser.isSet(force);
-        return {};
+        const QByteArray typedName = positions.isEmpty() || positions.first() >= raw.size()
+                                         ? QByteArray()
+                                         : raw[positions.first()];
+        return icalAnswer(words, typedName, file, parser.isSet(force));
     }
     if (parser.isSet(force))
         return refuse(QStringLiteral("a --force csak a --ical FÁJL mellett érvényes"));

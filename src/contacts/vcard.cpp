@@ -219,15 +219,7 @@ struct CardBuilder {
                     card.nicknames << nick.trimmed();
             }
         } else if (p.name == "BDAY") {
-            if (p.params.value("VALUE").toLower() == "text")
-                return;
-            bool ok = false;
-            const int omitted = p.params.value("X-APPLE-OMIT-YEAR").toInt(&ok);
-            const auto date = parseCardDate(unescaped(text), ok ? omitted : 1604);
-            if (!date)
-                problem = QStringLiteral("hibás születésnap: %1").arg(text.left(40));
-            else
-                card.birthday = date;
+            takeBirthday(p, text);
         } else if (p.name == "X-ABDATE") {
             groupDates.insert(p.group, unescaped(text));
         } else if (p.name == "X-ABLABEL") {
@@ -240,18 +232,36 @@ struct CardBuilder {
             else
                 card.nameDays << *date;
         } else if (p.name == "X-ANDROID-CUSTOM") {
-            const QStringList f = components(text, u';');
-            if (f.value(0) == u"vnd.android.cursor.item/nickname" && !f.value(1).isEmpty()) {
-                card.nicknames << f.value(1).trimmed();
-            } else if (f.value(0) == u"vnd.android.cursor.item/contact_event") {
-                const auto date = parseCardDate(f.value(1));
-                if (!date)
-                    return; // an event we would not use anyway
-                if (f.value(2) == u"3" && !card.birthday)
-                    card.birthday = date; // Android's birthday type
-                else if (isNameDayLabel(f.value(3)))
-                    card.nameDays << *date;
-            }
+            takeAndroidField(components(text, u';'));
+        }
+    }
+
+    void takeBirthday(const Property &p, const QString &text)
+    {
+        if (p.params.value("VALUE").toLower() == "text")
+            return;
+        bool ok = false;
+        const int omitted = p.params.value("X-APPLE-OMIT-YEAR").toInt(&ok);
+        const auto date = parseCardDate(unescaped(text), ok ? omitted : 1604);
+        if (!date)
+            problem = QStringLiteral("hibás születésnap: %1").arg(text.left(40));
+        else
+            card.birthday = date;
+    }
+
+    // Android's own fields: a nickname, or an event (its birthday type, or a name day by label).
+    void takeAndroidField(const QStringList &f)
+    {
+        if (f.value(0) == u"vnd.android.cursor.item/nickname" && !f.value(1).isEmpty()) {
+            card.nicknames << f.value(1).trimmed();
+        } else if (f.value(0) == u"vnd.android.cursor.item/contact_event") {
+            const auto date = parseCardDate(f.value(1));
+            if (!date)
+                return; // an event we would not use anyway
+            if (f.value(2) == u"3" && !card.birthday)
+                card.birthday = date; // Android's birthday type
+            else if (isNameDayLabel(f.value(3)))
+                card.nameDays << *date;
         }
     }
 
