@@ -10,6 +10,7 @@
 #include "reminders/preferences.h"
 #include "reminders/session.h"
 #include "sync/calendarsync.h"
+#include "windows/alertdesk.h"
 #include "windows/calendardesk.h"
 #include "windows/mainwindow.h"
 #include "windows/services.h"
@@ -323,9 +324,9 @@ int runProgram(int argc, char **argv)
                      });
     // Alerts missed while the program was not running come late; the record says since when.
     const RunRecord record(file.path());
-    window.resumeAlertsFrom(record.lastEnd(), record.answered());
+    window.alertDesk()->resumeFrom(record.lastEnd(), record.answered());
     QObject::connect(
-        &window, &MainWindow::alertsAnnounced, &window,
+        window.alertDesk(), &AlertDesk::alertsAnnounced, &window,
         [&record](const DealtWith &dealt) { record.recordEnd(dealt.until, dealt.answered); });
     TerminationSignals stop;
     keepChangesAtTheEnd(app, window, stop);
@@ -333,7 +334,7 @@ int runProgram(int argc, char **argv)
     logStallsIfAsked(window);
     window.showAtStart();
     const int code = app.exec();
-    const DealtWith dealt = window.alertsDealtWith();
+    const DealtWith dealt = window.alertDesk()->dealtWith();
     record.recordEnd(dealt.until, dealt.answered);
     // Every write handed to the writing thread reaches the file before the program ends.
     files::waitForWrites();

@@ -1,8 +1,10 @@
 #include "alertdesk.h"
 
+#include "contactsdesk.h"
 #include "files/safefile.h"
 #include "files/statefiles.h"
 #include "files/writequeue.h"
+#include "reminders/session.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -11,18 +13,64 @@
 
 namespace quill {
 
-AlertDesk::AlertDesk(Services &services, const QString &dataFile, QWidget *window)
+AlertDesk::AlertDesk(Services &services, const ReminderSession &session, QWidget *window)
     : QObject(window)
     , m_services(services)
+    , m_session(session)
     , m_window(window)
     , m_contactsRecord(
           files::stateFileFor(QStringLiteral("contacts-"), dataFile, services.stateHome))
     , m_snoozes(snoozeBookPath(dataFile, services.stateHome))
     , m_store(preferencesPath(services.configHome))
 {
+    m_sinceStart.start();
     m_services.notifier.onAction = [this](quint64 token, const QString &action) {
         act(token, action);
     };
+}
+
+void AlertDesk::tick()
+{
+    if (m_ticking)
+        return;
+    m_ticking = true;
+    ensureLoaded();
+    m_scanner.setNotice(preferences().notice);
+    const QDateTime now = m_services.clock.now();
+    const qint64 sinceStart = m_sinceStart.elapsed();
+    const QList<DueAlert> due = m_scanner.scan(m_session.table(), now, sinceStart);
+    const bool graceOver = sinceStart >= AlertScanner::startGraceMs;
+    if (due.isEmpty() && !snoozeDue(now, graceOver))
+        announceContacts();
+    // The desktop's notification list, and the record of what was announced, hear of each
+    // alert once; the box comes back as the rule says while its minute lasts.
+    else if (present(due, graceOver))
+        Q_EMIT alertsAnnounced(dealtWith());
+    m_ticking = false;
+}
+
+void AlertDesk::resumeFrom(const QDateTime &lastRunEnd, const QStringList &answered)
+{
+    m_scanner.resumeFrom(lastRunEnd, answered);
+}
+
+DealtWith AlertDesk::dealtWith() const
+{
+    return m_scanner.dealtWith(m_services.clock.now());
+}
+
+void AlertDesk::announceContacts()
+{
+    if (!m_contacts)
+        return;
+    const QDateTime now = m_services.clock.now();
+    const auto text = m_contacts->dueAnnouncement(preferences(), now, contactsAnnounced(),
+                                                  m_sinceStart.elapsed());
+    if (!text)
+        return;
+    setContactsAnnounced(now.date());
+    if (!text->isEmpty())
+        presentText(*text);
 }
 
 AlertDesk::~AlertDesk()
@@ -237,7 +285,7 @@ AlertDesk::Answer AlertDesk::showAlert(const QString &text, const QString &snooz
     }
 }
 
-bool AlertDesk::present(const QList<DueAlert> &due, AlertScanner &scanner, bool graceOver)
+bool AlertDesk::present(const QList<DueAlert> &due, bool graceOver)
 {
     ensureLoaded();
     const QList<SnoozeReturn> back = m_snoozes.takeDue(m_services.clock.now(), graceOver);
@@ -284,8 +332,10 @@ bool AlertDesk::present(const QList<DueAlert> &due, AlertScanner &scanner, bool 
             continue;
         m_listed.remove(b.token);
         if (b.alert) {
-            if (scanner.answered(*b.alert, answer == Answer::PutOff))
-                Q_EMIT alertAnswered();
+            // Answered is dealt with at once, even while the start's grace lasts or other
+            // boxes wait.
+            if (m_scanner.answered(*b.alert, answer == Answer::PutOff))
+                Q_EMIT alertsAnnounced(dealtWith());
         } else {
             // Not told: where the book cannot be written, the worst is that it comes once more.
             (void)m_snoozes.answered(*b.snoozed);

@@ -5,21 +5,39 @@
 #include "reminders/snoozes.h"
 #include "services.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QSet>
 
 class QWidget;
 
 namespace quill {
 
-/// Where alerts meet the user: the alert box with its "Később" choice, the book of alerts put
-/// off, and the settings that shape them (notice ahead, the last snooze choice).
+class ContactsDesk;
+class ReminderSession;
+
+/// Where alerts meet the user: each tick asks the scanner what is due and announces it (the
+/// alert box with its "Később" choice, the desktop notification), the book of alerts put off,
+/// the contacts' day when nothing else is due, and the settings that shape them (notice ahead,
+/// the last snooze choice).
 class AlertDesk final : public QObject {
     Q_OBJECT
 public:
-    AlertDesk(Services &services, const QString &dataFile, QWidget *window);
+    AlertDesk(Services &services, const ReminderSession &session, QWidget *window);
     ~AlertDesk() override;
+
+    /// The alerts' step (each second with the clock, and when a reminder changes). A tick while
+    /// a box is open does nothing: no stacked boxes.
+    void tick();
+    /// Alerts whose minute passed since the last run dealt with them are announced late, soon
+    /// after the start, except those that run answered.
+    void resumeFrom(const QDateTime &lastRunEnd, const QStringList &answered = {});
+    /// What the alerts' record of this run keeps.
+    DealtWith dealtWith() const;
+    /// The address book whose day is announced (once a day, when no alert is due).
+    void setContacts(ContactsDesk *contacts) { m_contacts = contacts; }
 
     /// Reads the settings and the snoozes, once (after the first frame, or at the first alert);
     /// from then on the settings file is read again whenever it changes on disk.
@@ -35,7 +53,7 @@ public:
     /// Announces what is due (the desktop notification for each new one, then the boxes) and
     /// what comes back from a snooze; `scanner` hears of the alerts the user put off. True when
     /// something new was announced.
-    bool present(const QList<DueAlert> &due, AlertScanner &scanner, bool graceOver);
+    bool present(const QList<DueAlert> &due, bool graceOver);
 
     /// The program is ending (the user's exit, or a signal from outside whose handler runs
     /// inside an open box): a box that closes now was not answered, and no further box comes.
@@ -50,9 +68,9 @@ public:
 
 Q_SIGNALS:
     void snoozesChanged();
-    /// An alert from the scanner was answered (in its box or its notification): the record of
-    /// what was dealt with can move on.
-    void alertAnswered();
+    /// Alerts were announced or answered (in a box or a notification): the record of what was
+    /// dealt with moves on.
+    void alertsAnnounced(const quill::DealtWith &dealt);
     void preferencesChanged();
 
 private:
@@ -68,9 +86,15 @@ private:
     void tellFailure(const QString &what, const std::error_code &error);
     /// What the settings file's reading found to tell (values refused, the file put aside).
     void tellPreferenceNotices();
+    void announceContacts();
 
     Services &m_services;
+    const ReminderSession &m_session;
     QWidget *m_window;
+    AlertScanner m_scanner;
+    QElapsedTimer m_sinceStart; ///< a clock that never jumps, for the scanner
+    QPointer<ContactsDesk> m_contacts;
+    bool m_ticking = false; ///< a tick's boxes are open
     QString m_contactsRecord;
     mutable std::optional<QDate> m_contactsDay; ///< the record, read once
     SnoozeBook m_snoozes;

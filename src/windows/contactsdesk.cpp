@@ -2,6 +2,7 @@
 
 #include "calendar/calendar.h"
 #include "platform/memory.h"
+#include "reminders/alerts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -170,6 +171,35 @@ QString ContactsDesk::announcement(const contacts::ContactBook &book, const QDat
     if (lines.isEmpty())
         return {};
     return QStringLiteral("ISMERŐSÖK ÜNNEPE!!\n\n") + lines.join(u'\n');
+}
+
+void ContactsDesk::followPreferences(const Preferences &preferences)
+{
+    setChoices(preferences.people);
+    setSource(preferences.contactsSource);
+}
+
+std::optional<QString> ContactsDesk::dueAnnouncement(const Preferences &p, const QDateTime &now,
+                                                     const QDate &lastAnnounced,
+                                                     qint64 sinceStartMs) const
+{
+    if (m_reading || p.contactsSource.isEmpty())
+        return std::nullopt;
+    if (now.time() < p.contactsTime || lastAnnounced == now.date())
+        return std::nullopt;
+    const bool late = p.contactsTime.secsTo(now.time()) >= 60;
+    if (late && sinceStartMs < AlertScanner::startGraceMs)
+        return std::nullopt;
+    return announcement(m_book, now.date(), p.notice.nameDayDays, p.leapDayRule(), p.people);
+}
+
+ContactsDesk::Strip ContactsDesk::strip(const QDate &today, contacts::LeapDayRule rule) const
+{
+    const QString list = shortList(m_book.on(today, rule));
+    const QString tomorrow = shortList(m_book.on(today.addDays(1), rule));
+    return {list.isEmpty() ? QString() : QStringLiteral("Ma ünnepel: ") + list,
+            tomorrow.isEmpty() ? QStringLiteral("Holnap nem ünnepel senki az ismerősök közül.")
+                               : QStringLiteral("Holnap: ") + tomorrow};
 }
 
 } // namespace quill

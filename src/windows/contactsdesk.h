@@ -2,10 +2,12 @@
 
 #include "contacts/people.h"
 #include "contacts/source.h"
+#include "reminders/preferences.h"
 
 #include <QDate>
 #include <QObject>
 #include <QTimer>
+#include <optional>
 
 class QFileSystemWatcher;
 
@@ -34,6 +36,22 @@ public:
     void setChoices(const QList<contacts::PersonChoice> &choices);
     /// "Kovács Ádám (névnap), Nagy Éva (51. születésnap)".
     static QString shortList(const QList<contacts::Celebration> &celebrations);
+
+    /// Follows the settings: the choices for single people, the address book's place.
+    void followPreferences(const Preferences &preferences);
+    /// The day's announcement when it is due at `now`: from the time the settings say, once a
+    /// day (`lastAnnounced`); one that comes late (a start after the time, a wake from sleep)
+    /// waits out the start's grace (`sinceStartMs`). Empty text: due, with nobody to tell of;
+    /// none: not due, or the book is being read.
+    std::optional<QString> dueAnnouncement(const Preferences &preferences, const QDateTime &now,
+                                           const QDate &lastAnnounced, qint64 sinceStartMs) const;
+    /// What the strip shows of the people: who celebrates `today` ("Ma ünnepel: …", empty for
+    /// nobody), and tomorrow's people for its tooltip.
+    struct Strip {
+        QString today;
+        QString tomorrow;
+    };
+    Strip strip(const QDate &today, contacts::LeapDayRule rule) const;
 
 Q_SIGNALS:
     void changed();

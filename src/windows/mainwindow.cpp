@@ -38,7 +38,6 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     , m_geometry(this)
     , m_exits(session, services.boxes, this)
 {
-    m_sinceStart.start();
     installAccessibility();
     announceAsWindow(this);
     setObjectName(QStringLiteral("Form1"));
@@ -49,10 +48,7 @@ MainWindow::MainWindow(Services &services, ReminderSession &session, QWidget *pa
     setWindowTitle(viewmodes::normalTitle());
 
     m_today = new TodayPanel(this, m_services.dateNames, this);
-    m_alerts = new AlertDesk(m_services, m_session.file().path(), this);
-    // Answered is dealt with at once, even while the start's grace lasts or other boxes wait.
-    connect(m_alerts, &AlertDesk::alertAnswered, this,
-            [this] { Q_EMIT alertsAnnounced(alertsDealtWith()); });
+    m_alerts = new AlertDesk(m_services, m_session, this);
     m_signature = new Signature(this, m_services.folder.file(QStringLiteral("hand.cur")));
     createMenu();
     createKeys();
@@ -102,8 +98,8 @@ void MainWindow::completeStartUp()
     m_celebrants->hide();
     m_contacts = new ContactsDesk(this);
     connect(m_contacts, &ContactsDesk::changed, this, &MainWindow::showCelebrants);
-    m_contacts->setChoices(m_alerts->preferences().people);
-    m_contacts->setSource(m_alerts->preferences().contactsSource);
+    m_contacts->followPreferences(m_alerts->preferences());
+    m_alerts->setContacts(m_contacts);
     // The calendar's first sync a little after the start, when the user's work comes first.
     if (!m_alerts->preferences().calDavUrl.isEmpty())
         QTimer::singleShot(3000, this, [this] { calendarDesk(); });
@@ -137,7 +133,7 @@ void MainWindow::createTimers()
     m_clockTimer->setTimerType(Qt::PreciseTimer);
     connect(m_clockTimer, &QTimer::timeout, this, [this] {
         clockTick();
-        alertTick();
+        m_alerts->tick();
         scheduleTick();
     });
     scheduleTick();
@@ -181,41 +177,6 @@ void MainWindow::signatureTick()
 bool MainWindow::signatureMoving() const
 {
     return m_signature->moving();
-}
-
-void MainWindow::alertTick()
-{
-    // Ticks while a box is open are skipped: no stacked boxes.
-    if (m_alertShowing)
-        return;
-    m_alerts->ensureLoaded();
-    m_scanner.setNotice(m_alerts->preferences().notice);
-    const QDateTime now = m_services.clock.now();
-    const qint64 sinceStart = m_sinceStart.elapsed();
-    const QList<DueAlert> due = m_scanner.scan(m_session.table(), now, sinceStart);
-    const bool graceOver = sinceStart >= AlertScanner::startGraceMs;
-    if (due.isEmpty() && !m_alerts->snoozeDue(now, graceOver)) {
-        m_alertShowing = true;
-        announceContacts();
-        m_alertShowing = false;
-        return;
-    }
-    m_alertShowing = true;
-    // The desktop's notification list, and the record of what was announced, hear of each
-    // alert once; the box comes back as the rule says while its minute lasts.
-    if (m_alerts->present(due, m_scanner, graceOver))
-        Q_EMIT alertsAnnounced(alertsDealtWith());
-    m_alertShowing = false;
-}
-
-void MainWindow::resumeAlertsFrom(const QDateTime &lastRunEnd, const QStringList &answered)
-{
-    m_scanner.resumeFrom(lastRunEnd, answered);
-}
-
-DealtWith MainWindow::alertsDealtWith() const
-{
-    return m_scanner.dealtWith(m_services.clock.now());
 }
 
 void MainWindow::comeForward()

@@ -1,12 +1,10 @@
 #pragma once
 
 #include "exitpaths.h"
-#include "reminders/alerts.h"
 #include "viewgeometry.h"
 #include "viewmodes/viewrules.h"
 #include "windows/services.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -32,8 +30,10 @@ class Signature;
 class TodayPanel;
 
 /// The main window (`Form1`): today's panel with its clock, the maker's signature, the name-day
-/// search, the three views, the popup menu, the alerts and the ways out of the program. Each of
-/// those is a part of its own; the window wires them to the menu and the timers.
+/// search, the three views, the popup menu and the ways out of the program. Each of those is a
+/// part of its own; the window wires them to the menu and its clock. The alerts are the
+/// `AlertDesk`'s, the address book the `ContactsDesk`'s: the window ticks the one and shows
+/// what the other finds.
 class MainWindow : public QWidget {
     Q_OBJECT
 public:
@@ -42,15 +42,8 @@ public:
 
     /// The clock's step (each second, on the second): time, title-bar line, day turn.
     void clockTick();
-    /// The alerts' step (with the clock's, and when a reminder changes).
-    void alertTick();
     /// The moving signature's step (every 150 ms while it moves).
     void signatureTick();
-    /// Alerts whose minute passed since the last run dealt with them are announced late, soon
-    /// after the start, except those that run answered.
-    void resumeAlertsFrom(const QDateTime &lastRunEnd, const QStringList &answered = {});
-    /// What the alerts' record of this run keeps.
-    DealtWith alertsDealtWith() const;
     /// A later start of the program asked this one to come forward.
     void comeForward();
 
@@ -63,6 +56,8 @@ public:
     void showAtStart();
     TrayIcon *trayIcon() const { return m_tray; }
     ContactsDesk *contactsDesk() const { return m_contacts; }
+    /// The alerts: their timer's step, the record of what was dealt with.
+    AlertDesk *alertDesk() const { return m_alerts; }
     /// The calendar files and the CalDAV sync, made on first use.
     CalendarDesk *calendarDesk();
 
@@ -88,8 +83,6 @@ public:
 Q_SIGNALS:
     /// The user ended the program; every window of it has been closed.
     void programEnded();
-    /// Alerts were announced or answered: the record of what was dealt with moves on.
-    void alertsAnnounced(const quill::DealtWith &dealt);
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -119,7 +112,6 @@ private:
     void updateTray();
     void followSettings();
     void showCelebrants();
-    void announceContacts();
     void showHelp(HelpView view);
     void setView(viewmodes::View view);
     void applyView();
@@ -128,12 +120,9 @@ private:
 
     Services &m_services;
     ReminderSession &m_session;
-    AlertScanner m_scanner;
-    QElapsedTimer m_sinceStart; ///< a clock that never jumps, for the scanner
     viewmodes::View m_view = viewmodes::View::Normal;
     ViewGeometry m_geometry;
     ExitPaths m_exits;
-    bool m_alertShowing = false;
     bool m_ending = false;
     bool m_restQueued = false;
 

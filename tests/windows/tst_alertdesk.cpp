@@ -1,6 +1,8 @@
 #include "reminders/snoozes.h"
 #include "support/testsupport.h"
+#include "windows/alertdesk.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace quill;
@@ -65,7 +67,7 @@ private Q_SLOTS:
                 h.notifier.onAction(token, action.section(u' ', 1));
             }
         };
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), boxes);
         SnoozeBook book(snoozeBookPath(h.dataPath(), h.services->stateHome));
         book.load();
@@ -77,7 +79,7 @@ private Q_SLOTS:
         h.boxes.whileOpen = nullptr;
         h.boxes.shown.clear();
         h.clock.set(at(2026, 12, 6, 9, 20, 30));
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), snoozed.size());
     }
 
@@ -106,9 +108,9 @@ private Q_SLOTS:
             if (opened++ == stopInBox)
                 h.window().stopFromOutside();
         };
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), stopInBox + 1);
-        const DealtWith dealt = h.window().alertsDealtWith();
+        const DealtWith dealt = h.window().alertDesk()->dealtWith();
         QVERIFY(dealt.until < at(2026, 12, 6, 9, 10));
         QCOMPARE(dealt.answered.size(), choices.value(0) == 1 ? 1 : 0);
     }
@@ -119,14 +121,34 @@ private Q_SLOTS:
         const QByteArray file = "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
         Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
         h.boxes.choices = {0, 0}; // "Később", "10 perc múlva"
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         h.boxes.whileOpen = [&] { h.window().stopFromOutside(); };
         h.clock.set(at(2026, 12, 6, 9, 20, 30));
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), 3);
         SnoozeBook book(snoozeBookPath(h.dataPath(), h.services->stateHome));
         book.load();
         QCOMPARE(book.waiting().size(), 1);
+    }
+
+    // The desk alone, on a window of its own: its tick announces what is due (the notification,
+    // then the box) and moves the record once the box is answered.
+    void withoutTheMainWindow()
+    {
+        const QByteArray file = "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
+        Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
+        QWidget window;
+        AlertDesk desk(*h.services, h.session(), &window);
+        QSignalSpy recorded(&desk, &AlertDesk::alertsAnnounced);
+        desk.tick();
+        QCOMPARE(h.notifier.sent.size(), 1);
+        QCOMPARE(h.boxes.shown.size(), 1);
+        QVERIFY(h.boxes.shown.first().text.startsWith(u"EGYÉB!!"_qs));
+        QVERIFY(!recorded.isEmpty());
+        QVERIFY(desk.dealtWith().until >= at(2026, 12, 6, 9, 10));
+        h.clock.set(at(2026, 12, 6, 9, 10, 30));
+        desk.tick(); // the same minute, answered: not again
+        QCOMPARE(h.boxes.shown.size(), 1);
     }
 };
 

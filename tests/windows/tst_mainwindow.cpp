@@ -1,6 +1,7 @@
 #include "calendar/tradition.h"
 #include "files/safefile.h"
 #include "support/testsupport.h"
+#include "windows/alertdesk.h"
 
 #include "windows/contactsdesk.h"
 #include "windows/settingswindow.h"
@@ -201,17 +202,17 @@ private Q_SLOTS:
                                 "s|Kiss|Anna|*|december|6|09|10|december 7.| |1|1|\r\n"
                                 "e| | |*|*|*|*|10| |kikapcsolt|0|2|\r\n";
         Harness h(at(2026, 12, 6, 9, 9), QLocale(QLocale::English), &file);
-        QSignalSpy recorded(&h.window(), &MainWindow::alertsAnnounced);
-        h.window().alertTick();
+        QSignalSpy recorded(h.window().alertDesk(), &AlertDesk::alertsAnnounced);
+        h.window().alertDesk()->tick();
         QVERIFY(h.boxes.shown.isEmpty());
         h.clock.set(at(2026, 12, 6, 9, 10));
         int nested = 0;
         h.boxes.whileOpen = [&] {
             ++nested;
             h.boxes.whileOpen = nullptr;
-            h.window().alertTick(); // a tick while the box is open
+            h.window().alertDesk()->tick(); // a tick while the box is open
         };
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.texts(), (QStringList{u"EGYÉB!!     első"_qs,
                                                u"SZÜLETÉSNAP!!     Kiss Anna december 7."_qs}));
         QCOMPARE(nested, 1);
@@ -222,14 +223,14 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.shown[0].title, u"Emlékeztető (Az ablak 1 perc múlva bezárható)"_qs);
         QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Exclamation);
         // Closed within the minute: back again.
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), 4);
         QCOMPARE(h.notifier.sent.size(), 2);
         // The run record is written at the announcement and at each alert's first answer, not
         // at every return of its box.
         QCOMPARE(recorded.size(), 3);
         h.clock.set(at(2026, 12, 6, 9, 11));
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), 4);
     }
 
@@ -245,11 +246,11 @@ private Q_SLOTS:
             Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file, false,
                       data.path(), state.path());
             h.boxes.choices = {0, 2}; // "Később", then the third offer, "Holnap ugyanekkor"
-            h.window().alertTick();
+            h.window().alertDesk()->tick();
             QCOMPARE(h.boxes.shown.size(), 2);
             QCOMPARE(h.boxes.shown[1].title, u"Később"_qs);
             h.clock.set(at(2026, 12, 6, 9, 10, 30));
-            h.window().alertTick();
+            h.window().alertDesk()->tick();
             QCOMPARE(h.boxes.shown.size(), 2); // put off: not back within the minute
             QCOMPARE(h.notifier.sent.size(), 1);
             QFile settings(h.path(u"config/Zelmarin/Quillomat/beallitasok.conf"_qs));
@@ -258,16 +259,16 @@ private Q_SLOTS:
         }
         Harness h(at(2026, 12, 7, 9, 9, 59), QLocale(QLocale::English), &file, false, data.path(),
                   state.path());
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QVERIFY(h.boxes.shown.isEmpty());
         h.clock.set(at(2026, 12, 7, 9, 10, 0));
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), 1);
         QVERIFY(h.boxes.shown[0].text.startsWith(u"TALÁLKOZÓ!!     Fogorvos"_qs));
         QVERIFY(h.boxes.shown[0].text.endsWith(u"\n\n(Elhalasztott jelzés.)"_qs));
         QCOMPARE(h.notifier.sent.size(), 1);
         h.clock.set(at(2026, 12, 7, 9, 10, 20));
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), 1);
     }
 
@@ -285,15 +286,15 @@ private Q_SLOTS:
             h.notifier.onAction(h.notifier.tokens[0], u"later"_qs);
             h.notifier.onAction(h.notifier.tokens[1], u"ok"_qs);
         };
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.closed, 1);
         QCOMPARE(h.boxes.shown.size(), 1); // no question, and the second box never came
         QVERIFY(h.notifier.withdrawn.isEmpty());
         h.clock.set(at(2026, 12, 6, 9, 10, 40));
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), 2); // the second, closed in its notification, comes back
         h.clock.set(at(2026, 12, 6, 9, 20, 0));
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), 3);
         QVERIFY(h.boxes.shown[2].text.startsWith(u"TALÁLKOZÓ!!     Fogorvos"_qs));
         QCOMPARE(h.notifier.withdrawn, QList<quint64>{h.notifier.tokens.last()});
@@ -324,7 +325,7 @@ private Q_SLOTS:
         days->setValue(3);
         h.clock.set(at(2026, 12, 30, 8, 0, 1));
         h.boxes.choices = {0, 0}; // "Később", "10 perc múlva"
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown[0].text,
                  u"3 nap múlva, január 2.: NÉVNAP!!     Kiss Ábel január 2."_qs);
         auto *list = window->findChild<QListWidget *>(u"halasztasok"_qs);
@@ -333,7 +334,7 @@ private Q_SLOTS:
         QTest::mouseClick(window->findChild<QPushButton *>(u"visszavonas"_qs), Qt::LeftButton);
         QCOMPARE(list->item(0)->text(), u"Nincs elhalasztott jelzés."_qs);
         h.clock.set(at(2026, 12, 30, 8, 10, 1));
-        h.window().alertTick();
+        h.window().alertDesk()->tick();
         QCOMPARE(h.boxes.shown.size(), 2); // taken back: nothing comes
         window->close();
         delete window;
@@ -382,16 +383,16 @@ private Q_SLOTS:
             QVERIFY(settings->findChild<QLabel *>(u"ismerosallapot"_qs)
                         ->text()
                         .startsWith(u"2 névjegy beolvasva, 0 kihagyva"_qs));
-            h.window().alertTick();
+            h.window().alertDesk()->tick();
             QVERIFY(h.boxes.shown.isEmpty()); // 07:59
             h.clock.set(at(2026, 12, 7, 8, 0, 1));
-            h.window().alertTick();
+            h.window().alertDesk()->tick();
             QCOMPARE(h.boxes.texts(), QStringList{u"ISMERŐSÖK ÜNNEPE!!\n\nMa: Kiss Ambrus "
                                                   "(névnap)\n2 nap múlva, december 9.: Nagy Ella "
                                                   "(36. születésnap)"_qs});
             QCOMPARE(h.notifier.sent.size(), 1);
             h.clock.set(at(2026, 12, 7, 8, 0, 30));
-            h.window().alertTick();
+            h.window().alertDesk()->tick();
             QCOMPARE(h.boxes.shown.size(), 1);
             // Ambrus has one name day; a change on disk is read again while the program runs.
             QVERIFY(!settings->findChild<QComboBox *>(u"sajatnevnap"_qs)->isEnabled());
@@ -404,7 +405,7 @@ private Q_SLOTS:
         }
         Harness again(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), nullptr, false, {},
                       state.path());
-        again.window().alertTick();
+        again.window().alertDesk()->tick();
         QVERIFY(again.boxes.shown.isEmpty()); // announced today already
     }
 

@@ -1,5 +1,6 @@
 #include "reminders/listmodel.h"
 #include "support/testsupport.h"
+#include "windows/alertdesk.h"
 #include "windows/remindereditor.h"
 #include "windows/reminderlist.h"
 
@@ -200,7 +201,7 @@ private Q_SLOTS:
             QCoreApplication::processEvents();
         };
         f.h.clock.set(at(2026, 12, 6, 10, 1));
-        f.h.window().alertTick();
+        f.h.window().alertDesk()->tick();
         QCOMPARE(f.h.boxes.texts(), QStringList{u"EGYÉB!!     x"_qs});
         QCOMPARE(f.h.session().table().field(0, Field::Day), u"30"_qs);
         QCOMPARE(f.text(Column::AlertDay, 0), u"30"_qs);
