@@ -78,6 +78,38 @@ private Q_SLOTS:
         window.setFocus();
         QVERIFY(QTest::qWaitForWindowActive(&window));
 
+        searchWithKeys(h);
+        if (QTest::currentTestFailed())
+            return;
+        storeWithKeys(h);
+        if (QTest::currentTestFailed())
+            return;
+        listWithKeys(h);
+        if (QTest::currentTestFailed())
+            return;
+        ReminderEditor *editor = window.reminderEditor();
+        ReminderList *list = window.reminderList();
+        press(Qt::Key_Escape);
+        QVERIFY(!list->isVisible());
+        QApplication::setActiveWindow(editor);
+        editor->setFocus();
+        press(Qt::Key_Escape);
+        QVERIFY(!editor->isVisible());
+        QApplication::setActiveWindow(&window);
+        window.setFocus();
+        QSignalSpy ended(&window, &MainWindow::programEnded);
+        menu({Qt::Key_Up, Qt::Key_Return}); // Kilépés, the last item
+        QCOMPARE(ended.size(), 1);
+        QCOMPARE(h.fileBytes(),
+                 QByteArray("n|Kov\xe1"
+                            "cs|Zolt\xe1n|2027|m\xe1rcius|7|*|00|m\xe1rcius 8.| |0|0|\r\n"));
+    }
+
+private:
+    // Both searches of the full view.
+    void searchWithKeys(Harness &h)
+    {
+        MainWindow &window = h.window();
         // The search view, from the popup menu: Csak címsor, Normál, Keresés.
         menu({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
         QCOMPARE(window.view(), viewmodes::View::Full);
@@ -97,7 +129,12 @@ private Q_SLOTS:
         type(u"Zoltán"_qs);
         press(Qt::Key_Return);
         QCOMPARE(h.find<QLabel>(u"Label3"_qs)->text(), u" március 8. június 23."_qs);
+    }
 
+    // A name-day reminder stored in the editor, and a second one to delete later.
+    void storeWithKeys(Harness &h)
+    {
+        MainWindow &window = h.window();
         // The editor: Emlékeztetők is the fourth item.
         menu({Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Return});
         ReminderEditor *editor = window.reminderEditor();
@@ -120,10 +157,14 @@ private Q_SLOTS:
         QCOMPARE(h.session().rowsHandedOut(), 2);
         QCOMPARE(h.session().table().field(0, Field::When), u"március 8."_qs);
         QCOMPARE(h.session().table().field(0, Field::Day), u"7"_qs);
+    }
 
+    // The list: a flag changed, an entry deleted, saved without a question.
+    void listWithKeys(Harness &h)
+    {
         QVERIFY(tabTo(u"Command4"_qs)); // Lista
         press(Qt::Key_Space);
-        ReminderList *list = window.reminderList();
+        ReminderList *list = h.window().reminderList();
         QVERIFY(list->isVisible());
         QApplication::setActiveWindow(list);
         list->activateWindow();
@@ -142,23 +183,9 @@ private Q_SLOTS:
         press(Qt::Key_Space);
         QCOMPARE(h.boxes.shown.size(), asked);
         QVERIFY(!h.session().isModified());
-
-        press(Qt::Key_Escape);
-        QVERIFY(!list->isVisible());
-        QApplication::setActiveWindow(editor);
-        editor->setFocus();
-        press(Qt::Key_Escape);
-        QVERIFY(!editor->isVisible());
-        QApplication::setActiveWindow(&window);
-        window.setFocus();
-        QSignalSpy ended(&window, &MainWindow::programEnded);
-        menu({Qt::Key_Up, Qt::Key_Return}); // Kilépés, the last item
-        QCOMPARE(ended.size(), 1);
-        QCOMPARE(h.fileBytes(),
-                 QByteArray("n|Kov\xe1"
-                            "cs|Zolt\xe1n|2027|m\xe1rcius|7|*|00|m\xe1rcius 8.| |0|0|\r\n"));
     }
 
+private Q_SLOTS:
     void keysOfTheWindows()
     {
         Harness h(at(2026, 12, 6, 7, 5));

@@ -345,8 +345,7 @@ private Q_SLOTS:
     // days of notice, once a day, kept across a restart.
     void contactsOnTheStrip()
     {
-        QTemporaryDir book;
-        QTemporaryDir state;
+        QTemporaryDir book, state;
         const QString path = book.filePath(u"ismerosok.vcf"_qs);
         QFile f(path);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -358,11 +357,7 @@ private Q_SLOTS:
             Harness h(at(2026, 12, 7, 7, 59, 50), QLocale(QLocale::English), nullptr, false, {},
                       state.path());
             h.window().show();
-            trigger(h, u"beallit"_qs);
-            QWidget *settings = nullptr;
-            for (QWidget *w : QApplication::topLevelWidgets())
-                if (w->objectName() == u"beallitasok")
-                    settings = w;
+            QWidget *settings = openSettings(h);
             QVERIFY(settings);
             auto *source = settings->findChild<QLineEdit *>(u"ismerosforras"_qs);
             source->setText(path);
