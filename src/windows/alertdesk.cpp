@@ -18,9 +18,9 @@ AlertDesk::AlertDesk(Services &services, const ReminderSession &session, QWidget
     , m_services(services)
     , m_session(session)
     , m_window(window)
-    , m_contactsRecord(
-          files::stateFileFor(QStringLiteral("contacts-"), dataFile, services.stateHome))
-    , m_snoozes(snoozeBookPath(dataFile, services.stateHome))
+    , m_contactsRecord(files::stateFileFor(QStringLiteral("contacts-"), session.file().path(),
+                                           services.stateHome))
+    , m_snoozes(snoozeBookPath(session.file().path(), services.stateHome))
     , m_store(preferencesPath(services.configHome))
 {
     m_sinceStart.start();
@@ -57,6 +57,11 @@ void AlertDesk::resumeFrom(const QDateTime &lastRunEnd, const QStringList &answe
 DealtWith AlertDesk::dealtWith() const
 {
     return m_scanner.dealtWith(m_services.clock.now());
+}
+
+void AlertDesk::setContacts(ContactsDesk *contacts)
+{
+    m_contacts = contacts;
 }
 
 void AlertDesk::announceContacts()

@@ -37,7 +37,7 @@ public:
     /// What the alerts' record of this run keeps.
     DealtWith dealtWith() const;
     /// The address book whose day is announced (once a day, when no alert is due).
-    void setContacts(ContactsDesk *contacts) { m_contacts = contacts; }
+    void setContacts(ContactsDesk *contacts);
 
     /// Reads the settings and the snoozes, once (after the first frame, or at the first alert);
     /// from then on the settings file is read again whenever it changes on disk.

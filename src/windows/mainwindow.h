@@ -1,6 +1,7 @@
 #pragma once
 
 #include "exitpaths.h"
+#include "reminders/table.h"
 #include "viewgeometry.h"
 #include "viewmodes/viewrules.h"
 #include "windows/services.h"
