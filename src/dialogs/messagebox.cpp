@@ -1,6 +1,6 @@
 #include "messagebox.h"
+#include "filedialog.h"
 
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -120,11 +120,7 @@ std::optional<QString> SystemMessageBoxes::chooseFile(QWidget *parent, const QSt
                                                       const QString &suggested,
                                                       const QString &filter, bool saving)
 {
-    const QString chosen = saving ? QFileDialog::getSaveFileName(parent, title, suggested, filter)
-                                  : QFileDialog::getOpenFileName(parent, title, suggested, filter);
-    if (chosen.isEmpty())
-        return std::nullopt;
-    return chosen;
+    return chooseFileName(parent, title, suggested, filter, saving);
 }
 
 std::optional<QString> SystemMessageBoxes::askText(QWidget *parent, const QString &title,

@@ -8,10 +8,10 @@
 #include "alertdesk.h"
 #include "calendar/calendar.h"
 #include "contactsdesk.h"
+#include "dialogs/filedialog.h"
 #include "widgets.h"
 
 #include <QComboBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -95,12 +95,12 @@ QWidget *SettingsWindow::createContactsGroup()
     connect(m_contactsTime, &QTimeEdit::timeChanged, this, &SettingsWindow::keep);
     connect(m_leapDay, &QComboBox::currentIndexChanged, this, &SettingsWindow::keep);
     connect(browse, &QPushButton::clicked, this, [this] {
-        const QString chosen = QFileDialog::getOpenFileName(
-            this, QStringLiteral("Névjegyek"), m_source->text(),
-            QStringLiteral("Névjegyek (*.vcf *.vcard);;Minden fájl (*)"));
-        if (chosen.isEmpty())
+        const auto chosen =
+            chooseFileName(this, QStringLiteral("Névjegyek"), m_source->text(),
+                           QStringLiteral("Névjegyek (*.vcf *.vcard);;Minden fájl (*)"), false);
+        if (!chosen)
             return;
-        m_source->setText(chosen);
+        m_source->setText(*chosen);
         keep();
     });
     if (m_contacts)
