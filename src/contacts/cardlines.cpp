@@ -23,7 +23,13 @@ bool saysQuotedPrintable(QByteArrayView line)
 {
     const qsizetype colon = line.indexOf(':');
     const QByteArrayView head = colon < 0 ? line : line.first(colon);
-    return head.size() >= 16 && head.toByteArray().toUpper().contains("QUOTED-PRINTABLE");
+    static constexpr QByteArrayView word("QUOTED-PRINTABLE");
+    for (qsizetype at = 0; at + word.size() <= head.size(); ++at) {
+        if ((head[at] == 'Q' || head[at] == 'q') &&
+            qstrnicmp(head.data() + at, word.data(), std::size_t(word.size())) == 0)
+            return true;
+    }
+    return false;
 }
 
 // The first physical line of a property the reader never uses, written so plainly that it is
@@ -77,7 +83,11 @@ void LogicalLines::feed(QByteArrayView bytes)
         }
         const qsizetype end = static_cast<const char *>(found) - bytes.data();
         const QByteArrayView piece = bytes.sliced(start, end - start);
-        if (!m_started) {
+        if (!m_started && m_passing && !piece.isEmpty() && isFoldSpace(piece[0])) {
+            // A whole continuation of a property passed over (a photo's thousands of lines):
+            // only measured, at the least cost.
+            m_passedLength += piece.size() - 1 - (piece.endsWith('\r') ? 1 : 0);
+        } else if (!m_started) {
             // A whole line in this piece: looked at where it lies.
             physicalLine(piece.endsWith('\r') ? piece.chopped(1) : piece);
         } else {

@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QMultiHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -203,9 +204,12 @@ QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
 QStringList ContactBook::withoutNameDay() const
 {
     QStringList people;
+    QSet<QString> seen;
     for (const Person &p : m_people) {
-        if (p.allNameDays.isEmpty() && !people.contains(p.name))
+        if (p.allNameDays.isEmpty() && !seen.contains(p.name)) {
+            seen.insert(p.name);
             people << p.name;
+        }
     }
     return people;
 }

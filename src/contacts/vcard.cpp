@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cstring>
@@ -18,27 +19,67 @@ namespace {
 
 constexpr qsizetype maxProperty = 4 * 1024 * 1024;
 
+bool sameWord(QByteArrayView a, const char *b)
+{
+    const qsizetype n = qsizetype(std::strlen(b));
+    return a.size() == n && qstrnicmp(a.data(), b, std::size_t(n)) == 0;
+}
+
+// One property of a line, its parts pointing into the line (which outlives it).
 struct Property {
-    QByteArray group;
-    QByteArray name;                      ///< upper case
-    QHash<QByteArray, QByteArray> params; ///< upper-case keys, values as written
-    QByteArray value;                     ///< raw, still encoded
+    QByteArrayView group;
+    QByteArrayView name;
+    QVarLengthArray<std::pair<QByteArrayView, QByteArrayView>, 4> params; ///< values as written
+    QByteArrayView value;                                                 ///< raw, still encoded
+
+    bool is(const char *upper) const { return sameWord(name, upper); }
+    bool has(const char *key) const
+    {
+        return std::any_of(params.cbegin(), params.cend(),
+                           [key](const auto &kv) { return sameWord(kv.first, key); });
+    }
+    /// The last value given for `key`, in any case.
+    QByteArrayView param(const char *key) const
+    {
+        for (auto it = params.crbegin(); it != params.crend(); ++it) {
+            if (sameWord(it->first, key))
+                return it->second;
+        }
+        return {};
+    }
 };
 
 bool isQuotedPrintable(const Property &p)
 {
-    const QByteArray enc = p.params.value("ENCODING").toUpper();
-    return enc == "QUOTED-PRINTABLE" || p.params.contains("QUOTED-PRINTABLE");
+    return sameWord(p.param("ENCODING"), "QUOTED-PRINTABLE") || p.has("QUOTED-PRINTABLE");
+}
+
+bool isNameChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+}
+
+void addParam(Property &p, QByteArrayView param)
+{
+    param = param.trimmed();
+    const qsizetype eq = param.indexOf('=');
+    if (eq < 0) {
+        p.params.append({param, QByteArrayView()}); // vCard 2.1: a bare type
+        return;
+    }
+    QByteArrayView value = param.sliced(eq + 1);
+    if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+        value = value.sliced(1, value.size() - 2);
+    p.params.append({param.first(eq).trimmed(), value});
 }
 
 // "NAME;PARAM=x;PARAM="a:b":value" with an optional "group." before the name.
-std::optional<Property> parseLine(const QByteArray &line)
+std::optional<Property> parseLine(QByteArrayView line)
 {
     Property p;
-    qsizetype i = 0;
     bool inQuotes = false;
     qsizetype colon = -1;
-    for (; i < line.size(); ++i) {
+    for (qsizetype i = 0; i < line.size(); ++i) {
         const char c = line[i];
         if (c == '"')
             inQuotes = !inQuotes;
@@ -49,32 +90,22 @@ std::optional<Property> parseLine(const QByteArray &line)
     }
     if (colon <= 0)
         return std::nullopt;
-    const QList<QByteArray> head = line.left(colon).split(';');
-    QByteArray name = head.first().trimmed();
+    const QByteArrayView head = line.first(colon);
+    qsizetype semicolon = head.indexOf(';');
+    QByteArrayView name = (semicolon < 0 ? head : head.first(semicolon)).trimmed();
     if (const qsizetype dot = name.indexOf('.'); dot >= 0) {
-        p.group = name.left(dot).toUpper();
-        name = name.mid(dot + 1);
+        p.group = name.first(dot);
+        name = name.sliced(dot + 1);
     }
-    if (name.isEmpty())
+    if (name.isEmpty() || !std::all_of(name.begin(), name.end(), isNameChar))
         return std::nullopt;
-    for (const char c : name) {
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '-'))
-            return std::nullopt;
+    p.name = name;
+    while (semicolon >= 0) {
+        const qsizetype next = head.indexOf(';', semicolon + 1);
+        addParam(p, head.sliced(semicolon + 1, (next < 0 ? head.size() : next) - semicolon - 1));
+        semicolon = next;
     }
-    p.name = name.toUpper();
-    for (qsizetype k = 1; k < head.size(); ++k) {
-        const QByteArray param = head[k].trimmed();
-        const qsizetype eq = param.indexOf('=');
-        if (eq < 0) {
-            p.params.insert(param.toUpper(), QByteArray()); // vCard 2.1: a bare type
-            continue;
-        }
-        QByteArray value = param.mid(eq + 1);
-        if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
-            value = value.mid(1, value.size() - 2);
-        p.params.insert(param.left(eq).trimmed().toUpper(), value);
-    }
-    p.value = line.mid(colon + 1);
+    p.value = line.sliced(colon + 1);
     return p;
 }
 
@@ -100,8 +131,16 @@ QByteArray decodeQuotedPrintable(const QByteArray &in)
 // The value as text: decoded from quoted-printable and from its character set.
 std::optional<QString> textOf(const Property &p, QString *problem)
 {
-    QByteArray bytes = isQuotedPrintable(p) ? decodeQuotedPrintable(p.value) : p.value;
-    QByteArray charset = p.params.value("CHARSET");
+    const bool quoted = isQuotedPrintable(p);
+    QByteArray charset = p.param("CHARSET").toByteArray();
+    if (charset.isEmpty() && !quoted) {
+        // Most values: UTF-8 as written.
+        QString text = QString::fromUtf8(p.value);
+        if (!text.contains(QChar::ReplacementCharacter))
+            return text;
+    }
+    const QByteArray bytes =
+        quoted ? decodeQuotedPrintable(p.value.toByteArray()) : p.value.toByteArray();
     if (charset.isEmpty()) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         QString text = utf8.decode(bytes);
@@ -122,8 +161,17 @@ std::optional<QString> textOf(const Property &p, QString *problem)
 // Splits at unescaped `separator` and undoes the escapes (\, \; \n \\).
 QStringList components(const QString &text, QChar separator)
 {
-    if (!text.contains(u'\\'))
-        return text.contains(separator) ? text.split(separator) : QStringList{text};
+    if (!text.contains(u'\\')) {
+        QStringList parts;
+        parts.reserve(text.count(separator) + 1);
+        qsizetype start = 0;
+        for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, start)) {
+            parts << text.sliced(start, at - start);
+            start = at + 1;
+        }
+        parts << (start == 0 ? text : text.sliced(start));
+        return parts;
+    }
     QStringList parts{QString()};
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
@@ -141,24 +189,33 @@ QStringList components(const QString &text, QChar separator)
 
 QString unescaped(const QString &text)
 {
+    if (!text.contains(u'\\'))
+        return text;
     return components(text, QChar(0)).join(QString());
 }
 
+bool isGap(QChar c)
+{
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+// The words of a name field: split at commas and white space, empty ones left out.
 QStringList words(const QString &text)
 {
-    static const QRegularExpression gaps(QStringLiteral("[\\s,]+"));
-    // Most names are one word: letters never match "\\s", no expression needed for them.
-    const auto oneWord = [](const QString &part) {
-        return std::all_of(part.cbegin(), part.cend(), [](QChar c) {
-            return c.isLetterOrNumber() || c.isMark() || c == u'-' || c == u'.' || c == u'\'';
-        });
-    };
     QStringList out;
+    if (text.isEmpty())
+        return out;
     for (const QString &part : components(text, u',')) {
-        if (!part.isEmpty() && oneWord(part))
-            out << part;
-        else
-            out += part.split(gaps, Qt::SkipEmptyParts);
+        qsizetype start = -1;
+        for (qsizetype i = 0; i <= part.size(); ++i) {
+            const bool gap = i == part.size() || isGap(part[i]);
+            if (gap && start >= 0) {
+                out << (start == 0 && i == part.size() ? part : part.sliced(start, i - start));
+                start = -1;
+            } else if (!gap && start < 0) {
+                start = i;
+            }
+        }
     }
     return out;
 }
@@ -171,13 +228,42 @@ bool isNameDayLabel(QString label)
     return folded == u"nevnap" || folded == u"name day" || folded == u"nameday";
 }
 
-// The properties whose values the reader uses.
-bool isRead(const QByteArray &name)
+// The properties whose values the reader uses; `name` in any case.
+bool isRead(QByteArrayView name)
 {
-    static const QByteArray read[] = {
+    static constexpr const char *read[] = {
         "FN",        "N",        "NICKNAME",           "BDAY",      "X-ABDATE",
         "X-ABLABEL", "X-NEVNAP", "X-QUILLOMAT-NEVNAP", "X-NAMEDAY", "X-ANDROID-CUSTOM"};
-    return std::find(std::begin(read), std::end(read), name) != std::end(read);
+    // Every one of them starts with one of these: most lines are told apart by it.
+    if (name.isEmpty() || !QByteArrayView("FNBXfnbx").contains(name.front()))
+        return false;
+    return std::any_of(std::begin(read), std::end(read), [name](const char *r) {
+        return qsizetype(std::strlen(r)) == name.size() &&
+               qstrnicmp(r, name.data(), std::size_t(name.size())) == 0;
+    });
+}
+
+// A line of a property the reader does not use, written plainly enough to pass over without
+// parsing it: "VERSION:3.0", "item1.TEL;TYPE=CELL:…", no quotes, no character set named.
+bool isPlainUnread(QByteArrayView line)
+{
+    qsizetype i = 0;
+    while (i < line.size() && isNameChar(line[i]))
+        ++i;
+    qsizetype nameStart = 0;
+    if (i > 0 && i < line.size() && line[i] == '.') {
+        nameStart = i + 1;
+        i = nameStart;
+        while (i < line.size() && isNameChar(line[i]))
+            ++i;
+    }
+    if (i == nameStart || i >= line.size() || (line[i] != ';' && line[i] != ':'))
+        return false;
+    if (isRead(line.sliced(nameStart, i - nameStart)))
+        return false;
+    const qsizetype colon = line.indexOf(':');
+    const QByteArrayView params = line.sliced(i, colon - i);
+    return !params.contains('"') && !params.toByteArray().toUpper().contains("CHARSET");
 }
 
 struct CardBuilder {
@@ -191,11 +277,11 @@ struct CardBuilder {
     {
         if (!problem.isEmpty())
             return;
-        if (p.name == "PHOTO" || p.name == "LOGO" || p.name == "SOUND" || p.name == "KEY")
+        if (p.is("PHOTO") || p.is("LOGO") || p.is("SOUND") || p.is("KEY"))
             return; // never decoded: only its size counted
         if (!isRead(p.name)) {
             // Never decoded; only a character set nobody knows spoils the card.
-            const QByteArray charset = p.params.value("CHARSET");
+            const QByteArray charset = p.param("CHARSET").toByteArray();
             if (!charset.isEmpty() && !QStringDecoder(charset.constData()).isValid())
                 problem = QStringLiteral("ismeretlen karakterkészlet: %1")
                               .arg(QString::fromLatin1(charset.left(40)));
@@ -206,42 +292,41 @@ struct CardBuilder {
             text = *t;
         else
             return;
-        if (p.name == "FN") {
+        if (p.is("FN")) {
             card.displayName = unescaped(text).simplified();
-        } else if (p.name == "N") {
+        } else if (p.is("N")) {
             const QStringList n = components(text, u';');
             card.family = n.value(0).simplified();
             card.given = words(n.value(1)) + words(n.value(2));
             nameFromN = QString(card.family + u' ' + card.given.join(u' ')).simplified();
-        } else if (p.name == "NICKNAME") {
+        } else if (p.is("NICKNAME")) {
             for (const QString &nick : components(text, u',')) {
                 if (!nick.trimmed().isEmpty())
                     card.nicknames << nick.trimmed();
             }
-        } else if (p.name == "BDAY") {
+        } else if (p.is("BDAY")) {
             takeBirthday(p, text);
-        } else if (p.name == "X-ABDATE") {
-            groupDates.insert(p.group, unescaped(text));
-        } else if (p.name == "X-ABLABEL") {
-            groupLabels.insert(p.group, unescaped(text));
-        } else if (p.name == "X-NEVNAP" || p.name == "X-QUILLOMAT-NEVNAP" ||
-                   p.name == "X-NAMEDAY") {
+        } else if (p.is("X-ABDATE")) {
+            groupDates.insert(p.group.toByteArray().toUpper(), unescaped(text));
+        } else if (p.is("X-ABLABEL")) {
+            groupLabels.insert(p.group.toByteArray().toUpper(), unescaped(text));
+        } else if (p.is("X-NEVNAP") || p.is("X-QUILLOMAT-NEVNAP") || p.is("X-NAMEDAY")) {
             const auto date = parseCardDate(unescaped(text));
             if (!date)
                 problem = QStringLiteral("hibás névnap: %1").arg(text.left(40));
             else
                 card.nameDays << *date;
-        } else if (p.name == "X-ANDROID-CUSTOM") {
+        } else if (p.is("X-ANDROID-CUSTOM")) {
             takeAndroidField(components(text, u';'));
         }
     }
 
     void takeBirthday(const Property &p, const QString &text)
     {
-        if (p.params.value("VALUE").toLower() == "text")
+        if (sameWord(p.param("VALUE"), "TEXT"))
             return;
         bool ok = false;
-        const int omitted = p.params.value("X-APPLE-OMIT-YEAR").toInt(&ok);
+        const int omitted = p.param("X-APPLE-OMIT-YEAR").toInt(&ok);
         const auto date = parseCardDate(unescaped(text), ok ? omitted : 1604);
         if (!date)
             problem = QStringLiteral("hibás születésnap: %1").arg(text.left(40));
@@ -421,6 +506,8 @@ struct CardReader::State {
             tooLarge(line.size());
             return;
         }
+        if (isPlainUnread(line))
+            return;
         const auto property = parseLine(line);
         if (!property) {
             if (current->problem.isEmpty())

@@ -88,6 +88,10 @@ private Q_SLOTS:
                     "N:Szab\xc3\xb3;J\xc3\xb3zsef;;;\r\nX-ANDROID-CUSTOM:vnd.android.cursor.item/"
                     "nickname;J\xc3\xb3zsi;1;;;;;;;;;;;;;\r\n")
             << u"Szabó József=József/Józsi"_qs;
+        QTest::newRow("properties not used, with parameters, groups and quotes")
+            << card("3.0", "item2.TEL;TYPE=CELL:+36 1\r\nEMAIL;TYPE=\"a:b\":x@y\r\n"
+                           "n;x-a=1;x-a=2:Kiss;\xc3\x89va;;;\r\nORG;CHARSET=UTF-8:C\r\n")
+            << u"Kiss Éva=Éva/"_qs;
         QTest::newRow("LF only, lower case names, a group")
             << QByteArray("begin:vcard\nversion:3.0\nitem1.fn:Kiss \xc3\x89va\nend:vcard\n")
             << u"Kiss Éva=/"_qs;
