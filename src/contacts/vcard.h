@@ -1,5 +1,7 @@
 #pragma once
 
+#include "carddate.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -10,14 +12,6 @@
 // Address books as people have them: vCard 2.1, 3.0 and 4.0 files, read for what the program
 // needs (whose name day and birthday), never written.
 namespace quill::contacts {
-
-/// A day of the year, with its year when known (0: not known).
-struct CardDate {
-    int year = 0;
-    int month = 0;
-    int day = 0;
-    bool operator==(const CardDate &) const = default;
-};
 
 struct Card {
     QString displayName; ///< FN, or the name put together from N
@@ -59,9 +53,5 @@ private:
     struct State;
     std::unique_ptr<State> m;
 };
-
-/// A date as cards write it: "1985-04-15", "19850415", "--0415", "--04-15", a date-time, and
-/// the year `omittedYear` (Apple's X-APPLE-OMIT-YEAR, 1604 by default) as no year.
-std::optional<CardDate> parseCardDate(const QString &value, int omittedYear = 1604);
 
 } // namespace quill::contacts
