@@ -3,12 +3,20 @@
 #include "files/lockfile.h"
 #include "files/safefile.h"
 #include "files/statefiles.h"
+#include "files/writequeue.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <algorithm>
+#include <atomic>
 
 namespace quill {
+
+namespace {
+// Books handed to the writing thread and not yet written.
+std::atomic<int> pendingWrites{0};
+} // namespace
 
 QString snoozeCaption(SnoozeChoice choice)
 {
@@ -130,6 +138,9 @@ void SnoozeBook::load()
 {
     if (m_path.isEmpty())
         return;
+    // A book this program is still writing is read as written.
+    if (pendingWrites > 0)
+        files::waitForWrites();
     const files::ReadResult read = files::readRegularFile(m_path, 1 << 20);
     if (!read.error)
         m_waiting = decode(read.bytes);
@@ -144,7 +155,24 @@ std::error_code SnoozeBook::store() const
     QList<Snoozed> all = m_out + m_waiting;
     std::stable_sort(all.begin(), all.end(),
                      [](const Snoozed &a, const Snoozed &b) { return a.until < b.until; });
-    return files::writeAtomically(m_path, encode(all));
+    // In turn with the program's other writes, the newest book last; the end of the program
+    // waits for it.
+    ++pendingWrites;
+    files::writeInTurn([path = m_path, bytes = encode(all), failed = m_failed] {
+        const std::error_code error = files::writeAtomically(path, bytes);
+        --pendingWrites;
+        if (error && failed && QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(), [failed, error] { failed(error); },
+                Qt::QueuedConnection);
+        }
+    });
+    return {};
+}
+
+void SnoozeBook::setFailureHandler(std::function<void(std::error_code)> failed)
+{
+    m_failed = std::move(failed);
 }
 
 std::error_code SnoozeBook::answered(const Snoozed &taken)

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <system_error>
 
@@ -44,8 +45,9 @@ public:
     explicit SnoozeBook(QString path = {});
     /// Reads what was put off before; lines that cannot be read are passed over.
     void load();
-    /// Adds one and keeps the book on disk; the reason of a failure, none on success (the
-    /// snooze is kept in memory either way).
+    /// Adds one and keeps the book on disk, written on the writing thread (a slow disk never
+    /// holds the caller up); the reason of a failure known at once (its folder), none else (the
+    /// snooze is kept in memory either way; a failed write goes to the failure handler).
     std::error_code add(const Snoozed &snoozed);
     std::error_code cancel(int index);
     const QList<Snoozed> &waiting() const { return m_waiting; }
@@ -57,6 +59,9 @@ public:
     /// One taken out was answered (OK, or put off again, which adds a new entry): it leaves the
     /// book. The reason of a failure to write the book, none on success.
     std::error_code answered(const Snoozed &taken);
+    /// Where the reason of a write that failed on the writing thread goes (by a queued call, on
+    /// the thread of the application object).
+    void setFailureHandler(std::function<void(std::error_code)> failed);
     /// Whether takeDue() would hand anything back.
     bool hasDue(const QDateTime &now, bool graceOver = true) const;
     /// The earliest time something comes back; invalid when nothing waits.
@@ -71,6 +76,7 @@ private:
     QString m_path;
     QList<Snoozed> m_waiting;
     QList<Snoozed> m_out; ///< taken out, not answered yet
+    std::function<void(std::error_code)> m_failed;
 };
 
 /// The path of the book for a data file, beside its run record.

@@ -7,6 +7,7 @@
 #include "reminders/session.h"
 
 #include <QFileInfo>
+#include <QPointer>
 #include <QTimer>
 
 #include <QWidget>
@@ -24,6 +25,13 @@ AlertDesk::AlertDesk(Services &services, const ReminderSession &session, QWidget
     , m_store(preferencesPath(services.configHome))
 {
     m_sinceStart.start();
+    // The book is written on the writing thread: a failure is told when it comes back.
+    m_snoozes.setFailureHandler([self = QPointer<AlertDesk>(this)](std::error_code e) {
+        if (self)
+            self->tellFailure(QStringLiteral("A halasztásokat nem sikerült menteni (a program "
+                                             "futása alatt megmaradnak):"),
+                              e);
+    });
     m_services.notifier.onAction = [this](quint64 token, const QString &action) {
         act(token, action);
     };

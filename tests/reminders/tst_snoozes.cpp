@@ -1,8 +1,14 @@
 #include "reminders/preferences.h"
 #include "reminders/snoozes.h"
 
+#include "files/writequeue.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <future>
 
 using namespace quill;
 
@@ -150,6 +156,37 @@ private Q_SLOTS:
             QCOMPARE(late.size(), 1);
             QVERIFY(late[0].late);
         }
+    }
+
+    // The book is written on the writing thread: a disk still busy with an earlier write (an
+    // fsync of seconds) holds up neither the one who puts an alert off nor the window; the book
+    // is on the disk once the writes before it are done. A write that fails is told.
+    void writtenInTurn()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"state/snoozed"_qs);
+        std::promise<void> release;
+        files::writeInTurn([busy = release.get_future().share()] { busy.wait(); });
+        SnoozeBook book(path);
+        QVERIFY(!book.add({at(2026, 12, 8, 9, 0), u"EGYÉB!!     kávé"_qs}));
+        QVERIFY(!QFileInfo::exists(path));
+        release.set_value();
+        SnoozeBook again(path);
+        again.load(); // waits for what this program still writes
+        QCOMPARE(again.waiting().size(), 1);
+    }
+    void failedWriteIsTold()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"state/snoozed"_qs);
+        QVERIFY(QDir().mkpath(path + u"/taken"_qs)); // a folder where the book goes
+        SnoozeBook book(path);
+        std::optional<std::error_code> told;
+        book.setFailureHandler([&told](std::error_code e) { told = e; });
+        QVERIFY(!book.add({at(2026, 12, 8, 9, 0), u"EGYÉB!!     kávé"_qs}));
+        files::waitForWrites();
+        QTRY_VERIFY(told.has_value());
+        QVERIFY(bool(*told));
     }
 
     void cancelAndJunk()
