@@ -108,6 +108,7 @@ struct SystemServices {
     LazyKeyring keyring{folder.file(QStringLiteral("libquillomat-keyring.so"))};
     Services services{clock,    boxes,     help, folder, SystemDateNames(),
                       notifier, autostart, {},   {},     &keyring};
+    SystemServices() { boxes.setHelp(&help); }
 };
 
 // The data file's lock: taken, or held by a running copy, which then comes forward instead (the

@@ -5,6 +5,13 @@
 
 namespace quill {
 
+/// What the user is told when the help cannot be opened.
+inline QString helpUnavailableText()
+{
+    return QStringLiteral("A súgó nem nyitható meg: a súgófájl (tartalom.qch) hiányzik a program "
+                          "mappájából, vagy sérült.");
+}
+
 /// Which part of the help the user asked for: its contents, its index or its search.
 enum class HelpView { Contents, Index, Search };
 

@@ -1,9 +1,11 @@
 #include "messagebox.h"
 #include "filedialog.h"
+#include "helpviewer.h"
 
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShortcut>
 #include <utility>
 
 namespace quill {
@@ -89,8 +91,24 @@ MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString 
     return MsgAnswer::Cancel;
 }
 
+void SystemMessageBoxes::offerHelp(QMessageBox &box, const QString &page)
+{
+    if (page.isEmpty() || !m_help)
+        return;
+    auto *key = new QShortcut(QKeySequence(Qt::Key_F1), &box);
+    key->setContext(Qt::WindowShortcut);
+    QObject::connect(key, &QShortcut::activated, &box, [this, &box, page] {
+        if (m_help->showPage(page))
+            return;
+        QMessageBox missing(QMessageBox::Warning, QStringLiteral("Quillomat"),
+                            helpUnavailableText(), QMessageBox::Ok, &box);
+        missing.exec();
+    });
+}
+
 int SystemMessageBoxes::choose(QWidget *parent, MsgIcon icon, const QString &title,
-                               const QString &text, const QStringList &choices, int defaultChoice)
+                               const QString &text, const QStringList &choices, int defaultChoice,
+                               const QString &helpPage)
 {
     QMessageBox box(parent);
     box.setWindowTitle(title);
@@ -103,6 +121,7 @@ int SystemMessageBoxes::choose(QWidget *parent, MsgIcon icon, const QString &tit
         return -1;
     box.setDefaultButton(static_cast<QPushButton *>(buttons.value(defaultChoice, buttons.first())));
     box.setEscapeButton(buttons.last());
+    offerHelp(box, helpPage);
     QWidget *outer = std::exchange(m_open, &box);
     box.exec();
     m_open = outer;

@@ -4,9 +4,12 @@
 #include <QStringList>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace quill {
+
+class HelpViewer;
 
 enum class MsgIcon { Exclamation, Question, Critical, Information };
 /// `YesNoCancel` adds "Mégse", which Esc and the box's close button stand for.
@@ -20,9 +23,11 @@ public:
     virtual MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                            MsgButtons buttons = MsgButtons::Ok) = 0;
     /// A question with buttons of its own; the index of the one chosen, or of the last (the one
-    /// Esc stands for) when the box is closed otherwise. Enter stands for `defaultChoice`.
+    /// Esc stands for) when the box is closed otherwise. Enter stands for `defaultChoice`; F1
+    /// opens the help at `helpPage` ("jelzes.html"), when one is named.
     virtual int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-                       const QStringList &choices, int defaultChoice = 0) = 0;
+                       const QStringList &choices, int defaultChoice = 0,
+                       const QString &helpPage = {}) = 0;
     /// Closes the box now open, as Esc would (an answer given elsewhere, in a notification).
     virtual void closeOpen() = 0;
     /// A line of text the user types in answer to `label`; none when the box is cancelled.
@@ -36,10 +41,12 @@ public:
 
 class SystemMessageBoxes final : public MessageBoxes {
 public:
+    /// The help that F1 opens in a box with a help page.
+    void setHelp(HelpViewer *help) { m_help = help; }
     MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                    MsgButtons buttons) override;
     int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-               const QStringList &choices, int defaultChoice) override;
+               const QStringList &choices, int defaultChoice, const QString &helpPage) override;
     std::optional<QString> askText(QWidget *parent, const QString &title,
                                    const QString &label) override;
     std::optional<QString> chooseFile(QWidget *parent, const QString &title,
@@ -48,7 +55,9 @@ public:
     void closeOpen() override;
 
 private:
+    void offerHelp(QMessageBox &box, const QString &page);
     QWidget *m_open = nullptr;
+    HelpViewer *m_help = nullptr;
 };
 
 } // namespace quill

@@ -14,6 +14,16 @@
 
 namespace quill {
 
+namespace {
+
+/// The help's page about alerts, which F1 opens in the alert box and in its "Később" question.
+QString alertHelpPage()
+{
+    return QStringLiteral("jelzes.html");
+}
+
+} // namespace
+
 AlertDesk::AlertDesk(Services &services, const ReminderSession &session, QWidget *window)
     : QObject(window)
     , m_services(services)
@@ -208,9 +218,9 @@ std::optional<QDateTime> AlertDesk::askWhen()
     for (const SnoozeChoice c : order)
         captions << snoozeCaption(c);
     captions << QStringLiteral("Mégse");
-    const int picked =
-        m_services.boxes.choose(m_window, MsgIcon::Question, QStringLiteral("Később"),
-                                QStringLiteral("Mikor jelezzen újra?"), captions);
+    const int picked = m_services.boxes.choose(
+        m_window, MsgIcon::Question, QStringLiteral("Később"),
+        QStringLiteral("Mikor jelezzen újra?"), captions, 0, alertHelpPage());
     if (picked < 0 || picked >= order.size())
         return std::nullopt;
     const SnoozeChoice choice = order[picked];
@@ -265,9 +275,9 @@ AlertDesk::Answer AlertDesk::showAlert(const QString &text, const QString &snooz
         m_showing = token;
         m_answeredElsewhere.clear();
         // "OK" is the default and Esc's answer; "Később" asks when.
-        const int answer =
-            m_services.boxes.choose(m_window, MsgIcon::Exclamation, alertTitle(), text,
-                                    {QStringLiteral("Később"), QStringLiteral("OK")}, 1);
+        const int answer = m_services.boxes.choose(
+            m_window, MsgIcon::Exclamation, alertTitle(), text,
+            {QStringLiteral("Később"), QStringLiteral("OK")}, 1, alertHelpPage());
         m_showing = 0;
         if (!m_answeredElsewhere.isEmpty()) {
             if (m_answeredElsewhere != u"later")

@@ -12,8 +12,7 @@ void openHelpPage(Services &services, QWidget *parent, const QString &page)
     if (services.help.showPage(page))
         return;
     services.boxes.show(parent, MsgIcon::Exclamation, QStringLiteral("Quillomat"),
-                        QStringLiteral("A súgó nem nyitható meg: a súgófájl (tartalom.qch) "
-                                       "hiányzik a program mappájából, vagy sérült."));
+                        helpUnavailableText());
 }
 
 void helpOnF1(QWidget *window, Services &services, std::function<QString()> page)

@@ -17,6 +17,23 @@
 
 using namespace quill;
 
+namespace {
+
+/// Stands in for the help window: the pages asked for.
+class PagesAsked final : public HelpViewer {
+public:
+    bool show(HelpView) override { return available; }
+    bool showPage(const QString &page) override
+    {
+        pages << page;
+        return available;
+    }
+    QStringList pages;
+    bool available = true;
+};
+
+} // namespace
+
 class TestDialogs : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -91,6 +108,54 @@ private Q_SLOTS:
                                          u"Mentsem a módosításokat?"_qs, MsgButtons(buttons));
         QCOMPARE(int(got), answer);
         QCOMPARE(labels.contains(u"Mégse"_qs), buttons == int(MsgButtons::YesNoCancel));
+    }
+
+    // F1 in a box that has a help page opens that page; a box without one opens nothing, and a
+    // help that cannot be opened is told over the box, which stays open for its answer.
+    void f1InABox_data()
+    {
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("available");
+        QTest::addColumn<QStringList>("asked");
+        QTest::addColumn<bool>("told");
+        QTest::newRow("the alert's page")
+            << u"jelzes.html"_qs << true << QStringList{u"jelzes.html"_qs} << false;
+        QTest::newRow("no page") << QString() << true << QStringList() << false;
+        QTest::newRow("the help missing")
+            << u"jelzes.html"_qs << false << QStringList{u"jelzes.html"_qs} << true;
+    }
+    void f1InABox()
+    {
+        QFETCH(QString, page);
+        QFETCH(bool, available);
+        QFETCH(QStringList, asked);
+        QFETCH(bool, told);
+        PagesAsked help;
+        help.available = available;
+        SystemMessageBoxes boxes;
+        boxes.setHelp(&help);
+        QString warning;
+        QTimer::singleShot(0, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->activateWindow();
+            QTRY_VERIFY(box->isActiveWindow());
+            QTimer::singleShot(0, [&warning, box] {
+                auto *inner = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (inner && inner != box) {
+                    warning = inner->text();
+                    inner->accept();
+                }
+            });
+            QTest::keyClick(box, Qt::Key_F1);
+            QTRY_VERIFY(QApplication::activeModalWidget() == box);
+            box->buttons().constFirst()->click();
+        });
+        const int chosen = boxes.choose(nullptr, MsgIcon::Exclamation, u"Emlékeztető"_qs,
+                                        u"Ebéd"_qs, {u"Később"_qs, u"OK"_qs}, 1, page);
+        QVERIFY(chosen == 0 || chosen == 1);
+        QCOMPARE(help.pages, asked);
+        QCOMPARE(warning.contains(u"súgó"_qs), told);
     }
 
     void realHelpFile()

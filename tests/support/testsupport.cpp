@@ -20,9 +20,10 @@ MsgAnswer RecordingBoxes::show(QWidget *, MsgIcon icon, const QString &title, co
 }
 
 int RecordingBoxes::choose(QWidget *, MsgIcon icon, const QString &title, const QString &text,
-                           const QStringList &options, int)
+                           const QStringList &options, int, const QString &helpPage)
 {
     shown.append({icon, title, text, MsgButtons::Ok});
+    helpPages << helpPage;
     if (whileOpen)
         whileOpen();
     if (!choices.isEmpty())

@@ -25,7 +25,8 @@ public:
     MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                    MsgButtons buttons) override;
     int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-               const QStringList &choices, int defaultChoice) override;
+               const QStringList &choices, int defaultChoice, const QString &helpPage) override;
+    QStringList helpPages; ///< the help page of each choice box, in order (empty: none)
     std::optional<QString> askText(QWidget *parent, const QString &title,
                                    const QString &label) override;
     QList<std::optional<QString>> typed; ///< answers to askText(), in order; cancelled when empty

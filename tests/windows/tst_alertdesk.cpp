@@ -131,6 +131,20 @@ private Q_SLOTS:
         QCOMPARE(book.waiting().size(), 1);
     }
 
+    // F1 in the alert box, and in its question of when to alert again, opens the help's page
+    // about alerts.
+    void helpOnF1InItsBoxes()
+    {
+        const QByteArray file = "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
+        Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
+        h.boxes.choices = {0}; // "Később", then "Mégse" when asked when, then OK
+        h.window().alertDesk()->tick();
+        QCOMPARE(h.boxes.shown.value(1).title, u"Később"_qs);
+        QVERIFY(h.boxes.helpPages.size() >= 2);
+        for (const QString &page : std::as_const(h.boxes.helpPages))
+            QCOMPARE(page, u"jelzes.html"_qs);
+    }
+
     // The desk alone, on a window of its own: its tick announces what is due (the notification,
     // then the box), moves the record once the box is answered, and shows the box again while
     // the minute lasts, without a second notification.
