@@ -142,6 +142,8 @@ void SettingsWindow::showNoticeOfContacts()
     m_contactsNotice->setText(daysText(days) +
                               QStringLiteral(" (a Jelzések lapon állítható, mindenkinek)"));
     m_personDays->setSpecialValueText(QStringLiteral("mint mindenkinek: ") + daysText(days));
+    // The whole of it in the box, not its end only.
+    m_personDays->setMinimumWidth(m_personDays->sizeHint().width());
 }
 
 void SettingsWindow::showPerson()

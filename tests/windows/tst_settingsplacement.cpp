@@ -5,6 +5,7 @@
 #include "windows/placement.h"
 #include "windows/settingswindow.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QLabel>
 #include <QScreen>
@@ -90,6 +91,10 @@ private Q_SLOTS:
                 if (auto *label = qobject_cast<QLabel *>(w); label && label->wordWrap())
                     QVERIFY2(label->height() >= label->heightForWidth(label->width()),
                              qPrintable(label->text()));
+                // A spin box's text is cut at its start when the box is narrower than it.
+                if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
+                    QVERIFY2(spin->width() >= spin->sizeHint().width(),
+                             qPrintable(spin->objectName()));
             }
         }
         delete settings;
