@@ -131,6 +131,8 @@ private Q_SLOTS:
             u"Melyik napja? Például: nevnap március 15\n"_qs);
         row("near miss", {u"Lorincz"_qs}, 1, none,
             u"Lorincz nem szerepel a névnaptárban. Talán: Lőrinc?\n"_qs);
+        row("three letters off: no guess", {u"Zoltanxyz"_qs}, 1, none,
+            u"Zoltanxyz nem szerepel a névnaptárban.\n"_qs);
         row("a beginning", {u"Zolt"_qs}, 1, none,
             u"Zolt nem szerepel a névnaptárban. Talán: Zoltán, Zoltána?\n"_qs);
         row("family name first", {u"Kovács Mária"_qs}, 0,

@@ -73,6 +73,16 @@ private Q_SLOTS:
         QCOMPARE(got, celebrated);
         QVERIFY(book.on(QDate(2026, 1, 1)).isEmpty());
     }
+
+    // A card with a birthday of its own and Android's birthday event: the first one read stays.
+    void firstBirthdayStays()
+    {
+        const CardReading r = readCards(
+            card("3.0", "FN:Kiss Anna\r\nBDAY:1980-05-01\r\nX-ANDROID-CUSTOM:vnd.android.cursor."
+                        "item/contact_event;1981-06-02;3;;;;;;;;;;;;;\r\n"));
+        QCOMPARE(r.cards.size(), 1);
+        QCOMPARE(r.cards.first().birthday, (CardDate{1980, 5, 1}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestPeopleEdges)

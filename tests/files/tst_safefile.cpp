@@ -354,6 +354,25 @@ private Q_SLOTS:
         files::LockFile lock(QDir(folder).filePath(u"remembers.txt.lock"_qs));
         QCOMPARE(lock.tryLock(), files::LockFile::Result::Locked);
     }
+
+    // A file whose size the system does not tell beforehand (a kernel's file is empty to stat)
+    // is held to the limit all the same, to its last byte.
+    void limitWithoutTheSize_data()
+    {
+        QTest::addColumn<int>("limit");
+        QTest::addColumn<bool>("tooLarge");
+        QTest::newRow("a byte short") << 5 << true;
+        QTest::newRow("its very size") << 6 << false;
+    }
+    void limitWithoutTheSize()
+    {
+        QFETCH(int, limit);
+        QFETCH(bool, tooLarge);
+        const auto read = files::readRegularFile(u"/proc/sys/kernel/ostype"_qs, limit);
+        QCOMPARE(read.error == files::Problem::TooLarge, tooLarge);
+        if (!tooLarge)
+            QCOMPARE(read.bytes, QByteArray("Linux\n"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSafeFile)

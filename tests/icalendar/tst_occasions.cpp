@@ -360,6 +360,51 @@ private Q_SLOTS:
         if (const auto at = meetingOfText(text))
             QCOMPARE(occasionMeetingText(*at), text);
     }
+
+    // The edges of an occasion: a meeting at its alert's very minute, a name day the longest lead
+    // after its alert or a day more.
+    void occasionEdges_data()
+    {
+        QTest::addColumn<Reminder>("reminder");
+        QTest::addColumn<QDateTime>("first");
+        QTest::addColumn<int>("minutesBefore"); // -1: no occasion, the alert minute is the event
+        QTest::newRow("meeting at the alert's minute")
+            << row(u"t"_qs, u"2027 március 15 14 30"_qs, u"2027. március 15. 14:30"_qs)
+            << QDateTime(QDate(2027, 3, 15), QTime(14, 30)) << 0;
+        QTest::newRow("name day the longest lead after")
+            << row(u"n"_qs, u"2027 február 12 00 00"_qs, u"március 15."_qs)
+            << QDateTime(QDate(2027, 2, 12), QTime(0, 0)) << maxLeadDays * 24 * 60;
+        QTest::newRow("name day a day more after")
+            << row(u"n"_qs, u"2027 február 11 00 00"_qs, u"március 15."_qs)
+            << QDateTime(QDate(2027, 2, 11), QTime(0, 0)) << -1;
+    }
+    void occasionEdges()
+    {
+        QFETCH(Reminder, reminder);
+        QFETCH(QDateTime, first);
+        QFETCH(int, minutesBefore);
+        const auto o = occasionOf(reminder, first);
+        QCOMPARE(o ? o->minutesBefore : -1, minutesBefore);
+    }
+
+    // A name day of the leap week is counted from February's end, the days around it are not.
+    void nameDayRules_data()
+    {
+        QTest::addColumn<int>("month");
+        QTest::addColumn<int>("day");
+        QTest::addColumn<QString>("rule");
+        QTest::newRow("23 February") << 2 << 23 << u"FREQ=YEARLY"_qs;
+        QTest::newRow("24 February") << 2 << 24 << u"FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-5"_qs;
+        QTest::newRow("28 February") << 2 << 28 << u"FREQ=YEARLY;BYMONTH=2;BYMONTHDAY=-1"_qs;
+        QTest::newRow("1 March") << 3 << 1 << u"FREQ=YEARLY"_qs;
+    }
+    void nameDayRules()
+    {
+        QFETCH(int, month);
+        QFETCH(int, day);
+        QFETCH(QString, rule);
+        QCOMPARE(nameDayRule({month, day}), rule);
+    }
 };
 
 int main(int argc, char **argv)

@@ -66,28 +66,31 @@ private Q_SLOTS:
                                    u"TALÁLKOZÓ!!"_qs}));
     }
 
-    // After a sleep (the last scan at 10:00:30, the next at 10:05:10): the minutes between are
-    // announced late, the first one after the last scan included, the last scanned minute not
-    // again, the present one on time.
+    // After a sleep (the last scan at 10:00:30, the next at 10:05:10, or a tick that came a
+    // minute late, at 10:02:10): the minutes between are announced late, the first one after the
+    // last scan included, the last scanned minute not again, the present one on time.
     void wakeFromSleep_data()
     {
         QTest::addColumn<QString>("minute"); // the reminder's minute, in the 10 o'clock hour
+        QTest::addColumn<int>("wake");       // the minute of the next scan
         QTest::addColumn<int>("announced");  // -1 none, 0 on time, 1 late
-        QTest::newRow("the last scanned minute") << u"00"_qs << -1;
-        QTest::newRow("the first minute after it") << u"01"_qs << 1;
-        QTest::newRow("the last minute asleep") << u"04"_qs << 1;
-        QTest::newRow("the minute of waking") << u"05"_qs << 0;
-        QTest::newRow("the minute after waking") << u"06"_qs << -1;
+        QTest::newRow("the last scanned minute") << u"00"_qs << 5 << -1;
+        QTest::newRow("the first minute after it") << u"01"_qs << 5 << 1;
+        QTest::newRow("the last minute asleep") << u"04"_qs << 5 << 1;
+        QTest::newRow("the minute of waking") << u"05"_qs << 5 << 0;
+        QTest::newRow("the minute after waking") << u"06"_qs << 5 << -1;
+        QTest::newRow("the one minute a late tick skipped") << u"01"_qs << 2 << 1;
     }
     void wakeFromSleep()
     {
         QFETCH(QString, minute);
+        QFETCH(int, wake);
         QFETCH(int, announced);
         ReminderTable t;
         t.setRow(0, row(u"e"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"10"_qs, minute));
         AlertScanner scanner;
         const QList<DueAlert> before = scanner.scan(t, at(2026, 12, 6, 10, 0, 30));
-        const QList<DueAlert> after = scanner.scan(t, at(2026, 12, 6, 10, 5, 10));
+        const QList<DueAlert> after = scanner.scan(t, at(2026, 12, 6, 10, wake, 10));
         QCOMPARE(before.size(), minute == u"00" ? 1 : 0);
         QCOMPARE(after.size(), announced < 0 ? 0 : 1);
         if (announced >= 0)

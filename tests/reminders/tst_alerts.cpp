@@ -88,6 +88,32 @@ private Q_SLOTS:
         QCOMPARE(alertTitle(), u"Emlékeztető (Az ablak 1 perc múlva bezárható)"_qs);
     }
 
+    // The rows due on a day (the tray's tooltip): at any hour of it, the minute read as a number
+    // from 0 to 59; a row switched off is not due.
+    void rowsDueOnADay_data()
+    {
+        QTest::addColumn<QString>("minute");
+        QTest::addColumn<bool>("active");
+        QTest::addColumn<bool>("due");
+        QTest::newRow("minute 00") << u"00"_qs << true << true;
+        QTest::newRow("minute 59") << u"59"_qs << true << true;
+        QTest::newRow("minute 60") << u"60"_qs << true << false;
+        QTest::newRow("not whole") << u"7.5"_qs << true << false;
+        QTest::newRow("switched off") << u"59"_qs << false << false;
+    }
+    void rowsDueOnADay()
+    {
+        QFETCH(QString, minute);
+        QFETCH(bool, active);
+        QFETCH(bool, due);
+        ReminderTable t;
+        Reminder r = row(u"e"_qs, u"*"_qs, u"*"_qs, u"6"_qs, u"*"_qs, minute);
+        r.setActive(active);
+        t.setRow(7, r);
+        QCOMPARE(rowsDueOn(t, QDate(2026, 12, 6)), due ? QList<int>{7} : QList<int>());
+        QVERIFY(rowsDueOn(t, QDate(2026, 12, 7)).isEmpty());
+    }
+
     void orderAndInactiveRows()
     {
         ReminderTable t;

@@ -84,6 +84,8 @@ private Q_SLOTS:
             << nd << u"x"_qs << at(u"2030x", u"*", u"*", u"*", u"00") << dead << Field::Year;
         QTest::newRow("31 április")
             << nd << u"x"_qs << at(u"*", u"április", u"31", u"*", u"00") << dead << Field::Day;
+        QTest::newRow("day 0") << nd << u"x"_qs << at(u"*", u"május", u"0", u"*", u"00") << dead
+                               << Field::Day;
         QTest::newRow("day 07") << nd << u"x"_qs << at(u"*", u"május", u"07", u"*", u"00") << none
                                 << Field::Kind;
         QTest::newRow("hour 24") << nd << u"x"_qs << at(u"*", u"*", u"*", u"24", u"00") << dead

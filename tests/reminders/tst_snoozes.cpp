@@ -48,6 +48,9 @@ private Q_SLOTS:
         QTest::newRow("this very minute: tomorrow")
             << SnoozeChoice::ChosenTime << at(2026, 12, 7, 9, 0, 30) << u"9"_qs
             << at(2026, 12, 8, 9, 0);
+        QTest::newRow("this very second: tomorrow")
+            << SnoozeChoice::ChosenTime << at(2026, 12, 7, 9, 0) << u"9"_qs
+            << at(2026, 12, 8, 9, 0);
     }
     void comesBackAt()
     {

@@ -157,6 +157,9 @@ void TestRoundPlan::bothSides_data()
     QTest::newRow("changed alike on both sides")
         << L{u"0 u1 L1b"_qs} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e2 L1b"_qs}
         << L{u"Agree 0 u1 e2 L1b"_qs} << 0 << 0;
+    QTest::newRow("one UID, never agreed, two versions: both kept")
+        << L{u"0 u1 L1"_qs} << home << L{} << L{u"u1 e1 L1c"_qs}
+        << L{u"Update 0 u1 e1 L1"_qs, u"Take -1 - e1 L1c"_qs} << 1 << 0;
     QTest::newRow("same row on both sides, never agreed")
         << L{u"0 u1 L1"_qs} << home << L{} << L{u"u1 e1 L1"_qs} << L{u"Agree 0 u1 e1 L1"_qs} << 0
         << 0;

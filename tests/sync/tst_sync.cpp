@@ -84,6 +84,23 @@ private Q_SLOTS:
         report.error = u"betelt a lemez"_qs;
         QVERIFY(syncReportText(report).contains(u"nem sikerült: betelt a lemez."_qs));
     }
+
+    // Lines of the UIDs' file for rows the table does not have are passed over.
+    void namesOfNoRow()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"ids"_qs);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(
+            "-1\tuid-a\t2026-12-07\tf\n51\tuid-b\t2026-12-07\tf\n50\tuid-c\t2026-12-07\tf\n");
+        file.close();
+        ReminderIds ids;
+        ids.load(path);
+        QCOMPARE(ids.of(50)->uid, u"uid-c"_qs);
+        for (int row = 0; row < 50; ++row)
+            QVERIFY(!ids.of(row));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestSync)
