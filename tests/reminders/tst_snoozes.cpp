@@ -117,6 +117,30 @@ private Q_SLOTS:
         QVERIFY(book.takeDue(at(2026, 12, 8, 11, 1)).isEmpty());
     }
 
+    // Less than a minute overdue comes at once and on time; a minute or more overdue (it came
+    // while the program was not there) waits for the start's grace and comes late.
+    void dueAroundTheMinute_data()
+    {
+        QTest::addColumn<int>("overdue"); // seconds
+        QTest::addColumn<bool>("graceOver");
+        QTest::addColumn<int>("back"); // -1 not yet, 0 on time, 1 late
+        QTest::newRow("59 s, within the grace") << 59 << false << 0;
+        QTest::newRow("60 s, within the grace") << 60 << false << -1;
+        QTest::newRow("60 s, after the grace") << 60 << true << 1;
+    }
+    void dueAroundTheMinute()
+    {
+        QFETCH(int, overdue);
+        QFETCH(bool, graceOver);
+        QFETCH(int, back);
+        SnoozeBook book;
+        QVERIFY(!book.add({at(2026, 12, 7, 9, 10), u"EGYÉB!!     kávé"_qs}));
+        const auto due = book.takeDue(at(2026, 12, 7, 9, 10).addSecs(overdue), graceOver);
+        QCOMPARE(due.size(), back < 0 ? 0 : 1);
+        if (back >= 0)
+            QCOMPARE(due.first().late, back == 1);
+    }
+
     // What comes back stays in the book on disk until it is answered: a program killed with its
     // box open brings it again, late, at the next start; answered, it is gone; put off again, it
     // is there once, at its new time.
