@@ -31,12 +31,12 @@ public:
     virtual QStringList problems(const QByteArray &bytes) = 0;
 };
 
-/// The codec built on libical.
-std::unique_ptr<CalendarCodec> makeLibicalCodec();
-
 /// What the program's calendar plugin offers, so that libical is only loaded when a calendar is
 /// written or read.
 using CreateCalendarCodec = CalendarCodec *(*)();
 inline constexpr char createCalendarCodecSymbol[] = "quillomatCreateCalendarCodec";
 
 } // namespace quill
+
+// The codec built on libical, declared apart, after the interface it implements.
+#include "libicalcodec.h"

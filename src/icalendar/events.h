@@ -81,24 +81,6 @@ bool hasOccasion(const Reminder &reminder, const QDate &near,
 /// an "Egyéb" reminder.
 QString summaryOf(const Reminder &reminder);
 
-/// Whether an event, read back, fits a reminder row, and the row.
-struct FittedEvent {
-    std::optional<Reminder> reminder;
-    QString reason; ///< why it does not fit, in the user's words
-    /// What of the event the reminder does not follow (single occasions changed or left out
-    /// there), in the user's words; empty when it follows all of it.
-    QString note;
-};
-
-/// The row an event stands for. An event this program wrote gives back its row, with the alert
-/// time (from the alarm: a changed alarm changes the alert, not the occasion), the occasion moved
-/// and the texts that another program may have changed on it. Any other event fits as a reminder
-/// of the kind its category names ("Egyéb" for none), switched on while it has an alarm, when
-/// its text can be stored and its times are a single minute or a yearly, monthly, daily or hourly
-/// repeat that the alert fields can say. A cancelled event is switched off; one with single
-/// occasions changed or left out keeps its repeat, and `note` tells it.
-FittedEvent fitEvent(const CalendarEvent &event, LeapDayRule leapDay = LeapDayRule::February28);
-
 /// The day's names of the name-day table as yearly all-day events.
 QList<CalendarEvent> nameDayEvents();
 
@@ -112,3 +94,6 @@ QList<CalendarEvent> celebrationEvents(const contacts::ContactBook &book,
 QString eventLine(const CalendarEvent &event);
 
 } // namespace quill
+
+// The fit of an event back into a row, declared apart, after the types it needs.
+#include "fitevent.h"

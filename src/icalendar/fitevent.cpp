@@ -1,4 +1,4 @@
-#include "events.h"
+#include "fitevent.h"
 
 #include "calendar/calendar.h"
 #include "calendar/numtext.h"

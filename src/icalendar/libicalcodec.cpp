@@ -1,4 +1,4 @@
-#include "codec.h"
+#include "libicalcodec.h"
 #include "icalwrite.h"
 
 #include <QTimeZone>

@@ -130,20 +130,7 @@ SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChange
     if (changedOnDisk()) {
         m_unchecked.reset(); // what was loaded is no longer what the save replaces
         if (onChanged == OnChangedFile::KeepTheirs) {
-            const QByteArray mine = encodeReminders(table);
-            std::error_code error = files::systemError(EEXIST);
-            for (int n = 1; n < 1000 && error == std::errc::file_exists; ++n) {
-                const QString name = backupName(n);
-                if (files::readRegularFile(name, maxBytes).bytes == mine &&
-                    files::stampOf(name).exists) {
-                    error = {};
-                } else {
-                    error = files::writeNewFile(name, mine);
-                }
-                if (!error)
-                    report.mineKeptAs = name;
-            }
-            if (error)
+            if (const std::error_code error = keepMine(table, &report.mineKeptAs))
                 return fail(SaveReport::Stage::Backup, error);
             m_stamp = files::stampOf(m_path);
             return report;
@@ -175,6 +162,24 @@ SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChange
         return fail(SaveReport::Stage::Write, error);
     m_stamp = files::stampOf(m_path);
     return report;
+}
+
+// Another program wrote the file and theirs is kept: the table goes beside it, under the first
+// backup name that is free or already holds these very bytes.
+std::error_code ReminderFile::keepMine(const ReminderTable &table, QString *keptAs) const
+{
+    const QByteArray mine = encodeReminders(table);
+    std::error_code error = files::systemError(EEXIST);
+    for (int n = 1; n < 1000 && error == std::errc::file_exists; ++n) {
+        const QString name = backupName(n);
+        if (files::readRegularFile(name, maxBytes).bytes == mine && files::stampOf(name).exists)
+            error = {};
+        else
+            error = files::writeNewFile(name, mine);
+        if (!error)
+            *keptAs = name;
+    }
+    return error;
 }
 
 // The loaded file, some of whose rows would not come back from the program's writing as they

@@ -79,6 +79,7 @@ public:
 
 private:
     std::error_code keepOriginal();
+    std::error_code keepMine(const ReminderTable &table, QString *keptAs) const;
     QString backupName(int n) const;
 
     QString m_path;
