@@ -1,4 +1,5 @@
 #include "datafile.h"
+#include "identities.h"
 
 #include "files/statefiles.h"
 
@@ -46,6 +47,7 @@ LoadReport ReminderFile::load(ReminderBook &book)
         // Whether every row would come back as it was is only asked before the first save
         // replaces the file (on the writing thread), not before the first frame.
         report = loadReminders(book, read.bytes, RowCheck::Later);
+        attachIdentitiesBeside(book.table);
         if (!report.keepsOriginal() && report.outcome == LoadReport::Outcome::Loaded)
             m_unchecked = read.bytes;
     }
@@ -161,6 +163,7 @@ SaveReport ReminderFile::save(const ReminderTable &table, OnChangedFile onChange
             backupIsLink ? files::Names::MayPart : files::Names::KeepTogether))
         return fail(SaveReport::Stage::Write, error);
     m_stamp = files::stampOf(m_path);
+    saveIdentitiesBeside(table);
     return report;
 }
 
@@ -180,6 +183,24 @@ std::error_code ReminderFile::keepMine(const ReminderTable &table, QString *kept
             *keptAs = name;
     }
     return error;
+}
+
+// The rows' identities go with the file; a failure to write them is made good at the next load,
+// which finds each reminder by its texts.
+std::error_code ReminderFile::saveIdentitiesBeside(const ReminderTable &table) const
+{
+    const QString path = identityPathBeside(m_path);
+    const QByteArray ids = encodeIdentities(table);
+    const files::ReadResult kept = files::readRegularFile(path, 1 << 20);
+    if (!kept.error && kept.exists && kept.bytes == ids)
+        return {};
+    return files::writeAtomically(path, ids);
+}
+
+void ReminderFile::attachIdentitiesBeside(ReminderTable &table) const
+{
+    const files::ReadResult read = files::readRegularFile(identityPathBeside(m_path), 1 << 20);
+    attachIdentities(table, read.error ? QByteArray() : read.bytes, QDate::currentDate());
 }
 
 // The loaded file, some of whose rows would not come back from the program's writing as they

@@ -76,6 +76,11 @@ public:
     QString lockPath() const;
     /// Lets go of the lock and removes its file; at the end of the program.
     void unlock();
+    /// Gives the rows in use that have none the identities kept beside the file (identities.h).
+    void attachIdentitiesBeside(ReminderTable &table) const;
+    /// Writes the identities of the table's rows beside the file (unless it holds them already),
+    /// as a save does after the rows; returns the reason of a failure.
+    std::error_code saveIdentitiesBeside(const ReminderTable &table) const;
 
 private:
     std::error_code keepOriginal();

@@ -132,6 +132,7 @@ bool ReminderSession::takeEmergencyCopy(const QString &path)
     if (report.outcome != LoadReport::Outcome::Loaded)
         return false;
     m_book = book;
+    m_file.attachIdentitiesBeside(m_book.table);
     markChanged();
     return true;
 }

@@ -1,6 +1,7 @@
 #include "table.h"
 
 #include <QStringDecoder>
+#include <QUuid>
 
 #include <algorithm>
 #include <vector>
@@ -62,6 +63,13 @@ void ReminderTable::setRow(int row, const Reminder &reminder)
 void ReminderTable::clearRow(int row)
 {
     setRow(row, Reminder{});
+    m_ids.at(row).reset();
+}
+
+QString newReminderUid()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces) +
+           QStringLiteral("@quillomat.zelmarin.hu");
 }
 
 QString storeRefusal(StoreResult result)
@@ -121,6 +129,7 @@ StoreResult storeReminder(ReminderBook &book, Reminder reminder, int *storedRow)
     reminder.setActive(true);
     reminder.setField(Field::RowNumber, QString::number(row));
     book.table.setRow(row, reminder);
+    book.table.setIdentity(row, RowIdentity{newReminderUid(), QDate::currentDate()});
     if (row == book.rowsHandedOut)
         ++book.rowsHandedOut;
     if (storedRow)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <algorithm>
 #include <array>
@@ -100,7 +101,20 @@ std::optional<ReminderKind> kindOfLetter(const QString &letter);
 /// The caption of the kind's button and option: "Névnap", "Születésnap", ...
 QString kindCaption(ReminderKind kind);
 
-/// 51 rows of 12 text fields. Rows are never moved; a free row has an empty field 0.
+/// A reminder's lasting name in calendars (its UID), given when it is made and kept through every
+/// change of its fields, and the day it was given, from which its event's first date is counted.
+/// The data file has no room for it: it is kept beside it (identities.h).
+struct RowIdentity {
+    QString uid;
+    QDate created;
+    bool operator==(const RowIdentity &) const = default;
+};
+
+/// A new UID: a random UUID with the program's domain.
+QString newReminderUid();
+
+/// 51 rows of 12 text fields, each row in use with its identity. Rows are never moved; a free row
+/// has an empty field 0 and no identity.
 class ReminderTable {
 public:
     const QString &field(int row, Field field) const { return m_rows.at(row).field(field); }
@@ -110,11 +124,16 @@ public:
     void clearRow(int row);
     bool inUse(int row) const { return m_rows.at(row).inUse(); }
     bool isActive(int row) const { return m_rows.at(row).isActive(); }
+    /// The row's identity; none for a free row (and for a row that was never given one).
+    const std::optional<RowIdentity> &identity(int row) const { return m_ids.at(row); }
+    /// Names the row; no change of its fields, so it counts as no change of the book.
+    void setIdentity(int row, std::optional<RowIdentity> id) { m_ids.at(row) = std::move(id); }
     /// Grows with every change; lets readers skip work when nothing changed.
     std::uint64_t revision() const { return m_revision; }
 
 private:
     std::array<Reminder, ReminderRows> m_rows{};
+    std::array<std::optional<RowIdentity>, ReminderRows> m_ids{};
     std::uint64_t m_revision = 0;
 };
 
@@ -137,7 +156,8 @@ bool fileCodePageHolds(QChar c);
 /// only characters the file's code page holds.
 bool storableText(const QString &text);
 
-/// Appends a reminder at the next row, active and with its row number whatever `reminder` says.
+/// Appends a reminder at the next row, active and with its row number whatever `reminder` says,
+/// under a new identity given today.
 /// When all 51 rows have been handed out, the first free row is used again; with none free, or
 /// with a text the file cannot hold, nothing changes and the refusal is returned. `storedRow`, when
 /// given, learns the row.

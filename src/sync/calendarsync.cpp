@@ -202,10 +202,7 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
     const QString calendar = m_account.url.trimmed();
     if (m_takenOver)
         settleTakenOver(m_last, listing);
-    const QString idsPath = ReminderIds::pathBeside(m_session.file().path());
-    ReminderIds ids;
-    ids.load(idsPath);
-    const bool named = ids.assign(m_session.table(), m_today);
+    ReminderIds ids = ReminderIds::of(m_session.table());
     const QList<BookRow> rows = bookRows(m_session.table(), ids);
     const RoundPlan plan = planRound(rows, m_last, calendar, listing);
     m_report.conflicts += plan.conflicts;
@@ -216,6 +213,7 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
     BookOutcome outcome;
     m_session.edit([&](ReminderBook &book) {
         outcome = applyToBook(book, ids, plan, m_today);
+        ids.giveTo(book.table);
         return outcome.changed;
     });
     m_report.incoming += outcome.incoming;
@@ -226,19 +224,28 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
         bookLines.insert(row.row, row.line);
     for (const RoundAction &a : plan.actions)
         agreeBookStep(m_next, a, outcome, bookLines);
-    // What came in reaches the data file before anything is agreed on; the UIDs follow it.
+    // What came in reaches the data file before anything is agreed on, the UIDs with it; the
+    // UIDs the server learns are on the disk before it does.
     if (outcome.changed) {
         const SaveReport saved = m_session.save();
         if (!saved.ok())
             return fail(m_session.file().path() + QStringLiteral(": ") +
                         files::reasonText(saved.error));
     }
-    if (outcome.changed || named || plan.actions.size() > 0) {
-        if (const auto error = ids.save(idsPath))
-            return fail(idsPath + QStringLiteral(": ") + files::reasonText(error));
-    }
+    if (!keepIdentities())
+        return;
     if (prepareOutgoing(plan, ids))
         sendNext();
+}
+
+bool CalendarSync::keepIdentities()
+{
+    if (const auto error = m_session.file().saveIdentitiesBeside(m_session.table())) {
+        fail(identityPathBeside(m_session.file().path()) + QStringLiteral(": ") +
+             files::reasonText(error));
+        return false;
+    }
+    return true;
 }
 
 bool CalendarSync::prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids)

@@ -73,6 +73,7 @@ private:
     void fetchChanged(const QStringList &hrefs, QList<ListedItem> known);
     void planAndApply(QList<ListedItem> listing);
     struct Outgoing;
+    bool keepIdentities();
     bool prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids);
     void sendNext();
     void sent(const Outgoing &out, const caldav::DavError &error, const QString &etag,

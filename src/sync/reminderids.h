@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reminders/identities.h"
 #include "reminders/table.h"
 
 #include <QDate>
@@ -9,35 +10,24 @@
 
 namespace quill {
 
-/// A reminder's lasting name in calendars (its UID), and the day it was given, from which its
-/// event's first date is counted.
+/// A row's identity as a round or an import works with it: its UID, the day it was given, and the
+/// fingerprint of the texts the row holds.
 struct ReminderId {
     QString uid;
     QDate created;
-    QString fingerprint; ///< of the kind and texts the row held when it got its name
+    QString fingerprint;
     bool operator==(const ReminderId &) const = default;
 };
 
-/// What makes a row the same reminder: its kind and its texts. The program changes a stored
-/// reminder's alert time and switch, never these.
-QString reminderFingerprint(const Reminder &reminder);
-
-/// The UIDs of the rows, kept beside the data file (its name with ".uid"), since the data file has
-/// no room for them. A row keeps its UID across the changes the program makes to it; a row that
-/// now holds another reminder gets a new one.
+/// The identities of a table's rows (given when each reminder was made, table.h), taken out so a
+/// round can change them with the book and give them back.
 class ReminderIds {
 public:
-    static QString pathBeside(const QString &dataFile);
+    /// The identities the table's rows in use hold.
+    static ReminderIds of(const ReminderTable &table);
+    /// Gives the rows of `table` these identities (a free row none).
+    void giveTo(ReminderTable &table) const;
 
-    /// Reads the file; a missing or unreadable one gives no names, which are made anew.
-    void load(const QString &path);
-    /// Writes the file whole or not at all; returns the reason of a failure.
-    std::error_code save(const QString &path) const;
-
-    /// Gives every row in use a name: its own, or a new one where it has none or holds another
-    /// reminder than the name was given to (the name found again on the row the reminder moved
-    /// to); free rows lose theirs. Returns whether any changed.
-    bool assign(const ReminderTable &table, const QDate &today);
     const std::optional<ReminderId> &of(int row) const { return m_ids.at(std::size_t(row)); }
     void set(int row, std::optional<ReminderId> id) { m_ids.at(std::size_t(row)) = std::move(id); }
     /// The row named `uid`, or -1.
@@ -48,8 +38,5 @@ public:
 private:
     std::array<std::optional<ReminderId>, ReminderRows> m_ids{};
 };
-
-/// A new UID: a random UUID with the program's domain.
-QString newReminderUid();
 
 } // namespace quill

@@ -163,11 +163,10 @@ bool CalendarDesk::writeCalendar(const QString &title, const QString &suggested,
 
 void CalendarDesk::exportBook()
 {
-    const QString idsPath = ReminderIds::pathBeside(dataFile());
-    ReminderIds ids;
-    ids.load(idsPath);
-    if (ids.assign(m_session.table(), m_services.clock.now().date()))
-        ids.save(idsPath); // the names last; a failure only means new ones next time
+    const ReminderIds ids = ReminderIds::of(m_session.table());
+    // The names go out in the file: they are kept, so the same reminders come out under them
+    // again; a failure only means new ones at the next start.
+    (void)m_session.file().saveIdentitiesBeside(m_session.table());
     QList<CalendarEvent> events;
     for (int row = 0; row < ReminderRows; ++row) {
         if (!m_session.table().inUse(row))
@@ -204,8 +203,7 @@ struct ImportReading {
 
 namespace {
 
-ImportReading readImport(const QString &path, CalendarCodec &codec, const ReminderTable &table,
-                         const QString &idsPath, const QDate &today)
+ImportReading readImport(const QString &path, CalendarCodec &codec, const ReminderTable &table)
 {
     ImportReading out;
     CalendarRead calendar;
@@ -221,8 +219,7 @@ ImportReading readImport(const QString &path, CalendarCodec &codec, const Remind
         out.problem = calendar.error;
         return out;
     }
-    out.ids.load(idsPath);
-    out.ids.assign(table, today);
+    out.ids = ReminderIds::of(table);
     // Only what the free rows can take is kept; the rest is a line each for the message.
     out.plan = planImport(calendar.events, table, out.ids);
     return out;
@@ -264,12 +261,9 @@ void CalendarDesk::startImport(const QString &path)
 {
     QPointer<CalendarDesk> self(this);
     const ReminderTable table = m_session.table();
-    const QString idsPath = ReminderIds::pathBeside(dataFile());
-    const QDate today = m_services.clock.now().date();
     CalendarCodec *codec = &m_codec;
-    m_worker.start([self, codec, path, table, idsPath, today] {
-        auto reading =
-            std::make_shared<ImportReading>(readImport(path, *codec, table, idsPath, today));
+    m_worker.start([self, codec, path, table] {
+        auto reading = std::make_shared<ImportReading>(readImport(path, *codec, table));
         giveBackFreeMemory();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
@@ -313,9 +307,9 @@ void CalendarDesk::importRead(const QString &path, const ReminderTable &planned,
     ReminderIds &ids = reading.ids;
     m_session.edit([&](ReminderBook &book) {
         added = applyImport(book, ids, plan, m_services.clock.now().date());
+        ids.giveTo(book.table);
         return added > 0;
     });
-    ids.save(ReminderIds::pathBeside(dataFile()));
     announce(m_window, QStringLiteral("Hozzáadva: %1 emlékeztető.").arg(added));
 }
 

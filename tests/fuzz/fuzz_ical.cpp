@@ -30,8 +30,7 @@ void importInto(const QList<quill::CalendarEvent> &events)
     quill::ReminderBook book;
     (void)quill::storeReminder(book, {u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs,
                                       u"00"_qs, u" "_qs, u"meglévő"_qs});
-    quill::ReminderIds ids;
-    ids.assign(book.table, today);
+    quill::ReminderIds ids = quill::ReminderIds::of(book.table);
     const quill::ImportPlan plan = quill::planImport(events, book.table, ids);
     (void)quill::importQuestion(plan);
     const int added = quill::applyImport(book, ids, plan, today);

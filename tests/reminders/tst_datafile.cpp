@@ -250,8 +250,9 @@ private Q_SLOTS:
         storeReminder(book, egyeb(u"x"_qs));
         QVERIFY(file.save(book.table).ok());
         QCOMPARE(readAll(path), encodeReminders(book.table));
-        QCOMPARE(QDir(dir.filePath(u"sub"_qs)).entryList(QDir::Files | QDir::Hidden),
-                 (QStringList{u"remembers.txt"_qs, u"remembers.txt.lock"_qs}));
+        QCOMPARE(
+            QDir(dir.filePath(u"sub"_qs)).entryList(QDir::Files | QDir::Hidden),
+            (QStringList{u"remembers.txt"_qs, u"remembers.txt.lock"_qs, u"remembers.txt.uid"_qs}));
     }
 
     // The whole original is kept under the name the message gives; an identical copy from an

@@ -113,6 +113,7 @@ private Q_SLOTS:
     void failedRoundKeepsLocalChange();
     void emptiedSidesPassDeletionsOn();
     void copiedBookAdoptsItsEvents();
+    void sameTextsKeepTheirOwnNames();
     void phoneChangeDuringRoundKeepsBoth();
     void deletedHereWhileFullStaysDeleted();
     void exceptionDoesNotHoldLaterChanges();
@@ -249,6 +250,37 @@ void TestCalendarSync::copiedBookAdoptsItsEvents()
     QCOMPARE(pc.texts(), (QStringList{u"Fogorvos"_qs, u"Vitamin"_qs}));
 }
 
+// Two reminders with the same text: deleting the first (and starting again, the rows closed up)
+// deletes the first's event, and the second keeps its own name there and here.
+void TestCalendarSync::sameTextsKeepTheirOwnNames()
+{
+    FakeCalendar cal;
+    Computer pc(cal.url());
+    pc.add(meeting(u"Vitamin"_qs, u"09"_qs));
+    pc.add(meeting(u"Vitamin"_qs, u"09"_qs));
+    QVERIFY(pc.round().ok);
+    QCOMPARE(cal.items.size(), 2);
+    const auto uidIn = [](const QByteArray &data) {
+        const qsizetype at = data.indexOf("\nUID:") + 5;
+        return data.mid(at, data.indexOf('\r', at) - at);
+    };
+    const QByteArray second = pc.session->table().identity(1)->uid.toUtf8();
+    const QByteArray first = pc.session->table().identity(0)->uid.toUtf8();
+    QVERIFY(first != second);
+    pc.session->clear(0);
+    QVERIFY(pc.session->save().ok());
+    pc.reopen();
+    QCOMPARE(pc.session->table().identity(0)->uid.toUtf8(), second);
+    QVERIFY(pc.round().ok);
+    QCOMPARE(cal.count("DELETE"), 1);
+    QCOMPARE(cal.items.size(), 1);
+    QCOMPARE(uidIn(cal.items.first().data), second);
+    pc.reopen();
+    QVERIFY(pc.round().ok);
+    QCOMPARE(cal.items.size(), 1);
+    QCOMPARE(uidIn(cal.items.first().data), second);
+}
+
 // A phone that writes between this round's reading and its writing: a 412, both versions kept.
 void TestCalendarSync::phoneChangeDuringRoundKeepsBoth()
 {
@@ -329,8 +361,7 @@ void TestCalendarSync::olderVersionTakenOver()
     QVERIFY(pc.round().ok);
     // What the earlier version kept: its tool's configuration and its agreement, no new one.
     QByteArray older;
-    ReminderIds ids;
-    ids.load(ReminderIds::pathBeside(pc.dataPath()));
+    const ReminderIds ids = ReminderIds::of(pc.session->table());
     for (int r = 0; r < 2; ++r) {
         Reminder row = pc.session->table().row(r);
         row.setField(Field::RowNumber, QString());

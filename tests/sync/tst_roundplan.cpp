@@ -1,5 +1,6 @@
 #include "icalendar/codec.h"
 #include "icalendar/events.h"
+#include "reminders/datafile.h"
 #include "support/realfaults.h"
 #include "sync/reminderids.h"
 #include "sync/roundplan.h"
@@ -360,8 +361,7 @@ void TestRoundPlan::copiedBookAdoptsItsEvents()
     storeReminder(book, reminderRow(u"t"_qs, u"Fogorvos"_qs, u"Kiss doktor"_qs, u"08"_qs));
     storeReminder(book, reminderRow(u"e"_qs, u"Vitamin"_qs, u" "_qs, u"09"_qs));
     storeReminder(book, reminderRow(u"e"_qs, u"Vitamin"_qs, u" "_qs, u"09"_qs));
-    ReminderIds ids;
-    ids.assign(book.table, today);
+    const ReminderIds ids = ReminderIds::of(book.table);
     QList<ListedItem> listing;
     for (const BookRow &row : bookRows(book.table, ids)) {
         const auto event = eventOfReminder(book.table.row(row.row), row.uid, today);
@@ -375,9 +375,11 @@ void TestRoundPlan::copiedBookAdoptsItsEvents()
         listing << *item;
     }
     QCOMPARE(listing.size(), 3);
-    ReminderIds fresh;
-    fresh.assign(book.table, today.addDays(1));
-    const RoundPlan plan = planRound(bookRows(book.table, fresh), {}, home, listing);
+    ReminderBook copied; // carried without its identities: each row named anew
+    loadReminders(copied, encodeReminders(book.table));
+    attachIdentities(copied.table, {}, today.addDays(1));
+    const ReminderIds fresh = ReminderIds::of(copied.table);
+    const RoundPlan plan = planRound(bookRows(copied.table, fresh), {}, home, listing);
     QCOMPARE(plan.actions.size(), 3);
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(plan.actions[i].kind, RoundAction::Kind::Adopt);
