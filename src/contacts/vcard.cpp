@@ -260,6 +260,8 @@ bool isPlainUnread(QByteArrayView line)
     if (isRead(line.sliced(nameStart, i - nameStart)))
         return false;
     const qsizetype colon = line.indexOf(':');
+    if (colon < i)
+        return false; // no value at all: the parser says what is wrong with it
     const QByteArrayView params = line.sliced(i, colon - i);
     return !params.contains('"') && !params.toByteArray().toUpper().contains("CHARSET");
 }
