@@ -13,11 +13,6 @@ bool isFoldSpace(char c)
     return c == ' ' || c == '\t';
 }
 
-bool isNameChar(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
-}
-
 // Whether a line's name and parameters (before the first ":") say quoted-printable.
 bool saysQuotedPrintable(QByteArrayView line)
 {
@@ -38,16 +33,8 @@ bool saysQuotedPrintable(QByteArrayView line)
 // goes the long way, copied and parsed.
 bool isPassedOver(QByteArrayView line)
 {
-    qsizetype i = 0;
-    while (i < line.size() && isNameChar(line[i]))
-        ++i;
     qsizetype nameStart = 0;
-    if (i > 0 && i < line.size() && line[i] == '.') {
-        nameStart = i + 1;
-        i = nameStart;
-        while (i < line.size() && isNameChar(line[i]))
-            ++i;
-    }
+    const qsizetype i = propertyNameEnd(line, &nameStart);
     if (i >= line.size() || (line[i] != ';' && line[i] != ':'))
         return false;
     const QByteArrayView name = line.sliced(nameStart, i - nameStart);
@@ -64,6 +51,26 @@ bool isPassedOver(QByteArrayView line)
 }
 
 } // namespace
+
+bool isNameChar(char c)
+{
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
+}
+
+qsizetype propertyNameEnd(QByteArrayView line, qsizetype *nameStart)
+{
+    qsizetype i = 0;
+    while (i < line.size() && isNameChar(line[i]))
+        ++i;
+    *nameStart = 0;
+    if (i > 0 && i < line.size() && line[i] == '.') {
+        *nameStart = i + 1;
+        i = *nameStart;
+        while (i < line.size() && isNameChar(line[i]))
+            ++i;
+    }
+    return i;
+}
 
 LogicalLines::LogicalLines(LineSink line, SkipSink skipped)
     : m_line(std::move(line))

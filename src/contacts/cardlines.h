@@ -7,6 +7,13 @@
 
 namespace quill::contacts {
 
+/// A letter, digit or '-': what a property's name and its group are made of.
+bool isNameChar(char c);
+
+/// Where a line's property name ends, after its group if any ("item1.TEL;…": 9); the name's start
+/// goes to `nameStart` (6). The name is empty when the line does not open with one.
+qsizetype propertyNameEnd(QByteArrayView line, qsizetype *nameStart);
+
 /// A card file's logical lines from its bytes, handed in pieces as the file is read: folded
 /// lines joined, quoted-printable soft breaks joined. A property the reader never uses (PHOTO,
 /// LOGO, SOUND, KEY: an export's photo is thousands of folded lines) is only measured; its

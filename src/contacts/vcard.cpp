@@ -52,11 +52,6 @@ bool isQuotedPrintable(const Property &p)
     return sameWord(p.param("ENCODING"), "QUOTED-PRINTABLE") || p.has("QUOTED-PRINTABLE");
 }
 
-bool isNameChar(char c)
-{
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '-';
-}
-
 void addParam(Property &p, QByteArrayView param)
 {
     param = param.trimmed();
@@ -245,16 +240,8 @@ bool isRead(QByteArrayView name)
 // parsing it: "VERSION:3.0", "item1.TEL;TYPE=CELL:…", no quotes, no character set named.
 bool isPlainUnread(QByteArrayView line)
 {
-    qsizetype i = 0;
-    while (i < line.size() && isNameChar(line[i]))
-        ++i;
     qsizetype nameStart = 0;
-    if (i > 0 && i < line.size() && line[i] == '.') {
-        nameStart = i + 1;
-        i = nameStart;
-        while (i < line.size() && isNameChar(line[i]))
-            ++i;
-    }
+    const qsizetype i = propertyNameEnd(line, &nameStart);
     if (i == nameStart || i >= line.size() || (line[i] != ';' && line[i] != ':'))
         return false;
     if (isRead(line.sliced(nameStart, i - nameStart)))
