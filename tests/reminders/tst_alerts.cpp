@@ -1,3 +1,4 @@
+#include "alertrows.h"
 #include "reminders/alerts.h"
 #include "reminders/table.h"
 
@@ -5,20 +6,7 @@
 #include <memory>
 
 using namespace quill;
-
-namespace {
-Reminder row(const QString &kind, const QString &y, const QString &mo, const QString &d,
-             const QString &h, const QString &mi, const QString &t1 = u"Kiss"_qs,
-             const QString &t2 = u"Ábel"_qs, const QString &when = u"január 2."_qs,
-             const QString &text = u" "_qs)
-{
-    return {kind, t1, t2, y, mo, d, h, mi, when, text, u"1"_qs, u"0"_qs};
-}
-QDateTime at(int y, int mo, int d, int h, int mi, int s = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
-} // namespace
+using namespace quill::testing;
 
 Q_DECLARE_METATYPE(quill::Reminder)
 Q_DECLARE_METATYPE(quill::Notice)
