@@ -227,7 +227,9 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
     // What came in reaches the data file before anything is agreed on, the UIDs with it; the
     // UIDs the server learns are on the disk before it does.
     if (outcome.changed) {
+        m_savingIncoming = true;
         const SaveReport saved = m_session.save();
+        m_savingIncoming = false;
         if (!saved.ok())
             return fail(m_session.file().path() + QStringLiteral(": ") +
                         files::reasonText(saved.error));

@@ -58,6 +58,8 @@ public:
     /// Starts a round unless one is running; a round asked for meanwhile follows it.
     void start(const CalDavAccount &account, const QDate &today);
     bool running() const { return m_running; }
+    /// The round is saving what came in: that save is the round's own, not a change to send.
+    bool savingIncoming() const { return m_savingIncoming; }
     caldav::CalDavClient &client() { return m_client; }
     /// Milliseconds the password command may take.
     void setPasswordTimeLimit(int ms) { m_passwordLimit.setInterval(ms); }
@@ -94,6 +96,7 @@ private:
     QDate m_today;
     bool m_running = false;
     bool m_again = false;
+    bool m_savingIncoming = false;
     int m_repeats = 0; ///< rounds made again at once after a 412 or a version kept in both
 
     // The round under way.

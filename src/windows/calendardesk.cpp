@@ -34,8 +34,9 @@ CalendarDesk::CalendarDesk(Services &services, ReminderSession &session, QWidget
     m_every.setInterval(everyMinutes * 60 * 1000);
     m_every.setTimerType(Qt::VeryCoarseTimer);
     connect(&m_every, &QTimer::timeout, this, [this] { syncNow(false); });
+    // A save sends the book's changes; the round's own save of what came in has nothing to send.
     connect(&m_session, &ReminderSession::saved, this, [this] {
-        if (m_account.configured())
+        if (m_account.configured() && !m_sync->savingIncoming())
             syncNow(false);
     });
 }

@@ -1,5 +1,6 @@
 #include "reminders/preferences.h"
 #include "support/testsupport.h"
+#include "sync/fakecalendar.h"
 #include "windows/calendardesk.h"
 #include "windows/settingswindow.h"
 
@@ -217,6 +218,28 @@ private Q_SLOTS:
         QVERIFY2(question.contains(u"Kimarad (2951)"_qs), qPrintable(question));
         QVERIFY(question.contains(u"és még 2936."_qs));
         QCOMPARE(rowsInUse(h), ReminderRows);
+    }
+
+    // What comes in is saved by the round itself: that save starts no second round.
+    void incomingSaveStartsNoRound()
+    {
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &book);
+        FakeCalendar cal;
+        cal.put("phone.ics", "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\n" +
+                                 vevent("phone-1", "20270501T100000", "FREQ=YEARLY", "Uszas") +
+                                 "END:VCALENDAR\r\n");
+        CalendarDesk desk(*h.services, h.session(), &h.window());
+        int rounds = 0;
+        connect(&desk.sync(), &CalendarSync::finished, this, [&rounds] { ++rounds; });
+        Preferences p;
+        p.calDavUrl = cal.url();
+        desk.followPreferences(p);
+        QTRY_COMPARE(rounds, 1);
+        QTest::qWait(500);
+        QVERIFY(!desk.sync().running());
+        QCOMPARE(rounds, 1);
+        QCOMPARE(rowsInUse(h), 3);
+        QVERIFY(!h.session().isModified());
     }
 
     // A failing sync is told once, not at every round; the book stays as it was.
