@@ -62,13 +62,23 @@ void ReminderSession::setActive(int row, bool on)
     markChanged();
 }
 
-void ReminderSession::waitForSave()
+void ReminderSession::waitUntil(const std::function<bool()> &done)
 {
-    while (m_saving) {
+    if (done())
+        return;
+    ++m_waits;
+    while (!done()) {
         QEventLoop wait;
         connect(this, &ReminderSession::writingEnded, &wait, &QEventLoop::quit);
         wait.exec(QEventLoop::ExcludeUserInputEvents);
     }
+    if (--m_waits == 0)
+        Q_EMIT waitOver();
+}
+
+void ReminderSession::waitForSave()
+{
+    waitUntil([this] { return !m_saving; });
 }
 
 SaveReport ReminderSession::save(OnChangedFile onChanged)
@@ -96,11 +106,7 @@ SaveReport ReminderSession::save(OnChangedFile onChanged)
             },
             Qt::QueuedConnection);
     });
-    while (!ended->has_value()) {
-        QEventLoop wait;
-        connect(this, &ReminderSession::writingEnded, &wait, &QEventLoop::quit);
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
-    }
+    waitUntil([&ended] { return ended->has_value(); });
     return finishSave(**ended);
 }
 

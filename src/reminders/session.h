@@ -49,6 +49,9 @@ public:
     /// Returns when no save is under way (the event loop going on meanwhile); the file may be
     /// looked at after it.
     void waitForSave();
+    /// A save is being waited for: the event loop that goes on meanwhile runs inside the caller's
+    /// work, where no box is to open (the alerts' tick waits for `waitOver`).
+    bool isWaiting() const { return m_waits > 0; }
     /// The reminders of an emergency copy an earlier run left (`path`) replace the loaded ones;
     /// they count as changed until saved.
     bool takeEmergencyCopy(const QString &path);
@@ -65,15 +68,20 @@ Q_SIGNALS:
     void saved(bool asHeld);
     /// A save's writing ended (whichever way).
     void writingEnded();
+    /// The last wait for a save has returned to its caller.
+    void waitOver();
 
 private:
     void markChanged();
     SaveReport finishSave(const SaveReport &report);
+    /// Runs the event loop (without user input) until `done`.
+    void waitUntil(const std::function<bool()> &done);
 
     ReminderFile &m_file;
     ReminderBook m_book;
     bool m_modified = false;
     bool m_saving = false;             ///< the writing thread has the file
+    int m_waits = 0;                   ///< waits for a save under way, one inside another
     std::uint64_t m_savedRevision = 0; ///< the table as the last save that ended wrote it
 };
 

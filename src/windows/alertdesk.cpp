@@ -45,12 +45,27 @@ AlertDesk::AlertDesk(Services &services, const ReminderSession &session, QWidget
     m_services.notifier.onAction = [this](quint64 token, const QString &action) {
         act(token, action);
     };
+    // A tick that came while a save was waited for comes once the wait has returned, from the
+    // event loop of whoever asked for the save.
+    connect(
+        &m_session, &ReminderSession::waitOver, this,
+        [this] {
+            if (std::exchange(m_tickPutOff, false))
+                tick();
+        },
+        Qt::QueuedConnection);
 }
 
 void AlertDesk::tick()
 {
     if (m_ticking)
         return;
+    // Inside a save's wait the caller is in the middle of its work (leaving the program, a
+    // "save and close"): no box opens there.
+    if (m_session.isWaiting()) {
+        m_tickPutOff = true;
+        return;
+    }
     m_ticking = true;
     ensureLoaded();
     m_scanner.setNotice(preferences().notice);

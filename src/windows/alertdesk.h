@@ -29,7 +29,8 @@ public:
     ~AlertDesk() override;
 
     /// The alerts' step (each second with the clock, and when a reminder changes). A tick while
-    /// a box is open does nothing: no stacked boxes.
+    /// a box is open does nothing: no stacked boxes. A tick while a save is waited for comes
+    /// after the wait.
     void tick();
     /// Alerts whose minute passed since the last run dealt with them are announced late, soon
     /// after the start, except those that run answered.
@@ -94,7 +95,8 @@ private:
     AlertScanner m_scanner;
     QElapsedTimer m_sinceStart; ///< a clock that never jumps, for the scanner
     QPointer<ContactsDesk> m_contacts;
-    bool m_ticking = false; ///< a tick's boxes are open
+    bool m_ticking = false;    ///< a tick's boxes are open
+    bool m_tickPutOff = false; ///< a tick came while a save was waited for
     QString m_contactsRecord;
     mutable std::optional<QDate> m_contactsDay; ///< the record, read once
     SnoozeBook m_snoozes;

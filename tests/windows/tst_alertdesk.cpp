@@ -1,9 +1,13 @@
+#include "files/writequeue.h"
 #include "reminders/snoozes.h"
 #include "support/testsupport.h"
 #include "windows/alertdesk.h"
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
+
+#include <future>
 
 using namespace quill;
 using namespace quill::test;
@@ -143,6 +147,37 @@ private Q_SLOTS:
         QVERIFY(h.boxes.helpPages.size() >= 2);
         for (const QString &page : std::as_const(h.boxes.helpPages))
             QCOMPARE(page, u"jelzes.html"_qs);
+    }
+
+    // A save waits for the disk with the event loop going on (the clock's tick among it): an
+    // alert whose minute comes meanwhile opens no box inside that wait, where the save's caller
+    // is still in the middle of its work, but once the save has returned, and only once.
+    void alertDuringASlowSaveComesAfterIt_data()
+    {
+        QTest::addColumn<int>("tickAfterMs"); // when the tick comes into the wait
+        QTest::newRow("at once") << 0;
+        QTest::newRow("as the disk is about to finish") << 150;
+    }
+    void alertDuringASlowSaveComesAfterIt()
+    {
+        QFETCH(int, tickAfterMs);
+        const QByteArray file = "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
+        Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
+        bool saveReturned = false;
+        QList<bool> openedAfterTheSave;
+        h.boxes.whileOpen = [&] { openedAfterTheSave << saveReturned; };
+        // The disk is busy with an earlier write until released.
+        std::promise<void> release;
+        files::writeInTurn([busy = release.get_future().share()] { busy.wait(); });
+        QTimer::singleShot(tickAfterMs, [&] { h.window().alertDesk()->tick(); });
+        QTimer::singleShot(200, [&] { release.set_value(); });
+        h.session().setField(0, Field::FreeText, u"lassú"_qs);
+        QVERIFY(h.session().save().ok());
+        saveReturned = true;
+        QCOMPARE(openedAfterTheSave, QList<bool>{});
+        QTRY_COMPARE_WITH_TIMEOUT(openedAfterTheSave.size(), 1, 700);
+        QCOMPARE(openedAfterTheSave, QList<bool>{true});
+        QCOMPARE(h.notifier.sent.size(), 1);
     }
 
     // The desk alone, on a window of its own: its tick announces what is due (the notification,
