@@ -99,9 +99,11 @@ public:
     void load();
     /// Reads the file again whenever it changes on disk from now on.
     void watch();
-    /// Writes `wanted` where it differs from `values()` over the file as it is now, then holds what
-    /// the file then says; the reason when it could not be written (the values are held anyway).
-    std::error_code change(const Preferences &wanted);
+    /// Holds `wanted` at once and writes it where it differs from `values()` over the file as it
+    /// is then, on the writing thread (files/writequeue.h) in turn with the program's other
+    /// writes; once written, holds what the file then says. A failure comes back as
+    /// `writeFailed` (the values are held anyway).
+    void change(const Preferences &wanted);
     /// What the user is to be told (values refused, a file put aside), each once; emptied.
     QStringList takeNotices();
 
@@ -110,18 +112,22 @@ Q_SIGNALS:
     void changed();
     /// Something waits in `takeNotices()`.
     void noticesWaiting();
+    /// A change could not be written: the reason.
+    void writeFailed(std::error_code error);
 
 private:
     void tell(const QStringList &texts);
     void rewatch();
-    /// Moves an unreadable file aside; none when done or nothing stands there.
-    std::error_code putAside(const std::error_code &why);
+    /// A change's writing came back.
+    void written(const std::error_code &error, const QByteArray &bytes, const QString &asideAt,
+                 const std::error_code &asideWhy);
 
     QString m_path;
     Preferences m_values;
     std::error_code m_unreadable; ///< why the file on disk could not be read at the last look
     QStringList m_told, m_notices;
     QFileSystemWatcher *m_watcher = nullptr;
+    int m_writing = 0; ///< changes handed to the writing thread, not yet back
 };
 
 } // namespace quill

@@ -1,12 +1,17 @@
 #include "preferences.h"
 
 #include "files/safefile.h"
+#include "files/writequeue.h"
+
+#include <QCoreApplication>
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QPointer>
 
 #include <cerrno>
 #include <cstdio>
+#include <tuple>
 
 namespace quill {
 
@@ -20,6 +25,9 @@ PreferenceStore::~PreferenceStore() = default;
 
 void PreferenceStore::load()
 {
+    // The file is read again once this program's own writes are done.
+    if (m_writing > 0)
+        return;
     const files::ReadResult read = files::readRegularFile(m_path, maxBytes);
     Preferences now;
     m_unreadable = read.exists ? read.error : std::error_code();
@@ -47,48 +55,95 @@ void PreferenceStore::load()
     Q_EMIT changed();
 }
 
-std::error_code PreferenceStore::putAside(const std::error_code &why)
+namespace {
+
+/// What a change of the settings did on the writing thread.
+struct Written {
+    std::error_code error; ///< why the file could not be written
+    QByteArray bytes;      ///< what was written
+    QString asideAt;       ///< where an unreadable file was put first
+    std::error_code aside; ///< why it could not be read
+};
+
+/// Moves an unreadable file aside under a name not taken: that name, or the reason it could not.
+std::pair<QString, std::error_code> putAside(const QString &path)
 {
-    QString aside = m_path + QStringLiteral(".olvashatatlan");
+    QString aside = path + QStringLiteral(".olvashatatlan");
     for (int n = 2; QFileInfo::exists(aside) || QFileInfo(aside).isSymLink(); ++n)
-        aside = m_path + QStringLiteral(".olvashatatlan") + QString::number(n);
-    if (std::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(aside).constData()))
-        return files::systemError(errno);
-    tell({QStringLiteral("A beállítások fájlja nem volt olvasható (Ok: %1), ezért a program nem "
-                         "írta felül, hanem félretette ezen a néven:\n%2")
-              .arg(files::reasonText(why), aside)});
-    return {};
+        aside = path + QStringLiteral(".olvashatatlan") + QString::number(n);
+    if (std::rename(QFile::encodeName(path).constData(), QFile::encodeName(aside).constData()))
+        return {QString(), files::systemError(errno)};
+    return {aside, {}};
 }
 
-std::error_code PreferenceStore::change(const Preferences &wanted)
+/// Writes the change from `before` to `wanted` over the file as it is now; a file not there is
+/// written whole, every key with its value, and one that cannot be read is put aside first.
+Written writeChange(const QString &path, const Preferences &before, const Preferences &wanted)
 {
-    if (wanted == m_values)
-        return {};
-    const Preferences before = std::exchange(m_values, wanted);
-    files::ReadResult read = files::readRegularFile(m_path, maxBytes);
+    Written done;
+    files::ReadResult read = files::readRegularFile(path, PreferenceStore::maxBytes);
     if (read.exists && read.error) {
-        if (const std::error_code e = putAside(read.error))
-            return e;
+        std::tie(done.asideAt, done.error) = putAside(path);
+        if (done.error)
+            return done;
+        done.aside = read.error;
         read = {};
     }
-    // Only what the user changed goes over the file as it is now; a file not there is written
-    // whole, every key with its value.
-    const QByteArray bytes =
+    done.bytes =
         read.exists ? mergePreferences(read.bytes, before, wanted) : formatPreferences(wanted);
-    std::error_code error = files::makePrivateFolder(QFileInfo(m_path).absolutePath());
-    if (!error)
-        error = files::writeAtomically(m_path, bytes);
+    done.error = files::makePrivateFolder(QFileInfo(path).absolutePath());
+    if (!done.error)
+        done.error = files::writeAtomically(path, done.bytes);
+    return done;
+}
+
+} // namespace
+
+void PreferenceStore::change(const Preferences &wanted)
+{
+    if (wanted == m_values)
+        return;
+    const Preferences before = std::exchange(m_values, wanted);
+    // Written in turn with the program's other writes, the newest last; the end of the program
+    // waits for it, and what it did comes back by a queued call.
+    ++m_writing;
+    files::writeInTurn([path = m_path, before, wanted, self = QPointer<PreferenceStore>(this)] {
+        const Written done = writeChange(path, before, wanted);
+        if (QCoreApplication *app = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(
+                app,
+                [self, done] {
+                    if (self)
+                        self->written(done.error, done.bytes, done.asideAt, done.aside);
+                },
+                Qt::QueuedConnection);
+        }
+    });
+}
+
+void PreferenceStore::written(const std::error_code &error, const QByteArray &bytes,
+                              const QString &asideAt, const std::error_code &asideWhy)
+{
+    --m_writing;
     rewatch();
-    if (error)
-        return error;
+    if (!asideAt.isEmpty()) {
+        tell({QStringLiteral("A beállítások fájlja nem volt olvasható (Ok: %1), ezért a program "
+                             "nem írta felül, hanem félretette ezen a néven:\n%2")
+                  .arg(files::reasonText(asideWhy), asideAt)});
+    }
+    if (error) {
+        Q_EMIT writeFailed(error);
+        return;
+    }
     m_unreadable = {};
+    if (m_writing > 0)
+        return; // a later change is on its way
     // What another hand wrote meanwhile counts too.
     const Preferences now = parsePreferences(bytes);
     if (now != m_values) {
         m_values = now;
         Q_EMIT changed();
     }
-    return {};
 }
 
 void PreferenceStore::watch()

@@ -45,6 +45,12 @@ AlertDesk::AlertDesk(Services &services, const ReminderSession &session, QWidget
     m_services.notifier.onAction = [this](quint64 token, const QString &action) {
         act(token, action);
     };
+    // The settings are written on the writing thread: a failure is told when it comes back.
+    connect(&m_store, &PreferenceStore::writeFailed, this, [this](std::error_code e) {
+        tellFailure(QStringLiteral("A beállításokat nem sikerült menteni (a program futása alatt "
+                                   "érvényesek):"),
+                    e);
+    });
     // A tick that came while a save was waited for comes once the wait has returned, from the
     // event loop of whoever asked for the save.
     connect(
@@ -206,12 +212,8 @@ void AlertDesk::setPreferences(const Preferences &preferences)
     ensureLoaded();
     if (preferences == m_store.values())
         return;
-    const std::error_code e = m_store.change(preferences);
+    m_store.change(preferences);
     Q_EMIT preferencesChanged();
-    if (e)
-        tellFailure(QStringLiteral("A beállításokat nem sikerült menteni (a program futása alatt "
-                                   "érvényesek):"),
-                    e);
 }
 
 void AlertDesk::cancelSnooze(int index)

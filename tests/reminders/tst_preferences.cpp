@@ -1,9 +1,12 @@
 #include "files/safefile.h"
+#include "files/writequeue.h"
 #include "reminders/preferences.h"
 #include "support/filebytes.h"
+#include "support/loopprobe.h"
 #include "support/realfaults.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -198,6 +201,39 @@ private Q_SLOTS:
                             "ismeros=Új Ödön\t1\t-\t\n"));
     }
 
+    // A disk that takes 1.5 s to say a file is on it: changes of the settings are held at once
+    // and written in the order they were made, the event loop goes on meanwhile, and once the
+    // writes are done (as at the end of the program) the last change is on the disk.
+    void changesLeaveTheLoopTurning()
+    {
+        if (rerunWithSlowFsync(1500))
+            return;
+        QTemporaryDir dir;
+        const QString path = preferencesPath(dir.path());
+        PreferenceStore store(path);
+        store.load();
+        QSignalSpy failed(&store, &PreferenceStore::writeFailed);
+        Preferences first;
+        first.lastSnooze = SnoozeChoice::OneHour;
+        Preferences second = first;
+        second.trayOnly = true;
+        QElapsedTimer took;
+        took.start();
+        LoopProbe probe;
+        store.change(first);
+        store.change(second);
+        QCOMPARE(store.values(), second);
+        QTest::qWait(100);
+        const qint64 longest = probe.longestMs();
+        QVERIFY2(longest < 300, qPrintable(QStringLiteral("the loop stood %1 ms").arg(longest)));
+        files::waitForWrites();
+        QVERIFY2(took.elapsed() >= 2800, "the disk was not slow: nothing was measured");
+        QCOMPARE(parsePreferences(readAll(path)), second);
+        QCoreApplication::processEvents();
+        QCOMPARE(store.values(), second);
+        QVERIFY(failed.isEmpty());
+    }
+
     // A second program writes the file while this one runs: read again at once, and the next
     // change of this one keeps what it wrote.
     void secondWriterDuringTheRun()
@@ -220,7 +256,9 @@ private Q_SLOTS:
         writeFromAnotherProcess(path, readAll(path) + "caldav_felhasznalo=eva\n");
         Preferences wanted = store.values();
         wanted.lastSnooze = SnoozeChoice::Tomorrow;
-        QVERIFY(!store.change(wanted));
+        store.change(wanted);
+        files::waitForWrites();
+        QCoreApplication::processEvents();
         QCOMPARE(readAll(path), QByteArray("nevnap_elott_nap=2\nhalasztas=holnap\ncaldav_cim="
                                            "https://kez.example/\nismeros=Nagy Ella\t2\t-\t\n"
                                            "caldav_felhasznalo=eva\n"));
@@ -248,7 +286,8 @@ private Q_SLOTS:
         QVERIFY(store.takeNotices().isEmpty());
         Preferences wanted = store.values();
         wanted.trayOnly = false;
-        QVERIFY(!store.change(wanted));
+        store.change(wanted);
+        files::waitForWrites();
         QCOMPARE(readAll(path), QByteArray("nevnap_elott_nap=99\ncsak_talca=0\n"));
     }
 
@@ -281,7 +320,11 @@ private Q_SLOTS:
         QVERIFY(told[0].contains(u"nem olvasható"_qs));
         Preferences wanted;
         wanted.lastSnooze = SnoozeChoice::OneHour;
-        QVERIFY(!store.change(wanted));
+        QSignalSpy failed(&store, &PreferenceStore::writeFailed);
+        store.change(wanted);
+        files::waitForWrites();
+        QCoreApplication::processEvents();
+        QVERIFY(failed.isEmpty());
         const QString aside = path + u".olvashatatlan"_qs;
         if (how == u"closed")
             QVERIFY(QFile::setPermissions(aside, QFileDevice::ReadOwner));
@@ -306,8 +349,13 @@ private Q_SLOTS:
         store.load();
         Preferences wanted;
         wanted.trayOnly = true;
-        QCOMPARE(store.change(wanted), files::systemError(EACCES));
+        QSignalSpy failed(&store, &PreferenceStore::writeFailed);
+        store.change(wanted);
         QCOMPARE(store.values(), wanted); // held while the program runs
+        files::waitForWrites();
+        QTRY_COMPARE(failed.size(), 1);
+        QCOMPARE(failed[0][0].value<std::error_code>(), files::systemError(EACCES));
+        QCOMPARE(store.values(), wanted);
         QVERIFY(QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                       QFileDevice::ExeOwner));
         QCOMPARE(readAll(path), original);

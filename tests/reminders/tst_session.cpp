@@ -1,6 +1,7 @@
 #include "files/writequeue.h"
 #include "reminders/session.h"
 #include "support/filebytes.h"
+#include "support/loopprobe.h"
 #include "support/realfaults.h"
 
 #include <QElapsedTimer>
@@ -14,27 +15,6 @@ namespace {
 
 const QByteArray hourly = "e| | |*|*|*|*|00| |x|1|0|\r\n";
 const QByteArray daily = "e| | |*|*|*|08|00| |y|1|1|\r\n";
-
-// The longest time the event loop went without turning while it ran, measured by a timer that
-// wants to run every 5 ms.
-class LoopProbe {
-public:
-    LoopProbe()
-    {
-        m_timer.setTimerType(Qt::PreciseTimer);
-        m_timer.setInterval(5);
-        QObject::connect(&m_timer, &QTimer::timeout,
-                         [this] { m_longest = std::max(m_longest, m_since.restart()); });
-        m_since.start();
-        m_timer.start();
-    }
-    qint64 longestMs() { return std::max(m_longest, m_since.elapsed()); }
-
-private:
-    QTimer m_timer;
-    QElapsedTimer m_since;
-    qint64 m_longest = 0;
-};
 
 struct Book {
     QTemporaryDir dir;

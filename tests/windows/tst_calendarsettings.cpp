@@ -4,6 +4,7 @@
 
 #include "caldav/davclient.h"
 #include "caldav/realservers.h"
+#include "files/writequeue.h"
 #include "support/filebytes.h"
 #include "support/testsupport.h"
 #include "windows/calendarsettings.h"
@@ -131,6 +132,7 @@ private Q_SLOTS:
         QVERIFY(settings->findChild<QLabel *>(u"kapcsolatallapot"_qs)
                     ->text()
                     .contains(u"Emlékeztetők"_qs));
+        files::waitForWrites();
         const QByteArray file = readAll(h.path(u"config/Zelmarin/Quillomat/beallitasok.conf"_qs));
         QVERIFY2(file.contains(QByteArray("caldav_cim=" + url->text().toUtf8() + '\n')),
                  file.constData());

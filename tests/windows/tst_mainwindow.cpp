@@ -1,5 +1,6 @@
 #include "calendar/tradition.h"
 #include "files/safefile.h"
+#include "files/writequeue.h"
 #include "support/testsupport.h"
 #include "windows/alertdesk.h"
 
@@ -250,6 +251,7 @@ private Q_SLOTS:
             h.window().alertDesk()->tick();
             QCOMPARE(h.boxes.shown.size(), 2); // put off: not back within the minute
             QCOMPARE(h.notifier.sent.size(), 1);
+            files::waitForWrites();
             QFile settings(h.path(u"config/Zelmarin/Quillomat/beallitasok.conf"_qs));
             QVERIFY(settings.open(QIODevice::ReadOnly));
             QVERIFY(settings.readAll().contains("halasztas=holnap"));

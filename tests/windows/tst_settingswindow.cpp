@@ -1,3 +1,4 @@
+#include "files/writequeue.h"
 #include "support/filebytes.h"
 #include "support/testsupport.h"
 #include "windows/settingswindow.h"
@@ -93,6 +94,7 @@ private Q_SLOTS:
                          u"https://kez.example/naptar/"_qs);
         }
         settings->findChild<QSpinBox *>(u"nevnapelott"_qs)->setValue(3);
+        files::waitForWrites(); // as the end of the program does
         const QByteArray now = readAll(path);
         QVERIFY(now.contains("nevnap_elott_nap=3\n"));
         if (!tooLarge) {
@@ -127,6 +129,7 @@ private Q_SLOTS:
         QCOMPARE(settings->findChild<QSpinBox *>(u"sajatelott"_qs)->specialValueText(),
                  u"mint mindenkinek: 2 nappal előbb"_qs);
         days->setValue(3);
+        files::waitForWrites();
         QCOMPARE(readAll(path), QByteArray("nevnap_elott_nap=3\n"));
         QCOMPARE(settings->findChild<QLabel *>(u"ismeroselott"_qs)->text(),
                  u"3 nappal előbb (a Jelzések lapon állítható, mindenkinek)"_qs);
@@ -197,6 +200,7 @@ private Q_SLOTS:
             QTRY_VERIFY(state->text().contains(u"nem fut kulcstartó"_qs));
             QVERIFY(state->text().contains(u"parancsot"_qs));
             QVERIFY(h.keyring.entries.isEmpty());
+            files::waitForWrites();
             QVERIFY(!readAll(path).contains("titok"));
             delete settings;
             return;
@@ -205,6 +209,7 @@ private Q_SLOTS:
         QTRY_VERIFY(state->text().contains(u"kulcstartójában"_qs));
         QCOMPARE(h.keyring.entries, kept);
         QCOMPARE(settings->findChild<QLineEdit *>(u"caldavjelszo"_qs)->text(), QString());
+        files::waitForWrites();
         QVERIFY(readAll(path).contains("caldav_felhasznalo=anna\n"));
         QVERIFY(!readAll(path).contains("titok"));
         typeAndLeave(settings, u"caldavfelhasznalo"_qs, u"anna.kiss"_qs);
