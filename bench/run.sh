@@ -83,3 +83,5 @@ echo "idle CPU over ${idle} s: bare ${bare_cpu} %, normal view ${app_cpu} %" \
      "(target < 0.5 %), full view with moving signature ${full_cpu} %"
 echo "wake-ups per second, idle over ${idle} s: bare ${bare_wake}, normal view ${app_wake}" \
      "(target about 1)"
+# The event loop's stalls during an import and a sync round, with a bare window of their own.
+bash "$(dirname "$0")/stalls.sh" "$build"
