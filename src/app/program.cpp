@@ -256,7 +256,8 @@ int syncWithoutWindow(int argc, char **argv)
         return 1;
     }
     const Preferences p = loadPreferences(preferencesPath());
-    const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand, {}};
+    const CalDavAccount account{
+        p.calDavUrl, p.calDavUser, p.calDavPasswordCommand, {}, p.leapDayRule()};
     if (!account.configured()) {
         tell(QStringLiteral("quillomat: nincs beállítva CalDAV-naptár; a címét a Beállítások "
                             "ablakban lehet megadni."));

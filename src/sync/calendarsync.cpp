@@ -186,7 +186,8 @@ void CalendarSync::fetchChanged(const QStringList &hrefs, QList<ListedItem> know
                        if (r.error)
                            return fail(r.error.reason);
                        for (const caldav::DavItem &item : r.value) {
-                           auto listed = listedItem(item.href, item.etag, item.data, m_codec);
+                           auto listed = listedItem(item.href, item.etag, item.data, m_codec,
+                                                    m_account.leapDay);
                            if (!listed)
                                continue;
                            if (listed->uid.isEmpty())
@@ -258,9 +259,9 @@ bool CalendarSync::prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids
         Outgoing out{a, {}};
         if (a.kind != Kind::Remove) {
             const int row = ids.rowOf(a.uid);
-            const auto event =
-                row < 0 ? std::nullopt
-                        : eventOfReminder(m_session.table().row(row), a.uid, ids.of(row)->created);
+            const auto event = row < 0 ? std::nullopt
+                                       : eventOfReminder(m_session.table().row(row), a.uid,
+                                                         ids.of(row)->created, m_account.leapDay);
             if (!event)
                 continue; // an alert time that never comes: nothing to put in a calendar
             out.ics = m_codec.write({*event}, {}, QDateTime::currentDateTimeUtc());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "caldav/davclient.h"
+#include "calendar/tradition.h"
 #include "reminders/session.h"
 #include "roundwork.h"
 
@@ -17,6 +18,9 @@ struct CalDavAccount {
     QString passwordCommand; ///< a shell command that prints the password; empty for none
     QString password;        ///< the password itself, when the caller has it (from the keyring);
                              ///< empty: the command's answer, when there is a command
+    /// The day a birthday on 29 February is kept in common years, as the settings say: the
+    /// shape of its event on the calendar and how the event is read back.
+    LeapDayRule leapDay = LeapDayRule::February28;
     bool configured() const { return !url.trimmed().isEmpty(); }
 };
 

@@ -34,7 +34,8 @@ QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids)
 }
 
 std::optional<ListedItem> listedItem(const QString &href, const QString &etag,
-                                     const QByteArray &ics, CalendarCodec &codec)
+                                     const QByteArray &ics, CalendarCodec &codec,
+                                     LeapDayRule leapDay)
 {
     ListedItem item;
     item.href = href;
@@ -56,7 +57,7 @@ std::optional<ListedItem> listedItem(const QString &href, const QString &etag,
         item.problem = QStringLiteral("kivételes alkalmai vannak");
         return item;
     }
-    const FittedEvent fitted = fitEvent(event);
+    const FittedEvent fitted = fitEvent(event, leapDay);
     if (fitted.reminder)
         item.line = comparedLine(*fitted.reminder);
     else

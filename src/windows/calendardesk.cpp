@@ -49,7 +49,7 @@ QString CalendarDesk::dataFile() const
 void CalendarDesk::followPreferences(const Preferences &p)
 {
     m_leapDay = p.leapDayRule();
-    const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand, {}};
+    const CalDavAccount account{p.calDavUrl, p.calDavUser, p.calDavPasswordCommand, {}, m_leapDay};
     const bool changed = account.url != m_account.url || account.user != m_account.user ||
                          account.passwordCommand != m_account.passwordCommand ||
                          account.password != m_account.password;

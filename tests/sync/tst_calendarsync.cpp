@@ -1,108 +1,13 @@
-#include "fakecalendar.h"
 #include "files/safefile.h"
-#include "icalendar/codec.h"
-#include "reminders/datafile.h"
-#include "sync/calendarsync.h"
+#include "synccomputer.h"
 
 #include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
 
 #include <QElapsedTimer>
 #include <time.h>
 
 using namespace quill;
-
-namespace {
-
-Reminder meeting(const QString &text, const QString &hour)
-{
-    return {u"T"_qs, u" "_qs,  u" "_qs, u"*"_qs, u"május"_qs, u"1"_qs,
-            hour,    u"00"_qs, u" "_qs, text,    u"1"_qs};
-}
-
-// The book of one computer: its data file, its sync folder, its rounds.
-struct Computer {
-    QTemporaryDir dir;
-    std::unique_ptr<CalendarCodec> codec = makeLibicalCodec();
-    std::unique_ptr<ReminderFile> file;
-    std::unique_ptr<ReminderSession> session;
-    std::unique_ptr<CalendarSync> sync;
-    QString calendar;
-
-    explicit Computer(const QString &url)
-        : calendar(url)
-    {
-        reopen();
-    }
-    QString dataPath() const { return dir.filePath(u"remembers.txt"_qs); }
-    QString root() const { return dir.filePath(u"naptar-x"_qs); }
-    /// The program started again: the book read from its file.
-    void reopen()
-    {
-        sync.reset();
-        session.reset();
-        file = std::make_unique<ReminderFile>(dataPath(), dir.filePath(u"state"_qs));
-        session = std::make_unique<ReminderSession>(*file);
-        session->load();
-        sync = std::make_unique<CalendarSync>(*session, *codec, root());
-        caldav::ClientLimits limits;
-        limits.silenceMs = 1500;
-        sync->client().setLimits(limits);
-    }
-    void add(const Reminder &r)
-    {
-        session->store(r);
-        QVERIFY(session->save().ok());
-    }
-    SyncReport round()
-    {
-        std::optional<SyncReport> out;
-        QObject::connect(sync.get(), &CalendarSync::finished, sync.get(),
-                         [&out](const SyncReport &r) { out = r; });
-        sync->start({calendar, {}, {}, {}}, QDate(2026, 12, 7));
-        if (!QTest::qWaitFor([&out] { return out.has_value(); }, 20000))
-            return {};
-        sync->disconnect();
-        return *out;
-    }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (int r = 0; r < ReminderRows; ++r) {
-            if (session->table().inUse(r))
-                out << session->table().row(r).freeText().trimmed();
-        }
-        out.sort();
-        return out;
-    }
-    int rowOf(const QString &text) const
-    {
-        for (int r = 0; r < ReminderRows; ++r) {
-            if (session->table().inUse(r) && session->table().row(r).freeText().trimmed() == text)
-                return r;
-        }
-        return -1;
-    }
-};
-
-// An event as a phone writes it: no property of the program's own.
-QByteArray phoneEvent(const QByteArray &uid, const QByteArray &summary,
-                      const QByteArray &extra = {})
-{
-    return "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Telefon//HU\r\nBEGIN:VEVENT\r\nUID:" + uid +
-           "\r\nDTSTAMP:20261201T100000Z\r\nDTSTART:20270501T100000\r\nRRULE:FREQ=YEARLY\r\n"
-           "SUMMARY:" +
-           summary + "\r\n" + extra + "END:VEVENT\r\nEND:VCALENDAR\r\n";
-}
-
-// The same item as another device writes it back: its text changed, its UID kept.
-QByteArray edited(QByteArray data, const QByteArray &from, const QByteArray &to)
-{
-    return data.replace(from, to);
-}
-
-} // namespace
+using namespace quill::test;
 
 class TestCalendarSync : public QObject {
     Q_OBJECT
