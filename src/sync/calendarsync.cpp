@@ -19,6 +19,7 @@ CalendarSync::CalendarSync(ReminderSession &session, CalendarCodec &codec, QStri
     , m_root(std::move(root))
     , m_client(this)
 {
+    m_reader.setMaxThreadCount(1);
     m_passwordLimit.setSingleShot(true);
     m_passwordLimit.setInterval(30000);
     connect(&m_passwordLimit, &QTimer::timeout, this, [this] {
@@ -182,20 +183,35 @@ void CalendarSync::listAll()
 void CalendarSync::fetchChanged(const QStringList &hrefs, QList<ListedItem> known)
 {
     m_client.fetch(m_collection, hrefs,
-                   [this, known](const caldav::DavResult<QList<caldav::DavItem>> &r) mutable {
+                   [this, known](const caldav::DavResult<QList<caldav::DavItem>> &r) {
                        if (r.error)
                            return fail(r.error.reason);
-                       for (const caldav::DavItem &item : r.value) {
-                           auto listed = listedItem(item.href, item.etag, item.data, m_codec,
-                                                    m_account.leapDay);
-                           if (!listed)
-                               continue;
-                           if (listed->uid.isEmpty())
-                               listed->uid = item.href; // unreadable: known by its address
-                           known << *listed;
-                       }
-                       planAndApply(known);
+                       readFetched(r.value, known);
                    });
+}
+
+// The items are read and fitted on a worker (libical's parse costs by the item); the listing
+// comes back to the round's thread by a queued call. The codec serializes libical's users.
+void CalendarSync::readFetched(const QList<caldav::DavItem> &fetched,
+                               const QList<ListedItem> &known)
+{
+    if (fetched.isEmpty())
+        return planAndApply(known);
+    CalendarCodec *codec = &m_codec;
+    const LeapDayRule leapDay = m_account.leapDay;
+    m_reader.start([this, codec, leapDay, fetched, known] {
+        QList<ListedItem> listing = known;
+        for (const caldav::DavItem &item : fetched) {
+            auto listed = listedItem(item.href, item.etag, item.data, *codec, leapDay);
+            if (!listed)
+                continue;
+            if (listed->uid.isEmpty())
+                listed->uid = item.href; // unreadable: known by its address
+            listing << *listed;
+        }
+        QMetaObject::invokeMethod(
+            this, [this, listing] { planAndApply(listing); }, Qt::QueuedConnection);
+    });
 }
 
 void CalendarSync::planAndApply(QList<ListedItem> listing)
@@ -207,6 +223,10 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
     const QList<BookRow> rows = bookRows(m_session.table(), ids);
     const RoundPlan plan = planRound(rows, m_last, calendar, listing);
     m_report.conflicts += plan.conflicts;
+    for (const ListedItem &item : listing) {
+        if (!item.note.isEmpty())
+            m_report.notes << item.title + QStringLiteral(": ") + item.note;
+    }
     m_report.leftOut += plan.leftOut;
     m_next = startingAgreement(m_last, calendar, listing);
     m_next.ctag = m_state.ctag;
@@ -346,6 +366,7 @@ void CalendarSync::finish()
     m_running = false;
     m_report.conflicts.removeDuplicates();
     m_report.leftOut.removeDuplicates();
+    m_report.notes.removeDuplicates();
     Q_EMIT finished(m_report);
     if (m_again) {
         m_again = false;

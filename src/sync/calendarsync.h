@@ -7,6 +7,7 @@
 
 #include <QPointer>
 #include <QProcess>
+#include <QThreadPool>
 #include <QTimer>
 
 namespace quill {
@@ -38,6 +39,7 @@ struct SyncReport {
     int incoming = 0; ///< reminders added, changed or deleted by the other side
     QStringList leftOut;
     QStringList conflicts;
+    QStringList notes; ///< what of an item that came in its reminder does not follow, by title
 };
 
 /// The text the user is told of a round; empty when there is nothing to tell.
@@ -77,6 +79,7 @@ private:
     void stateRead(const caldav::CollectionState &state);
     void listAll();
     void fetchChanged(const QStringList &hrefs, QList<ListedItem> known);
+    void readFetched(const QList<caldav::DavItem> &fetched, const QList<ListedItem> &known);
     void planAndApply(QList<ListedItem> listing);
     struct Outgoing;
     bool keepIdentities();
@@ -116,6 +119,8 @@ private:
     };
     QList<Outgoing> m_outgoing;
     bool m_repeat = false;
+    // Last, so that it goes first: the items under way are read before the rest goes.
+    QThreadPool m_reader;
 };
 
 } // namespace quill

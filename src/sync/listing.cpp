@@ -19,6 +19,33 @@ QString titleOf(const Reminder &r)
     return text.isEmpty() ? r.freeText().simplified() : text;
 }
 
+// The title an item's text gives where the codec cannot read it: its first SUMMARY, lines
+// unfolded and the value's escapes undone; empty when it has none.
+QString summaryInText(const QByteArray &ics)
+{
+    QByteArray text = ics.left(CalendarCodec::maxBytes);
+    text.replace("\r\n ", "").replace("\r\n\t", "").replace("\n ", "").replace("\n\t", "");
+    for (const QByteArray &line : text.split('\n')) {
+        if (!line.toUpper().startsWith("SUMMARY") || line.size() < 8 ||
+            (line[7] != ':' && line[7] != ';'))
+            continue;
+        bool quoted = false;
+        qsizetype colon = -1;
+        for (qsizetype i = 7; i < line.size() && colon < 0; ++i) {
+            quoted = line[i] == '"' ? !quoted : quoted;
+            colon = !quoted && line[i] == ':' ? i : -1;
+        }
+        QByteArray value;
+        for (qsizetype i = colon + 1; colon >= 0 && i < line.size(); ++i) {
+            const bool escaped = line[i] == '\\' && i + 1 < line.size();
+            const char c = escaped ? line[++i] : line[i];
+            value += escaped && (c == 'n' || c == 'N') ? ' ' : c;
+        }
+        return QString::fromUtf8(value).simplified().left(80);
+    }
+    return {};
+}
+
 } // namespace
 
 QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids)
@@ -40,12 +67,14 @@ std::optional<ListedItem> listedItem(const QString &href, const QString &etag,
     ListedItem item;
     item.href = href;
     item.etag = etag;
-    item.title = href.section(QLatin1Char('/'), -1);
     const CalendarRead read = codec.read(ics);
     if (read.events.isEmpty()) {
         if (read.error.isEmpty())
             return std::nullopt; // a task or a journal entry: not the book's business
         item.problem = read.error;
+        item.title = summaryInText(ics);
+        if (item.title.isEmpty())
+            item.title = href.section(QLatin1Char('/'), -1);
         return item;
     }
     const CalendarEvent &event = read.events.first();
@@ -58,6 +87,7 @@ std::optional<ListedItem> listedItem(const QString &href, const QString &etag,
         return item;
     }
     const FittedEvent fitted = fitEvent(event, leapDay);
+    item.note = fitted.note;
     if (fitted.reminder)
         item.line = comparedLine(*fitted.reminder);
     else

@@ -36,6 +36,7 @@ struct ListedItem {
     QString ownLine;
     QString title;
     QString problem;
+    QString note; ///< what of the event its row does not follow (see FittedEvent::note)
 };
 
 /// What the last round agreed on with one calendar, per UID: the item's address, its entity tag,

@@ -45,6 +45,10 @@ QString syncReportText(const SyncReport &r)
         parts << QStringLiteral("Ezek a naptárbejegyzések nem férnek el emlékeztetőként; a "
                                 "kiszolgálón változatlanul maradnak:\n") +
                      listed(r.leftOut);
+    if (!r.notes.isEmpty())
+        parts << QStringLiteral("Ezeket a naptárbejegyzéseket az emlékeztetők nem követik "
+                                "teljesen:\n") +
+                     listed(r.notes);
     return parts.join(QStringLiteral("\n\n"));
 }
 

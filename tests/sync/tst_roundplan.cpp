@@ -46,7 +46,7 @@ QList<ListedItem> listingOf(const QStringList &items)
     QList<ListedItem> out;
     for (const QString &text : items) {
         const QStringList f = text.split(u' ');
-        ListedItem item{f[0] + u".ics"_qs, f[1], f[0], {}, {}, u"T:"_qs + f[0], {}};
+        ListedItem item{f[0] + u".ics"_qs, f[1], f[0], {}, {}, u"T:"_qs + f[0], {}, {}};
         if (f[2] == u"!"_qs)
             item.problem = u"kivétel dátummal"_qs;
         else
