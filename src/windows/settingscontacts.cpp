@@ -38,7 +38,6 @@ QPushButton *SettingsWindow::createSourceRow(QFormLayout *form, QWidget *group)
     auto *row = new QHBoxLayout;
     m_source = new QLineEdit(group);
     m_source->setObjectName(QStringLiteral("ismerosforras"));
-    m_source->setPlaceholderText(QStringLiteral(".vcf fájl vagy névjegymappa"));
     auto *browse = new QPushButton(QStringLiteral("&Tallózás…"), group);
     browse->setObjectName(QStringLiteral("tallozas"));
     row->addWidget(m_source);
@@ -47,8 +46,18 @@ QPushButton *SettingsWindow::createSourceRow(QFormLayout *form, QWidget *group)
     // reaches it and the mnemonic is not shown as a character.
     auto *label = new QLabel(QStringLiteral("Né&vjegyek:"), group);
     label->setBuddy(m_source);
-    form->addRow(label, row);
+    // The label over the whole width's field: a path is long, the labels' column is wide.
+    form->addRow(label);
+    form->addRow(row);
     m_source->setAccessibleName(QStringLiteral("Névjegyek"));
+    // What belongs there, under the field: a grey hint inside it would be cut off beside the
+    // button on a narrow or enlarged screen.
+    const QString what = QStringLiteral("Egy .vcf fájl vagy egy névjegyeket tartalmazó mappa.");
+    auto *hint = new QLabel(what, group);
+    hint->setObjectName(QStringLiteral("ismerosforrasmagyarazat"));
+    hint->setWordWrap(true);
+    form->addRow(hint);
+    m_source->setAccessibleDescription(what);
     return browse;
 }
 

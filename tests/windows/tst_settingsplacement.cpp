@@ -8,13 +8,32 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QScreen>
 #include <QScrollArea>
+#include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
 using namespace quill;
 using namespace quill::test;
+
+namespace {
+// The width a line edit paints its text in (its grey hint is elided to it): the style's contents
+// rectangle less the text margins and the edit's own two-pixel margin on each side.
+int textWidth(const QLineEdit *edit)
+{
+    QStyleOptionFrame option;
+    option.initFrom(edit);
+    option.lineWidth = edit->hasFrame()
+                           ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit)
+                           : 0;
+    const QRect contents =
+        edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit);
+    const QMargins margins = edit->textMargins();
+    return contents.width() - margins.left() - margins.right() - 2 * 2;
+}
+} // namespace
 
 class TestSettingsPlacement : public QObject {
     Q_OBJECT
@@ -95,6 +114,11 @@ private Q_SLOTS:
                 if (auto *spin = qobject_cast<QAbstractSpinBox *>(w))
                     QVERIFY2(spin->width() >= spin->sizeHint().width(),
                              qPrintable(spin->objectName()));
+                // A grey hint wider than its field is cut off ("…").
+                if (auto *edit = qobject_cast<QLineEdit *>(w); edit && edit->text().isEmpty())
+                    QVERIFY2(edit->fontMetrics().horizontalAdvance(edit->placeholderText()) <=
+                                 textWidth(edit),
+                             qPrintable(edit->placeholderText()));
             }
         }
         delete settings;
