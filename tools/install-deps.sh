@@ -7,7 +7,7 @@ run=(cmake make g++ qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-documenta
      libgl-dev fonts-liberation libical-dev qtkeychain-qt6-dev libqt6keychain1)
 test=(xvfb xauth xdotool x11-utils faketime clang libclang-rt-14-dev clang-format openbox
       weston xwayland dbus dunst desktop-file-utils appstream dpkg-dev man-db strace valgrind orca at-spi2-core gnome-keyring
-      radicale xandikos python3-icalendar khal curl)
+      radicale xandikos python3-icalendar khal curl openssl)
 pkgs=("${run[@]}")
 [ "${1:-test}" = run ] || pkgs+=("${test[@]}")
 missing=()

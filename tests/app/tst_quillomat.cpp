@@ -1,5 +1,6 @@
 // The real program as a process: its command line, and a second start against a running copy.
 
+#include "caldav/realservers.h"
 #include "support/filebytes.h"
 
 #include <QDir>
@@ -169,6 +170,28 @@ private Q_SLOTS:
         const QDateTime until = QDateTime::fromString(QString::fromLatin1(lines[0]), Qt::ISODate);
         QVERIFY2(until.isValid() && until < minute, lines[0].constData());
         QVERIFY2(lines.size() == 2 && lines[1].isEmpty(), "an alert was recorded as answered");
+    }
+
+    // A round against a server whose certificate nobody vouches for fails, says why in
+    // Hungarian, and sends nothing, the password least of all.
+    void syncWithUntrustedCertificate()
+    {
+        Server running;
+        running.tls = true;
+        QVERIFY2(running.start(u"radicale"_qs, "anna:titok\n"), "radicale did not start");
+        QTemporaryDir home;
+        const QString settings = home.filePath(u"config/Zelmarin/Quillomat/beallitasok.conf"_qs);
+        QDir().mkpath(QFileInfo(settings).absolutePath());
+        writeAll(settings, "caldav_cim=" + running.url().toString().toUtf8() +
+                               "/anna/naptar/\ncaldav_felhasznalo=anna\n"
+                               "caldav_jelszoparancs=printf titok\n");
+        const Run run = quillomat({u"--sync"_qs}, home.path());
+        QCOMPARE(run.code, 1);
+        QVERIFY2(run.err.contains(u"tanúsítványa nem megbízható"_qs), qPrintable(run.err));
+        QVERIFY(running.knock());
+        QTest::qWait(300); // anything logged late is counted too
+        QVERIFY2(running.requests() == 1 && running.received.count("HTTP_AUTHORIZATION") == 1,
+                 running.received.constData());
     }
 };
 

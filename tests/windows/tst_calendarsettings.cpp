@@ -149,6 +149,32 @@ private Q_SLOTS:
         QCOMPARE(calendars->currentText(), u"Emlékeztetők"_qs);
         delete settings;
     }
+
+    // Radicale over https with a certificate of its own making: the check says the certificate is
+    // not trusted, and no request, let alone the password, reaches the server.
+    void untrustedCertificate()
+    {
+        Server running;
+        running.tls = true;
+        QVERIFY2(running.start(u"radicale"_qs, "anna:titok\n"), "radicale did not start");
+        Harness h(at(2026, 12, 7, 7, 59, 50));
+        h.window().show();
+        SettingsWindow *settings = openSettings(h);
+        QVERIFY(settings);
+        settings->findChild<QTabWidget *>(u"lapok"_qs)->setCurrentIndex(2);
+        typeAndLeave(settings, u"caldavcim"_qs, u"127.0.0.1:%1"_qs.arg(running.port));
+        typeAndLeave(settings, u"caldavfelhasznalo"_qs, u"anna"_qs);
+        typeAndLeave(settings, u"caldavjelszo"_qs, u"titok"_qs);
+        QTRY_VERIFY(h.keyring.entries.contains(u"anna@127.0.0.1:%1"_qs.arg(running.port)));
+        const QString told = check(settings);
+        QVERIFY2(told.contains(u"tanúsítványa nem megbízható"_qs), qPrintable(told));
+        QVERIFY2(told.contains(u"saját aláírású"_qs), qPrintable(told));
+        QVERIFY(running.knock());
+        QTest::qWait(300); // anything logged late is counted too
+        QVERIFY2(running.requests() == 1 && running.received.count("HTTP_AUTHORIZATION") == 1,
+                 running.received.constData());
+        delete settings;
+    }
 };
 
 QTEST_MAIN(TestCalendarSettings)
