@@ -16,15 +16,20 @@ enum class MsgIcon { Exclamation, Question, Critical, Information };
 enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
+/// The help page that tells of a box's subject, known by its title ("Naptár": "naptar.html");
+/// empty when the title names no subject ("Quillomat").
+QString helpPageOfSubject(const QString &title);
+
 /// Modal message boxes. The windows show every message through this, so tests can answer them.
+/// F1 in a box opens the help at the page it names ("adatfajl.html"), or where none is named,
+/// at the page of its subject (`helpPageOfSubject`).
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-                           MsgButtons buttons = MsgButtons::Ok) = 0;
+                           MsgButtons buttons = MsgButtons::Ok, const QString &helpPage = {}) = 0;
     /// A question with buttons of its own; the index of the one chosen, or of the last (the one
-    /// Esc stands for) when the box is closed otherwise. Enter stands for `defaultChoice`; F1
-    /// opens the help at `helpPage` ("jelzes.html"), when one is named.
+    /// Esc stands for) when the box is closed otherwise. Enter stands for `defaultChoice`.
     virtual int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                        const QStringList &choices, int defaultChoice = 0,
                        const QString &helpPage = {}) = 0;
@@ -44,7 +49,7 @@ public:
     /// The help that F1 opens in a box with a help page.
     void setHelp(HelpViewer *help) { m_help = help; }
     MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-                   MsgButtons buttons) override;
+                   MsgButtons buttons, const QString &helpPage = {}) override;
     int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                const QStringList &choices, int defaultChoice, const QString &helpPage) override;
     std::optional<QString> askText(QWidget *parent, const QString &title,

@@ -7,6 +7,8 @@ namespace quill {
 
 namespace {
 
+const QString dataFilePage = QStringLiteral("adatfajl.html"); // F1 in the boxes of the file
+
 // The last run could not save at its end and left its reminders in an emergency copy.
 void offerEmergencyCopy(ReminderSession &session, MessageBoxes &boxes, QWidget *window)
 {
@@ -21,12 +23,13 @@ void offerEmergencyCopy(ReminderSession &session, MessageBoxes &boxes, QWidget *
                        "vészmentés emlékeztetőit a fájlban levők helyett? (Mentésig egyik fájl "
                        "sem változik.)")
             .arg(pending),
-        MsgButtons::YesNo);
+        MsgButtons::YesNo, dataFilePage);
     if (answer == MsgAnswer::Yes && session.takeEmergencyCopy(pending))
         return;
     const QString kept = file.retireEmergencyCopy(true);
     boxes.show(window, MsgIcon::Information, QStringLiteral("Quillomat"),
-               QStringLiteral("A vészmentés megmaradt ezen a néven:\n") + kept);
+               QStringLiteral("A vészmentés megmaradt ezen a néven:\n") + kept, MsgButtons::Ok,
+               dataFilePage);
 }
 
 } // namespace
@@ -37,7 +40,7 @@ void loadAndTell(ReminderSession &session, MessageBoxes &boxes, QWidget *window)
     const QString notice = loadNotice(report, session.file().path());
     if (!notice.isEmpty())
         boxes.show(window, loadNoticeIsFailure(report) ? MsgIcon::Critical : MsgIcon::Exclamation,
-                   QStringLiteral("Quillomat"), notice);
+                   QStringLiteral("Quillomat"), notice, MsgButtons::Ok, dataFilePage);
     offerEmergencyCopy(session, boxes, window);
 }
 

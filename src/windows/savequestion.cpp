@@ -7,6 +7,8 @@ namespace quill {
 
 namespace {
 
+const QString dataFilePage = QStringLiteral("adatfajl.html"); // F1 in the boxes of the file
+
 // Another program wrote the file since it was read: which version goes into the file?
 std::optional<OnChangedFile> askWhichVersion(ReminderSession &session, MessageBoxes &boxes,
                                              QWidget *parent, const QString &title)
@@ -18,7 +20,8 @@ std::optional<OnChangedFile> askWhichVersion(ReminderSession &session, MessageBo
                        "a program biztonsági másolatként megőrzi.")
             .arg(session.file().path()),
         {QStringLiteral("Az itteni változat"), QStringLiteral("A másik program változata"),
-         QStringLiteral("Mégse")});
+         QStringLiteral("Mégse")},
+        0, dataFilePage);
     if (chosen == 0)
         return OnChangedFile::KeepMine;
     if (chosen == 1)
@@ -54,7 +57,7 @@ SaveOutcome askAndSave(ReminderSession &session, MessageBoxes &boxes, QWidget *p
         return SaveOutcome::NotAsked;
     const MsgAnswer answer =
         boxes.show(parent, MsgIcon::Question, title, QStringLiteral("Mentsem a módosításokat?"),
-                   MsgButtons::YesNoCancel);
+                   MsgButtons::YesNoCancel, QStringLiteral("kilepes.html"));
     if (answer == MsgAnswer::Cancel)
         return SaveOutcome::Cancelled;
     if (answer != MsgAnswer::Yes)
@@ -75,12 +78,13 @@ SaveOutcome saveNow(ReminderSession &session, MessageBoxes &boxes, QWidget *pare
     }
     const SaveReport saved = session.save(onChanged);
     if (!saved.ok()) {
-        boxes.show(parent, MsgIcon::Critical, title, saveFailureText(session.file(), saved));
+        boxes.show(parent, MsgIcon::Critical, title, saveFailureText(session.file(), saved),
+                   MsgButtons::Ok, dataFilePage);
         return SaveOutcome::Failed;
     }
     const QString kept = keptVersionsText(saved);
     if (!kept.isEmpty())
-        boxes.show(parent, MsgIcon::Information, title, kept);
+        boxes.show(parent, MsgIcon::Information, title, kept, MsgButtons::Ok, dataFilePage);
     return SaveOutcome::Saved;
 }
 

@@ -120,7 +120,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("told");
         QTest::newRow("the alert's page")
             << u"jelzes.html"_qs << true << QStringList{u"jelzes.html"_qs} << false;
-        QTest::newRow("no page") << QString() << true << QStringList() << false;
+        QTest::newRow("no page: the subject's")
+            << QString() << true << QStringList{u"emlekeztetok.html"_qs} << false;
         QTest::newRow("the help missing")
             << u"jelzes.html"_qs << false << QStringList{u"jelzes.html"_qs} << true;
     }
@@ -156,6 +157,58 @@ private Q_SLOTS:
         QVERIFY(chosen == 0 || chosen == 1);
         QCOMPARE(help.pages, asked);
         QCOMPARE(warning.contains(u"súgó"_qs), told);
+    }
+
+    // The boxes of the windows that tell of a subject (a sync's failure, an import's result or
+    // question, a save's failure) open its help page on F1, one that the help has.
+    void f1InABoxOfASubject_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("page");
+        QTest::addColumn<bool>("question");
+        QTest::addColumn<QString>("asked");
+        QTest::newRow("a sync's failure")
+            << u"Naptár"_qs << QString() << false << u"naptar.html"_qs;
+        QTest::newRow("an import's result")
+            << u"Naptárfájl beolvasása"_qs << QString() << false << u"naptar.html"_qs;
+        QTest::newRow("the import's question")
+            << u"Naptárfájl beolvasása"_qs << QString() << true << u"naptar.html"_qs;
+        QTest::newRow("a calendar file not written")
+            << u"Emlékeztetők mentése naptárfájlba"_qs << QString() << false << u"naptar.html"_qs;
+        QTest::newRow("the settings file")
+            << u"Beállítások"_qs << QString() << false << u"beallitasok-jelzesek.html"_qs;
+        QTest::newRow("a save's failure, its page named")
+            << u"Quillomat"_qs << u"adatfajl.html"_qs << false << u"adatfajl.html"_qs;
+        QTest::newRow("the save question, its page named")
+            << u"Quillomat"_qs << u"kilepes.html"_qs << true << u"kilepes.html"_qs;
+        QTest::newRow("no subject") << u"Quillomat"_qs << QString() << false << QString();
+    }
+    void f1InABoxOfASubject()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, page);
+        QFETCH(bool, question);
+        QFETCH(QString, asked);
+        PagesAsked help;
+        SystemMessageBoxes boxes;
+        boxes.setHelp(&help);
+        QTimer::singleShot(0, [] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            box->activateWindow();
+            QTRY_VERIFY(box->isActiveWindow());
+            QTest::keyClick(box, Qt::Key_F1);
+            box->buttons().constFirst()->click();
+        });
+        if (question)
+            boxes.choose(nullptr, MsgIcon::Question, title, u"Hozzáadja?"_qs,
+                         {u"Hozzáadás"_qs, u"Mégse"_qs}, 0, page);
+        else
+            boxes.show(nullptr, MsgIcon::Exclamation, title, u"Nem sikerült."_qs, MsgButtons::Ok,
+                       page);
+        QCOMPARE(help.pages, asked.isEmpty() ? QStringList() : QStringList{asked});
+        if (!asked.isEmpty())
+            QVERIFY2(QFile::exists(QStringLiteral(QUILL_HELP_DIR "/") + asked), qPrintable(asked));
     }
 
     void realHelpFile()

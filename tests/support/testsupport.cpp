@@ -9,9 +9,9 @@
 namespace quill::test {
 
 MsgAnswer RecordingBoxes::show(QWidget *, MsgIcon icon, const QString &title, const QString &text,
-                               MsgButtons buttons)
+                               MsgButtons buttons, const QString &helpPage)
 {
-    shown.append({icon, title, text, buttons});
+    shown.append({icon, title, text, buttons, helpPage});
     if (whileOpen)
         whileOpen();
     if (!answers.isEmpty())
@@ -22,7 +22,7 @@ MsgAnswer RecordingBoxes::show(QWidget *, MsgIcon icon, const QString &title, co
 int RecordingBoxes::choose(QWidget *, MsgIcon icon, const QString &title, const QString &text,
                            const QStringList &options, int, const QString &helpPage)
 {
-    shown.append({icon, title, text, MsgButtons::Ok});
+    shown.append({icon, title, text, MsgButtons::Ok, helpPage});
     helpPages << helpPage;
     if (whileOpen)
         whileOpen();
@@ -34,14 +34,14 @@ int RecordingBoxes::choose(QWidget *, MsgIcon icon, const QString &title, const 
 std::optional<QString> RecordingBoxes::askText(QWidget *, const QString &title,
                                                const QString &label)
 {
-    shown.append({MsgIcon::Question, title, label, MsgButtons::Ok});
+    shown.append({MsgIcon::Question, title, label, MsgButtons::Ok, {}});
     return typed.isEmpty() ? std::nullopt : typed.takeFirst();
 }
 
 std::optional<QString> RecordingBoxes::chooseFile(QWidget *, const QString &title,
                                                   const QString &suggested, const QString &, bool)
 {
-    shown.append({MsgIcon::Question, title, suggested, MsgButtons::Ok});
+    shown.append({MsgIcon::Question, title, suggested, MsgButtons::Ok, {}});
     if (files.isEmpty())
         return std::nullopt;
     return files.takeFirst();

@@ -21,9 +21,10 @@ public:
         QString title;
         QString text;
         MsgButtons buttons;
+        QString helpPage; ///< the page named for F1 (empty: none, the subject's page)
     };
     MsgAnswer show(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
-                   MsgButtons buttons) override;
+                   MsgButtons buttons, const QString &helpPage) override;
     int choose(QWidget *parent, MsgIcon icon, const QString &title, const QString &text,
                const QStringList &choices, int defaultChoice, const QString &helpPage) override;
     QStringList helpPages; ///< the help page of each choice box, in order (empty: none)

@@ -99,6 +99,7 @@ private Q_SLOTS:
             QCOMPARE(h.boxes.shown[0].title, path == u"button" ? u"Naptár"_qs : u"Quillomat"_qs);
             QCOMPARE(h.boxes.shown[0].icon, MsgIcon::Question);
             QCOMPARE(h.boxes.shown[0].buttons, MsgButtons::YesNoCancel);
+            QCOMPARE(h.boxes.shown[0].helpPage, u"kilepes.html"_qs); // F1's page
         }
         const QByteArray expected =
             saved && changed ? QByteArray("e| | |*|*|*|*|00| |\xfaj|1|0|\r\n") : oneReminder;
@@ -129,6 +130,7 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.shown.size(), 2);
         QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
         QVERIFY(h.boxes.shown[1].text.contains(u"betelt a lemez"_qs));
+        QCOMPARE(h.boxes.shown[1].helpPage, u"adatfajl.html"_qs);
         QVERIFY(h.session().isModified());
         QVERIFY(h.window().isVisible());
         QCOMPARE(h.fileBytes(), original);
@@ -151,6 +153,7 @@ private Q_SLOTS:
                         data.filePath(u"disk"_qs), next.path(u"state"_qs), {MsgAnswer::Yes});
         QCOMPARE(offered.boxes.shown.size(), 1);
         QVERIFY(offered.boxes.shown[0].text.contains(u"vészmentés"_qs));
+        QCOMPARE(offered.boxes.shown[0].helpPage, u"adatfajl.html"_qs);
         QCOMPARE(offered.session().table().field(3, Field::FreeText), u"új"_qs);
         QVERIFY(offered.session().isModified());
     }
@@ -179,6 +182,7 @@ private Q_SLOTS:
         h.boxes.choices << choice;
         trigger(h, u"kilep"_qs);
         QVERIFY(h.boxes.shown[1].text.contains(u"másik program megváltoztatta"_qs));
+        QCOMPARE(h.boxes.shown[1].helpPage, u"adatfajl.html"_qs);
         const QString backup = h.dataPath() + u".bak"_qs;
         const QByteArray ours = "e| | |*|*|*|*|00| |eny\xe9m|1|0|\r\n";
         QCOMPARE(ended.size(), choice == 2 ? 0 : 1);
