@@ -263,7 +263,11 @@ QFont dialogFont()
 void addLabelledRow(QFormLayout *form, const QString &label, QWidget *field)
 {
     form->addRow(label, field);
-    field->setAccessibleName(QString(label).remove(u'&'));
+    // Read as the label's words, without the mnemonic's "&" and the closing colon.
+    QString name = QString(label).remove(u'&');
+    if (name.endsWith(u':'))
+        name.chop(1);
+    field->setAccessibleName(name);
 }
 
 } // namespace quill

@@ -3,7 +3,6 @@
 #include "support/testsupport.h"
 #include "windows/settingswindow.h"
 
-#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -44,17 +43,6 @@ void writeFromAnotherProcess(const QString &path, const QByteArray &bytes)
     sh.write(bytes);
     sh.closeWriteChannel();
     QVERIFY(sh.waitForFinished());
-}
-
-// Every widget Tab reaches from the window's first, in order, once round.
-QList<QWidget *> tabChain(QWidget *window)
-{
-    QList<QWidget *> chain;
-    for (QWidget *w = window->nextInFocusChain(); w && w != window; w = w->nextInFocusChain()) {
-        if (w->focusPolicy() & Qt::TabFocus)
-            chain << w;
-    }
-    return chain;
 }
 
 } // namespace
@@ -133,44 +121,6 @@ private Q_SLOTS:
         QCOMPARE(readAll(path), QByteArray("nevnap_elott_nap=3\n"));
         QCOMPARE(settings->findChild<QLabel *>(u"ismeroselott"_qs)->text(),
                  u"3 nappal előbb (a Jelzések lapon állítható, mindenkinek)"_qs);
-        delete settings;
-    }
-
-    // Each field is reached with Tab and read by a screen reader by its whole label.
-    void fieldsByKeyboardAndLabel_data()
-    {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QString>("spoken");
-        QTest::newRow("notice") << u"nevnapelott"_qs << u"Hány nappal előbb:"_qs;
-        QTest::newRow("meetings") << u"talalkozoelott"_qs << u"Találkozó előtt hány perccel:"_qs;
-        QTest::newRow("address book") << u"ismerosforras"_qs << u"Névjegyek"_qs;
-        QTest::newRow("time") << u"ismerosido"_qs << u"Hánykor szóljon:"_qs;
-        QTest::newRow("29 February")
-            << u"februar29"_qs << u"A február 29-i születésnap nem szökőévben:"_qs;
-        QTest::newRow("person") << u"ismerosvalaszto"_qs << u"Ismerős:"_qs;
-        QTest::newRow("person's notice") << u"sajatelott"_qs << u"Neki hány nappal előbb:"_qs;
-        QTest::newRow("person's name") << u"sajatnev"_qs << u"Ezen a néven ünnepli a névnapját:"_qs;
-        QTest::newRow("person's day") << u"sajatnevnap"_qs << u"Ezen a napon ünnepli:"_qs;
-        QTest::newRow("server") << u"caldavcim"_qs << u"A kiszolgáló címe"_qs;
-        QTest::newRow("user") << u"caldavfelhasznalo"_qs << u"Felhasználónév"_qs;
-        QTest::newRow("password") << u"caldavjelszo"_qs << u"Jelszó"_qs;
-        QTest::newRow("password command")
-            << u"caldavjelszoparancs"_qs << u"Vagy a jelszót kiíró parancs"_qs;
-    }
-    void fieldsByKeyboardAndLabel()
-    {
-        QFETCH(QString, field);
-        QFETCH(QString, spoken);
-        Harness h(at(2026, 12, 7, 7, 59, 50));
-        h.window().show();
-        SettingsWindow *settings = openSettings(h);
-        QVERIFY(settings);
-        auto *widget = settings->findChild<QWidget *>(field);
-        QVERIFY(widget);
-        QVERIFY(tabChain(settings).contains(widget));
-        QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(widget);
-        QVERIFY(reader);
-        QCOMPARE(reader->text(QAccessible::Name), spoken);
         delete settings;
     }
 
