@@ -199,10 +199,11 @@ void CalendarSync::readFetched(const QList<caldav::DavItem> &fetched,
         return planAndApply(known);
     CalendarCodec *codec = &m_codec;
     const LeapDayRule leapDay = m_account.leapDay;
-    m_reader.start([this, codec, leapDay, fetched, known] {
+    const Agreement agreed = m_last; // a copy for the worker: the round reads, never writes it
+    m_reader.start([this, codec, leapDay, agreed, fetched, known] {
         QList<ListedItem> listing = known;
         for (const caldav::DavItem &item : fetched) {
-            auto listed = listedItem(item.href, item.etag, item.data, *codec, leapDay);
+            auto listed = listedItem(item.href, item.etag, item.data, *codec, leapDay, agreed);
             if (!listed)
                 continue;
             if (listed->uid.isEmpty())

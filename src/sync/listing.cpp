@@ -62,7 +62,7 @@ QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids)
 
 std::optional<ListedItem> listedItem(const QString &href, const QString &etag,
                                      const QByteArray &ics, CalendarCodec &codec,
-                                     LeapDayRule leapDay)
+                                     LeapDayRule leapDay, const Agreement &agreed)
 {
     ListedItem item;
     item.href = href;
@@ -77,11 +77,16 @@ std::optional<ListedItem> listedItem(const QString &href, const QString &etag,
             item.title = href.section(QLatin1Char('/'), -1);
         return item;
     }
-    const CalendarEvent &event = read.events.first();
+    CalendarEvent event = read.events.first();
     item.uid = event.uid;
     item.title = eventLine(event);
     if (const std::optional<Reminder> own = reminderOfLine(event.row))
         item.ownLine = comparedLine(*own);
+    // Written back by a program that drops properties it does not know: still the reminder both
+    // sides agreed on, with what that program changed.
+    const auto entry = agreed.entries.constFind(event.uid);
+    if (event.row.isEmpty() && entry != agreed.entries.cend())
+        event.row = entry->line;
     if (read.events.size() > 1) {
         item.problem = QStringLiteral("kivételes alkalmai vannak");
         return item;

@@ -58,12 +58,14 @@ struct Agreement {
 
 /// The book's rows in use that have a UID, as a round compares them.
 QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids);
+
 /// An item of the calendar read with the codec: the row its event fits, or why none; none at all
 /// for an item that holds no event (a task, a journal entry). `leapDay`: where a birthday on
-/// 29 February is kept in common years.
+/// 29 February is kept in common years. An event whose last writer dropped the program's own
+/// properties (a phone) is read against the row `agreed` holds for its UID.
 std::optional<ListedItem> listedItem(const QString &href, const QString &etag,
                                      const QByteArray &ics, CalendarCodec &codec,
-                                     LeapDayRule leapDay);
+                                     LeapDayRule leapDay, const Agreement &agreed = {});
 
 /// The file of the agreement with `calendar` in the sync folder `root`: one file per address.
 QString agreementPath(const QString &root, const QString &calendar);

@@ -4,7 +4,8 @@
 # python3-icalendar): every kind of reminder arrives with its repeat and alarm; what the other
 # device adds, changes and deletes comes back into remembers.txt; a change on both sides keeps
 # both; a round that lost its server loses nothing; a running copy takes --sync; a copy killed
-# after a round loses and doubles nothing; hostile items on the server; the name-day file in
+# after a round loses and doubles nothing; a phone that drops the program's properties, moves an
+# alarm, calls a meeting off and deletes one occurrence; hostile items on the server; the name-day file in
 # python3-icalendar and khal.
 set -Eeuo pipefail
 [ -n "${E2E_DEBUG:-}" ] && set -x
@@ -187,7 +188,52 @@ on_server -q '"summary": "Színház"' || fail "the addition left the server"
 [ "$(grep -c '|Színház|' "$work/book")" -eq 1 ] || fail "the addition is not there once"
 [ "$(on_server -c '"summary": "Színház"')" -eq 1 ] || fail "the addition doubled on the server"
 ok "a killed copy loses and doubles nothing"
-# 7. Hostile items on the server: a rule of every second, one of 9 MB, and more events than the
+# 7. A phone rewrites the program's events the way phone programs do: its own properties dropped
+# (the kind's category too, in one case), an alarm moved, a meeting called off, one occurrence
+# deleted, a title retyped. The kinds and times stay, the alarm moves the alert only, the called-off
+# meeting is switched off, and the reminder with a deleted occurrence still takes changes made here.
+add_rows() { { text; printf '%s\r\n' "$@"; } | iconv -f utf-8 -t cp1250 >"$work/edited"; cat "$work/edited" >"$book"; }
+add_rows 'n|Tóth|Kristóf|*|március|15|08|00| március 15.| |1|40|' \
+    's|Szabó|Anna|*|június|3|07|00|június 3.| |0|41|' \
+    't|Fogorvos|Pécs|2027|április|20|13|30|2027. április 20. 14:00| |1|42|' \
+    't|Tárgyalás|Szeged|2027|május|6|09|00|2027. május 6. 09:30| |1|43|' \
+    'e| | |*|*|*|06|30| |Torna|1|44|'
+sync_ok "sync of the phone's events"
+on_server -q '"summary": "Torna"' || fail "the new rows did not reach the server"
+"$device" "$url" phone "Névnap: Tóth Kristóf"
+"$device" "$url" phone "Születésnap: Szabó Anna" nocategories "SUMMARY=Születésnap: Szabó Anna Mária"
+"$device" "$url" phone "Találkozó: Fogorvos Pécs" "TRIGGER=-PT15M"
+"$device" "$url" phone "Találkozó: Tárgyalás Szeged" "STATUS=CANCELLED"
+"$device" "$url" phone "Torna" "EXDATE=1"
+! on_server -q '"summary": "Torna".*"row": "[^"]' || fail "the phone kept the program's properties"
+for round in 1 2; do
+    sync_ok "sync after the phone's rewrite ($round)"
+    text >"$work/book"
+    grep -q '^n|Tóth|Kristóf|\*|március|15|08|00| március 15\.| |1|' "$work/book" ||
+        fail "the name day lost its kind or dates"
+    grep -q '^s|Szabó|Anna Mária|\*|június|3|07|00|június 3\.| |0|' "$work/book" ||
+        fail "the switched-off birthday lost its kind, its time or its switch"
+    grep -q '^t|Fogorvos|Pécs|2027|április|20|13|45|2027\. április 20\. 14:00| |1|' "$work/book" ||
+        fail "the alarm moved the meeting, not its alert"
+    grep -q '^t|Tárgyalás|Szeged|2027|május|6|09|00|.*| |0|' "$work/book" ||
+        fail "the called-off meeting is still active"
+    grep -q '^e| | |\*|\*|\*|06|30| |Torna|1|' "$work/book" || fail "the deleted occurrence cut the reminder"
+    [ "$(grep -c 'Tóth\|Szabó\|Fogorvos\|Tárgyalás\|Torna' "$work/book")" -eq 5 ] || fail "doubled"
+done
+on_server -q '"summary": "Találkozó: Fogorvos Pécs", "dtstart": "2027-04-20T14:00:00+02:00".*"alarms": \["-PT15M"\]' ||
+    fail "the meeting moved on the server"
+on_server -q '"summary": "Névnap: Tóth Kristóf", "dtstart": "[0-9]*-03-15"' || fail "the name day moved on the server"
+on_server -q '"summary": "Találkozó: Tárgyalás Szeged".*"status": "CANCELLED"' || fail "the call-off left the server"
+edit_book 's/^e| | |\*|\*|\*|06|30| |Torna|/e| | |*|*|*|07|00| |Torna|/'
+sync_ok "sync of a change after the deleted occurrence"
+on_server -q '"summary": "Torna", "dtstart": "[-0-9]*T07:00:00+01:00"' || fail "the change here did not reach the server"
+edit_book '/|Torna|/d'
+sync_ok "sync of a deletion after the deleted occurrence"
+! on_server -q '"summary": "Torna"' || fail "the deletion here did not reach the server"
+! text | grep -q 'Torna' || fail "the deleted reminder came back"
+ok "a phone's way of writing keeps kinds, times and the reminder's link"
+
+# 8. Hostile items on the server: a rule of every second, one of 9 MB, and more events than the
 # book has rows. The round ends, the book keeps 51 rows at most, and nothing is taken off the
 # server.
 hostile() { # name, lines of the event
@@ -216,7 +262,7 @@ done
 sync_ok "sync after the hostile items"
 ok "hostile items on the server"
 
-# 8. The name-day file of nevnap --ical read by other programs: python3-icalendar and khal.
+# 9. The name-day file of nevnap --ical read by other programs: python3-icalendar and khal.
 "$bin/nevnap" --ical "$work/nevnapok.ics" || fail "nevnap --ical failed"
 /usr/bin/python3 - "$work/nevnapok.ics" <<'PY' || fail "python3-icalendar reads the name days otherwise"
 import icalendar, sys

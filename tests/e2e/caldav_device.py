@@ -7,7 +7,13 @@ reads them with python3-icalendar, as another calendar program would.
   caldav_device.py URL edit SUMMARY FIELD=VALUE...   (SUMMARY, DTSTART of the event so named;
                                                       TRIGGER of its alarms)
   caldav_device.py URL delete SUMMARY
+  caldav_device.py URL phone SUMMARY [nocategories] FIELD=VALUE...
+                       the event so named written back the way phone programs write: every X-
+                       property dropped (CATEGORIES too with "nocategories"), then SUMMARY,
+                       STATUS, TRIGGER of its alarms (one added where none) and EXDATE=N (the
+                       occurrence N days after the start deleted) changed
 """
+import datetime
 import json
 import sys
 import urllib.request
@@ -47,6 +53,8 @@ def describe(cal):
         "rrule": str(rrule.to_ical(), "ascii") if rrule else "",
         "alarms": alarms,
         "row": str(ev.get("X-QUILLOMAT-ROW", "")),
+        "status": str(ev.get("STATUS", "")),
+        "exdates": len(ev.get("EXDATE", [])) if isinstance(ev.get("EXDATE"), list) else int("EXDATE" in ev),
     }
 
 
@@ -55,6 +63,41 @@ def find(url, summary):
         if str(event_of(cal).get("SUMMARY")) == summary:
             return item, cal
     sys.exit("no event " + summary)
+
+
+def drop_own_properties(component, categories):
+    for key in list(component.keys()):
+        if key.startswith("X-") or (categories and key == "CATEGORIES"):
+            del component[key]
+    for sub in component.subcomponents:
+        drop_own_properties(sub, categories)
+
+
+def phone(url, summary, args):
+    item, cal = find(url, summary)
+    ev = event_of(cal)
+    drop_categories = bool(args) and args[0] == "nocategories"
+    drop_own_properties(cal, drop_categories)
+    cal["PRODID"] = "-//Telefon//Naptar 1.0//HU"
+    for change in args[1 if drop_categories else 0:]:
+        key, value = change.split("=", 1)
+        if key == "TRIGGER":  # "15 minutes before"
+            alarms = list(ev.walk("VALARM")) or [icalendar.Alarm()]
+            if not ev.walk("VALARM"):
+                alarms[0].add("ACTION", "DISPLAY")
+                alarms[0].add("DESCRIPTION", "Emlékeztető")
+                ev.add_component(alarms[0])
+            for alarm in alarms:
+                alarm.pop("TRIGGER", None)
+                alarm.add("TRIGGER", icalendar.vDuration.from_ical(value))
+        elif key == "EXDATE":  # "delete only this occurrence"
+            ev.add("EXDATE", ev.decoded("DTSTART") + datetime.timedelta(days=int(value)))
+        else:
+            ev.pop(key, None)
+            ev.add(key, value)
+    ev.pop("DTSTAMP", None)
+    ev.add("DTSTAMP", datetime.datetime.now(datetime.timezone.utc))
+    request("PUT", item, cal.to_ical(), {"Content-Type": "text/calendar"})
 
 
 def main():
@@ -93,6 +136,8 @@ def main():
             else:
                 ev.add(key, value)
         request("PUT", item, cal.to_ical(), {"Content-Type": "text/calendar"})
+    elif command == "phone":
+        phone(url, args[0], args[1:])
     elif command == "delete":
         item, _ = find(url, args[0])
         request("DELETE", item)
