@@ -84,8 +84,7 @@ QString loadNotice(const LoadReport &r, const QString &path)
     return parts.join(QStringLiteral("\n\n"));
 }
 
-namespace {
-QString failureReason(const SaveReport &report)
+QString saveFailureReason(const SaveReport &report)
 {
     switch (report.failed) {
     case SaveReport::Stage::OtherCopy:
@@ -100,19 +99,18 @@ QString failureReason(const SaveReport &report)
     }
     return files::reasonText(report.error);
 }
-} // namespace
 
 QString saveFailureText(const ReminderFile &file, const SaveReport &report)
 {
     return QStringLiteral("A mentés nem sikerült, az emlékeztetők a programban megmaradtak.\n\n") +
-           file.path() + QStringLiteral("\nOk: ") + failureReason(report) + u'.';
+           file.path() + QStringLiteral("\nOk: ") + saveFailureReason(report) + u'.';
 }
 
 QString emergencyText(const ReminderFile &file, const SaveReport &report,
                       const std::error_code &emergencyError, const QString &writtenTo)
 {
     const QString failed = QStringLiteral("Quillomat: a mentés nem sikerült: ") + file.path() +
-                           QStringLiteral("\nOk: ") + failureReason(report) + u'.';
+                           QStringLiteral("\nOk: ") + saveFailureReason(report) + u'.';
     if (!emergencyError)
         return failed +
                QStringLiteral("\nA mentetlen emlékeztetőket a program vészmentésként "

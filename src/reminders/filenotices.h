@@ -15,6 +15,8 @@ QString loadNotice(const LoadReport &report, const QString &path);
 /// Whether that notice reports a failure (the file's content could not be used) or a warning.
 bool loadNoticeIsFailure(const LoadReport &report);
 
+/// Why a save failed, in the user's words (for every stage, another copy holding the file too).
+QString saveFailureReason(const SaveReport &report);
 /// The message a failed save shows the user while the program keeps running.
 QString saveFailureText(const ReminderFile &file, const SaveReport &report);
 /// What a failed save at the end of the program says: where the emergency copy went (or why it

@@ -2,6 +2,7 @@
 
 #include "files/safefile.h"
 #include "icalendar/codec.h"
+#include "reminders/filenotices.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -247,14 +248,14 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
     for (const RoundAction &a : plan.actions)
         agreeBookStep(m_next, a, outcome, bookLines);
     // What came in reaches the data file before anything is agreed on, the UIDs with it; the
-    // UIDs the server learns are on the disk before it does.
-    if (outcome.changed) {
+    // UIDs the server learns are on the disk before it does. That includes what an earlier
+    // round brought in and could not save (a full disk): this round agrees on it too.
+    if (outcome.changed || m_session.isModified()) {
         m_savingIncoming = true;
         const SaveReport saved = m_session.save();
         m_savingIncoming = false;
         if (!saved.ok())
-            return fail(m_session.file().path() + QStringLiteral(": ") +
-                        files::reasonText(saved.error));
+            return fail(m_session.file().path() + QStringLiteral(": ") + saveFailureReason(saved));
     }
     if (!keepIdentities())
         return;

@@ -19,9 +19,11 @@ inline Reminder meeting(const QString &text, const QString &hour)
             hour,    u"00"_qs, u" "_qs, text,    u"1"_qs};
 }
 
-// The book of one computer: its data file, its sync folder, its rounds.
+// The book of one computer: its data file, its sync folder, its rounds; all in a folder of its
+// own, or in `place` (a small disk, a folder another process shares).
 struct Computer {
     QTemporaryDir dir;
+    QString folder;
     std::unique_ptr<CalendarCodec> codec = makeLibicalCodec();
     std::unique_ptr<ReminderFile> file;
     std::unique_ptr<ReminderSession> session;
@@ -29,19 +31,20 @@ struct Computer {
     QString calendar;
     LeapDayRule leapDay = LeapDayRule::February28;
 
-    explicit Computer(const QString &url)
-        : calendar(url)
+    explicit Computer(const QString &url, const QString &place = {})
+        : folder(place.isEmpty() ? dir.path() : place)
+        , calendar(url)
     {
         reopen();
     }
-    QString dataPath() const { return dir.filePath(u"remembers.txt"_qs); }
-    QString root() const { return dir.filePath(u"naptar-x"_qs); }
+    QString dataPath() const { return folder + u"/remembers.txt"_qs; }
+    QString root() const { return folder + u"/naptar-x"_qs; }
     /// The program started again: the book read from its file.
     void reopen()
     {
         sync.reset();
         session.reset();
-        file = std::make_unique<ReminderFile>(dataPath(), dir.filePath(u"state"_qs));
+        file = std::make_unique<ReminderFile>(dataPath(), folder + u"/state"_qs);
         session = std::make_unique<ReminderSession>(*file);
         session->load();
         sync = std::make_unique<CalendarSync>(*session, *codec, root());
