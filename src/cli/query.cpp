@@ -299,7 +299,7 @@ Answer contactsAnswer(QStringList words, const QDate &today, bool week,
     const auto day = dayAsked(words.join(u' ').simplified(), today, &refusal);
     if (!day)
         return refusal;
-    const contacts::SourceReading read = contacts::readSource(path);
+    const contacts::SourceReading read = contacts::readSource(path, {}, contacts::Stamp::NotNeeded);
     if (!read.problems.isEmpty() && read.reading.cards.isEmpty() && read.reading.skipped.isEmpty())
         return fail(QStringLiteral("A névjegyek nem olvashatók: ") +
                     read.problems.join(QStringLiteral("; ")));

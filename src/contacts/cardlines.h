@@ -7,8 +7,11 @@
 
 namespace quill::contacts {
 
-/// A letter, digit or '-': what a property's name and its group are made of.
-bool isNameChar(char c);
+/// A letter, digit or '-' (of ASCII): what a property's name and its group are made of.
+inline bool isNameChar(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+}
 
 /// Where a line's property name ends, after its group if any ("item1.TEL;…": 9); the name's start
 /// goes to `nameStart` (6). The name is empty when the line does not open with one.
@@ -29,6 +32,9 @@ public:
     void finish();
 
 private:
+    /// Passes over the whole continuation lines of a property passed over from `start` on:
+    /// where the first other line starts, or the last one the piece cuts.
+    qsizetype passContinuations(QByteArrayView bytes, qsizetype start);
     void partial(QByteArrayView bytes);
     void endOfPhysicalLine();
     void physicalLine(QByteArrayView line);

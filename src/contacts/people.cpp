@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QMultiHash>
 #include <QSet>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -157,27 +158,35 @@ QString describe(const Celebration &c)
 ContactBook::ContactBook(const QList<Card> &cards)
 {
     NameMemo memo;
+    m_people.reserve(cards.size());
     for (const Card &card : cards) {
+        // Kept even with no day at all: the user may give them a name.
+        if (card.displayName.isEmpty())
+            continue;
         Person p;
         p.name = card.displayName;
         const QStringList names = namesOf(card, memo);
         if (!card.nameDays.isEmpty()) {
             // A date on the card itself wins.
+            p.nameDays.reserve(card.nameDays.size());
             for (const CardDate &d : card.nameDays)
                 p.nameDays.append({{d.month, d.day}, names.value(0, p.name), false});
         } else {
-            for (const QString &name : names) {
-                for (const TableDay &d : memo.daysOf(name))
-                    p.nameDays.append({d, name, true});
+            QVarLengthArray<QList<TableDay>, 4> days;
+            qsizetype count = 0;
+            for (const QString &name : names)
+                count += days.emplace_back(memo.daysOf(name)).size();
+            p.nameDays.reserve(count);
+            for (qsizetype i = 0; i < names.size(); ++i) {
+                for (const TableDay &d : std::as_const(days[i]))
+                    p.nameDays.append({d, names[i], true});
             }
         }
         p.birthday = card.birthday;
         p.allNameDays = p.nameDays;
-        // Kept even with no day at all: the user may give them a name.
-        if (p.name.isEmpty())
-            continue;
-        m_people << p;
+        m_people << std::move(p);
     }
+    m_people.squeeze();
 }
 
 int ContactBook::size() const

@@ -9,9 +9,9 @@ namespace quill::contacts {
 namespace {
 constexpr qint64 maxFile = 256 * 1024 * 1024;
 
-// Reads one file into `out` (cards, or its problem) and its bytes into `hash`; with `parse`
-// false only hashes. False when it could not be read.
-bool readFile(const QString &path, bool parse, size_t &hash, SourceReading &out)
+// Reads one file into `out` (cards, or its problem) and its bytes into `hash` (with no `hash`,
+// nothing is hashed); with `parse` false only hashes. False when it could not be read.
+bool readFile(const QString &path, bool parse, size_t *hash, SourceReading &out)
 {
     if (!QFileInfo::exists(path)) {
         out.problems << QStringLiteral("%1: nincs ilyen fájl vagy mappa").arg(path);
@@ -20,7 +20,8 @@ bool readFile(const QString &path, bool parse, size_t &hash, SourceReading &out)
     CardReader reader;
     const files::ReadResult read =
         files::readRegularFileInPieces(path, maxFile, [&](QByteArrayView piece) {
-            hash = qHashBits(piece.data(), std::size_t(piece.size()), hash);
+            if (hash)
+                *hash = qHashBits(piece.data(), std::size_t(piece.size()), *hash);
             if (parse)
                 reader.feed(piece);
         });
@@ -63,14 +64,14 @@ bool sameBytes(const SourceStamp &stamp)
     size_t hash = 0;
     SourceReading ignored;
     for (const QString &file : stamp.paths) {
-        if (!readFile(file, false, hash, ignored))
+        if (!readFile(file, false, &hash, ignored))
             return false;
     }
     return hash == stamp.contentHash;
 }
 } // namespace
 
-SourceReading readSource(const QString &path, const SourceStamp &previous)
+SourceReading readSource(const QString &path, const SourceStamp &previous, Stamp stamp)
 {
     SourceReading out;
     if (path.isEmpty())
@@ -89,8 +90,10 @@ SourceReading readSource(const QString &path, const SourceStamp &previous)
     }
     bool whole = true;
     for (const QString &file : std::as_const(out.stamp.paths))
-        whole = readFile(file, true, out.stamp.contentHash, out) && whole;
-    if (!whole)
+        whole =
+            readFile(file, true, stamp == Stamp::Taken ? &out.stamp.contentHash : nullptr, out) &&
+            whole;
+    if (!whole || stamp == Stamp::NotNeeded)
         out.stamp = SourceStamp();
     return out;
 }

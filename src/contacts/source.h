@@ -26,7 +26,10 @@ struct SourceReading {
 /// The cards of a `.vcf` file, or of every `.vcf` file in a folder and the folders in it (one
 /// level down: a sync tool keeps one folder per address book, one card per file). Only read,
 /// a piece at a time. When the files' names, sizes, times and bytes are those of `previous`,
-/// nothing is parsed and the reading comes back empty and `unchanged`.
-SourceReading readSource(const QString &path, const SourceStamp &previous = {});
+/// nothing is parsed and the reading comes back empty and `unchanged`. A reader that never
+/// reads again (a command's one answer) needs no stamp: its bytes are not hashed.
+enum class Stamp { Taken, NotNeeded };
+SourceReading readSource(const QString &path, const SourceStamp &previous = {},
+                         Stamp stamp = Stamp::Taken);
 
 } // namespace quill::contacts

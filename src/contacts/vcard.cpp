@@ -2,6 +2,7 @@
 
 #include "calendar/calendar.h"
 #include "cardlines.h"
+#include "cardtext.h"
 
 #include <QHash>
 #include <QStringDecoder>
@@ -30,7 +31,6 @@ struct Property {
     QVarLengthArray<std::pair<QByteArrayView, QByteArrayView>, 4> params; ///< values as written
     QByteArrayView value;                                                 ///< raw, still encoded
 
-    bool is(const char *upper) const { return sameWord(name, upper); }
     bool has(const char *key) const
     {
         return std::any_of(params.cbegin(), params.cend(),
@@ -151,68 +151,6 @@ std::optional<QString> textOf(const Property &p, QString *problem)
     return decoder.decode(bytes);
 }
 
-// Splits at unescaped `separator` and undoes the escapes (\, \; \n \\).
-QStringList components(const QString &text, QChar separator)
-{
-    if (!text.contains(u'\\')) {
-        QStringList parts;
-        parts.reserve(text.count(separator) + 1);
-        qsizetype start = 0;
-        for (qsizetype at = text.indexOf(separator); at >= 0; at = text.indexOf(separator, start)) {
-            parts << text.sliced(start, at - start);
-            start = at + 1;
-        }
-        parts << (start == 0 ? text : text.sliced(start));
-        return parts;
-    }
-    QStringList parts{QString()};
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
-        if (c == u'\\' && i + 1 < text.size()) {
-            const QChar next = text[++i];
-            parts.last() += (next == u'n' || next == u'N') ? QChar(u'\n') : next;
-        } else if (c == separator) {
-            parts << QString();
-        } else {
-            parts.last() += c;
-        }
-    }
-    return parts;
-}
-
-QString unescaped(const QString &text)
-{
-    if (!text.contains(u'\\'))
-        return text;
-    return components(text, QChar(0)).join(QString());
-}
-
-bool isGap(QChar c)
-{
-    return c == u' ' || (c >= u'\t' && c <= u'\r');
-}
-
-// The words of a name field: split at commas and white space, empty ones left out.
-QStringList words(const QString &text)
-{
-    QStringList out;
-    if (text.isEmpty())
-        return out;
-    for (const QString &part : components(text, u',')) {
-        qsizetype start = -1;
-        for (qsizetype i = 0; i <= part.size(); ++i) {
-            const bool gap = i == part.size() || isGap(part[i]);
-            if (gap && start >= 0) {
-                out << (start == 0 && i == part.size() ? part : part.sliced(start, i - start));
-                start = -1;
-            } else if (!gap && start < 0) {
-                start = i;
-            }
-        }
-    }
-    return out;
-}
-
 bool isNameDayLabel(QString label)
 {
     // Apple wraps its own labels: "_$!<Anniversary>!$_".
@@ -221,19 +159,60 @@ bool isNameDayLabel(QString label)
     return folded == u"nevnap" || folded == u"name day" || folded == u"nameday";
 }
 
-// The properties whose values the reader uses; `name` in any case.
-bool isRead(QByteArrayView name)
+// What the reader makes of a property, by its name in any case.
+enum class Kind {
+    Other,
+    Unused, ///< PHOTO, LOGO, SOUND, KEY: never decoded, only its size counted
+    FullName,
+    Name,
+    Nickname,
+    Birthday,
+    AbDate,
+    AbLabel,
+    NameDay,
+    AndroidCustom
+};
+
+Kind kindOf(QByteArrayView name)
 {
-    static constexpr const char *read[] = {
-        "FN",        "N",        "NICKNAME",           "BDAY",      "X-ABDATE",
-        "X-ABLABEL", "X-NEVNAP", "X-QUILLOMAT-NEVNAP", "X-NAMEDAY", "X-ANDROID-CUSTOM"};
-    // Every one of them starts with one of these: most lines are told apart by it.
-    if (name.isEmpty() || !QByteArrayView("FNBXfnbx").contains(name.front()))
-        return false;
-    return std::any_of(std::begin(read), std::end(read), [name](const char *r) {
-        return qsizetype(std::strlen(r)) == name.size() &&
-               qstrnicmp(r, name.data(), std::size_t(name.size())) == 0;
-    });
+    struct Known {
+        QByteArrayView name;
+        Kind kind;
+    };
+    static constexpr Known known[] = {
+        {"FN", Kind::FullName},       {"N", Kind::Name},
+        {"NICKNAME", Kind::Nickname}, {"BDAY", Kind::Birthday},
+        {"X-ABDATE", Kind::AbDate},   {"X-ABLABEL", Kind::AbLabel},
+        {"X-NEVNAP", Kind::NameDay},  {"X-QUILLOMAT-NEVNAP", Kind::NameDay},
+        {"X-NAMEDAY", Kind::NameDay}, {"X-ANDROID-CUSTOM", Kind::AndroidCustom},
+        {"PHOTO", Kind::Unused},      {"LOGO", Kind::Unused},
+        {"SOUND", Kind::Unused},      {"KEY", Kind::Unused}};
+    if (name.isEmpty())
+        return Kind::Other;
+    // Told apart by their first letter and length before any comparison.
+    const char first = char(name.front() & ~0x20);
+    for (const Known &k : known) {
+        if (k.name.size() == name.size() && k.name.front() == first &&
+            qstrnicmp(k.name.data(), name.data(), std::size_t(name.size())) == 0)
+            return k.kind;
+    }
+    return Kind::Other;
+}
+
+// Whether the reader uses the property's value.
+bool isRead(Kind kind)
+{
+    return kind != Kind::Other && kind != Kind::Unused;
+}
+
+// Whether `text` holds `word` in any case.
+bool containsCaseless(QByteArrayView text, QByteArrayView word)
+{
+    for (qsizetype at = 0; at + word.size() <= text.size(); ++at) {
+        if (qstrnicmp(text.data() + at, word.data(), std::size_t(word.size())) == 0)
+            return true;
+    }
+    return false;
 }
 
 // A line of a property the reader does not use, written plainly enough to pass over without
@@ -244,13 +223,13 @@ bool isPlainUnread(QByteArrayView line)
     const qsizetype i = propertyNameEnd(line, &nameStart);
     if (i == nameStart || i >= line.size() || (line[i] != ';' && line[i] != ':'))
         return false;
-    if (isRead(line.sliced(nameStart, i - nameStart)))
+    if (isRead(kindOf(line.sliced(nameStart, i - nameStart))))
         return false;
     const qsizetype colon = line.indexOf(':');
     if (colon < i)
         return false; // no value at all: the parser says what is wrong with it
     const QByteArrayView params = line.sliced(i, colon - i);
-    return !params.contains('"') && !params.toByteArray().toUpper().contains("CHARSET");
+    return !params.contains('"') && !containsCaseless(params, "CHARSET");
 }
 
 struct CardBuilder {
@@ -258,15 +237,21 @@ struct CardBuilder {
     QString problem;
     QHash<QByteArray, QString> groupDates;  // item1 -> date text
     QHash<QByteArray, QString> groupLabels; // item1 -> label
-    QString nameFromN;
+
+    /// The name put together from N ("" without one).
+    QString nameFromN() const
+    {
+        return QString(card.family + u' ' + card.given.join(u' ')).simplified();
+    }
 
     void take(const Property &p)
     {
         if (!problem.isEmpty())
             return;
-        if (p.is("PHOTO") || p.is("LOGO") || p.is("SOUND") || p.is("KEY"))
+        const Kind kind = kindOf(p.name);
+        if (kind == Kind::Unused)
             return; // never decoded: only its size counted
-        if (!isRead(p.name)) {
+        if (kind == Kind::Other) {
             // Never decoded; only a character set nobody knows spoils the card.
             const QByteArray charset = p.param("CHARSET").toByteArray();
             if (!charset.isEmpty() && !QStringDecoder(charset.constData()).isValid())
@@ -274,37 +259,47 @@ struct CardBuilder {
                               .arg(QString::fromLatin1(charset.left(40)));
             return;
         }
-        QString text;
-        if (const auto t = textOf(p, &problem))
-            text = *t;
-        else
-            return;
-        if (p.is("FN")) {
-            card.displayName = unescaped(text).simplified();
-        } else if (p.is("N")) {
-            const QStringList n = components(text, u';');
-            card.family = n.value(0).simplified();
-            card.given = words(n.value(1)) + words(n.value(2));
-            nameFromN = QString(card.family + u' ' + card.given.join(u' ')).simplified();
-        } else if (p.is("NICKNAME")) {
+        auto text = textOf(p, &problem);
+        if (text)
+            takeText(kind, p, *text);
+    }
+
+    void takeText(Kind kind, const Property &p, const QString &text)
+    {
+        switch (kind) {
+        case Kind::FullName:
+            card.displayName = simplifiedText(unescaped(text));
+            break;
+        case Kind::Name:
+            splitName(text, &card.family, &card.given);
+            break;
+        case Kind::Nickname:
             for (const QString &nick : components(text, u',')) {
                 if (!nick.trimmed().isEmpty())
                     card.nicknames << nick.trimmed();
             }
-        } else if (p.is("BDAY")) {
+            break;
+        case Kind::Birthday:
             takeBirthday(p, text);
-        } else if (p.is("X-ABDATE")) {
+            break;
+        case Kind::AbDate:
             groupDates.insert(p.group.toByteArray().toUpper(), unescaped(text));
-        } else if (p.is("X-ABLABEL")) {
+            break;
+        case Kind::AbLabel:
             groupLabels.insert(p.group.toByteArray().toUpper(), unescaped(text));
-        } else if (p.is("X-NEVNAP") || p.is("X-QUILLOMAT-NEVNAP") || p.is("X-NAMEDAY")) {
-            const auto date = parseCardDate(unescaped(text));
-            if (!date)
-                problem = QStringLiteral("hibás névnap: %1").arg(text.left(40));
-            else
+            break;
+        case Kind::NameDay:
+            if (const auto date = parseCardDate(unescaped(text)))
                 card.nameDays << *date;
-        } else if (p.is("X-ANDROID-CUSTOM")) {
+            else
+                problem = QStringLiteral("hibás névnap: %1").arg(text.left(40));
+            break;
+        case Kind::AndroidCustom:
             takeAndroidField(components(text, u';'));
+            break;
+        case Kind::Other:
+        case Kind::Unused:
+            break;
         }
     }
 
@@ -348,7 +343,7 @@ struct CardBuilder {
                 problem = QStringLiteral("hibás névnap: %1").arg(it.value().left(40));
         }
         if (card.displayName.isEmpty())
-            card.displayName = nameFromN;
+            card.displayName = nameFromN();
         if (problem.isEmpty() && card.displayName.isEmpty() && card.given.isEmpty())
             problem = QStringLiteral("nincs neve");
     }
@@ -366,7 +361,7 @@ struct CardReader::State {
     void skip(CardBuilder &b, const QString &reason)
     {
         reading.skipped.append(
-            {number, b.card.displayName.isEmpty() ? b.nameFromN : b.card.displayName, reason});
+            {number, b.card.displayName.isEmpty() ? b.nameFromN() : b.card.displayName, reason});
     }
 
     void tooLarge(qsizetype length)
@@ -406,7 +401,7 @@ struct CardReader::State {
         if (is("END:VCARD")) {
             current->finish();
             if (current->problem.isEmpty())
-                reading.cards << current->card;
+                reading.cards << std::move(current->card);
             else
                 skip(*current, current->problem);
             current.reset();

@@ -43,6 +43,18 @@ QByteArray foldedPhoto(const QByteArray &property, qsizetype size)
         out += chunk;
     return out + "QUJD\r\n";
 }
+// A photo of lines of every length, some ending in a bare line feed, whose value measures
+// `length` bytes unfolded.
+QByteArray unevenPhoto(qsizetype length)
+{
+    QByteArray out = "PHOTO:\r\n";
+    for (qsizetype n = 0, measured = 6; measured < length; n = (n + 7) % 131) {
+        const qsizetype part = std::min(n, length - measured);
+        out += " " + QByteArray(part, 'A') + (n % 2 ? "\r\n" : "\n");
+        measured += part;
+    }
+    return out;
+}
 QString names(const CardReading &r)
 {
     QStringList out;
@@ -344,6 +356,13 @@ private Q_SLOTS:
             << card("3.0", "PHOTO;X=\"a:b\":AA\r\n BB\r\nFN:D\r\n") << u"D|"_qs;
         QTest::newRow("no end") << QByteArray("BEGIN:VCARD\r\nFN:E\r\n") + small
                                 << u"|1: hi\u00e1nyzik az END:VCARD"_qs;
+        QTest::newRow("uneven photo lines")
+            << card("3.0", "FN:F\r\n" + unevenPhoto(300000) + "N:Kiss;;;;\r\n") << u"F|"_qs;
+        QTest::newRow("photo of 4 MB")
+            << card("3.0", "FN:G\r\n" + unevenPhoto(4 << 20)) << u"G|"_qs;
+        QTest::newRow("photo a byte over 4 MB")
+            << card("3.0", "FN:H\r\n" + unevenPhoto((4 << 20) + 1))
+            << u"|1: t\u00fal nagy adat (4 MB)"_qs;
     }
     void photosInPieces()
     {
@@ -358,7 +377,7 @@ private Q_SLOTS:
             return cards.join(u',') + u'|' + skipped.join(u',');
         };
         QCOMPARE(shown(readCards(bytes)), read);
-        for (const qsizetype piece : {1, 2, 3, 7, 64}) {
+        for (const qsizetype piece : {1, 2, 3, 7, 64, 100, 65536}) {
             CardReader reader;
             for (qsizetype at = 0; at < bytes.size(); at += piece)
                 reader.feed(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
