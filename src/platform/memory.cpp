@@ -1,5 +1,7 @@
 #include "memory.h"
 
+#include <cstdlib> // says whether the C library is glibc
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
