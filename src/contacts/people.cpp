@@ -223,6 +223,33 @@ QStringList ContactBook::withoutNameDay() const
     return people;
 }
 
+void ContactBook::compact()
+{
+    QHash<QString, QString> names; // one copy of each calendar name
+    const auto own = [](const QString &text) { return QString(text.constData(), text.size()); };
+    const auto ownDays = [&](const QList<NameDay> &days) {
+        QList<NameDay> out;
+        out.reserve(days.size());
+        for (const NameDay &d : days) {
+            auto name = names.constFind(d.name);
+            if (name == names.cend())
+                name = names.insert(d.name, own(d.name));
+            out.append({d.day, *name, d.fromTable});
+        }
+        return out;
+    };
+    QList<Person> people;
+    people.reserve(m_people.size());
+    for (const Person &p : std::as_const(m_people)) {
+        Person kept{own(p.name), {}, ownDays(p.allNameDays), p.birthday};
+        const bool unchosen = p.nameDays.constData() == p.allNameDays.constData() &&
+                              p.nameDays.size() == p.allNameDays.size();
+        kept.nameDays = unchosen ? kept.allNameDays : ownDays(p.nameDays);
+        people << std::move(kept);
+    }
+    m_people = std::move(people);
+}
+
 void ContactBook::choose(const QList<PersonChoice> &choices)
 {
     for (Person &p : m_people) {

@@ -65,6 +65,10 @@ public:
     void choose(const QList<PersonChoice> &choices);
     /// The people whose names are in neither calendar and whose card gives no name day.
     QStringList withoutNameDay() const;
+    /// Moves the book to memory of its own, once the cards it was made of are let go: its texts
+    /// otherwise stay among the freed pieces of the reading, and keep them from going back to
+    /// the system.
+    void compact();
 
 private:
     struct NameDay {

@@ -51,9 +51,12 @@ void ContactsDesk::readNow()
             *book = contacts::ContactBook(reading->reading.cards);
             book->choose(choices);
         }
-        // The cards themselves are not kept: the book holds what the program uses of them.
+        // The cards themselves are not kept: the book holds what the program uses of them, in
+        // memory of its own, and the reading's memory goes back to the system.
         reading->cardsRead = reading->reading.cards.size();
         reading->reading.cards = {};
+        book->compact();
+        giveBackFreeMemory();
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [self, reading, book, generation, choices] {
