@@ -74,7 +74,10 @@ std::error_code XdgAutostart::setEnabled(bool on)
                    : files::systemError(errno);
     if (const std::error_code error = files::makeFolder(QFileInfo(entryPath()).absolutePath()))
         return error;
-    return files::writeAtomically(entryPath(), entryText(m_program));
+    // The desktop's convenience: written whole or not at all, without waiting for the disk (a
+    // switch lost in a crash is switched again).
+    return files::writeAtomically(entryPath(), entryText(m_program), files::Names::KeepTogether,
+                                  files::Flush::WhenTheSystemWill);
 }
 
 RunRecord::RunRecord(const QString &dataFile, QString stateHome)

@@ -24,6 +24,7 @@ public:
     /// `configHome` empty means `$XDG_CONFIG_HOME`, or `~/.config`; `program` the command to run.
     XdgAutostart(QString program, QString configHome = {});
     bool enabled() const override;
+    /// Written without waiting for the disk (fsync): a slow disk does not hold up the menu.
     std::error_code setEnabled(bool on) override;
     QString entryPath() const;
     /// The entry's text for a program path.

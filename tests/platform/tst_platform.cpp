@@ -1,8 +1,10 @@
 #include "files/writequeue.h"
 #include "platform/appfolder.h"
 #include "platform/desktop.h"
+#include "support/realfaults.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -46,6 +48,21 @@ private Q_SLOTS:
         QVERIFY(!autostart.setEnabled(false));
         QVERIFY(!QFile::exists(autostart.entryPath()));
         QVERIFY(!autostart.setEnabled(false));
+    }
+
+    // Switching the start at login on from the menu does not wait for a slow disk (an fsync of
+    // 1.5 s): the entry is the desktop's convenience, written without waiting for the disk.
+    void startAtLoginDoesNotWaitForTheDisk()
+    {
+        if (test::rerunWithSlowFsync(1500))
+            return;
+        QTemporaryDir config;
+        XdgAutostart autostart(u"/opt/Quillomat 1/quillomat"_qs, config.path());
+        QElapsedTimer took;
+        took.start();
+        QVERIFY(!autostart.setEnabled(true));
+        QVERIFY2(took.elapsed() < 1000, "the switch waited for the disk");
+        QVERIFY(autostart.enabled());
     }
 
     void runRecordKeepsTheEnd()
