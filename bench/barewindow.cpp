@@ -4,16 +4,14 @@
 // its first frame, as the program does. With QUILLOMAT_BENCH_STALLS set it logs each gap of its
 // event loop over 20 ms to that file, as the program does: the floor of the stall figures.
 
+#include "app/stallprobe.h"
+
 #include <QApplication>
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <QEvent>
-#include <QFile>
 #include <QLabel>
 #include <QTimer>
 
 #include <QWidget>
-#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -35,28 +33,6 @@ private:
     bool m_seen = false;
 };
 
-void logStallsIfAsked(QObject &owner)
-{
-    const QString path = qEnvironmentVariable("QUILLOMAT_BENCH_STALLS");
-    if (path.isEmpty())
-        return;
-    auto *probe = new QTimer(&owner);
-    probe->setTimerType(Qt::PreciseTimer);
-    probe->setInterval(5);
-    auto since = std::make_shared<QElapsedTimer>();
-    since->start();
-    QObject::connect(probe, &QTimer::timeout, &owner, [since, path] {
-        const qint64 gap = since->restart();
-        if (gap <= 20)
-            return;
-        QFile log(path);
-        if (log.open(QIODevice::Append))
-            log.write(QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + ' ' +
-                      QByteArray::number(gap) + '\n');
-        since->restart();
-    });
-    probe->start();
-}
 } // namespace
 
 int main(int argc, char **argv)
@@ -69,6 +45,6 @@ int main(int argc, char **argv)
         (new QLabel(QStringLiteral("2026. december 6. Vasárnap 07:05 Miklós napja"), &window))
             ->move(8, 8);
     window.show();
-    logStallsIfAsked(window);
+    quill::logStallsIfAsked(window);
     return app.exec();
 }

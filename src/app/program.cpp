@@ -1,5 +1,6 @@
 #include "program.h"
 
+#include "app/stallprobe.h"
 #include "dialogs/helpviewer.h"
 #include "dialogs/messagebox.h"
 #include "files/writequeue.h"
@@ -17,9 +18,6 @@
 #include "windows/widgets.h"
 
 #include <QApplication>
-#include <QDateTime>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QPixmap>
@@ -165,31 +163,6 @@ void endAfterFirstFrameIfAsked(QWidget &window)
         return;
     auto *watch = new FirstFrameWatch(&window);
     window.installEventFilter(watch);
-}
-
-// For the benchmarks: each gap of the window's event loop over 20 ms, as a line "<wall-clock
-// ms> <gap ms>" appended to the file the environment names.
-void logStallsIfAsked(QObject &owner)
-{
-    const QString path = qEnvironmentVariable("QUILLOMAT_BENCH_STALLS");
-    if (path.isEmpty())
-        return;
-    auto *probe = new QTimer(&owner);
-    probe->setTimerType(Qt::PreciseTimer);
-    probe->setInterval(5);
-    auto since = std::make_shared<QElapsedTimer>();
-    since->start();
-    QObject::connect(probe, &QTimer::timeout, &owner, [since, path] {
-        const qint64 gap = since->restart();
-        if (gap <= 20)
-            return;
-        QFile log(path);
-        if (log.open(QIODevice::Append))
-            log.write(QByteArray::number(QDateTime::currentMSecsSinceEpoch()) + ' ' +
-                      QByteArray::number(gap) + '\n');
-        since->restart(); // the writing itself is no stall of the program
-    });
-    probe->start();
 }
 
 void tell(const QString &text)
