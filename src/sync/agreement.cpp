@@ -8,6 +8,8 @@ namespace quill {
 namespace {
 
 const QByteArray header = QByteArrayLiteral("quillomat-egyeztetes 1");
+// Before the UID of an item the book had no room for: no UID begins with a line end.
+const QString waitingMark = QStringLiteral("\n");
 
 QByteArray escaped(const QString &text)
 {
@@ -71,6 +73,12 @@ QByteArray encodeAgreement(const Agreement &agreement)
         out += escaped(uid) + '\t' + escaped(e.href) + '\t' + escaped(e.etag) + '\t' +
                escaped(e.line) + '\n';
     }
+    // The row of an item without room, on a line of its own that reads as an entry without an
+    // address (which a round passes over) to a version of the program that does not know it.
+    uids = agreement.waiting.keys();
+    uids.sort();
+    for (const QString &uid : std::as_const(uids))
+        out += escaped(waitingMark + uid) + "\t\t\t" + escaped(agreement.waiting[uid]) + '\n';
     return out;
 }
 
@@ -92,7 +100,19 @@ std::optional<Agreement> decodeAgreement(const QByteArray &bytes)
         const QList<QByteArray> f = lines[i].split('\t');
         if (f.size() != 4 || f[0].isEmpty())
             return std::nullopt;
-        out.entries.insert(unescaped(f[0]), {unescaped(f[1]), unescaped(f[2]), unescaped(f[3])});
+        const QString key = unescaped(f[0]);
+        if (key.startsWith(waitingMark) && f[1].isEmpty())
+            out.waiting.insert(key.mid(waitingMark.size()), unescaped(f[3]));
+        else
+            out.entries.insert(key, {unescaped(f[1]), unescaped(f[2]), unescaped(f[3])});
+    }
+    // A row waits only for an item known there without a row here.
+    for (auto it = out.waiting.begin(); it != out.waiting.end();) {
+        const auto entry = out.entries.constFind(it.key());
+        if (entry == out.entries.cend() || !entry->line.isEmpty() || it->isEmpty())
+            it = out.waiting.erase(it);
+        else
+            ++it;
     }
     return out;
 }

@@ -1,7 +1,5 @@
 #include "roundplan.h"
 
-#include <QSet>
-
 namespace quill {
 
 namespace {
@@ -79,6 +77,8 @@ struct Planner {
             hold(item, -1, entry);
             return;
         }
+        if (entry && entry->line.isEmpty() && entry->etag == item.etag)
+            plan.toldWithoutRoom.insert(item.uid);
         if (entry && !entry->line.isEmpty())
             plan.conflicts << item.title +
                                   QStringLiteral(": itt törölték, máshol módosították, ezért "

@@ -4,6 +4,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -53,6 +54,9 @@ struct Agreement {
     QString ctag;      ///< the collection's marks when the agreement was made: a round that
     QString syncToken; ///< finds them unchanged asks nothing more
     QHash<QString, Entry> entries;
+    /// Items the book had no room for, per UID: the row each brings. Their entries hold no row
+    /// (known there, not here); the user was told of them with their tags.
+    QHash<QString, QString> waiting;
     bool operator==(const Agreement &) const = default;
 };
 
@@ -105,6 +109,9 @@ struct RoundPlan {
     QList<RoundAction> actions;
     QStringList conflicts; ///< reminders changed on both sides, each told with its title
     QStringList leftOut;   ///< items that fit no row, each with the reason
+    /// Items taken that found no room at an earlier round and did not change since: if they
+    /// find none again, that is not told again.
+    QSet<QString> toldWithoutRoom;
 };
 
 /// Compares the book, the calendar's listing and the last agreement with `calendar`. What changed

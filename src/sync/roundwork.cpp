@@ -64,6 +64,9 @@ QList<ListedItem> agreedItems(const Agreement &agreement)
         item.uid = it.key();
         if (!it->line.isEmpty())
             item.line = it->line;
+        else if (const auto waiting = agreement.waiting.constFind(it.key());
+                 waiting != agreement.waiting.cend())
+            item.line = *waiting; // taken when the book has room
         item.ownLine = it->line;
         item.title = it->href.section(QLatin1Char('/'), -1);
         items << item;
@@ -120,15 +123,16 @@ QString titleOfLine(const QString &line)
     return text.isEmpty() ? r->freeText().simplified() : text;
 }
 
-bool take(ReminderBook &book, ReminderIds &ids, const RoundAction &a, const QDate &today,
+bool take(ReminderBook &book, ReminderIds &ids, const RoundAction &a, const QDate &today, bool told,
           BookOutcome &out)
 {
     const std::optional<Reminder> reminder = reminderOfLine(a.line);
     int row = -1;
     if (!reminder || storeReminder(book, *reminder, &row) != StoreResult::Stored) {
-        out.leftOut << titleOfLine(a.line) +
-                           QStringLiteral(": nincs több szabad sor (legfeljebb 51 emlékeztető "
-                                          "lehet)");
+        if (!told)
+            out.leftOut << titleOfLine(a.line) +
+                               QStringLiteral(": nincs több szabad sor (legfeljebb 51 "
+                                              "emlékeztető lehet)");
         out.untaken.insert(a.uid);
         return false;
     }
@@ -162,7 +166,7 @@ BookOutcome applyToBook(ReminderBook &book, ReminderIds &ids, const RoundPlan &p
         bool changed = false;
         switch (a.kind) {
         case Kind::Take:
-            changed = take(book, ids, a, today, out);
+            changed = take(book, ids, a, today, plan.toldWithoutRoom.contains(a.uid), out);
             break;
         case Kind::Overwrite:
             changed = overwrite(book, ids, a, today);
@@ -205,8 +209,14 @@ void agreeBookStep(Agreement &next, const RoundAction &a, const BookOutcome &out
 {
     switch (a.kind) {
     case Kind::Take:
-        if (!a.uid.isEmpty() && !outcome.untaken.contains(a.uid))
+        if (a.uid.isEmpty())
+            break;
+        if (!outcome.untaken.contains(a.uid)) {
             next.entries.insert(a.uid, {a.href, a.etag, a.line});
+        } else {
+            next.entries.insert(a.uid, {a.href, a.etag, {}});
+            next.waiting.insert(a.uid, a.line);
+        }
         break;
     case Kind::Overwrite:
     case Kind::Agree:

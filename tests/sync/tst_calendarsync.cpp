@@ -21,6 +21,8 @@ private Q_SLOTS:
     void sameTextsKeepTheirOwnNames();
     void phoneChangeDuringRoundKeepsBoth();
     void deletedHereWhileFullStaysDeleted();
+    void itemWithoutRoomToldOnce_data();
+    void itemWithoutRoomToldOnce();
     void exceptionDoesNotHoldLaterChanges();
     void olderVersionTakenOver();
     void silentServerIsToldInTime();
@@ -230,6 +232,56 @@ void TestCalendarSync::deletedHereWhileFullStaysDeleted()
         QCOMPARE(pc.rowOf(u"Teendő 7"_qs), -1);
         QCOMPARE(pc.texts().size(), ReminderRows - 1);
     }
+}
+
+// A full book and one more item there: told at the round that meets it, not again while it and
+// the book stay as they are, told again once it changes there; a row freed here takes it in.
+void TestCalendarSync::itemWithoutRoomToldOnce_data()
+{
+    firstRoundAndUnchanged_data();
+}
+
+void TestCalendarSync::itemWithoutRoomToldOnce()
+{
+    QFETCH(bool, syncReports);
+    FakeCalendar cal;
+    cal.syncReports = syncReports;
+    Computer pc(cal.url());
+    for (int i = 0; i < ReminderRows; ++i)
+        pc.session->store(meeting(u"Teendő %1"_qs.arg(i), u"08"_qs));
+    QVERIFY(pc.session->save().ok());
+    QVERIFY(pc.round().ok);
+    cal.put("phone.ics", phoneEvent("phone-1", "Uszas"));
+    SyncReport report = pc.round();
+    QVERIFY2(report.ok, qPrintable(report.error));
+    QCOMPARE(report.leftOut.size(), 1);
+    QVERIFY2(report.leftOut[0].startsWith(u"Uszas: nincs több szabad sor"_qs),
+             qPrintable(report.leftOut[0]));
+    for (int i = 0; i < 2; ++i) {
+        // Another item changes there meanwhile: the calendar is read again.
+        const QByteArray other = cal.items.keys().at(i);
+        cal.put(other.mid(cal.path.size()), cal.items[other].data);
+        pc.reopen();
+        report = pc.round();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        QVERIFY2(report.leftOut.isEmpty(), qPrintable(report.leftOut.join(u'\n')));
+        QCOMPARE(syncReportText(report), QString());
+    }
+    cal.put("phone.ics", phoneEvent("phone-1", "Uszas reggel"));
+    report = pc.round();
+    QCOMPARE(report.leftOut.size(), 1);
+    QVERIFY2(report.leftOut[0].startsWith(u"Uszas reggel: "_qs), qPrintable(report.leftOut[0]));
+    QVERIFY(pc.round().leftOut.isEmpty());
+    pc.session->clear(pc.rowOf(u"Teendő 7"_qs));
+    QVERIFY(pc.session->save().ok());
+    report = pc.round();
+    QVERIFY2(report.ok, qPrintable(report.error));
+    QVERIFY(report.leftOut.isEmpty());
+    QVERIFY(pc.rowOf(u"Uszas reggel"_qs) >= 0);
+    QCOMPARE(pc.texts().size(), ReminderRows);
+    QCOMPARE(cal.items.size(), ReminderRows);
+    QVERIFY(pc.round().ok);
+    QCOMPARE(pc.texts().size(), ReminderRows);
 }
 
 // One occurrence deleted on the phone: the reminder is not cut off, later changes still go up.

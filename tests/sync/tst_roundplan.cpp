@@ -230,6 +230,10 @@ void TestRoundPlan::agreementKept_data()
     full.entries.insert(u"u2"_qs, {u"/anna/emlékeztetők/u2.ics"_qs, u"W/\"2\""_qs,
                                    u"n\tKiss\tÁbel\r\nsor\\vége\t\\t"_qs});
     QTest::newRow("tabs, line ends, backslashes, held items") << full;
+    Agreement waiting = agreementOf(home, {u"u1 e1 L1"_qs, u"u5 e5 -"_qs, u"u6 e6 -"_qs});
+    waiting.waiting.insert(u"u5"_qs, u"L5\tTakács"_qs);
+    waiting.waiting.insert(u"u6"_qs, u"L6"_qs);
+    QTest::newRow("items without room, with their rows") << waiting;
 }
 
 void TestRoundPlan::agreementKept()
