@@ -23,13 +23,14 @@ namespace {
 
 const char triedCredentials[] = "quillTriedCredentials";
 
+// Why the certificate is not trusted, as the end of "the certificate is not trusted, because …".
 QString sslReason(const QList<QSslError> &errors)
 {
     for (const QSslError &e : errors) {
         switch (e.error()) {
         case QSslError::SelfSignedCertificate:
         case QSslError::SelfSignedCertificateInChain:
-            return QStringLiteral("saját aláírású, egyetlen ismert hitelesítő sem igazolja");
+            return QStringLiteral("saját aláírású, és egyetlen ismert hitelesítő sem igazolja");
         case QSslError::CertificateExpired:
             return QStringLiteral("lejárt");
         case QSslError::CertificateNotYetValid:
@@ -42,7 +43,7 @@ QString sslReason(const QList<QSslError> &errors)
             break;
         }
     }
-    return QStringLiteral("ismeretlen hitelesítőtől származik");
+    return QStringLiteral("ismeretlen hitelesítő adta ki");
 }
 
 DavError networkError(QNetworkReply::NetworkError error, const QUrl &url)
@@ -66,7 +67,8 @@ DavError networkError(QNetworkReply::NetworkError error, const QUrl &url)
                               QStringLiteral("a kiszolgáló válasz nélkül bontotta a kapcsolatot"));
     case QNetworkReply::SslHandshakeFailedError:
         return DavError::make(Kind::Tls,
-                              QStringLiteral("nem sikerült titkosított kapcsolatot létesíteni"));
+                              QStringLiteral("nem sikerült titkosított kapcsolatot létesíteni a "
+                                             "kiszolgálóval"));
     case QNetworkReply::ProtocolUnknownError:
         return DavError::make(Kind::Refused,
                               QStringLiteral("a cím nem http:// vagy https:// kezdetű"));
@@ -191,8 +193,9 @@ void CalDavClient::finished(QNetworkReply *reply, const std::shared_ptr<Pending>
                                               .arg(m_limits.totalMs / 1000));
     } else if (!pending->sslErrors.isEmpty()) {
         answer.error = DavError::make(
-            Kind::Tls, QStringLiteral("a kiszolgáló tanúsítványa nem megbízható (%1), ezért a "
-                                      "program nem kapcsolódott hozzá")
+            Kind::Tls, QStringLiteral("a kiszolgáló tanúsítványa nem megbízható, mert %1; ezért "
+                                      "a program nem kapcsolódott hozzá, és a jelszót sem "
+                                      "küldte el neki")
                            .arg(sslReason(pending->sslErrors)));
     } else if (answer.status == 0) {
         answer.error = networkError(reply->error(), answer.url);

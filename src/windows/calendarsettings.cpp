@@ -41,37 +41,35 @@ QUrl serverUrl(const QString &typed)
 
 QString checkFailureText(const DavError &error)
 {
+    // The client's reason is a whole clause already: it is said once, as a sentence, with what
+    // to look at where that is not in it.
+    QString text = error.reason;
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    text += u'.';
     switch (error.kind) {
-    case Kind::Network:
-        return QStringLiteral("A kiszolgáló nem érhető el: %1. Nézze meg, jó-e a cím, és van-e "
-                              "hálózat.")
-            .arg(error.reason);
-    case Kind::Timeout:
-        return QStringLiteral("A kiszolgáló nem válaszol: %1.").arg(error.reason);
-    case Kind::Tls:
-        return QStringLiteral("A kiszolgáló tanúsítványa nem megbízható, ezért a program nem "
-                              "küldi el neki a jelszót: %1.")
-            .arg(error.reason);
     case Kind::Auth:
         return QStringLiteral("A kiszolgáló nem fogadta el a felhasználónevet vagy a jelszót.");
     case Kind::NoCalendar:
-        return QStringLiteral("Ezen a címen nem található naptárfiók: %1. Nézze meg a címet.")
-            .arg(error.reason);
+        return text + QStringLiteral(" Nézze meg a címet.");
     case Kind::NotFound:
     case Kind::Forbidden:
     case Kind::Refused:
     case Kind::BadResponse:
     case Kind::Redirects:
     case Kind::TooLarge:
-        return QStringLiteral("Ezen a címen nem CalDAV-naptár válaszolt (%1). Nézze meg a címet.")
-            .arg(error.reason);
+        return text + QStringLiteral(" Nézze meg a címet: lehet, hogy ott nem CalDAV-naptár "
+                                     "válaszol.");
+    case Kind::Network:
+    case Kind::Timeout:
+    case Kind::Tls:
     case Kind::Server:
     case Kind::Conflict:
     case Kind::TokenExpired:
     case Kind::None:
         break;
     }
-    return QStringLiteral("A kiszolgáló hibát jelzett: %1.").arg(error.reason);
+    return text;
 }
 
 CalendarSettings::CalendarSettings(CalendarDesk *calendar, Keyring *keyring, QWidget *parent)
