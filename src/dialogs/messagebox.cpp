@@ -72,25 +72,6 @@ void setBoxButtons(QMessageBox &box, MsgButtons buttons)
 
 } // namespace
 
-QString helpPageOfSubject(const QString &title)
-{
-    // The titles the windows give their boxes, each with the page that tells of it.
-    static const std::pair<QStringView, QStringView> subjects[] = {
-        {u"Naptár", u"naptar.html"},
-        {u"Naptárfájl beolvasása", u"naptar.html"},
-        {u"Emlékeztetők mentése naptárfájlba", u"naptar.html"},
-        {u"Névnapok mentése naptárfájlba", u"naptar.html"},
-        {u"Beállítások", u"beallitasok-jelzesek.html"},
-        {u"Emlékeztető", u"emlekeztetok.html"},
-        {u"Később", u"jelzes.html"},
-    };
-    for (const auto &[subject, page] : subjects) {
-        if (subject == title)
-            return page.toString();
-    }
-    return {};
-}
-
 MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString &title,
                                    const QString &text, MsgButtons buttons, const QString &helpPage)
 {
@@ -99,7 +80,7 @@ MsgAnswer SystemMessageBoxes::show(QWidget *parent, MsgIcon icon, const QString 
     setBoxText(box, text);
     setBoxIcon(box, icon);
     setBoxButtons(box, buttons);
-    offerHelp(box, helpPage.isEmpty() ? helpPageOfSubject(title) : helpPage);
+    offerHelp(box, helpPage);
     const int result = box.exec();
     if (buttons == MsgButtons::Ok)
         return MsgAnswer::Ok;
@@ -141,7 +122,7 @@ int SystemMessageBoxes::choose(QWidget *parent, MsgIcon icon, const QString &tit
         return -1;
     box.setDefaultButton(static_cast<QPushButton *>(buttons.value(defaultChoice, buttons.first())));
     box.setEscapeButton(buttons.last());
-    offerHelp(box, helpPage.isEmpty() ? helpPageOfSubject(title) : helpPage);
+    offerHelp(box, helpPage);
     QWidget *outer = std::exchange(m_open, &box);
     box.exec();
     m_open = outer;

@@ -16,13 +16,9 @@ enum class MsgIcon { Exclamation, Question, Critical, Information };
 enum class MsgButtons { Ok, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
-/// The help page that tells of a box's subject, known by its title ("Naptár": "naptar.html");
-/// empty when the title names no subject ("Quillomat").
-QString helpPageOfSubject(const QString &title);
-
 /// Modal message boxes. The windows show every message through this, so tests can answer them.
-/// F1 in a box opens the help at the page it names ("adatfajl.html"), or where none is named,
-/// at the page of its subject (`helpPageOfSubject`).
+/// F1 in a box opens the help at the page it names ("adatfajl.html"); every box that tells of a
+/// subject names the page of that subject, and one that names none ("Quillomat") offers no help.
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;

@@ -49,7 +49,7 @@ AlertDesk::AlertDesk(Services &services, const ReminderSession &session, QWidget
     connect(&m_store, &PreferenceStore::writeFailed, this, [this](std::error_code e) {
         tellFailure(QStringLiteral("A beállításokat nem sikerült menteni (a program futása alatt "
                                    "érvényesek):"),
-                    e);
+                    e, QStringLiteral("beallitasok-jelzesek.html"));
     });
     // A tick that came while a save was waited for comes once the wait has returned, from the
     // event loop of whoever asked for the save.
@@ -166,7 +166,8 @@ void AlertDesk::ensureLoaded()
 void AlertDesk::tellPreferenceNotices()
 {
     for (const QString &text : m_store.takeNotices())
-        m_services.boxes.show(m_window, MsgIcon::Exclamation, QStringLiteral("Beállítások"), text);
+        m_services.boxes.show(m_window, MsgIcon::Exclamation, QStringLiteral("Beállítások"), text,
+                              MsgButtons::Ok, QStringLiteral("beallitasok-jelzesek.html"));
 }
 
 void AlertDesk::presentText(const QString &text)
@@ -201,10 +202,12 @@ void AlertDesk::setContactsAnnounced(const QDate &day)
                       files::Flush::WhenTheSystemWill);
 }
 
-void AlertDesk::tellFailure(const QString &what, const std::error_code &error)
+void AlertDesk::tellFailure(const QString &what, const std::error_code &error,
+                            const QString &helpPage)
 {
     m_services.boxes.show(m_window, MsgIcon::Critical, QStringLiteral("Quillomat"),
-                          what + QStringLiteral("\n\n") + files::reasonText(error));
+                          what + QStringLiteral("\n\n") + files::reasonText(error), MsgButtons::Ok,
+                          helpPage.isEmpty() ? alertHelpPage() : helpPage);
 }
 
 void AlertDesk::setPreferences(const Preferences &preferences)
@@ -250,7 +253,8 @@ std::optional<QDateTime> AlertDesk::askWhen()
         const auto time = parseTimeOfDay(*typed);
         if (!time) {
             m_services.boxes.show(m_window, MsgIcon::Exclamation, QStringLiteral("Később"),
-                                  QStringLiteral("Helytelen időpont! Így írja: 17:30"));
+                                  QStringLiteral("Helytelen időpont! Így írja: 17:30"),
+                                  MsgButtons::Ok, alertHelpPage());
             return std::nullopt;
         }
         chosen = *time;

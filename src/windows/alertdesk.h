@@ -84,7 +84,9 @@ private:
     void snooze(const QDateTime &until, const QString &snoozedText);
     /// An action taken in a notification.
     void act(quint64 token, const QString &action);
-    void tellFailure(const QString &what, const std::error_code &error);
+    /// A file not written, told in a box whose F1 opens `helpPage` (empty: the alerts' page).
+    void tellFailure(const QString &what, const std::error_code &error,
+                     const QString &helpPage = {});
     /// What the settings file's reading found to tell (values refused, the file put aside).
     void tellPreferenceNotices();
     void announceContacts();

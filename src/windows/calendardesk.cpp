@@ -16,6 +16,7 @@ namespace quill {
 
 namespace {
 const QString calendarTitle = QStringLiteral("Naptár");
+const QString calendarHelpPage = QStringLiteral("naptar.html");
 const QString calendarFilter = QStringLiteral("iCalendar-fájlok (*.ics);;Minden fájl (*)");
 } // namespace
 
@@ -75,7 +76,8 @@ void CalendarDesk::syncNow(bool tellResult)
         if (tellResult)
             m_services.boxes.show(m_window, MsgIcon::Information, calendarTitle,
                                   QStringLiteral("A szinkronizáláshoz adja meg a CalDAV-naptár "
-                                                 "címét a Beállítások ablakban."));
+                                                 "címét a Beállítások ablakban."),
+                                  MsgButtons::Ok, QStringLiteral("beallitasok-naptar.html"));
         m_tellNext = false;
         return;
     }
@@ -123,7 +125,8 @@ void CalendarDesk::finished(const SyncReport &report)
         m_lastTold = report.ok ? QString() : text;
         m_services.boxes.show(m_window, report.ok ? MsgIcon::Information : MsgIcon::Exclamation,
                               calendarTitle,
-                              text.isEmpty() ? QStringLiteral("A naptár szinkronizálva.") : text);
+                              text.isEmpty() ? QStringLiteral("A naptár szinkronizálva.") : text,
+                              MsgButtons::Ok, calendarHelpPage);
         return;
     }
     if (report.ok) {
@@ -145,7 +148,8 @@ bool CalendarDesk::writeCalendar(const QString &title, const QString &suggested,
     if (bytes.isEmpty()) {
         m_services.boxes.show(m_window, MsgIcon::Critical, title,
                               QStringLiteral("A naptárkezelő (libquillomat-ical.so) nem "
-                                             "tölthető be; a fájl nem készült el."));
+                                             "tölthető be; a fájl nem készült el."),
+                              MsgButtons::Ok, calendarHelpPage);
         return false;
     }
     const auto chosen = m_services.boxes.chooseFile(
@@ -155,7 +159,8 @@ bool CalendarDesk::writeCalendar(const QString &title, const QString &suggested,
     if (const auto error = files::writeAtomically(*chosen, bytes)) {
         m_services.boxes.show(m_window, MsgIcon::Critical, title,
                               QStringLiteral("A naptárfájl nem írható:\n%1\nOk: %2.")
-                                  .arg(*chosen, files::reasonText(error)));
+                                  .arg(*chosen, files::reasonText(error)),
+                              MsgButtons::Ok, calendarHelpPage);
         return false;
     }
     announce(m_window, QStringLiteral("Mentve: ") + *chosen);
@@ -293,16 +298,19 @@ void CalendarDesk::importRead(const QString &path, const ReminderTable &planned,
     if (!reading.problem.isEmpty()) {
         m_services.boxes.show(
             m_window, MsgIcon::Critical, title,
-            QStringLiteral("A fájl nem olvasható be:\n%1\nOk: %2.").arg(path, reading.problem));
+            QStringLiteral("A fájl nem olvasható be:\n%1\nOk: %2.").arg(path, reading.problem),
+            MsgButtons::Ok, calendarHelpPage);
         return;
     }
     const ImportPlan &plan = reading.plan;
     if (plan.adding.isEmpty()) {
-        m_services.boxes.show(m_window, MsgIcon::Information, title, importQuestion(plan));
+        m_services.boxes.show(m_window, MsgIcon::Information, title, importQuestion(plan),
+                              MsgButtons::Ok, calendarHelpPage);
         return;
     }
     if (m_services.boxes.choose(m_window, MsgIcon::Question, title, importQuestion(plan),
-                                {QStringLiteral("Hozzáadás"), QStringLiteral("Mégse")}) != 0)
+                                {QStringLiteral("Hozzáadás"), QStringLiteral("Mégse")}, 0,
+                                calendarHelpPage) != 0)
         return;
     int added = 0;
     ReminderIds &ids = reading.ids;

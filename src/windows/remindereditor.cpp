@@ -25,6 +25,9 @@
 namespace quill {
 
 namespace {
+/// The help's page about the editor, which F1 opens in its boxes.
+const QString editorHelpPage = QStringLiteral("emlekeztetok.html");
+
 // The row the store just filled: the next one handed out, or a freed one taken again.
 int lastStoredRow(const ReminderSession &session, int handedOutBefore)
 {
@@ -386,7 +389,8 @@ void ReminderEditor::storeReminder()
     if (check.problem != editor::StoreCheck::Problem::None) {
         const bool dead = check.problem == editor::StoreCheck::Problem::DeadAlert;
         m_services.boxes.show(this, dead ? MsgIcon::Critical : MsgIcon::Exclamation,
-                              QStringLiteral("Emlékeztető"), editor::refusalText(check.problem));
+                              QStringLiteral("Emlékeztető"), editor::refusalText(check.problem),
+                              MsgButtons::Ok, editorHelpPage);
         // The picker that holds what can never come gets the focus, to be mended.
         const std::array<QComboBox *, 5> alert = {m_alertYear, m_alertMonth, m_alertDay,
                                                   m_alertHour, m_alertMinute};
@@ -405,7 +409,7 @@ void ReminderEditor::storeReminder()
         announce(this, m_stored->text());
     } else
         m_services.boxes.show(this, MsgIcon::Exclamation, QStringLiteral("Emlékeztető"),
-                              storeRefusal(result));
+                              storeRefusal(result), MsgButtons::Ok, editorHelpPage);
 }
 
 // A reminder that comes many times a day may be meant so, or may be a "*" left in the hour.
@@ -418,7 +422,7 @@ bool ReminderEditor::confirmManyTimes(const editor::Inputs &in)
                                  editor::manyTimesQuestion(time) + QStringLiteral("\n\n") +
                                      QStringLiteral("Jelzés: ") +
                                      editor::describeAlert(time, currentYear()),
-                                 MsgButtons::YesNo) == MsgAnswer::Yes;
+                                 MsgButtons::YesNo, editorHelpPage) == MsgAnswer::Yes;
 }
 
 void ReminderEditor::clearInputs()

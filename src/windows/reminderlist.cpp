@@ -380,7 +380,8 @@ void ReminderList::finishEdit()
     if (!list::isValidListEntry(m_editColumn, text, m_services.clock.now().date().year(),
                                 m_session.table().row(row).alertTime())) {
         m_services.boxes.show(this, MsgIcon::Critical, QStringLiteral("Emlékeztető"),
-                              QStringLiteral("Helytelen kifejezést adott meg!"));
+                              QStringLiteral("Helytelen kifejezést adott meg!"), MsgButtons::Ok,
+                              QStringLiteral("lista.html"));
         return;
     }
     m_model->setData(m_model->index(m_editPosition, int(m_editColumn)), text);

@@ -194,7 +194,8 @@ void SearchPanel::chooseNameSearch()
 void SearchPanel::message(const QString &text)
 {
     m_services.boxes.show(m_searchButton->window(), MsgIcon::Exclamation,
-                          QStringLiteral("Névnapok"), text);
+                          QStringLiteral("Névnapok"), text, MsgButtons::Ok,
+                          QStringLiteral("kereses.html"));
 }
 
 bool SearchPanel::checkSearchInput()

@@ -120,8 +120,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("told");
         QTest::newRow("the alert's page")
             << u"jelzes.html"_qs << true << QStringList{u"jelzes.html"_qs} << false;
-        QTest::newRow("no page: the subject's")
-            << QString() << true << QStringList{u"emlekeztetok.html"_qs} << false;
+        QTest::newRow("no page: no help") << QString() << true << QStringList() << false;
         QTest::newRow("the help missing")
             << u"jelzes.html"_qs << false << QStringList{u"jelzes.html"_qs} << true;
     }
@@ -159,24 +158,24 @@ private Q_SLOTS:
         QCOMPARE(warning.contains(u"súgó"_qs), told);
     }
 
-    // The boxes of the windows that tell of a subject (a sync's failure, an import's result or
-    // question, a save's failure) open its help page on F1, one that the help has.
+    // A box opens on F1 the help page its window names (a sync's failure, an import's question, a
+    // save's failure), one that the help has; a box that names none opens nothing, whatever its
+    // title.
     void f1InABoxOfASubject_data()
     {
         QTest::addColumn<QString>("title");
         QTest::addColumn<QString>("page");
         QTest::addColumn<bool>("question");
         QTest::addColumn<QString>("asked");
-        QTest::newRow("a sync's failure")
-            << u"Naptár"_qs << QString() << false << u"naptar.html"_qs;
-        QTest::newRow("an import's result")
-            << u"Naptárfájl beolvasása"_qs << QString() << false << u"naptar.html"_qs;
-        QTest::newRow("the import's question")
-            << u"Naptárfájl beolvasása"_qs << QString() << true << u"naptar.html"_qs;
-        QTest::newRow("a calendar file not written")
-            << u"Emlékeztetők mentése naptárfájlba"_qs << QString() << false << u"naptar.html"_qs;
-        QTest::newRow("the settings file")
-            << u"Beállítások"_qs << QString() << false << u"beallitasok-jelzesek.html"_qs;
+        QTest::newRow("a sync's failure, its page named")
+            << u"Naptár"_qs << u"naptar.html"_qs << false << u"naptar.html"_qs;
+        QTest::newRow("the import's question, its page named")
+            << u"Naptárfájl beolvasása"_qs << u"naptar.html"_qs << true << u"naptar.html"_qs;
+        QTest::newRow("a subject's title alone opens nothing")
+            << u"Naptár"_qs << QString() << false << QString();
+        QTest::newRow("the settings file, its page named")
+            << u"Beállítások"_qs << u"beallitasok-jelzesek.html"_qs << false
+            << u"beallitasok-jelzesek.html"_qs;
         QTest::newRow("a save's failure, its page named")
             << u"Quillomat"_qs << u"adatfajl.html"_qs << false << u"adatfajl.html"_qs;
         QTest::newRow("the save question, its page named")

@@ -213,6 +213,7 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.shown.last().text, QDir::homePath());
         QTRY_VERIFY(!QGuiApplication::overrideCursor());
         QCOMPARE(h.boxes.shown.size(), shown + 1);
+        QCOMPARE(h.boxes.shown.last().helpPage, u"naptar.html"_qs);
         const QString question = h.boxes.shown.last().text;
         QVERIFY(question.contains(u"(49)"_qs));
         QVERIFY2(question.contains(u"Kimarad (2951)"_qs), qPrintable(question));
@@ -263,6 +264,7 @@ private Q_SLOTS:
         desk.syncNow(true);
         QTRY_VERIFY(!desk.sync().running());
         QVERIFY(h.boxes.shown.last().text.contains(u"nem fogadja a kapcsolatot"_qs));
+        QCOMPARE(h.boxes.shown.last().helpPage, u"naptar.html"_qs); // F1's page
     }
 };
 

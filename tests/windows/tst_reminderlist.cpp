@@ -161,6 +161,7 @@ private Q_SLOTS:
         QCOMPARE(f.h.boxes.texts(), QStringList{u"Helytelen kifejezést adott meg!"_qs});
         QCOMPARE(f.h.boxes.shown[0].icon, MsgIcon::Critical);
         QCOMPARE(f.h.boxes.shown[0].title, u"Emlékeztető"_qs);
+        QCOMPARE(f.h.boxes.shown[0].helpPage, u"lista.html"_qs); // F1's page
         QVERIFY(edit->isHidden());
         QCOMPARE(f.h.session().table().field(0, Field::Day), u"31"_qs);
         QVERIFY(!f.h.session().isModified());

@@ -89,6 +89,7 @@ private Q_SLOTS:
         QCOMPARE(h.boxes.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         if (!message.isEmpty()) {
             QCOMPARE(h.boxes.shown.first().title, u"Névnapok"_qs);
+            QCOMPARE(h.boxes.shown.first().helpPage, u"kereses.html"_qs); // F1's page
             QCOMPARE(h.boxes.shown.first().icon, MsgIcon::Exclamation);
         }
         QCOMPARE(months->currentText(), monthAfter);
