@@ -3,6 +3,7 @@
 // and Tab reaches each one that can be used, in the order they are read.
 
 #include "support/testsupport.h"
+#include "windows/contactsdesk.h"
 #include "windows/settingswindow.h"
 
 #include <QAbstractSpinBox>
@@ -10,11 +11,13 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollArea>
 #include <QTabWidget>
+#include <QTemporaryDir>
 
 using namespace quill;
 using namespace quill::test;
@@ -89,6 +92,22 @@ QList<QWidget *> tabbedThrough(SettingsWindow *settings)
     return reached;
 }
 
+// Chooses a book of two people as the address book, as typing its path does.
+void chooseBook(SettingsWindow *settings, const QString &path)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Kov\xc3\xa1"
+            "cs;M\xc3\xa1ria;;;\r\n"
+            "FN:Kov\xc3\xa1"
+            "cs M\xc3\xa1ria\r\nEND:VCARD\r\nBEGIN:VCARD\r\nVERSION:3.0\r\n"
+            "N:Nagy;Ella;;;\r\nFN:Nagy Ella\r\nBDAY:1990-12-09\r\nEND:VCARD\r\n");
+    f.close();
+    auto *source = settings->findChild<QLineEdit *>(u"ismerosforras"_qs);
+    source->setText(path);
+    Q_EMIT source->editingFinished();
+}
+
 } // namespace
 
 class TestSettingsFields : public QObject {
@@ -97,17 +116,30 @@ private Q_SLOTS:
     void everyFieldReadAndReached_data()
     {
         QTest::addColumn<int>("page");
-        QTest::newRow("Jelzések") << 0;
-        QTest::newRow("Ismerősök") << 1;
-        QTest::newRow("Naptár") << 2;
+        QTest::addColumn<bool>("bookChosen");
+        QTest::newRow("Jelzések") << 0 << false;
+        QTest::newRow("Ismerősök") << 1 << false;
+        // A person chosen enables her own notice and, as Mária has many, her day.
+        QTest::newRow("Ismerősök, an address book chosen") << 1 << true;
+        QTest::newRow("Naptár") << 2 << false;
     }
     void everyFieldReadAndReached()
     {
         QFETCH(int, page);
+        QFETCH(bool, bookChosen);
         Harness h(at(2026, 12, 7, 7, 59, 50));
         h.window().show();
         SettingsWindow *settings = openSettings(h);
         QVERIFY(settings);
+        QTemporaryDir book;
+        if (bookChosen) {
+            chooseBook(settings, book.filePath(u"ismerosok.vcf"_qs));
+            h.window().contactsDesk()->waitForReading();
+            auto *person = settings->findChild<QComboBox *>(u"ismerosvalaszto"_qs);
+            person->setCurrentIndex(person->findText(u"Kovács Mária"_qs));
+            QVERIFY(settings->findChild<QWidget *>(u"sajatelott"_qs)->isEnabled());
+            QVERIFY(settings->findChild<QWidget *>(u"sajatnevnap"_qs)->isEnabled());
+        }
         settings->activateWindow();
         QTRY_VERIFY(settings->isActiveWindow());
         auto *pages = settings->findChild<QTabWidget *>(u"lapok"_qs);
