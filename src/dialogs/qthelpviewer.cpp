@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QHeaderView>
 #include <QHelpContentWidget>
 #include <QHelpEngine>
 #include <QHelpIndexWidget>
@@ -11,15 +12,36 @@
 #include <QHelpSearchQueryWidget>
 #include <QHelpSearchResultWidget>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace quill {
 
 namespace {
+
+// The width the contents tree needs to show each title whole: its text after its indentation.
+int widestTitle(const QTreeView *tree)
+{
+    const QAbstractItemModel *model = tree->model();
+    QList<std::pair<QModelIndex, int>> todo{{QModelIndex(), 0}};
+    int widest = 0;
+    while (!todo.isEmpty()) {
+        const auto [parent, depth] = todo.takeLast();
+        for (int r = 0; r < model->rowCount(parent); ++r) {
+            const QModelIndex at = model->index(r, 0, parent);
+            widest =
+                std::max(widest, (depth + 1) * tree->indentation() +
+                                     tree->fontMetrics().horizontalAdvance(at.data().toString()));
+            todo.append({at, depth + 1});
+        }
+    }
+    return widest;
+}
 
 // A browser that reads its pages out of the help engine.
 class HelpBrowser final : public QTextBrowser {
@@ -111,7 +133,6 @@ void QtHelpViewer::buildWindow()
     auto *window = new QWidget(nullptr, Qt::Window);
     window->setObjectName(QStringLiteral("sugoablak"));
     window->setWindowTitle(QStringLiteral("Quillomat súgó"));
-    window->resize(820, 560);
     window->setAttribute(Qt::WA_DeleteOnClose, false);
 
     auto *splitter = new QSplitter(window);
@@ -122,13 +143,32 @@ void QtHelpViewer::buildWindow()
     splitter->setStretchFactor(1, 3);
 
     createTabs();
+    // Once the contents are read, their pane is as wide as its longest title (up to half the
+    // window), so no title needs the pane scrolled sideways.
+    QHelpContentWidget *contents = m_engine->contentWidget();
+    QObject::connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, splitter,
+                     [splitter, contents] {
+                         const int need = widestTitle(contents) +
+                                          contents->verticalScrollBar()->sizeHint().width() +
+                                          4 * contents->frameWidth() + 16;
+                         const int total = splitter->width();
+                         const int left = std::min(need, total / 2);
+                         splitter->setSizes({left, total - left});
+                     });
     auto *layout = new QVBoxLayout(window);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(splitter);
     m_window = window;
+    // As large as it was made, but never larger than the screen (at 2× a 1600×900 screen has
+    // room for 800×450), its frame and title bar included.
+    QSize size(820, 560);
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
         const QRect area = screen->availableGeometry();
+        size = size.boundedTo(area.size() * 9 / 10);
+        window->resize(size);
         window->move(area.center() - window->rect().center());
+    } else {
+        window->resize(size);
     }
     showStartPage();
 }
@@ -137,6 +177,9 @@ void QtHelpViewer::createTabs()
 {
     QHelpContentWidget *contents = m_engine->contentWidget();
     m_tabs->addTab(contents, QStringLiteral("Tartalom"));
+    // Each chapter's whole title, scrolled sideways where the pane is narrow, never cut short.
+    contents->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    contents->header()->setStretchLastSection(false);
     QObject::connect(m_engine->contentModel(), &QHelpContentModel::contentsCreated, contents,
                      &QTreeView::expandAll);
     QObject::connect(contents, &QHelpContentWidget::linkActivated, m_browser,

@@ -8,9 +8,11 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QWidget>
 
 #include <algorithm>
@@ -227,6 +229,46 @@ private Q_SLOTS:
         QVERIFY(!missing.show(HelpView::Contents));
         LazyHelpViewer noPlugin(cache.path() + u"/nincs.so"_qs, qch, cache.path());
         QVERIFY(!noPlugin.show(HelpView::Contents));
+    }
+
+    // The help window fits the screen, its title bar too, and its contents show each chapter's
+    // whole title (a long one is scrolled to, not cut short with "…").
+    void helpWindowFitsAndShowsWholeTitles()
+    {
+        const QString bin = qEnvironmentVariable("QUILL_BIN_DIR");
+        QTemporaryDir cache;
+        LazyHelpViewer viewer(bin + u"/libquillomat-help.so"_qs, bin + u"/tartalom.qch"_qs,
+                              cache.path());
+        QVERIFY(viewer.show(HelpView::Contents));
+        QWidget *window = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            if (w->objectName() == u"sugoablak")
+                window = w;
+        }
+        QVERIFY(window);
+        QTRY_VERIFY(window->isVisible());
+        const QRect area = window->screen()->availableGeometry();
+        QVERIFY2(area.contains(window->frameGeometry()),
+                 qPrintable(u"%1x%2 on %3x%4"_qs.arg(window->frameGeometry().width())
+                                .arg(window->frameGeometry().height())
+                                .arg(area.width())
+                                .arg(area.height())));
+        auto *contents = window->findChild<QTreeView *>();
+        QVERIFY(contents);
+        QTRY_VERIFY(contents->model()->rowCount() > 0);
+        QTRY_VERIFY(contents->isExpanded(contents->model()->index(0, 0)));
+        QStringList cut;
+        QList<QModelIndex> todo{contents->model()->index(0, 0)};
+        while (!todo.isEmpty()) {
+            const QModelIndex at = todo.takeLast();
+            const QString title = at.data().toString();
+            if (contents->visualRect(at).width() < contents->fontMetrics().horizontalAdvance(title))
+                cut << title;
+            for (int r = 0; r < contents->model()->rowCount(at); ++r)
+                todo << contents->model()->index(r, 0, at);
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u", "_qs)));
+        QTRY_COMPARE(contents->horizontalScrollBar()->maximum(), 0); // seen without scrolling
     }
 };
 
