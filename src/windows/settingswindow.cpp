@@ -163,7 +163,22 @@ void SettingsWindow::showBeside(const QWidget *strip)
     const QRect available = screen->availableGeometry();
     // The frame's edges as the window manager adds them (estimated before the first showing).
     const QSize edges = isVisible() ? frameGeometry().size() - size() : QSize(8, 30);
-    const QSize wanted = sizeHint().expandedTo(QSize(minimumSizeHint().width(), 0)) + edges;
+    QSize wanted = sizeHint().expandedTo(QSize(minimumSizeHint().width(), 0)) + edges;
+    // Tall enough for the tallest page, where the screen has room: a page scrolls only on a
+    // small screen (or at 2×), not on every screen.
+    int hinted = 0;
+    int tallest = 0;
+    for (int i = 0; i < m_pages->count(); ++i) {
+        if (const auto *area = qobject_cast<const QScrollArea *>(m_pages->widget(i))) {
+            hinted = std::max(hinted, area->sizeHint().height());
+            const QWidget *page = area->widget();
+            const int high = page->hasHeightForWidth()
+                                 ? page->heightForWidth(page->sizeHint().width())
+                                 : page->sizeHint().height();
+            tallest = std::max(tallest, high + 2 * area->frameWidth());
+        }
+    }
+    wanted.rheight() += std::max(0, tallest - hinted);
     const QRect anchor = strip && strip->isVisible() ? strip->frameGeometry() : QRect();
     const QRect frame =
         anchor.isValid()

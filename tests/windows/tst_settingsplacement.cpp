@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QStyleOptionFrame>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -100,8 +101,13 @@ private Q_SLOTS:
             auto *area = qobject_cast<QScrollArea *>(pages->widget(i));
             QVERIFY(area);
             QWidget *page = area->widget();
-            // Nothing wider than the page shows (it scrolls only downwards).
+            // Nothing wider than the page shows (it scrolls only downwards), and it scrolls only
+            // where the screen has no more room below: else the window is as tall as the page.
             QVERIFY2(page->width() <= area->viewport()->width(), qPrintable(pages->tabText(i)));
+            QVERIFY2(area->verticalScrollBar()->maximum() == 0 ||
+                         frame.bottom() >= screen.bottom() - 40,
+                     qPrintable(u"%1 scrolls in a window %2 high"_qs.arg(pages->tabText(i))
+                                    .arg(frame.height())));
             for (QWidget *w : page->findChildren<QWidget *>()) {
                 if (!w->isVisibleTo(page))
                     continue;
