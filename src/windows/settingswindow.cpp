@@ -36,6 +36,9 @@ QScrollArea *scrolling(QWidget *page, QWidget *parent)
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);
     area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Not a stop of Tab of its own, where a screen reader would read nothing: the focus goes
+    // from field to field, and the page scrolls to the field that has it.
+    area->setFocusPolicy(Qt::NoFocus);
     return area;
 }
 

@@ -163,6 +163,14 @@ private Q_SLOTS:
             return readBefore(where(a), where(b));
         });
         QList<QWidget *> reached = tabbedThrough(settings);
+        // Tab stops nowhere that reads as nothing (an empty line of text).
+        for (QWidget *w : std::as_const(reached)) {
+            QAccessibleInterface *reader = QAccessible::queryAccessibleInterface(w);
+            QVERIFY2(reader && !reader->text(QAccessible::Name).trimmed().isEmpty(),
+                     qPrintable(w->objectName() + u' ' +
+                                QString::fromLatin1(w->metaObject()->className()) +
+                                u" is reached but reads as nothing"_qs));
+        }
         reached.removeIf([&fields](QWidget *w) { return !fields.contains(w); });
         QStringList expected, got;
         for (const QWidget *w : std::as_const(fields))
