@@ -8,7 +8,8 @@ namespace quill {
 namespace {
 
 const QByteArray header = QByteArrayLiteral("quillomat-egyeztetes 1");
-// Before the UID of an item the book had no room for: no UID begins with a line end.
+// Before the UID of an item the book had no room for: no UID begins with a line end. Alone, it
+// names the line of the leap-day rule.
 const QString waitingMark = QStringLiteral("\n");
 
 QByteArray escaped(const QString &text)
@@ -75,6 +76,9 @@ QByteArray encodeAgreement(const Agreement &agreement)
     }
     // The row of an item without room, on a line of its own that reads as an entry without an
     // address (which a round passes over) to a version of the program that does not know it.
+    if (agreement.leapDay)
+        out += escaped(waitingMark) + "\t\t\t" +
+               (*agreement.leapDay == LeapDayRule::March1 ? "marcius1" : "februar28") + '\n';
     uids = agreement.waiting.keys();
     uids.sort();
     for (const QString &uid : std::as_const(uids))
@@ -101,7 +105,9 @@ std::optional<Agreement> decodeAgreement(const QByteArray &bytes)
         if (f.size() != 4 || f[0].isEmpty())
             return std::nullopt;
         const QString key = unescaped(f[0]);
-        if (key.startsWith(waitingMark) && f[1].isEmpty())
+        if (key == waitingMark && f[1].isEmpty())
+            out.leapDay = leapDayRule(f[3] == "marcius1");
+        else if (key.startsWith(waitingMark) && f[1].isEmpty())
             out.waiting.insert(key.mid(waitingMark.size()), unescaped(f[3]));
         else
             out.entries.insert(key, {unescaped(f[1]), unescaped(f[2]), unescaped(f[3])});

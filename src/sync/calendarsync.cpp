@@ -222,7 +222,7 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
     if (m_takenOver)
         settleTakenOver(m_last, listing);
     ReminderIds ids = ReminderIds::of(m_session.table());
-    const QList<BookRow> rows = bookRows(m_session.table(), ids);
+    const QList<BookRow> rows = bookRows(m_session.table(), ids, m_account.leapDay);
     const RoundPlan plan = planRound(rows, m_last, calendar, listing);
     m_report.conflicts += plan.conflicts;
     for (const ListedItem &item : listing) {
@@ -233,6 +233,7 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
     m_next = startingAgreement(m_last, calendar, listing);
     m_next.ctag = m_state.ctag;
     m_next.syncToken = m_token;
+    m_next.leapDay = m_account.leapDay;
     BookOutcome outcome;
     m_session.edit([&](ReminderBook &book) {
         outcome = applyToBook(book, ids, plan, m_today);

@@ -1,4 +1,5 @@
 #include "icalendar/codec.h"
+#include "icalendar/occasions.h"
 #include "reminderids.h"
 #include "roundplan.h"
 
@@ -46,16 +47,31 @@ QString summaryInText(const QByteArray &ics)
     return {};
 }
 
+// Whether the leap-day rule shapes the reminder's event: a yearly 29 February whose event is
+// not the same by both rules.
+bool shapedByLeapDay(const Reminder &r, const ReminderId &id)
+{
+    const std::optional<TableDay> day = dayOfText(r.field(Field::When).trimmed());
+    if (!day || day->month != 2 || day->day != 29)
+        return false;
+    const auto byFeb28 = eventOfReminder(r, id.uid, id.created, LeapDayRule::February28);
+    const auto byMarch1 = eventOfReminder(r, id.uid, id.created, LeapDayRule::March1);
+    return byFeb28 != byMarch1;
+}
+
 } // namespace
 
-QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids)
+QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids, LeapDayRule leapDay)
 {
     QList<BookRow> rows;
     for (int row = 0; row < ReminderRows; ++row) {
         const Reminder &reminder = table.row(row);
         const std::optional<ReminderId> &id = ids.of(row);
-        if (reminder.inUse() && id)
-            rows << BookRow{row, id->uid, comparedLine(reminder), titleOf(reminder)};
+        if (!reminder.inUse() || !id)
+            continue;
+        rows << BookRow{row, id->uid, comparedLine(reminder), titleOf(reminder), std::nullopt};
+        if (shapedByLeapDay(reminder, *id))
+            rows.last().shapedBy = leapDay;
     }
     return rows;
 }

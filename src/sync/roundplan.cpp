@@ -10,6 +10,7 @@ struct Planner {
     QList<BookRow> book;
     QHash<QString, Agreement::Entry> known;
     const QList<ListedItem> &listing;
+    std::optional<LeapDayRule> leapDay; ///< the rule the calendar's events were written by
     RoundPlan plan;
     QSet<int> done;        ///< rows already dealt with
     QSet<QString> adopted; ///< items a row was recognised as
@@ -90,8 +91,10 @@ struct Planner {
     {
         done.insert(row.row);
         const bool bookChanged = entry && row.line != entry->line;
+        // Written there by another leap-day rule: written again as the settings say now.
+        const bool reshaped = row.shapedBy && row.shapedBy != leapDay;
         if (entry && entry->etag == item.etag) {
-            if (bookChanged)
+            if (bookChanged || reshaped)
                 plan.actions << RoundAction{Kind::Update, row.row,   item.uid,
                                             item.href,    item.etag, row.line};
             return;
@@ -101,8 +104,12 @@ struct Planner {
             return;
         }
         if (*item.line == row.line) {
-            plan.actions << RoundAction{Kind::Agree, row.row,   item.uid,
-                                        item.href,   item.etag, row.line};
+            plan.actions << RoundAction{reshaped ? Kind::Update : Kind::Agree,
+                                        row.row,
+                                        item.uid,
+                                        item.href,
+                                        item.etag,
+                                        row.line};
         } else if (bookChanged || !entry) {
             // Changed on both sides, or never agreed: both versions kept, the other one as a
             // reminder of its own.
@@ -140,9 +147,11 @@ struct Planner {
 RoundPlan planRound(const QList<BookRow> &book, const Agreement &last, const QString &calendar,
                     const QList<ListedItem> &listing)
 {
-    Planner planner{book, {}, listing, {}, {}, {}};
-    if (last.calendar == calendar)
+    Planner planner{book, {}, listing, {}, {}, {}, {}};
+    if (last.calendar == calendar) {
         planner.known = last.entries;
+        planner.leapDay = last.leapDay;
+    }
     planner.adopt();
     for (const ListedItem &item : listing) {
         if (planner.adopted.contains(item.uid))

@@ -24,6 +24,9 @@ struct BookRow {
     QString uid;
     QString line;
     QString title; ///< for messages
+    /// The leap-day rule its event is written by, when the rule shapes it (a birthday on
+    /// 29 February); none when the event is the same by either rule.
+    std::optional<LeapDayRule> shapedBy;
 };
 
 /// An item of the calendar as the server lists it: its address and entity tag, its UID, the row
@@ -57,11 +60,14 @@ struct Agreement {
     /// Items the book had no room for, per UID: the row each brings. Their entries hold no row
     /// (known there, not here); the user was told of them with their tags.
     QHash<QString, QString> waiting;
+    /// The leap-day rule the calendar's events were written by; none when not known.
+    std::optional<LeapDayRule> leapDay;
     bool operator==(const Agreement &) const = default;
 };
 
-/// The book's rows in use that have a UID, as a round compares them.
-QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids);
+/// The book's rows in use that have a UID, as a round compares them; their events written by
+/// the leap-day rule `leapDay`.
+QList<BookRow> bookRows(const ReminderTable &table, const ReminderIds &ids, LeapDayRule leapDay);
 
 /// An item of the calendar read with the codec: the row its event fits, or why none; none at all
 /// for an item that holds no event (a task, a journal entry). `leapDay`: where a birthday on
@@ -120,7 +126,8 @@ struct RoundPlan {
 /// with another address deletes nothing; a row of the book with a UID the calendar does not know
 /// is recognised by its exact row among the calendar's items instead of being sent twice; an
 /// item that fits no row keeps its reminder in the book and the reminder's later changes and
-/// deletion still go to the server.
+/// deletion still go to the server. A row whose event the leap-day rule shapes goes over its item
+/// again when the agreement's events were written by another rule (or an unknown one).
 RoundPlan planRound(const QList<BookRow> &book, const Agreement &last, const QString &calendar,
                     const QList<ListedItem> &listing);
 

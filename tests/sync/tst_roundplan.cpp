@@ -18,14 +18,17 @@ namespace {
 
 const QString home = u"https://naptar.example/anna/emlekeztetok/"_qs;
 
-// "row uid line" for the book, "uid etag line" for the agreement (href: the UID's), "uid etag
-// line own" for the listing, with "-" for an empty field and "!" for an item that fits no row.
+// "row uid line [leap-day rule]" for the book, "uid etag line" or "leap rule" for the agreement
+// (href: the UID's), "uid etag line own" for the listing, with "-" for an empty field and "!" for
+// an item that fits no row.
 QList<BookRow> bookOf(const QStringList &rows)
 {
     QList<BookRow> out;
     for (const QString &text : rows) {
         const QStringList f = text.split(u' ');
-        out << BookRow{f[0].toInt(), f[1], f[2], u"T:"_qs + f[2]};
+        out << BookRow{f[0].toInt(), f[1], f[2], u"T:"_qs + f[2], std::nullopt};
+        if (f.size() > 3) // the leap-day rule its event is written by: "F" 28 February, "M" 1 March
+            out.last().shapedBy = leapDayRule(f[3] == u"M"_qs);
     }
     return out;
 }
@@ -36,6 +39,10 @@ Agreement agreementOf(const QString &calendar, const QStringList &entries)
     out.calendar = calendar;
     for (const QString &text : entries) {
         const QStringList f = text.split(u' ');
+        if (f[0] == u"leap"_qs) { // "leap F": the calendar's events written by 28 February
+            out.leapDay = leapDayRule(f[1] == u"M"_qs);
+            continue;
+        }
         out.entries.insert(f[0], {f[0] + u".ics"_qs, f[1], f[2] == u"-"_qs ? QString() : f[2]});
     }
     return out;
@@ -86,6 +93,8 @@ private Q_SLOTS:
     void oneSide() { check(); }
     void bothSides_data();
     void bothSides() { check(); }
+    void leapDayShapes_data();
+    void leapDayShapes() { check(); }
     void agreementKept_data();
     void agreementKept();
     void agreementPerAddress();
@@ -95,6 +104,8 @@ private Q_SLOTS:
     void listedItems_data();
     void listedItems();
     void copiedBookAdoptsItsEvents();
+    void otherLeapRuleGivesItsRow_data();
+    void otherLeapRuleGivesItsRow();
 
 private:
     static void addColumns();
@@ -199,6 +210,26 @@ void TestRoundPlan::bothSides_data()
     QTest::newRow("an item that fits no row, new: told")
         << L{} << home << L{} << L{u"u5 e5 !"_qs} << L{u"Hold -1 u5 e5 -"_qs} << 0 << 1;
 }
+// A row whose event the leap-day rule shapes, against the rule the calendar's events were
+// written by.
+void TestRoundPlan::leapDayShapes_data()
+{
+    addColumns();
+    using L = QStringList;
+    QTest::newRow("leap-day rule changed: its event goes over the item")
+        << L{u"0 u1 L1 M"_qs, u"1 u2 L2"_qs} << home
+        << L{u"leap F"_qs, u"u1 e1 L1"_qs, u"u2 e2 L2"_qs} << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs}
+        << L{u"Update 0 u1 e1 L1"_qs} << 0 << 0;
+    QTest::newRow("leap-day rule unknown: its event goes over the item once")
+        << L{u"0 u1 L1 F"_qs} << home << L{u"u1 e1 L1"_qs} << L{u"u1 e1 L1"_qs}
+        << L{u"Update 0 u1 e1 L1"_qs} << 0 << 0;
+    QTest::newRow("leap-day rule as agreed: nothing")
+        << L{u"0 u1 L1 M"_qs} << home << L{u"leap M"_qs, u"u1 e1 L1"_qs} << L{u"u1 e1 L1"_qs} << L{}
+        << 0 << 0;
+    QTest::newRow("leap-day rule changed, item rewritten there alike: written again")
+        << L{u"0 u1 L1 M"_qs} << home << L{u"leap F"_qs, u"u1 e1 L1"_qs} << L{u"u1 e2 L1"_qs}
+        << L{u"Update 0 u1 e2 L1"_qs} << 0 << 0;
+}
 
 void TestRoundPlan::check()
 {
@@ -233,6 +264,7 @@ void TestRoundPlan::agreementKept_data()
     Agreement waiting = agreementOf(home, {u"u1 e1 L1"_qs, u"u5 e5 -"_qs, u"u6 e6 -"_qs});
     waiting.waiting.insert(u"u5"_qs, u"L5\tTakács"_qs);
     waiting.waiting.insert(u"u6"_qs, u"L6"_qs);
+    waiting.leapDay = LeapDayRule::March1;
     QTest::newRow("items without room, with their rows") << waiting;
 }
 
@@ -368,7 +400,7 @@ void TestRoundPlan::copiedBookAdoptsItsEvents()
     storeReminder(book, reminderRow(u"e"_qs, u"Vitamin"_qs, u" "_qs, u"09"_qs));
     const ReminderIds ids = ReminderIds::of(book.table);
     QList<ListedItem> listing;
-    for (const BookRow &row : bookRows(book.table, ids)) {
+    for (const BookRow &row : bookRows(book.table, ids, LeapDayRule::February28)) {
         const auto event = eventOfReminder(book.table.row(row.row), row.uid, today);
         QVERIFY(event);
         const auto item = listedItem(row.uid + u".ics"_qs, u"e"_qs, eventFile(*event, *codec),
@@ -384,12 +416,42 @@ void TestRoundPlan::copiedBookAdoptsItsEvents()
     loadReminders(copied, encodeReminders(book.table));
     attachIdentities(copied.table, {}, today.addDays(1));
     const ReminderIds fresh = ReminderIds::of(copied.table);
-    const RoundPlan plan = planRound(bookRows(copied.table, fresh), {}, home, listing);
+    const RoundPlan plan =
+        planRound(bookRows(copied.table, fresh, LeapDayRule::February28), {}, home, listing);
     QCOMPARE(plan.actions.size(), 3);
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(plan.actions[i].kind, RoundAction::Kind::Adopt);
         QCOMPARE(plan.actions[i].uid, ids.of(plan.actions[i].row)->uid);
     }
+}
+
+void TestRoundPlan::otherLeapRuleGivesItsRow_data()
+{
+    QTest::addColumn<bool>("writtenMarch1");
+    QTest::newRow("written by 28 February, read by 1 March") << false;
+    QTest::newRow("written by 1 March, read by 28 February") << true;
+}
+
+// A birthday on 29 February written before the leap-day setting changed is read back as its own
+// row, not moved by the new rule.
+void TestRoundPlan::otherLeapRuleGivesItsRow()
+{
+    QFETCH(bool, writtenMarch1);
+    const auto codec = makeLibicalCodec();
+    ReminderBook book;
+    storeReminder(book, {u"s"_qs, u"Szőke"_qs, u"Ugró"_qs, u"*"_qs, u"február"_qs, u"28"_qs,
+                         u"08"_qs, u"00"_qs, u"február 29."_qs, u" "_qs, u"1"_qs});
+    const ReminderIds ids = ReminderIds::of(book.table);
+    const QList<BookRow> rows = bookRows(book.table, ids, leapDayRule(!writtenMarch1));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0].shapedBy, std::optional(leapDayRule(!writtenMarch1)));
+    const auto event = eventOfReminder(book.table.row(0), rows[0].uid, QDate(2026, 12, 7),
+                                       leapDayRule(writtenMarch1));
+    QVERIFY(event);
+    const auto item = listedItem(u"u.ics"_qs, u"e"_qs, eventFile(*event, *codec), *codec,
+                                 leapDayRule(!writtenMarch1));
+    QVERIFY(item && item->line);
+    QCOMPARE(*item->line, rows[0].line);
 }
 
 QTEST_GUILESS_MAIN(TestRoundPlan)

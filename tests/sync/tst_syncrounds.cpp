@@ -51,6 +51,8 @@ class TestSyncRounds : public QObject {
 private Q_SLOTS:
     void leapDayAsTheSettingsSay_data();
     void leapDayAsTheSettingsSay();
+    void leapDaySettingChanged_data();
+    void leapDaySettingChanged();
     void incomingReadOffTheWindowsThread();
     void unreadableItemToldByItsTitle();
     void exceptionsToldOnce();
@@ -94,6 +96,59 @@ void TestSyncRounds::leapDayAsTheSettingsSay()
     }
     QCOMPARE(cal.count("PUT"), 1);
     QCOMPARE(report.incoming, 0);
+    QCOMPARE(comparedRow(pc.session->table().row(0)), before);
+}
+
+void TestSyncRounds::leapDaySettingChanged_data()
+{
+    leapDayAsTheSettingsSay_data();
+}
+
+// The setting switched after a round: the next round writes the birthday's event again in the
+// new shape over the one there (If-Match), so other devices show the new day; one item still,
+// the row unchanged, and the round after writes nothing.
+void TestSyncRounds::leapDaySettingChanged()
+{
+    QFETCH(bool, march1);
+    QFETCH(QByteArray, start);
+    QFETCH(QByteArray, repeat);
+    FakeCalendar cal;
+    Computer pc(cal.url());
+    pc.leapDay = leapDayRule(!march1);
+    pc.add(leapBirthday());
+    pc.add(meeting(u"Vitamin"_qs, u"08"_qs));
+    const QString before = comparedRow(pc.session->table().row(0));
+    QVERIFY(pc.round().ok);
+    QVERIFY(pc.round().ok);
+    QCOMPARE(cal.items.size(), 2);
+    const qsizetype asked = cal.server.requests.size();
+    pc.leapDay = leapDayRule(march1);
+    SyncReport report = pc.round();
+    QVERIFY2(report.ok, qPrintable(report.error));
+    QCOMPARE(cal.items.size(), 2);
+    const QByteArray href = cal.find("Ugr");
+    QVERIFY(!href.isEmpty());
+    const QByteArray data = cal.items[href].data.mid(cal.items[href].data.indexOf("BEGIN:VEVENT"));
+    QVERIFY2(data.contains(start), data.constData());
+    QVERIFY2(data.contains(repeat), data.constData());
+    QList<FakeRequest> puts;
+    for (qsizetype i = asked; i < cal.server.requests.size(); ++i) {
+        if (cal.server.requests[i].method == "PUT")
+            puts << cal.server.requests[i];
+    }
+    QCOMPARE(puts.size(), 1); // the birthday's alone
+    QVERIFY(!puts[0].header("if-match").isEmpty());
+    QCOMPARE(report.incoming, 0);
+    QCOMPARE(comparedRow(pc.session->table().row(0)), before);
+    const int written = cal.count("PUT");
+    for (int i = 0; i < 2; ++i) {
+        pc.reopen();
+        report = pc.round();
+        QVERIFY2(report.ok, qPrintable(report.error));
+    }
+    QCOMPARE(cal.count("PUT"), written);
+    QCOMPARE(report.incoming, 0);
+    QCOMPARE(cal.items.size(), 2);
     QCOMPARE(comparedRow(pc.session->table().row(0)), before);
 }
 
