@@ -32,6 +32,13 @@ namespace {
 QScrollArea *scrolling(QWidget *page, QWidget *parent)
 {
     auto *area = new QScrollArea(parent);
+    // A page that is one group stands off the edge as the groups of the other pages do.
+    if (qobject_cast<QGroupBox *>(page)) {
+        auto *holder = new QWidget;
+        auto *column = new QVBoxLayout(holder);
+        column->addWidget(page);
+        page = holder;
+    }
     area->setWidget(page);
     area->setWidgetResizable(true);
     area->setFrameShape(QFrame::NoFrame);

@@ -7,6 +7,7 @@
 
 #include <QAbstractSpinBox>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScreen>
@@ -34,6 +35,25 @@ int textWidth(const QLineEdit *edit)
     const QMargins margins = edit->textMargins();
     return contents.width() - margins.left() - margins.right() - 2 * 2;
 }
+QString rectText(const QRect &r)
+{
+    return u"%1,%2 %3×%4"_qs.arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// How far each page's group stands off the page's edge.
+QList<int> groupInsets(QTabWidget *pages)
+{
+    QList<int> insets;
+    for (int i = 0; i < pages->count(); ++i) {
+        QWidget *page = qobject_cast<QScrollArea *>(pages->widget(i))->widget();
+        auto *group = qobject_cast<QGroupBox *>(page); // the page itself
+        if (!group)
+            group = page->findChild<QGroupBox *>();
+        insets << (!group || group == page ? 0 : group->mapTo(page, QPoint()).x());
+    }
+    return insets;
+}
+
 } // namespace
 
 class TestSettingsPlacement : public QObject {
@@ -80,21 +100,14 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(settings));
         const QRect screen = settings->screen()->availableGeometry();
         const QRect frame = settings->frameGeometry();
-        QVERIFY2(screen.contains(frame), qPrintable(u"%1,%2 %3×%4"_qs.arg(frame.x())
-                                                        .arg(frame.y())
-                                                        .arg(frame.width())
-                                                        .arg(frame.height())));
+        QVERIFY2(screen.contains(frame), qPrintable(rectText(frame)));
         const QRect strip = h.window().frameGeometry();
         QVERIFY2(!frame.intersects(strip),
-                 qPrintable(u"strip %1,%2 %3×%4, window %5,%6 %7×%8"_qs.arg(strip.x())
-                                .arg(strip.y())
-                                .arg(strip.width())
-                                .arg(strip.height())
-                                .arg(frame.x())
-                                .arg(frame.y())
-                                .arg(frame.width())
-                                .arg(frame.height())));
+                 qPrintable(u"strip "_qs + rectText(strip) + u", window "_qs + rectText(frame)));
         auto *pages = settings->findChild<QTabWidget *>(u"lapok"_qs);
+        const QList<int> insets = groupInsets(pages); // the same on every page
+        QVERIFY2(insets.count(insets.first()) == insets.size() && insets.first() > 0,
+                 qPrintable(u"%1, %2, %3"_qs.arg(insets[0]).arg(insets[1]).arg(insets[2])));
         for (int i = 0; i < pages->count(); ++i) {
             pages->setCurrentIndex(i);
             QCoreApplication::processEvents();
