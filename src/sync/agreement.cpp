@@ -1,5 +1,6 @@
+#include "agreement.h"
+
 #include "files/safefile.h"
-#include "roundplan.h"
 
 #include <QCryptographicHash>
 

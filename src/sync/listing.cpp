@@ -1,7 +1,8 @@
+#include "listing.h"
+
 #include "icalendar/codec.h"
 #include "icalendar/occasions.h"
 #include "reminderids.h"
-#include "roundplan.h"
 
 namespace quill {
 

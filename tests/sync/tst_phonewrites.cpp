@@ -1,6 +1,6 @@
 #include "icalendar/codec.h"
 #include "icalendar/events.h"
-#include "sync/roundplan.h"
+#include "sync/listing.h"
 
 #include <QRegularExpression>
 #include <QTest>

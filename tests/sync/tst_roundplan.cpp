@@ -2,6 +2,8 @@
 #include "icalendar/events.h"
 #include "reminders/datafile.h"
 #include "support/realfaults.h"
+#include "sync/agreement.h"
+#include "sync/listing.h"
 #include "sync/reminderids.h"
 #include "sync/roundplan.h"
 
