@@ -231,38 +231,64 @@ void CalDavClient::finished(QNetworkReply *reply, const std::shared_ptr<Pending>
     pending->done(answer);
 }
 
+namespace {
+
+// An answer that is no multistatus: what the call answers, without reading a body.
+DavResult<Multistatus> unreadAnswer(const CalDavClient::Answer &answer)
+{
+    DavResult<Multistatus> result;
+    if (answer.error) {
+        result.error = answer.error;
+        return result;
+    }
+    result.error =
+        answer.status >= 200 && answer.status < 300
+            ? badAnswer(QStringLiteral("nem többes állapotválasz (%1)").arg(answer.status))
+            : statusError(answer.status);
+    if ((answer.status == 403 || answer.status == 409) && namesInvalidSyncToken(answer.body))
+        result.error.kind = Kind::TokenExpired;
+    return result;
+}
+
+} // namespace
+
+template <typename T>
+void CalDavClient::readAnswer(const Request &request, Shape<T> shape, Handler<T> done)
+{
+    send(request, [this, shape = std::move(shape), done = std::move(done)](const Answer &answer) {
+        if (answer.error || answer.status != 207)
+            return done(shape(unreadAnswer(answer)));
+        // Read on a worker: a large calendar's answer takes tens of milliseconds to read.
+        m_readers.start(
+            [this, parser = m_parser, shape, done, body = answer.body, url = answer.url]() mutable {
+                DavResult<Multistatus> read;
+                QString why;
+                if (auto parsed = parser(body, &why)) {
+                    read.value = std::move(*parsed);
+                    read.value.url = url;
+                } else {
+                    read.error = badAnswer(why);
+                }
+                body = {};
+                DavResult<T> result = shape(read);
+                QMetaObject::invokeMethod(
+                    this, [done = std::move(done), result = std::move(result)] { done(result); },
+                    Qt::QueuedConnection);
+            });
+    });
+}
+
 void CalDavClient::multistatus(const Request &request, Handler<Multistatus> done)
 {
-    send(request, [done = std::move(done)](const Answer &answer) {
-        DavResult<Multistatus> result;
-        if (answer.error) {
-            result.error = answer.error;
-        } else if (answer.status != 207) {
-            result.error =
-                answer.status >= 200 && answer.status < 300
-                    ? badAnswer(QStringLiteral("nem többes állapotválasz (%1)").arg(answer.status))
-                    : statusError(answer.status);
-            if (answer.status == 403 || answer.status == 409) {
-                if (namesInvalidSyncToken(answer.body))
-                    result.error.kind = Kind::TokenExpired;
-            }
-        } else {
-            QString why;
-            if (auto parsed = parseMultistatus(answer.body, &why)) {
-                result.value = std::move(*parsed);
-                result.value.url = answer.url;
-            } else
-                result.error = badAnswer(why);
-        }
-        done(result);
-    });
+    readAnswer<Multistatus>(
+        request, [](const DavResult<Multistatus> &read) { return read; }, std::move(done));
 }
 
 void CalDavClient::state(const QUrl &collection, Handler<CollectionState> done)
 {
-    multistatus(
+    readAnswer<CollectionState>(
         {"PROPFIND", collection, body::collectionState(), 0, {}},
-        [collection, done = std::move(done)](const DavResult<Multistatus> &answer) {
+        [collection](const DavResult<Multistatus> &answer) {
             DavResult<CollectionState> result;
             result.error = answer.error;
             if (!answer.error) {
@@ -274,26 +300,29 @@ void CalDavClient::state(const QUrl &collection, Handler<CollectionState> done)
                     break;
                 }
             }
-            done(result);
-        });
+            return result;
+        },
+        std::move(done));
 }
 
 void CalDavClient::items(const Request &request, const QUrl &collection,
                          Handler<QList<DavItem>> done)
 {
-    multistatus(request,
-                [collection, done = std::move(done)](const DavResult<Multistatus> &answer) {
-                    DavResult<QList<DavItem>> result;
-                    result.error = answer.error;
-                    const QString self = collection.path(QUrl::FullyEncoded);
-                    for (const DavResponse &r : answer.value.responses) {
-                        const QString href = normalHref(collection, r.href);
-                        if (href == self || r.collection || (r.status >= 300 && r.etag.isEmpty()))
-                            continue;
-                        result.value << DavItem{href, r.etag, r.calendarData};
-                    }
-                    done(result);
-                });
+    readAnswer<QList<DavItem>>(
+        request,
+        [collection](const DavResult<Multistatus> &answer) {
+            DavResult<QList<DavItem>> result;
+            result.error = answer.error;
+            const QString self = collection.path(QUrl::FullyEncoded);
+            for (const DavResponse &r : answer.value.responses) {
+                const QString href = normalHref(collection, r.href);
+                if (href == self || r.collection || (r.status >= 300 && r.etag.isEmpty()))
+                    continue;
+                result.value << DavItem{href, r.etag, r.calendarData};
+            }
+            return result;
+        },
+        std::move(done));
 }
 
 void CalDavClient::listing(const QUrl &collection, Handler<QList<DavItem>> done)
@@ -319,25 +348,27 @@ void CalDavClient::fetch(const QUrl &collection, const QStringList &hrefs,
 void CalDavClient::changesSince(const QUrl &collection, const QString &token,
                                 Handler<SyncDelta> done)
 {
-    multistatus({"REPORT", collection, body::syncCollection(token), 0, {}},
-                [collection, done = std::move(done)](const DavResult<Multistatus> &answer) {
-                    DavResult<SyncDelta> result;
-                    result.error = answer.error;
-                    result.value.token = answer.value.syncToken;
-                    const QString self = collection.path(QUrl::FullyEncoded);
-                    for (const DavResponse &r : answer.value.responses) {
-                        const QString href = normalHref(collection, r.href);
-                        if (href == self)
-                            continue;
-                        if (r.status == 404 || r.status == 410)
-                            result.value.removed << href;
-                        else if (!r.collection)
-                            result.value.changed << DavItem{href, r.etag, {}};
-                    }
-                    if (!result.error && result.value.token.isEmpty())
-                        result.error = badAnswer(QStringLiteral("nincs új szinkronjel"));
-                    done(result);
-                });
+    readAnswer<SyncDelta>(
+        {"REPORT", collection, body::syncCollection(token), 0, {}},
+        [collection](const DavResult<Multistatus> &answer) {
+            DavResult<SyncDelta> result;
+            result.error = answer.error;
+            result.value.token = answer.value.syncToken;
+            const QString self = collection.path(QUrl::FullyEncoded);
+            for (const DavResponse &r : answer.value.responses) {
+                const QString href = normalHref(collection, r.href);
+                if (href == self)
+                    continue;
+                if (r.status == 404 || r.status == 410)
+                    result.value.removed << href;
+                else if (!r.collection)
+                    result.value.changed << DavItem{href, r.etag, {}};
+            }
+            if (!result.error && result.value.token.isEmpty())
+                result.error = badAnswer(QStringLiteral("nincs új szinkronjel"));
+            return result;
+        },
+        std::move(done));
 }
 
 void CalDavClient::putItem(const QUrl &item, const QByteArray &condition, const QByteArray &value,

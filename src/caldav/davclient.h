@@ -7,6 +7,7 @@
 #include <QList>
 #include <QNetworkAccessManager>
 #include <QObject>
+#include <QThreadPool>
 #include <QUrl>
 
 #include <functional>
@@ -85,6 +86,9 @@ public:
     const ClientLimits &limits() const { return m_limits; }
     /// Requests sent so far, redirects and credential retries not counted twice.
     int requestsSent() const { return m_sent; }
+    /// What reads a multistatus answer (parseMultistatus unless told otherwise).
+    using Parser = std::function<std::optional<Multistatus>(const QByteArray &, QString *)>;
+    void setParser(Parser parser) { m_parser = std::move(parser); }
 
     /// PROPFIND, depth 0: the collection's name, ctag and sync-token.
     void state(const QUrl &collection, Handler<CollectionState> done);
@@ -138,6 +142,10 @@ private:
     void finished(QNetworkReply *reply, const std::shared_ptr<Pending> &pending);
     /// A request whose answer must be a 207 multistatus.
     void multistatus(const Request &request, Handler<Multistatus> done);
+    /// The same, the answer read and then shaped into what the call answers on a worker; the
+    /// handler is called on the client's thread.
+    template <typename T> using Shape = std::function<DavResult<T>(const DavResult<Multistatus> &)>;
+    template <typename T> void readAnswer(const Request &request, Shape<T> shape, Handler<T> done);
     void items(const Request &request, const QUrl &collection, Handler<QList<DavItem>> done);
     void putItem(const QUrl &item, const QByteArray &condition, const QByteArray &value,
                  const QByteArray &ics, Handler<QString> done);
@@ -149,6 +157,11 @@ private:
     QString m_password;
     ClientLimits m_limits;
     int m_sent = 0;
+    Parser m_parser = [](const QByteArray &body, QString *why) {
+        return parseMultistatus(body, why);
+    };
+    // Last, so that it goes first: an answer being read is done before the client goes.
+    QThreadPool m_readers;
 };
 
 } // namespace quill::caldav
