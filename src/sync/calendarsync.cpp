@@ -1,11 +1,13 @@
 #include "calendarsync.h"
 
 #include "files/safefile.h"
+#include "files/writequeue.h"
 #include "icalendar/codec.h"
 #include "reminders/filenotices.h"
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 namespace quill {
 
@@ -36,6 +38,10 @@ CalendarSync::CalendarSync(ReminderSession &session, CalendarCodec &codec, QStri
 
 CalendarSync::~CalendarSync()
 {
+    // A state file's outcome comes back to this object: it waits for it rather than leave it
+    // nobody to come back to.
+    if (m_writing)
+        files::waitForWrites();
     if (m_passwordProcess) {
         m_passwordProcess->disconnect(this);
         m_passwordProcess->kill();
@@ -104,24 +110,34 @@ void CalendarSync::askPassword()
                    {QStringLiteral("-c"), m_account.passwordCommand.trimmed()});
 }
 
+// The agreement is read on the worker (a large calendar's is a few hundred kilobytes).
 void CalendarSync::begin()
 {
-    const QString calendar = m_account.url.trimmed();
-    const QString path = agreementPath(m_root, calendar);
-    m_last = loadAgreement(path, calendar);
-    m_takenOver = false;
-    if (!QFile::exists(path)) {
-        if (std::optional<Agreement> older = olderAgreement(m_root, calendar)) {
-            m_last = *older;
-            m_takenOver = true;
-        }
-    }
     m_repeat = false;
     m_outgoing.clear();
-    m_client.state(m_collection, [this](const caldav::DavResult<caldav::CollectionState> &r) {
-        if (r.error)
-            return fail(r.error.reason);
-        stateRead(r.value);
+    m_reader.start([this, root = m_root, calendar = m_account.url.trimmed()] {
+        const QString path = agreementPath(root, calendar);
+        Agreement last = loadAgreement(path, calendar);
+        bool takenOver = false;
+        if (!QFile::exists(path)) {
+            if (std::optional<Agreement> older = olderAgreement(root, calendar)) {
+                last = *older;
+                takenOver = true;
+            }
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, last, takenOver] {
+                m_last = last;
+                m_takenOver = takenOver;
+                m_client.state(m_collection,
+                               [this](const caldav::DavResult<caldav::CollectionState> &r) {
+                                   if (r.error)
+                                       return fail(r.error.reason);
+                                   stateRead(r.value);
+                               });
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -216,24 +232,53 @@ void CalendarSync::readFetched(const QList<caldav::DavItem> &fetched,
     });
 }
 
+// What the worker planned, from the book as it was when the plan was asked for.
+struct CalendarSync::Planned {
+    QList<ListedItem> listing; ///< as the calendar listed it
+    std::uint64_t revision = 0;
+    QList<BookRow> rows;
+    Agreement last; ///< the last agreement, settled with the listing when taken over
+    RoundPlan plan;
+    Agreement next;
+};
+
+// The plan is made on the worker from a copy of the book's rows; the book is changed here, on
+// the round's thread, and only if it did not change meanwhile (else the round is planned again).
 void CalendarSync::planAndApply(QList<ListedItem> listing)
 {
-    const QString calendar = m_account.url.trimmed();
-    if (m_takenOver)
-        settleTakenOver(m_last, listing);
-    ReminderIds ids = ReminderIds::of(m_session.table());
-    const QList<BookRow> rows = bookRows(m_session.table(), ids, m_account.leapDay);
-    const RoundPlan plan = planRound(rows, m_last, calendar, listing);
+    Planned job;
+    job.listing = std::move(listing);
+    job.revision = m_session.table().revision();
+    job.rows = bookRows(m_session.table(), ReminderIds::of(m_session.table()), m_account.leapDay);
+    job.last = m_last;
+    m_reader.start([this, job, takenOver = m_takenOver, planner = m_planner,
+                    calendar = m_account.url.trimmed()]() mutable {
+        if (takenOver)
+            settleTakenOver(job.last, job.listing);
+        job.plan = planner(job.rows, job.last, calendar, job.listing);
+        job.next = startingAgreement(job.last, calendar, job.listing);
+        QMetaObject::invokeMethod(
+            this, [this, job = std::move(job)] { apply(job); }, Qt::QueuedConnection);
+    });
+}
+
+void CalendarSync::apply(const Planned &planned)
+{
+    if (m_session.table().revision() != planned.revision)
+        return planAndApply(planned.listing);
+    const RoundPlan &plan = planned.plan;
+    m_last = planned.last;
     m_report.conflicts += plan.conflicts;
-    for (const ListedItem &item : listing) {
+    for (const ListedItem &item : planned.listing) {
         if (!item.note.isEmpty())
             m_report.notes << item.title + QStringLiteral(": ") + item.note;
     }
     m_report.leftOut += plan.leftOut;
-    m_next = startingAgreement(m_last, calendar, listing);
+    m_next = planned.next;
     m_next.ctag = m_state.ctag;
     m_next.syncToken = m_token;
     m_next.leapDay = m_account.leapDay;
+    ReminderIds ids = ReminderIds::of(m_session.table());
     BookOutcome outcome;
     m_session.edit([&](ReminderBook &book) {
         outcome = applyToBook(book, ids, plan, m_today);
@@ -244,7 +289,7 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
     m_report.leftOut += outcome.leftOut;
     m_repeat = outcome.newReminders;
     QHash<int, QString> bookLines;
-    for (const BookRow &row : rows)
+    for (const BookRow &row : planned.rows)
         bookLines.insert(row.row, row.line);
     for (const RoundAction &a : plan.actions)
         agreeBookStep(m_next, a, outcome, bookLines);
@@ -258,20 +303,42 @@ void CalendarSync::planAndApply(QList<ListedItem> listing)
         if (!saved.ok())
             return fail(m_session.file().path() + QStringLiteral(": ") + saveFailureReason(saved));
     }
-    if (!keepIdentities())
-        return;
     if (prepareOutgoing(plan, ids))
-        sendNext();
+        keepIdentities();
 }
 
-bool CalendarSync::keepIdentities()
+// The UIDs beside the data file, written in turn on the writing thread; the calendar's writes
+// go once they are on the disk.
+void CalendarSync::keepIdentities()
 {
-    if (const auto error = m_session.file().saveIdentitiesBeside(m_session.table())) {
-        fail(identityPathBeside(m_session.file().path()) + QStringLiteral(": ") +
-             files::reasonText(error));
-        return false;
-    }
-    return true;
+    writeState(
+        identityPathBeside(m_session.file().path()), QString(),
+        [ids = encodeIdentities(m_session.table())] { return ids; }, &CalendarSync::sendNext);
+}
+
+// Writes a state file on the writing thread, in turn with the program's other writes (so a later
+// one is never overwritten by an earlier one), unless it already holds those bytes; `then` goes
+// on with the round once it is on the disk, a failure ends the round with its reason.
+void CalendarSync::writeState(const QString &path, const QString &folder,
+                              std::function<QByteArray()> bytes, void (CalendarSync::*then)())
+{
+    m_writing = true;
+    files::writeInTurn([this, path, folder, bytes = std::move(bytes), then] {
+        std::error_code error = folder.isEmpty() ? std::error_code() : files::makeFolder(folder);
+        const QByteArray content = bytes();
+        const files::ReadResult kept = files::readRegularFile(path, 16 << 20);
+        if (!error && (kept.error || !kept.exists || kept.bytes != content))
+            error = files::writeAtomically(path, content);
+        QMetaObject::invokeMethod(
+            this,
+            [this, path, error, then] {
+                m_writing = false;
+                if (error)
+                    return fail(path + QStringLiteral(": ") + files::reasonText(error));
+                (this->*then)();
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 bool CalendarSync::prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids)
@@ -341,13 +408,17 @@ void CalendarSync::sent(const Outgoing &out, const DavError &error, const QStrin
     sendNext();
 }
 
+// The agreement is written last, on the writing thread; the round ends (or is made again) once
+// it is on the disk.
 void CalendarSync::conclude()
 {
-    if (const auto error = files::makeFolder(m_root))
-        return fail(m_root + QStringLiteral(": ") + files::reasonText(error));
-    const QString path = agreementPath(m_root, m_next.calendar);
-    if (const auto error = saveAgreement(path, m_next))
-        return fail(path + QStringLiteral(": ") + files::reasonText(error));
+    writeState(
+        agreementPath(m_root, m_next.calendar), m_root,
+        [next = m_next] { return encodeAgreement(next); }, &CalendarSync::agreementKept);
+}
+
+void CalendarSync::agreementKept()
+{
     if (m_repeat && m_repeats < 2) {
         ++m_repeats;
         begin();

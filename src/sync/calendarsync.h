@@ -69,6 +69,10 @@ public:
     caldav::CalDavClient &client() { return m_client; }
     /// Milliseconds the password command may take.
     void setPasswordTimeLimit(int ms) { m_passwordLimit.setInterval(ms); }
+    /// What plans a round (planRound unless told otherwise).
+    using Planner = std::function<RoundPlan(const QList<BookRow> &, const Agreement &,
+                                            const QString &, const QList<ListedItem> &)>;
+    void setPlanner(Planner planner) { m_planner = std::move(planner); }
 
 Q_SIGNALS:
     void finished(const SyncReport &report);
@@ -81,13 +85,18 @@ private:
     void fetchChanged(const QStringList &hrefs, QList<ListedItem> known);
     void readFetched(const QList<caldav::DavItem> &fetched, const QList<ListedItem> &known);
     void planAndApply(QList<ListedItem> listing);
+    struct Planned;
+    void apply(const Planned &planned);
     struct Outgoing;
-    bool keepIdentities();
+    void keepIdentities();
     bool prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids);
+    void writeState(const QString &path, const QString &folder, std::function<QByteArray()> bytes,
+                    void (CalendarSync::*then)());
     void sendNext();
     void sent(const Outgoing &out, const caldav::DavError &error, const QString &etag,
               const QString &href);
     void conclude();
+    void agreementKept();
     void fail(const QString &reason);
     void finish();
 
@@ -119,7 +128,10 @@ private:
     };
     QList<Outgoing> m_outgoing;
     bool m_repeat = false;
-    // Last, so that it goes first: the items under way are read before the rest goes.
+    bool m_writing = false; ///< a state file is with the writing thread, its outcome not back
+    Planner m_planner = planRound;
+    // Last, so that it goes first: the items (and the plan) under way are done before the rest
+    // goes.
     QThreadPool m_reader;
 };
 

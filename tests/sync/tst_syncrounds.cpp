@@ -1,5 +1,8 @@
+#include "support/loopprobe.h"
+#include "support/realfaults.h"
 #include "synccomputer.h"
 
+#include <QMutex>
 #include <QThread>
 
 #include <atomic>
@@ -56,6 +59,9 @@ private Q_SLOTS:
     void incomingReadOffTheWindowsThread();
     void unreadableItemToldByItsTitle();
     void exceptionsToldOnce();
+    void plannedOffTheWindowsThread_data();
+    void plannedOffTheWindowsThread();
+    void stateFilesLeaveTheLoopTurning();
 };
 
 void TestSyncRounds::leapDayAsTheSettingsSay_data()
@@ -209,6 +215,73 @@ void TestSyncRounds::exceptionsToldOnce()
     report = pc.round();
     QVERIFY2(report.ok, qPrintable(report.error));
     QCOMPARE(syncReportText(report), QString());
+}
+
+void TestSyncRounds::plannedOffTheWindowsThread_data()
+{
+    QTest::addColumn<int>("mine");
+    QTest::addColumn<int>("theirs");
+    QTest::addColumn<int>("rounds");
+    QTest::newRow("the book goes up") << 3 << 0 << 1;
+    QTest::newRow("the calendar comes in") << 0 << 3 << 1;
+    QTest::newRow("nothing changed") << 2 << 2 << 2;
+}
+
+// The round is planned on a worker, whatever it brings (the plan of a large calendar takes
+// milliseconds by the thousand items): never on the thread the round runs on (the window's).
+void TestSyncRounds::plannedOffTheWindowsThread()
+{
+    QFETCH(int, mine);
+    QFETCH(int, theirs);
+    QFETCH(int, rounds);
+    FakeCalendar cal;
+    for (int i = 0; i < theirs; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        cal.put("phone-" + n + ".ics", phoneEvent("phone-" + n, "Telefon " + n));
+    }
+    Computer pc(cal.url());
+    for (int i = 0; i < mine; ++i)
+        pc.add(meeting(u"Itteni %1"_qs.arg(i), u"08"_qs));
+    QMutex lock;
+    QList<QThread *> plannedOn;
+    pc.sync->setPlanner([&](const QList<BookRow> &book, const Agreement &last,
+                            const QString &calendar, const QList<ListedItem> &listing) {
+        QMutexLocker locked(&lock);
+        plannedOn << QThread::currentThread();
+        return planRound(book, last, calendar, listing);
+    });
+    for (int i = 0; i < rounds; ++i) {
+        const SyncReport report = pc.round();
+        QVERIFY2(report.ok, qPrintable(report.error));
+    }
+    QCOMPARE(pc.texts().size(), mine + theirs);
+    QCOMPARE(cal.items.size(), mine + theirs);
+    QMutexLocker locked(&lock);
+    QVERIFY(plannedOn.size() >= rounds);
+    QVERIFY(!plannedOn.contains(QThread::currentThread()));
+}
+
+// A disk that takes 0.6 s to say a file is on it: the round's agreement waits for it, the event
+// loop does not; when the round is told finished, its agreement is on the disk.
+void TestSyncRounds::stateFilesLeaveTheLoopTurning()
+{
+    if (rerunWithSlowFsync(600))
+        return;
+    FakeCalendar cal;
+    cal.put("phone-1.ics", phoneEvent("phone-1", "Telefon"));
+    Computer pc(cal.url());
+    pc.add(meeting(u"Itteni"_qs, u"08"_qs));
+    QElapsedTimer took;
+    took.start();
+    LoopProbe probe;
+    const SyncReport report = pc.round();
+    const qint64 longest = probe.longestMs();
+    QVERIFY2(report.ok, qPrintable(report.error));
+    QVERIFY2(took.elapsed() >= 550, "the disk was not slow: nothing was measured");
+    QVERIFY2(longest < 300, qPrintable(u"the loop stood %1 ms"_qs.arg(longest)));
+    const Agreement kept = loadAgreement(agreementPath(pc.root(), cal.url()), cal.url());
+    QCOMPARE(kept.entries.size(), 2);
+    QCOMPARE(pc.texts(), (QStringList{u"Itteni"_qs, u"Telefon"_qs}));
 }
 
 QTEST_GUILESS_MAIN(TestSyncRounds)
