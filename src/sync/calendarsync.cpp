@@ -14,6 +14,33 @@ namespace quill {
 using Kind = RoundAction::Kind;
 using caldav::DavError;
 
+namespace {
+
+// The agreed items a sync report leaves as they were, and the addresses of those to fetch.
+ListingSplit splitDelta(const Agreement &agreed, const caldav::SyncDelta &delta)
+{
+    QHash<QString, QString> changedTags;
+    for (const caldav::DavItem &c : delta.changed)
+        changedTags.insert(c.href, c.etag);
+    const QSet<QString> removed(delta.removed.cbegin(), delta.removed.cend());
+    ListingSplit split;
+    QSet<QString> known;
+    for (const ListedItem &item : agreedItems(agreed)) {
+        const auto changed = changedTags.constFind(item.href);
+        if (removed.contains(item.href) || (changed != changedTags.cend() && *changed != item.etag))
+            continue;
+        split.known << item;
+        known.insert(item.href);
+    }
+    for (const caldav::DavItem &c : delta.changed) {
+        if (!known.contains(c.href))
+            split.fetch << c.href;
+    }
+    return split;
+}
+
+} // namespace
+
 CalendarSync::CalendarSync(ReminderSession &session, CalendarCodec &codec, QString root,
                            QObject *parent)
     : QObject(parent)
@@ -163,24 +190,7 @@ void CalendarSync::stateRead(const caldav::CollectionState &state)
             if (r.error)
                 return fail(r.error.reason);
             m_token = r.value.token;
-            QList<ListedItem> known;
-            QStringList fetch;
-            for (const ListedItem &item : agreedItems(m_last)) {
-                const bool gone = r.value.removed.contains(item.href);
-                const bool changed =
-                    std::any_of(r.value.changed.cbegin(), r.value.changed.cend(),
-                                [&](const caldav::DavItem &c) {
-                                    return c.href == item.href && c.etag != item.etag;
-                                });
-                if (!gone && !changed)
-                    known << item;
-            }
-            for (const caldav::DavItem &c : r.value.changed) {
-                if (!std::any_of(known.cbegin(), known.cend(),
-                                 [&](const ListedItem &k) { return k.href == c.href; }))
-                    fetch << c.href;
-            }
-            fetchChanged(fetch, known);
+            splitOnWorker([delta = r.value, agreed = m_last] { return splitDelta(agreed, delta); });
         });
 }
 
@@ -189,11 +199,23 @@ void CalendarSync::listAll()
     m_client.listing(m_collection, [this](const caldav::DavResult<QList<caldav::DavItem>> &r) {
         if (r.error)
             return fail(r.error.reason);
-        QList<std::pair<QString, QString>> items;
-        for (const caldav::DavItem &item : r.value)
-            items << std::pair{item.href, item.etag};
-        ListingSplit split = splitListing(m_last, items);
-        fetchChanged(split.fetch, split.known);
+        splitOnWorker([listed = r.value, agreed = m_last] {
+            QList<std::pair<QString, QString>> items;
+            for (const caldav::DavItem &item : listed)
+                items << std::pair{item.href, item.etag};
+            return splitListing(agreed, items);
+        });
+    });
+}
+
+// Which items to fetch is worked out on the worker (thousands of items in a large calendar).
+void CalendarSync::splitOnWorker(std::function<ListingSplit()> split)
+{
+    m_reader.start([this, split = std::move(split)] {
+        ListingSplit done = split();
+        QMetaObject::invokeMethod(
+            this, [this, done = std::move(done)] { fetchChanged(done.fetch, done.known); },
+            Qt::QueuedConnection);
     });
 }
 

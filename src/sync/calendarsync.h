@@ -82,6 +82,7 @@ private:
     void begin();
     void stateRead(const caldav::CollectionState &state);
     void listAll();
+    void splitOnWorker(std::function<ListingSplit()> split);
     void fetchChanged(const QStringList &hrefs, QList<ListedItem> known);
     void readFetched(const QList<caldav::DavItem> &fetched, const QList<ListedItem> &known);
     void planAndApply(QList<ListedItem> listing);
