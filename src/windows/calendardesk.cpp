@@ -3,6 +3,7 @@
 #include "contactsdesk.h"
 
 #include "files/safefile.h"
+#include "files/writequeue.h"
 #include "platform/memory.h"
 #include "reminders/preferences.h"
 #include "windows/accessibility.h"
@@ -142,7 +143,7 @@ void CalendarDesk::finished(const SyncReport &report)
     m_services.notifier.notify(calendarTitle, text, 0);
 }
 
-bool CalendarDesk::writeCalendar(const QString &title, const QString &suggested,
+void CalendarDesk::writeCalendar(const QString &title, const QString &suggested,
                                  const QByteArray &bytes)
 {
     if (bytes.isEmpty()) {
@@ -150,21 +151,37 @@ bool CalendarDesk::writeCalendar(const QString &title, const QString &suggested,
                               QStringLiteral("A naptárkezelő (libquillomat-ical.so) nem "
                                              "tölthető be; a fájl nem készült el."),
                               MsgButtons::Ok, calendarHelpPage);
-        return false;
+        return;
     }
     const auto chosen = m_services.boxes.chooseFile(
         m_window, title, QDir::home().filePath(suggested), calendarFilter, true);
     if (!chosen)
-        return false;
-    if (const auto error = files::writeAtomically(*chosen, bytes)) {
+        return;
+    // Written in turn with the program's other writes: a slow disk holds up neither the window
+    // nor the strip's clock, and the end of the program waits for it.
+    QPointer<CalendarDesk> self(this);
+    files::writeInTurn([self, title, path = *chosen, bytes] {
+        const std::error_code error = files::writeAtomically(path, bytes);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, title, path, error] {
+                if (self)
+                    self->calendarWritten(title, path, error);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CalendarDesk::calendarWritten(const QString &title, const QString &path, std::error_code error)
+{
+    if (error) {
         m_services.boxes.show(m_window, MsgIcon::Critical, title,
                               QStringLiteral("A naptárfájl nem írható:\n%1\nOk: %2.")
-                                  .arg(*chosen, files::reasonText(error)),
+                                  .arg(path, files::reasonText(error)),
                               MsgButtons::Ok, calendarHelpPage);
-        return false;
+        return;
     }
-    announce(m_window, QStringLiteral("Mentve: ") + *chosen);
-    return true;
+    announce(m_window, QStringLiteral("Mentve: ") + path);
 }
 
 void CalendarDesk::exportBook()

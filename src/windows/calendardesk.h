@@ -51,7 +51,8 @@ Q_SIGNALS:
 private:
     void startRound();
     void finished(const SyncReport &report);
-    bool writeCalendar(const QString &title, const QString &suggested, const QByteArray &bytes);
+    void writeCalendar(const QString &title, const QString &suggested, const QByteArray &bytes);
+    void calendarWritten(const QString &title, const QString &path, std::error_code error);
     QString dataFile() const;
     static QString importTitle();
     void startImport(const QString &path);

@@ -1,4 +1,7 @@
+#include "files/writequeue.h"
 #include "reminders/preferences.h"
+#include "support/loopprobe.h"
+#include "support/realfaults.h"
 #include "support/testsupport.h"
 #include "sync/fakecalendar.h"
 #include "windows/calendardesk.h"
@@ -6,6 +9,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QTcpServer>
@@ -75,6 +79,7 @@ private Q_SLOTS:
         const QString ics = h.path(u"emlekeztetok.ics"_qs);
         h.boxes.files = {ics};
         trigger(h, u"naptarmentes"_qs);
+        files::waitForWrites();
         QFile f(ics);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray written = f.readAll();
@@ -89,9 +94,59 @@ private Q_SLOTS:
         // The name days as a calendar of their own.
         h.boxes.files = {h.path(u"nevnapok.ics"_qs)};
         trigger(h, u"nevnapmentes"_qs);
+        files::waitForWrites();
         QFile names(h.path(u"nevnapok.ics"_qs));
         QVERIFY(names.open(QIODevice::ReadOnly));
         QCOMPARE(names.readAll().count("BEGIN:VEVENT"), 365);
+    }
+
+    // A calendar file written to a disk that takes 1.5 s to say it is on it: the window's loop
+    // goes on while it is written, and "Mentve" comes once it is there.
+    void exportLeavesTheLoopTurning()
+    {
+        if (rerunWithSlowFsync(1500))
+            return;
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &book);
+        const QString ics = h.path(u"nevnapok.ics"_qs);
+        h.boxes.files = {ics};
+        QElapsedTimer took;
+        took.start();
+        LoopProbe probe;
+        trigger(h, u"nevnapmentes"_qs);
+        const qint64 longest = probe.longestMs();
+        QVERIFY2(longest < 700, qPrintable(u"the loop stood %1 ms"_qs.arg(longest)));
+        files::waitForWrites();
+        QVERIFY2(took.elapsed() >= 1400, "the disk was not slow: nothing was measured");
+        QFile names(ics);
+        QVERIFY(names.open(QIODevice::ReadOnly));
+        QCOMPARE(names.readAll().count("BEGIN:VEVENT"), 365);
+        QCOMPARE(h.boxes.shown.size(), 1); // the file chosen, and no failure
+    }
+
+    // A calendar file that cannot be written: the box says where and why, once the writing
+    // has come back.
+    void failedExportIsTold_data()
+    {
+        QTest::addColumn<QString>("place");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("no such folder") << u"nincs/emlekeztetok.ics"_qs << u"nem létezik"_qs;
+        QTest::newRow("a folder in its place") << u"mappa"_qs << u"mappa"_qs;
+    }
+    void failedExportIsTold()
+    {
+        QFETCH(QString, place);
+        QFETCH(QString, reason);
+        Harness h(at(2026, 12, 7, 9, 0), QLocale(QLocale::English), &book);
+        QVERIFY(QDir().mkpath(h.path(u"mappa"_qs)));
+        h.boxes.files = {h.path(place)};
+        trigger(h, u"naptarmentes"_qs);
+        QTRY_COMPARE(h.boxes.shown.size(), 2); // the file chosen, then the failure
+        QCOMPARE(h.boxes.shown[1].icon, MsgIcon::Critical);
+        QCOMPARE(h.boxes.shown[1].title, u"Emlékeztetők mentése naptárfájlba"_qs);
+        const QString text = h.boxes.shown[1].text;
+        QVERIFY2(text.startsWith(u"A naptárfájl nem írható:\n"_qs + h.path(place)),
+                 qPrintable(text));
+        QVERIFY2(text.contains(reason, Qt::CaseInsensitive), qPrintable(text));
     }
 
     // A birthday on 29 February, reminded the day before, kept on 1 March of a common year as
@@ -109,6 +164,7 @@ private Q_SLOTS:
         const QString ics = h.path(u"emlekeztetok.ics"_qs);
         h.boxes.files = {ics};
         trigger(h, u"naptarmentes"_qs);
+        files::waitForWrites();
         QFile f(ics);
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray written = f.readAll();
