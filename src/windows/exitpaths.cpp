@@ -1,11 +1,21 @@
 #include "exitpaths.h"
 
+#include "files/writequeue.h"
 #include "reminders/session.h"
 #include "savequestion.h"
 
 #include <cstdio>
 
 namespace quill {
+
+namespace {
+// No one may be there to see a box any more; the terminal or the session log is told.
+void tellTheLog(const QString &text)
+{
+    if (!text.isEmpty())
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+}
+} // namespace
 
 ExitPaths::ExitPaths(ReminderSession &session, MessageBoxes &boxes, QWidget *window)
     : m_session(session)
@@ -29,21 +39,20 @@ bool ExitPaths::saveWithoutAsking()
         return true;
     // Nobody may be there to answer: another program's change to the file is kept as a backup.
     const SaveReport saved = m_session.save(OnChangedFile::KeepMine);
-    QString told;
     if (saved.ok()) {
-        told = keptVersionsText(saved);
-    } else {
-        // The program is about to end, so the changes cannot stay in it: they go to an
-        // emergency copy on another disk, which the next start offers back.
-        QString written;
-        const std::error_code error =
-            m_session.file().writeEmergencyCopy(m_session.table(), &written);
-        told = emergencyText(m_session.file(), saved, error, written);
+        tellTheLog(keptVersionsText(saved));
+        return true;
     }
-    // No one may be there to see a box any more; the terminal or the session log is told.
-    if (!told.isEmpty())
-        std::fprintf(stderr, "%s\n", qPrintable(told));
-    return saved.ok();
+    // The program is about to end, so the changes cannot stay in it: they go to an emergency
+    // copy on another disk, which the next start offers back. It is written in turn on the
+    // writing thread, which the end of the program waits for; the window does not.
+    const ReminderFile *file = &m_session.file();
+    files::writeInTurn([file, table = m_session.table(), saved] {
+        QString written;
+        const std::error_code error = file->writeEmergencyCopy(table, &written);
+        tellTheLog(emergencyText(*file, saved, error, written));
+    });
+    return false;
 }
 
 bool ExitPaths::mayClose()

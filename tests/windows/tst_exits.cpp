@@ -1,8 +1,10 @@
+#include "files/writequeue.h"
 #include "support/filebytes.h"
 #include "support/realfaults.h"
 #include "support/testsupport.h"
 #include "windows/remindereditor.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -138,6 +140,7 @@ private Q_SLOTS:
         // whole, the end says the save failed, and the changes wait in an emergency copy on
         // another disk, offered back at the next start.
         QVERIFY(!h.window().stopFromOutside());
+        files::waitForWrites(); // as the end of the program does
         QCOMPARE(h.fileBytes(), original);
         const QString emergency = h.file->pendingEmergencyCopy();
         QVERIFY(emergency.startsWith(h.path(u"state"_qs)));
@@ -156,6 +159,33 @@ private Q_SLOTS:
         QCOMPARE(offered.boxes.shown[0].helpPage, u"adatfajl.html"_qs);
         QCOMPARE(offered.session().table().field(3, Field::FreeText), u"új"_qs);
         QVERIFY(offered.session().isModified());
+    }
+
+    // Stopped from outside with the data file's disk full and a state disk that takes 1.5 s to
+    // say a file is on it: the emergency copy is written on the writing thread, so the window
+    // is not held up by it, and the end of the program, which waits for the writes, finds it.
+    void emergencyCopyDoesNotHoldTheWindow()
+    {
+        if (rerunWithSlowFsync(1500) || rerunWithOwnMounts())
+            return;
+        QTemporaryDir data;
+        SmallDisk disk(data.filePath(u"disk"_qs));
+        if (!disk.mounted())
+            QSKIP(disk.whyNot());
+        Harness h(at(2026, 12, 6, 7, 5), QLocale(QLocale::English), &oneReminder, true,
+                  data.filePath(u"disk"_qs));
+        QVERIFY(disk.fill());
+        QCOMPARE(h.session().store({u"e"_qs, u" "_qs, u" "_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs,
+                                    u"00"_qs, u" "_qs, u"új"_qs}),
+                 StoreResult::Stored);
+        QElapsedTimer took;
+        took.start();
+        QVERIFY(!h.window().stopFromOutside());
+        const qint64 window = took.elapsed();
+        QVERIFY2(window < 1000, qPrintable(u"the window waited %1 ms"_qs.arg(window)));
+        files::waitForWrites();
+        QVERIFY2(took.elapsed() >= 1400, "the disk was not slow: nothing was measured");
+        QVERIFY(readAll(h.file->pendingEmergencyCopy()).contains("\xfaj"));
     }
 
     // Another program changed the file while this one ran: the save asks which version goes in,
