@@ -158,41 +158,76 @@ QString describe(const Celebration &c)
 ContactBook::ContactBook(const QList<Card> &cards)
 {
     NameMemo memo;
+    QHash<QStringList, Span> shared; // people of the same names share their days
+    qsizetype text = 0;
+    for (const Card &card : cards)
+        text += card.displayName.size();
+    m_text.reserve(text);
     m_people.reserve(cards.size());
     for (const Card &card : cards) {
         // Kept even with no day at all: the user may give them a name.
         if (card.displayName.isEmpty())
             continue;
         Person p;
-        p.name = card.displayName;
+        p.name = {int(m_text.size()), int(card.displayName.size())};
+        m_text += card.displayName;
         const QStringList names = namesOf(card, memo);
         if (!card.nameDays.isEmpty()) {
             // A date on the card itself wins.
-            p.nameDays.reserve(card.nameDays.size());
+            const int name = nameIndex(names.value(0, card.displayName));
+            QList<NameDay> days;
             for (const CardDate &d : card.nameDays)
-                p.nameDays.append({{d.month, d.day}, names.value(0, p.name), false});
+                days.append({{d.month, d.day}, name, false});
+            p.allNameDays = addDays(days);
+        } else if (const auto same = shared.constFind(names); same != shared.cend()) {
+            p.allNameDays = *same;
         } else {
-            QVarLengthArray<QList<TableDay>, 4> days;
-            qsizetype count = 0;
-            for (const QString &name : names)
-                count += days.emplace_back(memo.daysOf(name)).size();
-            p.nameDays.reserve(count);
-            for (qsizetype i = 0; i < names.size(); ++i) {
-                for (const TableDay &d : std::as_const(days[i]))
-                    p.nameDays.append({d, names[i], true});
+            QList<NameDay> days;
+            for (const QString &name : names) {
+                const int index = nameIndex(name);
+                for (const TableDay &d : memo.daysOf(name))
+                    days.append({d, index, true});
             }
+            p.allNameDays = shared.insert(names, addDays(days)).value();
         }
+        p.nameDays = p.allNameDays;
         p.birthday = card.birthday;
-        p.allNameDays = p.nameDays;
-        m_people << std::move(p);
+        m_people << p;
     }
+    m_cardDays = m_days.size();
     m_people.squeeze();
+}
+
+QStringView ContactBook::nameOf(const Person &p) const
+{
+    return QStringView(m_text).mid(p.name.at, p.name.size);
+}
+
+QList<ContactBook::NameDay> ContactBook::daysIn(Span span) const
+{
+    return m_days.mid(span.at, span.size);
+}
+
+ContactBook::Span ContactBook::addDays(const QList<NameDay> &days)
+{
+    const Span span{int(m_days.size()), int(days.size())};
+    m_days += days;
+    return span;
+}
+
+int ContactBook::nameIndex(const QString &name)
+{
+    const qsizetype found = m_names.lastIndexOf(name);
+    if (found >= 0)
+        return int(found);
+    m_names << name;
+    return int(m_names.size() - 1);
 }
 
 int ContactBook::size() const
 {
     return int(std::count_if(m_people.cbegin(), m_people.cend(),
-                             [](const Person &p) { return !p.nameDays.isEmpty() || p.birthday; }));
+                             [](const Person &p) { return p.nameDays.size > 0 || p.birthday; }));
 }
 
 QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
@@ -200,12 +235,12 @@ QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
     QList<std::pair<QString, QList<QDate>>> out;
     for (const Person &p : m_people) {
         QList<QDate> days;
-        for (const NameDay &d : p.allNameDays) {
+        for (const NameDay &d : daysIn(p.allNameDays)) {
             const QDate day(2000, d.day.month, d.day.day);
             if (!days.contains(day))
                 days << day;
         }
-        out.append({p.name, days});
+        out.append({nameOf(p).toString(), days});
     }
     return out;
 }
@@ -213,11 +248,11 @@ QList<std::pair<QString, QList<QDate>>> ContactBook::nameDaysOfPeople() const
 QStringList ContactBook::withoutNameDay() const
 {
     QStringList people;
-    QSet<QString> seen;
+    QSet<QStringView> seen;
     for (const Person &p : m_people) {
-        if (p.allNameDays.isEmpty() && !seen.contains(p.name)) {
-            seen.insert(p.name);
-            people << p.name;
+        if (p.allNameDays.size == 0 && !seen.contains(nameOf(p))) {
+            seen.insert(nameOf(p));
+            people << nameOf(p).toString();
         }
     }
     return people;
@@ -225,59 +260,54 @@ QStringList ContactBook::withoutNameDay() const
 
 void ContactBook::compact()
 {
-    QHash<QString, QString> names; // one copy of each calendar name
-    const auto own = [](const QString &text) { return QString(text.constData(), text.size()); };
-    const auto ownDays = [&](const QList<NameDay> &days) {
-        QList<NameDay> out;
-        out.reserve(days.size());
-        for (const NameDay &d : days) {
-            auto name = names.constFind(d.name);
-            if (name == names.cend())
-                name = names.insert(d.name, own(d.name));
-            out.append({d.day, *name, d.fromTable});
-        }
-        return out;
-    };
-    QList<Person> people;
-    people.reserve(m_people.size());
-    for (const Person &p : std::as_const(m_people)) {
-        Person kept{own(p.name), {}, ownDays(p.allNameDays), p.birthday};
-        const bool unchosen = p.nameDays.constData() == p.allNameDays.constData() &&
-                              p.nameDays.size() == p.allNameDays.size();
-        kept.nameDays = unchosen ? kept.allNameDays : ownDays(p.nameDays);
-        people << std::move(kept);
-    }
-    m_people = std::move(people);
+    // Each block copied whole, into memory allocated now, after the reading's pieces are gone.
+    m_text = QString(m_text.constData(), m_text.size());
+    m_days = QList<NameDay>(m_days.cbegin(), m_days.cend());
+    m_people = QList<Person>(m_people.cbegin(), m_people.cend());
+    QStringList names;
+    names.reserve(m_names.size());
+    for (const QString &name : std::as_const(m_names))
+        names << QString(name.constData(), name.size());
+    m_names = std::move(names);
 }
 
 void ContactBook::choose(const QList<PersonChoice> &choices)
 {
+    m_days.resize(m_cardDays); // the days of earlier choices go
     for (Person &p : m_people) {
         p.nameDays = p.allNameDays;
         for (const PersonChoice &c : choices) {
-            if (c.person != p.name)
-                continue;
-            if (const auto name = calendarName(c.name)) {
-                p.nameDays.clear();
-                for (const TableDay &d : daysOfName(*name))
-                    p.nameDays.append({d, *name, true});
-            }
-            if (c.month == 0)
-                continue;
-            const TableDay chosen{c.month, c.day};
-            QList<NameDay> kept;
-            for (const NameDay &d : std::as_const(p.nameDays)) {
-                if (d.day == chosen)
-                    kept << d;
-            }
-            // A day the person no longer has: every day again; a person of no calendar name
-            // is given the day chosen.
-            if (kept.isEmpty() && p.nameDays.isEmpty())
-                kept.append({chosen, c.name.isEmpty() ? p.name : c.name, true});
-            if (!kept.isEmpty())
-                p.nameDays = kept;
+            if (nameOf(p) == c.person)
+                applyChoice(p, c);
         }
     }
+}
+
+void ContactBook::applyChoice(Person &p, const PersonChoice &c)
+{
+    QList<NameDay> days = daysIn(p.nameDays);
+    if (const auto name = calendarName(c.name)) {
+        days.clear();
+        const int index = nameIndex(*name);
+        for (const TableDay &d : daysOfName(*name))
+            days.append({d, index, true});
+    }
+    if (c.month != 0) {
+        const TableDay chosen{c.month, c.day};
+        QList<NameDay> kept;
+        for (const NameDay &d : std::as_const(days)) {
+            if (d.day == chosen)
+                kept << d;
+        }
+        // A day the person no longer has: every day again; a person of no calendar name is
+        // given the day chosen.
+        if (kept.isEmpty() && days.isEmpty())
+            kept.append(
+                {chosen, nameIndex(c.name.isEmpty() ? nameOf(p).toString() : c.name), true});
+        if (!kept.isEmpty())
+            days = kept;
+    }
+    p.nameDays = addDays(days);
 }
 
 QList<Celebration> ContactBook::on(const QDate &date, LeapDayRule rule) const
@@ -291,15 +321,16 @@ QList<Celebration> ContactBook::on(const QDate &date, LeapDayRule rule) const
     const auto tableDay = tableDayOf(date);
     QList<Celebration> found;
     for (const Person &p : m_people) {
-        for (const NameDay &d : p.nameDays) {
+        for (qsizetype i = p.nameDays.at; i < p.nameDays.at + p.nameDays.size; ++i) {
+            const NameDay &d = m_days.at(i);
             if (d.fromTable ? tableDay == d.day : lands(d.day.month, d.day.day))
-                found.append({p.name, true, d.name, 0});
+                found.append({nameOf(p).toString(), true, m_names.at(d.name), 0});
         }
     }
     for (const Person &p : m_people) {
         if (p.birthday && lands(p.birthday->month, p.birthday->day)) {
             const int age = p.birthday->year > 0 ? date.year() - p.birthday->year : 0;
-            found.append({p.name, false, QString(), age > 0 ? age : 0});
+            found.append({nameOf(p).toString(), false, QString(), age > 0 ? age : 0});
         }
     }
     return found;

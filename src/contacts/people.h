@@ -71,17 +71,35 @@ public:
     void compact();
 
 private:
+    /// A stretch of `m_text` or `m_days`.
+    struct Span {
+        int at = 0;
+        int size = 0;
+    };
     struct NameDay {
         TableDay day;
-        QString name;
+        int name = 0;          ///< in m_names
         bool fromTable = true; ///< a day of the calendars (moved in a leap year), else the card's
     };
+    /// A person in a few numbers: the book keeps its texts and days in a handful of blocks, so a
+    /// large book neither scatters thousands of small pieces over the memory nor keeps copies
+    /// of the same days for people of the same name.
     struct Person {
-        QString name;
-        QList<NameDay> nameDays;    ///< the days celebrated, the name
-        QList<NameDay> allNameDays; ///< before the user chose one
+        Span name;        ///< in m_text
+        Span nameDays;    ///< in m_days: the days celebrated
+        Span allNameDays; ///< in m_days: before the user chose one
         std::optional<CardDate> birthday;
     };
+    QStringView nameOf(const Person &p) const;
+    QList<NameDay> daysIn(Span span) const;
+    Span addDays(const QList<NameDay> &days);
+    int nameIndex(const QString &name);
+    void applyChoice(Person &p, const PersonChoice &c);
+
+    QString m_text;           ///< every person's name, one after the other
+    QList<NameDay> m_days;    ///< every person's days; people of the same names share theirs
+    qsizetype m_cardDays = 0; ///< m_days up to here: the days before any choice
+    QStringList m_names;      ///< the names celebrated
     QList<Person> m_people;
 };
 
