@@ -417,8 +417,11 @@ void CalendarSync::sent(const Outgoing &out, const DavError &error, const QStrin
     const RoundAction &a = out.action;
     if (error.kind == DavError::Kind::Conflict) {
         // Changed there meanwhile: the round is made again with what is there now, which keeps
-        // both versions.
+        // both versions. An event written again for a changed leap-day rule did not go over:
+        // the rule of the calendar's events is unknown until a round writes every one by it.
         m_repeat = true;
+        if (a.kind == Kind::Update && m_last.leapDay != m_account.leapDay)
+            m_next.leapDay.reset();
         return sendNext();
     }
     if (error)

@@ -34,15 +34,18 @@ struct Planner {
     }
 
     /// Rows whose UID neither the calendar nor the agreement knows, found among the items the
-    /// book does not know by the exact row the item carries: the same reminder under a UID given
-    /// anew (a book copied without its UIDs).
+    /// book does not know by the exact row the item carries, or, for an item that carries none
+    /// (another device's), by the row it fits: the same reminder under a UID given anew (a book
+    /// copied without its UIDs, or one whose UIDs were cut off after it saved what came in).
     void adopt()
     {
         for (const ListedItem &item : listing) {
-            if (item.ownLine.isEmpty() || rowIndexOf(item.uid) >= 0)
+            const QString carried =
+                item.ownLine.isEmpty() ? item.line.value_or(QString()) : item.ownLine;
+            if (carried.isEmpty() || rowIndexOf(item.uid) >= 0)
                 continue;
             for (BookRow &row : book) {
-                if (row.line != item.ownLine || listed(row.uid) || known.contains(row.uid))
+                if (row.line != carried || listed(row.uid) || known.contains(row.uid))
                     continue;
                 plan.actions << RoundAction{Kind::Adopt, row.row,   item.uid,
                                             item.href,   item.etag, row.line};
@@ -121,6 +124,11 @@ struct Planner {
         } else {
             plan.actions << RoundAction{Kind::Overwrite, row.row,   item.uid,
                                         item.href,       item.etag, *item.line};
+            // Its event still has the other rule's shape: the row that came in goes back over
+            // it in the shape the settings say.
+            if (reshaped)
+                plan.actions << RoundAction{Kind::Update, row.row,   item.uid,
+                                            item.href,    item.etag, *item.line};
         }
     }
 

@@ -1,3 +1,4 @@
+#include "reminders/identities.h"
 #include "support/realfaults.h"
 #include "synccomputer.h"
 
@@ -28,6 +29,14 @@ int itemsHolding(const FakeCalendar &cal, const QByteArray &text)
 {
     return int(std::count_if(cal.items.cbegin(), cal.items.cend(),
                              [&](const FakeCalendar::Item &i) { return i.data.contains(text); }));
+}
+
+// A birthday on 29 February, reminded at 8:00 the day before: its event's shape follows the
+// leap-day rule.
+Reminder leapBirthday()
+{
+    return {u"s"_qs,  u"Szőke"_qs, u"Ugró"_qs,        u"*"_qs, u"február"_qs, u"28"_qs,
+            u"08"_qs, u"00"_qs,    u"február 29."_qs, u" "_qs, u"1"_qs};
 }
 
 QString hourOf(const Computer &pc, const QString &text)
@@ -90,6 +99,10 @@ private Q_SLOTS:
     void killedBetweenDownloadAndUpload_data();
     void killedBetweenDownloadAndUpload();
     void bookHeldByAnotherCopy();
+    void agreementOnAFullDisk();
+    void identitiesCutOffAfterTheBookWasSaved();
+    void leapDayRewriteAnsweredConflict_data();
+    void leapDayRewriteAnsweredConflict();
 };
 
 void TestRoundCut::fullDiskWhileSaving_data()
@@ -214,6 +227,119 @@ void TestRoundCut::bookHeldByAnotherCopy()
     QVERIFY2(report.error.contains(u"másik, most futó példánya"_qs), qPrintable(report.error));
     QCOMPARE(fileBytes(pc.dataPath()), book);
     QCOMPARE(cal.items.size(), 2);
+}
+
+// The round's writes landed, and its new agreement finds the state folder's disk full: the round
+// is told failed, with the file and the reason. Once there is room, the next rounds recognise
+// what the cut round wrote and brought in: every reminder once in the book and on the server,
+// nothing written again.
+void TestRoundCut::agreementOnAFullDisk()
+{
+    if (rerunWithOwnMounts())
+        return;
+    FakeCalendar cal;
+    Computer pc(cal.url());
+    SmallDisk disk(pc.root(), 64);
+    if (!disk.mounted())
+        QSKIP(disk.whyNot());
+    pc.add(meeting(u"Fogorvos"_qs, u"08"_qs));
+    QVERIFY(pc.round().ok);
+    pc.add(meeting(u"Vitamin"_qs, u"09"_qs));
+    cal.put("phone.ics", phoneEvent("phone-1", "Úszás"));
+    const QByteArray agreed = fileBytes(agreementPath(pc.root(), pc.calendar));
+    QVERIFY(!agreed.isEmpty());
+    QVERIFY(disk.fill());
+    SyncReport report = pc.round();
+    QVERIFY(!report.ok);
+    QVERIFY2(report.error.startsWith(agreementPath(pc.root(), pc.calendar)) &&
+                 report.error.contains(u"betelt a lemez"_qs),
+             qPrintable(report.error));
+    QCOMPARE(fileBytes(agreementPath(pc.root(), pc.calendar)), agreed);
+    QCOMPARE(itemsHolding(cal, "Vitamin"), 1); // the cut round's write landed
+    QVERIFY(QFile::remove(pc.root() + u"/filler"_qs));
+    const int written = cal.count("PUT") + cal.count("DELETE");
+    for (int i = 0; i < 2; ++i) {
+        report = pc.round();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        QVERIFY2(report.conflicts.isEmpty(), qPrintable(report.conflicts.join(u", "_qs)));
+        QCOMPARE(pc.texts(), (QStringList{u"Fogorvos"_qs, u"Vitamin"_qs, u"Úszás"_qs}));
+        QCOMPARE(cal.items.size(), 3);
+        QCOMPARE(cal.count("PUT") + cal.count("DELETE"), written);
+        pc.reopen();
+    }
+}
+
+// A round saved the phone's addition into the book, and its UIDs did not follow (their write
+// failed; a kill there leaves the same): the program started again gives the row a new UID. The
+// next rounds recognise the row as the phone's item by the row it fits: it is neither taken in a
+// second time nor sent back as a new event.
+void TestRoundCut::identitiesCutOffAfterTheBookWasSaved()
+{
+    FakeCalendar cal;
+    Computer pc(cal.url());
+    pc.add(meeting(u"Fogorvos"_qs, u"08"_qs));
+    QVERIFY(pc.round().ok);
+    cal.put("phone.ics", phoneEvent("phone-1", "Úszás"));
+    const QString ids = identityPathBeside(pc.dataPath());
+    QVERIFY(QFile::remove(ids));
+    QVERIFY(QDir().mkdir(ids)); // no file can take its place
+    SyncReport report = pc.round();
+    QVERIFY(!report.ok);
+    QVERIFY2(report.error.startsWith(ids), qPrintable(report.error));
+    QVERIFY(QDir().rmdir(ids));
+    for (int i = 0; i < 2; ++i) {
+        pc.reopen();
+        QCOMPARE(pc.texts(), (QStringList{u"Fogorvos"_qs, u"Úszás"_qs})); // the book was saved
+        report = pc.round();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        QVERIFY2(report.conflicts.isEmpty(), qPrintable(report.conflicts.join(u", "_qs)));
+        QCOMPARE(pc.texts(), (QStringList{u"Fogorvos"_qs, u"Úszás"_qs}));
+        QCOMPARE(cal.items.size(), 2);
+        QCOMPARE(itemsHolding(cal, "Úszás"), 1);
+        QCOMPARE(cal.count("PUT"), 1); // Fogorvos, at the first round
+    }
+}
+
+void TestRoundCut::leapDayRewriteAnsweredConflict_data()
+{
+    QTest::addColumn<QByteArray>("phoneTitle");
+    QTest::newRow("the phone wrote it again alike") << QByteArray("Ugró");
+    QTest::newRow("the phone renamed it") << QByteArray("Ugró Béla");
+}
+
+// The leap-day setting changed, and the birthday's event, written again in the new shape, meets a
+// version the phone wrote meanwhile (412). The rounds that follow still bring the event to the
+// new shape, with what the phone changed; one event, one row.
+void TestRoundCut::leapDayRewriteAnsweredConflict()
+{
+    QFETCH(QByteArray, phoneTitle);
+    FakeCalendar cal;
+    Computer pc(cal.url());
+    pc.leapDay = LeapDayRule::February28;
+    pc.add(leapBirthday());
+    QVERIFY(pc.round().ok);
+    const QByteArray href = cal.find("Ugr");
+    QVERIFY(cal.items[href].data.contains("20270228T080000"));
+    bool phoneWrote = false;
+    cal.beforeWrite = [&](const FakeRequest &r) {
+        if (r.method != "PUT" || phoneWrote)
+            return;
+        phoneWrote = true;
+        cal.put(href.mid(cal.path.size()), edited(cal.items[href].data, "Ugró", phoneTitle));
+    };
+    pc.leapDay = LeapDayRule::March1;
+    for (int i = 0; i < 3; ++i) {
+        const SyncReport report = pc.round();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        pc.reopen();
+    }
+    QVERIFY(phoneWrote);
+    QCOMPARE(cal.items.size(), 1);
+    const QByteArray data = cal.items.first().data;
+    QVERIFY2(data.contains("DTSTART;VALUE=DATE:20270301") && data.contains("BYYEARDAY=60"),
+             data.constData());
+    QVERIFY2(data.contains(phoneTitle), data.constData());
+    QCOMPARE(pc.texts().size(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestRoundCut)

@@ -194,6 +194,11 @@ void TestRoundPlan::bothSides_data()
         << L{u"0 x1 L1"_qs, u"1 x2 L2"_qs} << home << L{u"u1 e1 L1"_qs, u"u2 e2 L2"_qs}
         << L{u"u1 e1 L1 L1"_qs, u"u2 e2 L2 L2"_qs}
         << L{u"Adopt 0 u1 e1 L1"_qs, u"Adopt 1 u2 e2 L2"_qs} << 0 << 0;
+    // Another device's addition came in and was saved, and the program was cut off before the
+    // UIDs followed: the row, under a UID given anew at the start, is that item.
+    QTest::newRow("an addition from elsewhere saved, its UID lost: adopted by its row")
+        << L{u"0 u1 L1"_qs, u"1 x9 L9"_qs} << home << L{u"u1 e1 L1"_qs}
+        << L{u"u1 e1 L1 L1"_qs, u"u9 e9 L9"_qs} << L{u"Adopt 1 u9 e9 L9"_qs} << 0 << 0;
     QTest::newRow("two equal rows, one event: one adopted, one sent")
         << L{u"0 x1 L1"_qs, u"1 x2 L1"_qs} << home << L{} << L{u"u1 e1 L1 L1"_qs}
         << L{u"Adopt 0 u1 e1 L1"_qs, u"Create 1 x2 - L1"_qs} << 0 << 0;
@@ -231,6 +236,12 @@ void TestRoundPlan::leapDayShapes_data()
     QTest::newRow("leap-day rule changed, item rewritten there alike: written again")
         << L{u"0 u1 L1 M"_qs} << home << L{u"leap F"_qs, u"u1 e1 L1"_qs} << L{u"u1 e2 L1"_qs}
         << L{u"Update 0 u1 e2 L1"_qs} << 0 << 0;
+    QTest::newRow("leap-day rule changed, item changed there: taken, then written again")
+        << L{u"0 u1 L1 M"_qs} << home << L{u"leap F"_qs, u"u1 e1 L1"_qs} << L{u"u1 e2 L1c"_qs}
+        << L{u"Overwrite 0 u1 e2 L1c"_qs, u"Update 0 u1 e2 L1c"_qs} << 0 << 0;
+    QTest::newRow("leap-day rule as agreed, item changed there: taken alone")
+        << L{u"0 u1 L1 M"_qs} << home << L{u"leap M"_qs, u"u1 e1 L1"_qs} << L{u"u1 e2 L1c"_qs}
+        << L{u"Overwrite 0 u1 e2 L1c"_qs} << 0 << 0;
 }
 
 void TestRoundPlan::check()
