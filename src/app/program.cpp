@@ -211,6 +211,25 @@ std::optional<int> lockForSync(ReminderFile &file)
     return std::nullopt;
 }
 
+// The end of a round without a window: the book saved if the round left it changed, the round
+// told; the exit code.
+int endOfSync(ReminderSession &session, ReminderFile &file, const SyncReport &report)
+{
+    int code = report.ok ? 0 : 1;
+    if (session.isModified()) {
+        const SaveReport saved = session.save();
+        if (!saved.ok()) {
+            tell(QStringLiteral("quillomat: ") + saveFailureText(file, saved));
+            code = 1;
+        }
+    }
+    const QString text = syncReportText(report);
+    if (!text.isEmpty())
+        tell(text);
+    file.unlock();
+    return code;
+}
+
 // One round of calendar sync without a window: by the running copy, when there is one, else here
 // on the data file, which is saved when the round brought something.
 int syncWithoutWindow(int argc, char **argv)
@@ -245,23 +264,22 @@ int syncWithoutWindow(int argc, char **argv)
         done = true;
         app.quit();
     });
+    // Stopped from outside (SIGTERM, SIGHUP, Ctrl+C), the round ends where it is, and what it
+    // handed to the writing thread (the book, its UIDs, its agreement) is finished first.
+    TerminationSignals stop;
+    bool stopped = false;
+    QObject::connect(&stop, &TerminationSignals::received, &app, [&stopped, &app] {
+        stopped = true;
+        app.quit();
+    });
     LazyKeyring keyring(folder.file(QStringLiteral("libquillomat-keyring.so")));
     startWithPassword(sync, keyring, account);
     if (!done)
         app.exec();
-    int code = report.ok ? 0 : 1;
-    if (session.isModified()) {
-        const SaveReport saved = session.save();
-        if (!saved.ok()) {
-            tell(QStringLiteral("quillomat: ") + saveFailureText(file, saved));
-            code = 1;
-        }
-    }
-    const QString text = syncReportText(report);
-    if (!text.isEmpty())
-        tell(text);
-    file.unlock();
-    return code;
+    files::waitForWrites();
+    if (stopped && !done)
+        report.error = QStringLiteral("a programot leállították, mielőtt végzett");
+    return endOfSync(session, file, report);
 }
 
 } // namespace
