@@ -52,7 +52,8 @@ bare_ms=$(median <"$work/bare.ms"); text_ms=$(median <"$work/text.ms")
 app_ms=$(median <"$work/app.ms")
 bare_i=$(instructions barewindow barewindow); text_i=$(instructions text text)
 app_i=$(instructions quillomat quillomat)
-bare_l=$(mapped barewindow barewindow); app_l=$(mapped quillomat quillomat)
+bare_l=$(mapped barewindow barewindow); text_l=$(mapped text text)
+app_l=$(mapped quillomat quillomat)
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN {printf "%.2f", a / b}'; }
 echo "first frame, median of $runs interleaved runs: bare ${bare_ms} ms, bare with a line of" \
      "text ${text_ms} ms, quillomat ${app_ms} ms (ratio $(ratio "$app_ms" "$bare_ms") to bare," \
@@ -60,4 +61,4 @@ echo "first frame, median of $runs interleaved runs: bare ${bare_ms} ms, bare wi
 echo "instructions to the first frame (callgrind): bare $((bare_i / 1000000)) M, with text" \
      "$((text_i / 1000000)) M, quillomat $((app_i / 1000000)) M (ratio $(ratio "$app_i" "$bare_i")" \
      "to bare, $(ratio "$app_i" "$text_i") to text; target <= 1.08)"
-echo "libraries initialised: bare $bare_l, quillomat $app_l"
+echo "libraries initialised: bare $bare_l, with text $text_l, quillomat $app_l"

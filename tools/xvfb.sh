@@ -34,7 +34,8 @@ begin_x_session() {
 # The program with the files that lie beside it, copied into a folder of its own.
 copy_program() { # from-bin to-folder
     mkdir -p "$2"
-    cp "$1"/quillomat "$1"/libquillomat-help.so "$1"/libquillomat-ical.so "$1"/libquillomat-keyring.so "$1"/hand.cur "$1"/mouse3.gif "$1"/mouse4.gif \
+    cp "$1"/quillomat "$1"/libquillomat-dav.so "$1"/libquillomat-help.so "$1"/libquillomat-ical.so \
+       "$1"/libquillomat-keyring.so "$1"/hand.cur "$1"/mouse3.gif "$1"/mouse4.gif \
        "$1"/tartalom.qch "$2"/
 }
 

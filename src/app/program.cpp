@@ -1,6 +1,7 @@
 #include "program.h"
 
 #include "app/stallprobe.h"
+#include "caldav/davclient.h"
 #include "dialogs/helpviewer.h"
 #include "dialogs/messagebox.h"
 #include "files/writequeue.h"
@@ -106,7 +107,12 @@ struct SystemServices {
     LazyKeyring keyring{folder.file(QStringLiteral("libquillomat-keyring.so"))};
     Services services{clock,    boxes,     help, folder, SystemDateNames(),
                       notifier, autostart, {},   {},     &keyring};
-    SystemServices() { boxes.setHelp(&help); }
+    SystemServices()
+    {
+        boxes.setHelp(&help);
+        caldav::CalDavClient::setTransportPlugin(
+            folder.file(QStringLiteral("libquillomat-dav.so")));
+    }
 };
 
 // The data file's lock: taken, or held by a running copy, which then comes forward instead (the
@@ -238,6 +244,7 @@ int syncWithoutWindow(int argc, char **argv)
     app.setApplicationName(QStringLiteral("Quillomat"));
     app.setOrganizationName(QStringLiteral("Zelmarin"));
     const AppFolder folder = AppFolder::ofExecutable();
+    caldav::CalDavClient::setTransportPlugin(folder.file(QStringLiteral("libquillomat-dav.so")));
     ReminderFile file(folder.reminderFile());
     if (const auto refused = lockForSync(file))
         return *refused;

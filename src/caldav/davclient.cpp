@@ -1,88 +1,14 @@
 #include "davclient.h"
 
-#include <QAuthenticator>
-#include <QNetworkReply>
-#include <QNetworkRequest>
-#include <QSslError>
-#include <QTimer>
+#include <QCoreApplication>
+#include <QLibrary>
+#include <QMutex>
 
 namespace quill::caldav {
 
 using Kind = DavError::Kind;
 
-struct CalDavClient::Pending {
-    Request request;
-    int redirectsLeft = 0;
-    std::function<void(const Answer &)> done;
-    bool tooLarge = false;
-    bool overTime = false;
-    QList<QSslError> sslErrors;
-};
-
 namespace {
-
-const char triedCredentials[] = "quillTriedCredentials";
-
-// Why the certificate is not trusted, as the end of "the certificate is not trusted, because …".
-QString sslReason(const QList<QSslError> &errors)
-{
-    for (const QSslError &e : errors) {
-        switch (e.error()) {
-        case QSslError::SelfSignedCertificate:
-        case QSslError::SelfSignedCertificateInChain:
-            return QStringLiteral("saját aláírású, és egyetlen ismert hitelesítő sem igazolja");
-        case QSslError::CertificateExpired:
-            return QStringLiteral("lejárt");
-        case QSslError::CertificateNotYetValid:
-            return QStringLiteral("még nem érvényes");
-        case QSslError::HostNameMismatch:
-            return QStringLiteral("más gép nevére szól");
-        case QSslError::CertificateRevoked:
-            return QStringLiteral("visszavonták");
-        default:
-            break;
-        }
-    }
-    return QStringLiteral("ismeretlen hitelesítő adta ki");
-}
-
-DavError networkError(QNetworkReply::NetworkError error, const QUrl &url)
-{
-    const QString host = url.host();
-    switch (error) {
-    case QNetworkReply::ConnectionRefusedError:
-        return DavError::make(Kind::Network,
-                              QStringLiteral("a(z) %1 gép nem fogadja a kapcsolatot (nem fut ott "
-                                             "naptárkiszolgáló, vagy rossz a port)")
-                                  .arg(host));
-    case QNetworkReply::HostNotFoundError:
-        return DavError::make(
-            Kind::Network,
-            QStringLiteral("nincs ilyen gép: %1 (elírt cím, vagy nincs hálózat)").arg(host));
-    case QNetworkReply::TimeoutError:
-    case QNetworkReply::OperationCanceledError:
-        return DavError::make(Kind::Timeout, QStringLiteral("a kiszolgáló nem válaszolt"));
-    case QNetworkReply::RemoteHostClosedError:
-        return DavError::make(Kind::Network,
-                              QStringLiteral("a kiszolgáló válasz nélkül bontotta a kapcsolatot"));
-    case QNetworkReply::SslHandshakeFailedError:
-        return DavError::make(Kind::Tls,
-                              QStringLiteral("nem sikerült titkosított kapcsolatot létesíteni a "
-                                             "kiszolgálóval"));
-    case QNetworkReply::ProtocolUnknownError:
-        return DavError::make(Kind::Refused,
-                              QStringLiteral("a cím nem http:// vagy https:// kezdetű"));
-    default:
-        return DavError::make(
-            Kind::Network,
-            QStringLiteral("hálózati hiba a(z) %1 géppel (%2)").arg(host).arg(int(error)));
-    }
-}
-
-bool isRedirect(int status)
-{
-    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
-}
 
 QString normalHref(const QUrl &base, const QString &href)
 {
@@ -93,6 +19,18 @@ DavError badAnswer(const QString &why)
 {
     return DavError::make(Kind::BadResponse,
                           QStringLiteral("a kiszolgáló válasza nem értelmezhető: %1").arg(why));
+}
+
+QMutex &pluginMutex()
+{
+    static QMutex mutex;
+    return mutex;
+}
+
+QString &pluginPath()
+{
+    static QString path;
+    return path;
 }
 
 } // namespace
@@ -106,129 +44,66 @@ bool unchangedSince(const CollectionState &now, const CollectionState &before)
 
 CalDavClient::CalDavClient(QObject *parent)
     : QObject(parent)
-    , m_network(this) // a child, so that the client moves to a worker thread whole
 {
-    m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
-    m_network.setAutoDeleteReplies(false);
-    connect(&m_network, &QNetworkAccessManager::authenticationRequired, this,
-            [this](QNetworkReply *reply, QAuthenticator *auth) {
-                if (m_user.isEmpty() || reply->property(triedCredentials).toBool())
-                    return; // refused once: the answer is the 401
-                reply->setProperty(triedCredentials, true);
-                auth->setUser(m_user);
-                auth->setPassword(m_password);
-            });
 }
 
 CalDavClient::~CalDavClient() = default;
+
+void CalDavClient::setTransportPlugin(const QString &path)
+{
+    const QMutexLocker lock(&pluginMutex());
+    pluginPath() = path;
+}
 
 void CalDavClient::setCredentials(const QString &user, const QString &password)
 {
     m_user = user;
     m_password = password;
-    m_network.clearAccessCache();
+    if (m_transport)
+        m_transport->setCredentials(user, password);
+}
+
+DavTransport *CalDavClient::transport(QString *why)
+{
+    if (m_transport)
+        return m_transport.get();
+    QString path;
+    {
+        const QMutexLocker lock(&pluginMutex());
+        path = pluginPath();
+    }
+    if (path.isEmpty())
+        path = QCoreApplication::applicationDirPath() + QStringLiteral("/libquillomat-dav.so");
+    QLibrary plugin(path); // stays loaded: the transport's code is in it
+    const bool loaded = plugin.load();
+    const auto create = reinterpret_cast<CreateDavTransport>(
+        loaded ? plugin.resolve(createDavTransportSymbol) : nullptr);
+    if (!create) {
+        *why = QStringLiteral("a hálózati bővítmény (libquillomat-dav.so) nem tölthető be: %1")
+                   .arg(loaded ? QStringLiteral("nincs benne a(z) %1 belépési pont (%2)")
+                                     .arg(QLatin1String(createDavTransportSymbol), path)
+                               : plugin.errorString());
+        return nullptr;
+    }
+    m_transport.reset(create(this));
+    m_transport->setCredentials(m_user, m_password);
+    return m_transport.get();
 }
 
 void CalDavClient::send(const Request &request, std::function<void(const Answer &)> done)
 {
     ++m_sent;
-    sendTo(request, m_limits.redirects, std::move(done));
-}
-
-void CalDavClient::sendTo(const Request &request, int redirectsLeft,
-                          std::function<void(const Answer &)> done)
-{
-    QNetworkRequest out(request.url);
-    out.setTransferTimeout(m_limits.silenceMs);
-    out.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    out.setHeader(QNetworkRequest::UserAgentHeader, QByteArrayLiteral("Quillomat"));
-    if (!request.body.isEmpty()) {
-        const bool ics = request.body.startsWith("BEGIN:VCALENDAR");
-        out.setHeader(QNetworkRequest::ContentTypeHeader,
-                      ics ? QByteArrayLiteral("text/calendar; charset=utf-8")
-                          : QByteArrayLiteral("application/xml; charset=utf-8"));
+    QString why;
+    if (DavTransport *http = transport(&why)) {
+        http->send(request, m_limits, std::move(done));
+        return;
     }
-    if (request.depth >= 0)
-        out.setRawHeader("Depth", QByteArray::number(request.depth));
-    for (const auto &[name, value] : request.headers)
-        out.setRawHeader(name, value);
-
-    auto pending = std::make_shared<Pending>();
-    pending->request = request;
-    pending->redirectsLeft = redirectsLeft;
-    pending->done = std::move(done);
-    QNetworkReply *reply = m_network.sendCustomRequest(out, request.method, request.body);
-    const qint64 limit = m_limits.bodyBytes;
-    connect(reply, &QNetworkReply::downloadProgress, reply,
-            [reply, pending, limit](qint64 received, qint64 total) {
-                if (!pending->tooLarge && (received > limit || total > limit)) {
-                    pending->tooLarge = true;
-                    reply->abort();
-                }
-            });
-    connect(reply, &QNetworkReply::sslErrors, reply,
-            [pending](const QList<QSslError> &errors) { pending->sslErrors = errors; });
-    QTimer::singleShot(m_limits.totalMs, reply, [reply, pending] {
-        pending->overTime = true;
-        reply->abort();
-    });
-    connect(reply, &QNetworkReply::finished, this,
-            [this, reply, pending] { finished(reply, pending); });
-}
-
-void CalDavClient::finished(QNetworkReply *reply, const std::shared_ptr<Pending> &pending)
-{
-    reply->deleteLater();
     Answer answer;
-    answer.url = reply->url();
-    answer.status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (pending->tooLarge) {
-        answer.error = DavError::make(
-            Kind::TooLarge, QStringLiteral("a kiszolgáló válasza túl nagy (több mint %1 MB)")
-                                .arg(m_limits.bodyBytes >> 20));
-    } else if (pending->overTime) {
-        answer.error =
-            DavError::make(Kind::Timeout, QStringLiteral("a kiszolgáló %1 másodperc alatt sem "
-                                                         "válaszolt végig")
-                                              .arg(m_limits.totalMs / 1000));
-    } else if (!pending->sslErrors.isEmpty()) {
-        answer.error = DavError::make(
-            Kind::Tls, QStringLiteral("a kiszolgáló tanúsítványa nem megbízható, mert %1; ezért "
-                                      "a program nem kapcsolódott hozzá, és a jelszót sem "
-                                      "küldte el neki")
-                           .arg(sslReason(pending->sslErrors)));
-    } else if (answer.status == 0) {
-        answer.error = networkError(reply->error(), answer.url);
-        if (answer.error.kind == Kind::Timeout)
-            answer.error.reason = QStringLiteral("a kiszolgáló %1 másodpercig nem válaszolt")
-                                      .arg(m_limits.silenceMs / 1000);
-    }
-    if (!answer.error && isRedirect(answer.status)) {
-        const QByteArray location = reply->rawHeader("Location");
-        const QUrl target = answer.url.resolved(QUrl::fromEncoded(location));
-        const bool lessSafe = answer.url.scheme() == QLatin1String("https") &&
-                              target.scheme() != QLatin1String("https");
-        if (location.isEmpty() || pending->redirectsLeft <= 0 || lessSafe || !target.isValid()) {
-            answer.error =
-                DavError::make(Kind::Redirects,
-                               lessSafe ? QStringLiteral("a kiszolgáló titkosítatlan címre "
-                                                         "irányított át")
-                                        : QStringLiteral("a kiszolgáló túl sokszor irányított "
-                                                         "át (%1)")
-                                              .arg(answer.status),
-                               answer.status);
-        } else {
-            Request next = pending->request;
-            next.url = target;
-            sendTo(next, pending->redirectsLeft - 1, std::move(pending->done));
-            return;
-        }
-    }
-    if (!answer.error) {
-        answer.body = reply->readAll();
-        answer.etag = reply->rawHeader("ETag");
-    }
-    pending->done(answer);
+    answer.url = request.url;
+    answer.error = DavError::make(Kind::Network, why);
+    // Answered later, as every request is.
+    QMetaObject::invokeMethod(
+        this, [done = std::move(done), answer] { done(answer); }, Qt::QueuedConnection);
 }
 
 namespace {

@@ -2,18 +2,16 @@
 
 #include "daverror.h"
 #include "davxml.h"
+#include "transport.h"
 
 #include <QByteArray>
 #include <QList>
-#include <QNetworkAccessManager>
 #include <QObject>
 #include <QThreadPool>
 #include <QUrl>
 
 #include <functional>
 #include <memory>
-
-class QNetworkReply;
 
 namespace quill::caldav {
 
@@ -60,19 +58,13 @@ struct Discovery {
     QList<CalendarInfo> calendars;
 };
 
-/// How far the client goes before it gives up.
-struct ClientLimits {
-    int silenceMs = 30000;       ///< no byte for this long: the server is silent
-    int totalMs = 120000;        ///< one request, from start to end
-    qint64 bodyBytes = 32 << 20; ///< the largest answer taken in
-    int redirects = 5;           ///< redirects followed for one request
-};
-
 /// A CalDAV client of the program's own: every call goes out asynchronously and answers once,
 /// through its handler, with a value or a DavError that says why in the user's words. HTTP Basic
 /// and Digest are answered with the account's user and password (once: refused credentials are
 /// an error, not a loop); TLS uses the system's certificates and an untrusted one is refused.
 /// The client may be moved to a worker thread: it sends, parses and answers on its own thread.
+/// Its HTTP is the network plugin's (`libquillomat-dav.so`), loaded with the first request; a
+/// plugin that cannot be loaded makes every request a Network error that says why.
 class CalDavClient final : public QObject {
     Q_OBJECT
 public:
@@ -80,6 +72,10 @@ public:
 
     explicit CalDavClient(QObject *parent = nullptr);
     ~CalDavClient() override;
+
+    /// Where the network plugin lies; beside the executable unless told (the program tells it
+    /// once, at start). For every client, from its next first request on.
+    static void setTransportPlugin(const QString &path);
 
     void setCredentials(const QString &user, const QString &password);
     void setLimits(const ClientLimits &limits) { m_limits = limits; }
@@ -118,28 +114,14 @@ public:
     void makeCalendar(const QUrl &home, const QString &segment, const QString &displayName,
                       Handler<QUrl> done);
 
-    struct Answer {
-        DavError error; ///< only transport faults; the status is the caller's to judge
-        int status = 0;
-        QByteArray body;
-        QByteArray etag;
-        QUrl url; ///< where the answer came from, after redirects
-    };
-    struct Request {
-        QByteArray method;
-        QUrl url;
-        QByteArray body;
-        int depth = -1;
-        QList<std::pair<QByteArray, QByteArray>> headers;
-    };
+    using Answer = DavAnswer;
+    using Request = DavRequest;
     /// One request, redirects followed, credentials given, limits kept.
     void send(const Request &request, std::function<void(const Answer &)> done);
 
 private:
-    struct Pending;
-    void sendTo(const Request &request, int redirectsLeft,
-                std::function<void(const Answer &)> done);
-    void finished(QNetworkReply *reply, const std::shared_ptr<Pending> &pending);
+    /// The transport, from the plugin at the first call; null, with `why`, when it cannot load.
+    DavTransport *transport(QString *why);
     /// A request whose answer must be a 207 multistatus.
     void multistatus(const Request &request, Handler<Multistatus> done);
     /// The same, the answer read and then shaped into what the call answers on a worker; the
@@ -152,7 +134,7 @@ private:
     void discoverHome(const QUrl &principal, Handler<Discovery> done);
     void discoverCalendars(const QUrl &principal, const QUrl &home, Handler<Discovery> done);
 
-    QNetworkAccessManager m_network;
+    std::unique_ptr<DavTransport> m_transport; // also the client's child: it moves along
     QString m_user;
     QString m_password;
     ClientLimits m_limits;

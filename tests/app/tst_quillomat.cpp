@@ -140,6 +140,38 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(data + u".lock"_qs));
     }
 
+    // Nothing of the network is loaded while nothing needs it: neither linked into the program
+    // nor mapped into it once its window is up; the CalDAV client loads it on its first request.
+    void noNetworkUntilNeeded()
+    {
+        QProcess readelf;
+        readelf.start(u"readelf"_qs, {u"-d"_qs, QStringLiteral(QUILLOMAT_PATH)});
+        QVERIFY(readelf.waitForFinished(20000));
+        const QByteArray needed = readelf.readAllStandardOutput();
+        QVERIFY2(needed.contains("NEEDED") && !needed.contains("libQt6Network"),
+                 needed.constData());
+
+        QTemporaryDir home;
+        const QString data = home.filePath(u"data/Zelmarin/Quillomat/remembers.txt"_qs);
+        QDir().mkpath(QFileInfo(data).absolutePath());
+        writeAll(data, "e| | |*|*|*|*|00| |x|1|0|\r\n");
+        QProcess p;
+        p.setProcessEnvironment(environment(home.path()));
+        p.start(QStringLiteral(QUILLOMAT_PATH), {});
+        QVERIFY(p.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u".lock"_qs), 10000);
+        QTest::qWait(1000); // the window is up and the start's work is done
+        QFile maps(u"/proc/%1/maps"_qs.arg(p.processId()));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        const QByteArray mapped = maps.readAll();
+        QVERIFY(mapped.contains("libQt6Core"));
+        QVERIFY2(!mapped.contains("libQt6Network"), "Qt Network is loaded at start");
+        QVERIFY2(!mapped.contains("libquillomat-dav"), "the network plugin is loaded at start");
+        p.terminate();
+        QVERIFY(p.waitForFinished(10000));
+        QCOMPARE(p.exitCode(), 0);
+    }
+
     // SIGTERM (a logout) while an alert box is open answers nothing: the run record stays
     // before the alert's minute and names no answered alert, so the next start brings it again.
     void terminatedWithAlertOpen()

@@ -12,7 +12,8 @@ fail() { echo "install: $*"; exit 1; }
 prefix="$work/prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null
 id=hu.zelmarin.Quillomat
-for f in lib/quillomat/quillomat lib/quillomat/nevnap lib/quillomat/libquillomat-help.so \
+for f in lib/quillomat/quillomat lib/quillomat/nevnap lib/quillomat/libquillomat-dav.so \
+         lib/quillomat/libquillomat-help.so \
          lib/quillomat/libquillomat-ical.so lib/quillomat/libquillomat-keyring.so \
          lib/quillomat/hand.cur \
          lib/quillomat/mouse3.gif lib/quillomat/mouse4.gif lib/quillomat/tartalom.qch \
@@ -39,13 +40,13 @@ deb=$(ls "$work"/package/quillomat_*_"$(dpkg --print-architecture)".deb)
     || fail "unexpected package name $(basename "$deb")"
 [ "$(dpkg-deb -f "$deb" Package)" = quillomat ] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
-for need in libqt6widgets6 libqt6core6 libqt6help6 libqt6sql6-sqlite qt6-translations-l10n libc6 libical3 \
+for need in libqt6widgets6 libqt6core6 libqt6network6 libqt6help6 libqt6sql6-sqlite qt6-translations-l10n libc6 libical3 \
             libqt6keychain1; do
     grep -q "$need" <<<"$depends" || fail "Depends lacks $need: $depends"
 done
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}')
 for f in ./usr/bin/quillomat ./usr/bin/nevnap ./usr/lib/quillomat/quillomat \
-         ./usr/lib/quillomat/libquillomat-help.so ./usr/lib/quillomat/libquillomat-ical.so ./usr/lib/quillomat/libquillomat-keyring.so \
+         ./usr/lib/quillomat/libquillomat-dav.so ./usr/lib/quillomat/libquillomat-help.so ./usr/lib/quillomat/libquillomat-ical.so ./usr/lib/quillomat/libquillomat-keyring.so \
          ./usr/lib/quillomat/tartalom.qch ./usr/share/applications/$id.desktop \
          ./usr/share/metainfo/$id.metainfo.xml ./usr/share/icons/hicolor/32x32/apps/$id.png \
          ./usr/share/doc/quillomat/copyright ./usr/share/man/man1/nevnap.1.gz \
