@@ -3,7 +3,6 @@
 #include "support/testsupport.h"
 #include "windows/alertdesk.h"
 
-#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -177,28 +176,6 @@ private Q_SLOTS:
         QCOMPARE(openedAfterTheSave, QList<bool>{});
         QTRY_COMPARE_WITH_TIMEOUT(openedAfterTheSave.size(), 1, 700);
         QCOMPARE(openedAfterTheSave, QList<bool>{true});
-        QCOMPARE(h.notifier.sent.size(), 1);
-    }
-
-    // The desk alone, on a window of its own: its tick announces what is due (the notification,
-    // then the box), moves the record once the box is answered, and shows the box again while
-    // the minute lasts, without a second notification.
-    void withoutTheMainWindow()
-    {
-        const QByteArray file = "e| | |*|*|*|*|10| |teend\xf5|1|0|\r\n";
-        Harness h(at(2026, 12, 6, 9, 10, 5), QLocale(QLocale::English), &file);
-        QWidget window;
-        AlertDesk desk(*h.services, h.session(), &window);
-        QSignalSpy recorded(&desk, &AlertDesk::alertsAnnounced);
-        desk.tick();
-        QCOMPARE(h.notifier.sent.size(), 1);
-        QCOMPARE(h.boxes.shown.size(), 1);
-        QVERIFY(h.boxes.shown.first().text.startsWith(u"EGYÉB!!"_qs));
-        QVERIFY(!recorded.isEmpty());
-        QVERIFY(desk.dealtWith().until >= at(2026, 12, 6, 9, 10));
-        h.clock.set(at(2026, 12, 6, 9, 10, 30));
-        desk.tick(); // the box comes back within its minute, the notification does not
-        QCOMPARE(h.boxes.shown.size(), 2);
         QCOMPARE(h.notifier.sent.size(), 1);
     }
 };

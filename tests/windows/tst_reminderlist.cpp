@@ -80,7 +80,6 @@ private Q_SLOTS:
     void fillPerKind()
     {
         ListFixture f(scattered());
-        QVERIFY(f.list->windowTitle().startsWith(u"Emlékeztető bejegyzések listája"_qs));
         QCOMPARE(f.count(Column::Text1), 3);
         QCOMPARE(f.text(Column::RowKey, 1), u"2"_qs);
         QCOMPARE(f.text(Column::RowKey, 2), u"5"_qs);
@@ -89,7 +88,6 @@ private Q_SLOTS:
         QVERIFY(f.box(0)->isChecked());
         QVERIFY(f.column(Column::KindLetter)->isHidden() && f.column(Column::RowKey)->isHidden() &&
                 f.column(Column::FreeText)->isHidden());
-        QCOMPARE(f.list->findChild<QLabel *>(u"Label3_7"_qs)->text(), u"Névnap(ok)"_qs);
 
         QTest::mouseClick(f.list->findChild<QRadioButton *>(u"Option1_4"_qs), Qt::LeftButton);
         QCOMPARE(f.list->kind(), ReminderKind::Other);
@@ -97,7 +95,6 @@ private Q_SLOTS:
         QCOMPARE(f.visibleBoxes(), 0);
         QVERIFY(!f.column(Column::FreeText)->isHidden() && f.column(Column::Text1)->isHidden());
         QVERIFY(f.list->findChild<QLabel *>(u"Label3_1"_qs)->isHidden());
-        QCOMPARE(f.list->findChild<QLabel *>(u"Label3_0"_qs)->text(), u"Emlékeztető szöveg"_qs);
 
         QTest::mouseClick(f.list->findChild<QRadioButton *>(u"Option1_1"_qs), Qt::LeftButton);
         QCOMPARE(f.text(Column::RowKey, 0), u"1"_qs);
