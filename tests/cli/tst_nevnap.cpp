@@ -22,6 +22,28 @@ struct Run {
     QString out;
     QString err;
 };
+const QDate anyDay(2026, 12, 8);
+
+// The columns of an answer: the day it is asked on, the arguments, and what comes out.
+void answerColumns()
+{
+    QTest::addColumn<QDate>("today");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("out");
+    QTest::addColumn<QString>("err");
+}
+void row(const char *tag, QDate today, const QStringList &args, int code, const QString &out,
+         const QString &err = QString())
+{
+    QTest::newRow(tag) << today << args << code << out << err;
+}
+void row(const char *tag, const QStringList &args, int code, const QString &out,
+         const QString &err = QString())
+{
+    row(tag, anyDay, args, code, out, err);
+}
+
 Run runNevnap(const QStringList &args)
 {
     QProcess p;
@@ -62,18 +84,12 @@ private Q_SLOTS:
         QCOMPARE(nevnap::monthNumber(typed), month);
     }
 
+    // What people type: the first line of the answer holds the main names or days.
     void forms_data()
     {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
+        answerColumns();
         const QString kristof = u"Kristóf\n"_qs;
         const QString none;
-        const auto row = [&](const char *name, const QStringList &args, int code,
-                             const QString &out, const QString &err = QString()) {
-            QTest::newRow(name) << args << code << out << err;
-        };
         // Days, as people write them.
         row("hungarian", {u"március"_qs, u"15"_qs}, 0, kristof);
         row("one argument", {u"március 15"_qs}, 0, kristof);
@@ -97,21 +113,6 @@ private Q_SLOTS:
         row("31 April", {u"április"_qs, u"31"_qs}, 1, none, u"Ilyen nap nem létezik!\n"_qs);
         row("letters as day", {u"május"_qs, u"abc"_qs}, 1, none, u"Ilyen nap nem létezik!\n"_qs);
         row("no 29 February in 2026", {u"2026-02-29"_qs}, 1, none, u"Ilyen nap nem létezik!\n"_qs);
-    }
-    void forms() { ask(); }
-
-    void namesAndOptions_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
-        const QString kristof = u"Kristóf\n"_qs;
-        const QString none;
-        const auto row = [&](const char *name, const QStringList &args, int code,
-                             const QString &out, const QString &err = QString()) {
-            QTest::newRow(name) << args << code << out << err;
-        };
         // Names.
         row("name", {u"Abigél"_qs}, 0, u"február 9.\n"_qs);
         row("name, lower case", {u"zoltán"_qs}, 0, u"Zoltán: március 8. június 23.\n"_qs);
@@ -149,17 +150,15 @@ private Q_SLOTS:
         // Options.
         row("version", {u"--version"_qs}, 0, u"nevnap (Quillomat) 1.5.0\n"_qs);
     }
-    void namesAndOptions() { ask(); }
-
-private:
-    void ask()
+    void forms()
     {
+        QFETCH(QDate, today);
         QFETCH(QStringList, args);
         QFETCH(int, code);
         QFETCH(QString, out);
         QFETCH(QString, err);
-        const Run r = runNevnap(args);
-        QCOMPARE(r.code, code);
+        const nevnap::Answer r = nevnap::answer(args, today);
+        QCOMPARE(r.exitCode, code);
         // The main names or days on the first line; the other ones, labelled, on a second.
         const QStringList lines = r.out.split(u'\n');
         QCOMPARE(r.out.isEmpty() ? QString() : lines.first() + u'\n', out);
@@ -169,27 +168,18 @@ private:
         QCOMPARE(r.err, err);
     }
 
-private Q_SLOTS:
     // Days and names by the tradition, on a given day: the leap day without a name, the names
     // of 24-28 February a day later in a leap year; the other names apart; names of the extended
     // list alone; names of no list told as missing from the calendar.
     void tradition_data()
     {
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
-        const QDate leap(2028, 2, 10), common(2026, 12, 8);
+        answerColumns();
+        const QDate leap(2028, 2, 10), common = anyDay;
         const QString mathias = u"Mátyás\nEgyéb névnapok: Darinka, Edömér, Etel, Hedda, Hedvig, "
                                 "János, Jázmin\n"_qs;
         const QString elemer = u"Elemér\nEgyéb névnapok: Antónia, Antonietta, Hédi, Hedvig, "
                                "Ilmár, Neszta, Osszián, Oszvald, Oszvalda, Román\n"_qs;
         const QString leapDay = u"február 24.: szökőnap, nincs névnap\n"_qs;
-        const auto row = [](const char *tag, QDate today, const QStringList &args, int code,
-                            const QString &out, const QString &err = QString()) {
-            QTest::newRow(tag) << today << args << code << out << err;
-        };
         row("leap day", leap, {u"2028-02-24"_qs}, 0, leapDay);
         row("leap day, this year's", leap, {u"február 24"_qs}, 0, leapDay);
         row("2028-02-25", leap, {u"2028-02-25"_qs}, 0, mathias);
@@ -223,32 +213,6 @@ private Q_SLOTS:
         row("week, common year", QDate(2027, 2, 23), {u"--het"_qs}, 0, commonWeek);
         row("--week", QDate(2027, 2, 23), {u"--week"_qs}, 0, commonWeek);
         row("--tomorrow, leap day", QDate(2028, 2, 24), {u"--tomorrow"_qs}, 0, mathias);
-    }
-    void tradition()
-    {
-        QFETCH(QDate, today);
-        QFETCH(QStringList, args);
-        QFETCH(int, code);
-        QFETCH(QString, out);
-        QFETCH(QString, err);
-        const nevnap::Answer a = nevnap::answer(args, today);
-        QCOMPARE(a.exitCode, code);
-        QCOMPARE(a.out, out);
-        QCOMPARE(a.err, err);
-    }
-
-    void traditionNames_data()
-    {
-        QTest::addColumn<QDate>("today");
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("out");
-        QTest::addColumn<QString>("err");
-        const QDate leap(2028, 2, 10), common(2026, 12, 8);
-        const auto row = [](const char *tag, QDate today, const QStringList &args, int code,
-                            const QString &out, const QString &err = QString()) {
-            QTest::newRow(tag) << today << args << code << out << err;
-        };
         row("a main name with a leap-year day", leap, {u"Mátyás"_qs}, 0,
             u"február 24. (szökőévben február 25.)\nEgyéb névnapjai: május 14. december 8.\n"_qs);
         row("its other days", common, {u"Elemér"_qs}, 0,
@@ -267,7 +231,18 @@ private Q_SLOTS:
         row("no list: Benett", common, {u"Benett"_qs}, 1, QString(),
             u"Benett nem szerepel a névnaptárban. Talán: Anett, Babett, Benáta?\n"_qs);
     }
-    void traditionNames() { tradition(); }
+    void tradition()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QStringList, args);
+        QFETCH(int, code);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const nevnap::Answer a = nevnap::answer(args, today);
+        QCOMPARE(a.exitCode, code);
+        QCOMPARE(a.out, out);
+        QCOMPARE(a.err, err);
+    }
 
     // The command as it runs: the computer's today, as the answer for that day.
     void runOnToday()
