@@ -1,4 +1,3 @@
-#include "calendar/numtext.h"
 #include "icalendar/codec.h"
 #include "icalendar/events.h"
 #include "reminders/alerts.h"
@@ -43,59 +42,6 @@ Q_DECLARE_METATYPE(quill::CalendarEvent)
 class TestICalendar : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // Each "*" field becomes the repeat it means, starting at the first alert minute.
-    void repeats_data()
-    {
-        QTest::addColumn<QStringList>("time");
-        QTest::addColumn<QDateTime>("start");
-        QTest::addColumn<QString>("rule");
-        const QDate from(2026, 12, 7);
-        QTest::newRow("once") << QStringList{u"2027"_qs, u"március"_qs, u"15"_qs, u"08"_qs,
-                                             u"00"_qs}
-                              << QDateTime(QDate(2027, 3, 15), QTime(8, 0)) << QString();
-        QTest::newRow("yearly") << QStringList{u"*"_qs, u"március"_qs, u"15"_qs, u"08"_qs, u"00"_qs}
-                                << QDateTime(QDate(2027, 3, 15), QTime(8, 0)) << u"FREQ=YEARLY"_qs;
-        QTest::newRow("monthly") << QStringList{u"*"_qs, u"*"_qs, u"5"_qs, u"18"_qs, u"30"_qs}
-                                 << QDateTime(QDate(2027, 1, 5), QTime(18, 30))
-                                 << u"FREQ=MONTHLY"_qs;
-        QTest::newRow("daily in March")
-            << QStringList{u"*"_qs, u"március"_qs, u"*"_qs, u"07"_qs, u"15"_qs}
-            << QDateTime(QDate(2027, 3, 1), QTime(7, 15)) << u"FREQ=DAILY;BYMONTH=3"_qs;
-        QTest::newRow("daily this year only")
-            << QStringList{u"2026"_qs, u"*"_qs, u"*"_qs, u"07"_qs, u"15"_qs}
-            << QDateTime(QDate(2026, 1, 1), QTime(7, 15))
-            << u"FREQ=DAILY;UNTIL=20261231T225959Z"_qs; // the year's end in Budapest, in UTC
-        QTest::newRow("hourly on the 15th")
-            << QStringList{u"*"_qs, u"*"_qs, u"15"_qs, u"*"_qs, u"45"_qs}
-            << QDateTime(QDate(2026, 12, 15), QTime(0, 45)) << u"FREQ=HOURLY;BYMONTHDAY=15"_qs;
-        QTest::newRow("29 February, leap years")
-            << QStringList{u"*"_qs, u"február"_qs, u"29"_qs, u"09"_qs, u"00"_qs}
-            << QDateTime(QDate(2028, 2, 29), QTime(9, 0)) << u"FREQ=YEARLY"_qs;
-        Q_UNUSED(from);
-    }
-    void repeats()
-    {
-        QFETCH(QStringList, time);
-        QFETCH(QDateTime, start);
-        QFETCH(QString, rule);
-        const auto e =
-            eventOfReminder(row(u"e"_qs, time, u"Fogorvos"_qs), u"u1"_qs, QDate(2026, 12, 7));
-        QVERIFY(e);
-        QCOMPARE(e->start, start);
-        QCOMPARE(e->rule, rule);
-        QCOMPARE(e->alarmMinutesBefore, std::optional<int>(0));
-        // Read back, the event gives the same alert time.
-        CalendarEvent plain = *e;
-        plain.row.clear();
-        const FittedEvent fitted = fitEvent(readBack(plain));
-        QVERIFY2(fitted.reminder, qPrintable(fitted.reason));
-        QCOMPARE(fitted.reminder->alertTime().year, time[0]);
-        QCOMPARE(fitted.reminder->alertTime().month, time[1]);
-        QCOMPARE(textValue(fitted.reminder->alertTime().day), textValue(time[2]));
-        QCOMPARE(fitted.reminder->alertTime().hour, time[3]);
-        QCOMPARE(fitted.reminder->freeText(), u"Fogorvos"_qs);
-    }
-
     // An alert time that never matches is no event; a switched-off reminder has no alarm.
     void deadAndSilent()
     {

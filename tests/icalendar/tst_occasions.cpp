@@ -75,6 +75,17 @@ void addTimedRows()
     QTest::newRow("meeting, alert every year: the alert minute")
         << row(u"t"_qs, u"* március 15 13 30"_qs, u"2027. március 15. 14:30"_qs) << false
         << at(2027, 3, 15, 13, 30) << false << u"FREQ=YEARLY"_qs << u"0"_qs;
+    QTest::newRow("other, once") << row(u"e"_qs, u"2027 március 15 08 00"_qs, u" "_qs) << false
+                                 << at(2027, 3, 15, 8, 0) << false << QString() << u"0"_qs;
+    QTest::newRow("other, every year")
+        << row(u"e"_qs, u"* március 15 08 00"_qs, u" "_qs) << false << at(2027, 3, 15, 8, 0)
+        << false << u"FREQ=YEARLY"_qs << u"0"_qs;
+    QTest::newRow("other, daily in March")
+        << row(u"e"_qs, u"* március * 07 15"_qs, u" "_qs) << false << at(2027, 3, 1, 7, 15) << false
+        << u"FREQ=DAILY;BYMONTH=3"_qs << u"0"_qs;
+    QTest::newRow("other, 29 February in leap years")
+        << row(u"e"_qs, u"* február 29 09 00"_qs, u" "_qs) << false << at(2028, 2, 29, 9, 0)
+        << false << u"FREQ=YEARLY"_qs << u"0"_qs;
     QTest::newRow("meter, every month")
         << row(u"m"_qs, u"* * 5 18 30"_qs, u" "_qs) << false << at(2027, 1, 5, 18, 30) << false
         << u"FREQ=MONTHLY"_qs << u"0"_qs;
