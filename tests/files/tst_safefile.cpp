@@ -127,7 +127,6 @@ private Q_SLOTS:
         QTest::newRow("new file, replaced whole") << u"atomic"_qs << 0600;
         QTest::newRow("new file, written new") << u"new"_qs << 0600;
         QTest::newRow("existing file keeps 0644") << u"existing"_qs << 0644;
-        QTest::newRow("existing file keeps 0640") << u"existing0640"_qs << 0640;
         QTest::newRow("folders made") << u"folder"_qs << 0700;
         QTest::newRow("lock file") << u"lock"_qs << 0600;
     }

@@ -301,22 +301,6 @@ private Q_SLOTS:
         QCOMPARE(got, heard);
     }
 
-    // A notice missed while the program was closed comes late, once, as the reminders do.
-    void noticeMissed()
-    {
-        ReminderTable t;
-        t.setRow(0, row(u"n"_qs, u"*"_qs, u"március"_qs, u"9"_qs, u"08"_qs, u"00"_qs));
-        AlertScanner scanner;
-        scanner.setNotice({2, 0, 0});
-        scanner.resumeFrom(at(2026, 3, 6, 22, 0));
-        const QList<DueAlert> late = scanner.scan(t, at(2026, 3, 7, 9, 0));
-        QCOMPARE(late.size(), 1);
-        QVERIFY(late[0].late);
-        QVERIFY(late[0].text.startsWith(u"2 nap múlva, március 9.: NÉVNAP!!"_qs));
-        QVERIFY(late[0].text.contains(u"2026. 03. 07. 08:00"_qs));
-        QVERIFY(scanner.scan(t, at(2026, 3, 7, 9, 1)).isEmpty());
-    }
-
     // A clock that ran an hour ahead (a hardware clock kept in local time) and is set right: the
     // meeting at 09:30 is never lost and never comes early as a late one.
     void clockSetBack_data()

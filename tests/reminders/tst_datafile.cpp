@@ -54,16 +54,6 @@ private Q_SLOTS:
         QCOMPARE(book.table.field(1, Field::Month), QString());
     }
 
-    // The example line of the format: an "Egyéb" stored as the third line.
-    void exampleLine()
-    {
-        ReminderBook book;
-        for (int i = 0; i < 3; ++i)
-            QCOMPARE(storeReminder(book, egyeb(u"Fizetés"_qs)), StoreResult::Stored);
-        const QList<QByteArray> lines = encodeReminders(book.table).split('\n');
-        QCOMPARE(lines.at(2), cp1250(u"e| | |*|*|*|*|00| |Fizetés|1|2|\r"_qs));
-    }
-
     void packingAfterDelete()
     {
         ReminderBook book;
