@@ -254,79 +254,60 @@ void CalendarSync::readFetched(const QList<caldav::DavItem> &fetched,
     });
 }
 
-// What the worker planned, from the book as it was when the plan was asked for.
-struct CalendarSync::Planned {
-    QList<ListedItem> listing; ///< as the calendar listed it
-    std::uint64_t revision = 0;
-    QList<BookRow> rows;
-    Agreement last; ///< the last agreement, settled with the listing when taken over
-    RoundPlan plan;
-    Agreement next;
-};
-
-// The plan is made on the worker from a copy of the book's rows; the book is changed here, on
-// the round's thread, and only if it did not change meanwhile (else the round is planned again).
+// The round is worked out on the worker from a copy of the book: the plan, the rows as it
+// leaves them, the events that go out. The book takes the rows over here, on the round's thread,
+// and only if it did not change meanwhile (else the round is planned again).
 void CalendarSync::planAndApply(QList<ListedItem> listing)
 {
-    Planned job;
-    job.listing = std::move(listing);
-    job.revision = m_session.table().revision();
-    job.rows = bookRows(m_session.table(), ReminderIds::of(m_session.table()), m_account.leapDay);
-    job.last = m_last;
-    m_reader.start([this, job, takenOver = m_takenOver, planner = m_planner,
-                    calendar = m_account.url.trimmed()]() mutable {
-        if (takenOver)
-            settleTakenOver(job.last, job.listing);
-        job.plan = planner(job.rows, job.last, calendar, job.listing);
-        job.next = startingAgreement(job.last, calendar, job.listing);
+    RoundWork work;
+    work.listing = std::move(listing);
+    work.book = ReminderBook{m_session.table(), m_session.rowsHandedOut()};
+    work.last = m_last;
+    work.takenOver = m_takenOver;
+    work.calendar = m_account.url.trimmed();
+    work.today = m_today;
+    work.leapDay = m_account.leapDay;
+    m_reader.start([this, work = std::move(work), revision = m_session.table().revision(),
+                    planner = m_planner, applier = m_bookApplier, codec = &m_codec]() mutable {
+        workOutRound(work, planner, applier, *codec);
         QMetaObject::invokeMethod(
-            this, [this, job = std::move(job)] { apply(job); }, Qt::QueuedConnection);
+            this, [this, work = std::move(work), revision] { apply(work, revision); },
+            Qt::QueuedConnection);
     });
 }
 
-void CalendarSync::apply(const Planned &planned)
+void CalendarSync::apply(const RoundWork &work, std::uint64_t revision)
 {
-    if (m_session.table().revision() != planned.revision)
-        return planAndApply(planned.listing);
-    const RoundPlan &plan = planned.plan;
-    m_last = planned.last;
-    m_report.conflicts += plan.conflicts;
-    for (const ListedItem &item : planned.listing) {
-        if (!item.note.isEmpty())
-            m_report.notes << item.title + QStringLiteral(": ") + item.note;
-    }
-    m_report.leftOut += plan.leftOut;
-    m_next = planned.next;
+    if (m_session.table().revision() != revision)
+        return planAndApply(work.listing);
+    m_last = work.last;
+    m_report.conflicts += work.plan.conflicts;
+    m_report.notes += work.notes;
+    m_report.leftOut += work.plan.leftOut + work.outcome.leftOut;
+    m_report.incoming += work.outcome.incoming;
+    m_repeat = work.outcome.newReminders;
+    m_next = work.next;
     m_next.ctag = m_state.ctag;
     m_next.syncToken = m_token;
     m_next.leapDay = m_account.leapDay;
-    ReminderIds ids = ReminderIds::of(m_session.table());
-    BookOutcome outcome;
-    m_session.edit([&](ReminderBook &book) {
-        outcome = applyToBook(book, ids, plan, m_today);
-        ids.giveTo(book.table);
-        return outcome.changed;
+    m_session.edit([&work](ReminderBook &book) {
+        book = work.book; // the book is still the worker's copy: its rows as the plan left them
+        return work.outcome.changed;
     });
-    m_report.incoming += outcome.incoming;
-    m_report.leftOut += outcome.leftOut;
-    m_repeat = outcome.newReminders;
-    QHash<int, QString> bookLines;
-    for (const BookRow &row : planned.rows)
-        bookLines.insert(row.row, row.line);
-    for (const RoundAction &a : plan.actions)
-        agreeBookStep(m_next, a, outcome, bookLines);
     // What came in reaches the data file before anything is agreed on, the UIDs with it; the
     // UIDs the server learns are on the disk before it does. That includes what an earlier
     // round brought in and could not save (a full disk): this round agrees on it too.
-    if (outcome.changed || m_session.isModified()) {
+    if (work.outcome.changed || m_session.isModified()) {
         m_savingIncoming = true;
         const SaveReport saved = m_session.save();
         m_savingIncoming = false;
         if (!saved.ok())
             return fail(m_session.file().path() + QStringLiteral(": ") + saveFailureReason(saved));
     }
-    if (prepareOutgoing(plan, ids))
-        keepIdentities();
+    if (!work.outgoing)
+        return fail(QStringLiteral("a naptárkezelő (libquillomat-ical.so) nem tölthető be"));
+    m_outgoing = *work.outgoing;
+    keepIdentities();
 }
 
 // The UIDs beside the data file, written in turn on the writing thread; the calendar's writes
@@ -335,7 +316,7 @@ void CalendarSync::keepIdentities()
 {
     writeState(
         identityPathBeside(m_session.file().path()), QString(),
-        [ids = encodeIdentities(m_session.table())] { return ids; }, &CalendarSync::sendNext);
+        [table = m_session.table()] { return encodeIdentities(table); }, &CalendarSync::sendNext);
 }
 
 // Writes a state file on the writing thread, in turn with the program's other writes (so a later
@@ -361,30 +342,6 @@ void CalendarSync::writeState(const QString &path, const QString &folder,
             },
             Qt::QueuedConnection);
     });
-}
-
-bool CalendarSync::prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids)
-{
-    for (const RoundAction &a : plan.actions) {
-        if (a.kind != Kind::Create && a.kind != Kind::Update && a.kind != Kind::Remove)
-            continue;
-        Outgoing out{a, {}};
-        if (a.kind != Kind::Remove) {
-            const int row = ids.rowOf(a.uid);
-            const auto event = row < 0 ? std::nullopt
-                                       : eventOfReminder(m_session.table().row(row), a.uid,
-                                                         ids.of(row)->created, m_account.leapDay);
-            if (!event)
-                continue; // an alert time that never comes: nothing to put in a calendar
-            out.ics = m_codec.write({*event}, {}, QDateTime::currentDateTimeUtc());
-            if (out.ics.isEmpty()) {
-                fail(QStringLiteral("a naptárkezelő (libquillomat-ical.so) nem tölthető be"));
-                return false;
-            }
-        }
-        m_outgoing << out;
-    }
-    return true;
 }
 
 void CalendarSync::sendNext()

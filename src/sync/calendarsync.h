@@ -70,9 +70,10 @@ public:
     /// Milliseconds the password command may take.
     void setPasswordTimeLimit(int ms) { m_passwordLimit.setInterval(ms); }
     /// What plans a round (planRound unless told otherwise).
-    using Planner = std::function<RoundPlan(const QList<BookRow> &, const Agreement &,
-                                            const QString &, const QList<ListedItem> &)>;
+    using Planner = RoundPlanner;
     void setPlanner(Planner planner) { m_planner = std::move(planner); }
+    /// What carries the plan's steps out on the book (applyToBook unless told otherwise).
+    void setBookApplier(BookApplier applier) { m_bookApplier = std::move(applier); }
 
 Q_SIGNALS:
     void finished(const SyncReport &report);
@@ -86,11 +87,9 @@ private:
     void fetchChanged(const QStringList &hrefs, QList<ListedItem> known);
     void readFetched(const QList<caldav::DavItem> &fetched, const QList<ListedItem> &known);
     void planAndApply(QList<ListedItem> listing);
-    struct Planned;
-    void apply(const Planned &planned);
-    struct Outgoing;
+    void apply(const RoundWork &work, std::uint64_t revision);
+    using Outgoing = OutgoingItem;
     void keepIdentities();
-    bool prepareOutgoing(const RoundPlan &plan, const ReminderIds &ids);
     void writeState(const QString &path, const QString &folder, std::function<QByteArray()> bytes,
                     void (CalendarSync::*then)());
     void sendNext();
@@ -123,14 +122,11 @@ private:
     bool m_takenOver = false;
     caldav::CollectionState m_state;
     QString m_token;
-    struct Outgoing {
-        RoundAction action;
-        QByteArray ics; ///< for Create and Update
-    };
     QList<Outgoing> m_outgoing;
     bool m_repeat = false;
     bool m_writing = false; ///< a state file is with the writing thread, its outcome not back
     Planner m_planner = planRound;
+    BookApplier m_bookApplier = applyToBook;
     // Last, so that it goes first: the items (and the plan) under way are done before the rest
     // goes.
     QThreadPool m_reader;

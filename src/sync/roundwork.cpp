@@ -5,9 +5,11 @@
 
 #include "files/safefile.h"
 #include "files/statefiles.h"
+#include "icalendar/codec.h"
 #include "icalendar/events.h"
 #include "reminders/table.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -187,6 +189,55 @@ BookOutcome applyToBook(ReminderBook &book, ReminderIds &ids, const RoundPlan &p
         out.incoming += changed ? 1 : 0;
     }
     return out;
+}
+
+std::optional<QList<OutgoingItem>> outgoingItems(const RoundPlan &plan, const ReminderTable &table,
+                                                 const ReminderIds &ids, CalendarCodec &codec,
+                                                 LeapDayRule leapDay)
+{
+    QList<OutgoingItem> items;
+    const QDateTime stamp = QDateTime::currentDateTimeUtc();
+    for (const RoundAction &a : plan.actions) {
+        if (a.kind != Kind::Create && a.kind != Kind::Update && a.kind != Kind::Remove)
+            continue;
+        OutgoingItem out{a, {}};
+        if (a.kind != Kind::Remove) {
+            const int row = ids.rowOf(a.uid);
+            const auto event =
+                row < 0 ? std::nullopt
+                        : eventOfReminder(table.row(row), a.uid, ids.of(row)->created, leapDay);
+            if (!event)
+                continue; // an alert time that never comes: nothing to put in a calendar
+            out.ics = codec.write({*event}, {}, stamp);
+            if (out.ics.isEmpty())
+                return std::nullopt;
+        }
+        items << out;
+    }
+    return items;
+}
+
+void workOutRound(RoundWork &work, const RoundPlanner &planner, const BookApplier &applier,
+                  CalendarCodec &codec)
+{
+    if (work.takenOver)
+        settleTakenOver(work.last, work.listing);
+    ReminderIds ids = ReminderIds::of(work.book.table);
+    const QList<BookRow> rows = bookRows(work.book.table, ids, work.leapDay);
+    work.plan = planner(rows, work.last, work.calendar, work.listing);
+    work.next = startingAgreement(work.last, work.calendar, work.listing);
+    work.outcome = applier(work.book, ids, work.plan, work.today);
+    ids.giveTo(work.book.table);
+    QHash<int, QString> bookLines;
+    for (const BookRow &row : rows)
+        bookLines.insert(row.row, row.line);
+    for (const RoundAction &a : work.plan.actions)
+        agreeBookStep(work.next, a, work.outcome, bookLines);
+    for (const ListedItem &item : work.listing) {
+        if (!item.note.isEmpty())
+            work.notes << item.title + QStringLiteral(": ") + item.note;
+    }
+    work.outgoing = outgoingItems(work.plan, work.book.table, ids, codec, work.leapDay);
 }
 
 Agreement startingAgreement(const Agreement &last, const QString &calendar,

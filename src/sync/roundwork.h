@@ -7,9 +7,11 @@
 #include <QSet>
 #include <QUrl>
 
+#include <functional>
+
 namespace quill {
 
-struct ReminderBook;
+class CalendarCodec;
 
 /// The calendar's items as the agreement remembers them, for a collection that did not change
 /// since: their rows and tags, no text fetched.
@@ -42,6 +44,53 @@ struct BookOutcome {
 /// of the rows with them.
 BookOutcome applyToBook(ReminderBook &book, ReminderIds &ids, const RoundPlan &plan,
                         const QDate &today);
+
+/// What plans a round (planRound) and what carries its steps out on the book (applyToBook):
+/// replaceable, so that a test can see where they run.
+using RoundPlanner = std::function<RoundPlan(const QList<BookRow> &, const Agreement &,
+                                             const QString &, const QList<ListedItem> &)>;
+using BookApplier =
+    std::function<BookOutcome(ReminderBook &, ReminderIds &, const RoundPlan &, const QDate &)>;
+
+/// A step that goes to the calendar, with the event that Create and Update write.
+struct OutgoingItem {
+    RoundAction action;
+    QByteArray ics;
+};
+
+/// The plan's steps on the calendar's side (Create, Update, Remove) in order, the events of
+/// Create and Update written through `codec` from the rows of `table` their UIDs name in `ids`
+/// (a row whose alert never comes sends nothing); none when the codec writes nothing (its
+/// library could not be loaded).
+std::optional<QList<OutgoingItem>> outgoingItems(const RoundPlan &plan, const ReminderTable &table,
+                                                 const ReminderIds &ids, CalendarCodec &codec,
+                                                 LeapDayRule leapDay);
+
+/// A round's work once the calendar is listed, done on a worker from a copy of the book: the
+/// plan, the book as its steps leave it (the rows' UIDs given with them), the agreement those
+/// steps make, and the calendar's steps with their events written. Only taking the rows over
+/// and saving them are left to the book's own thread.
+struct RoundWork {
+    // What the work starts from.
+    QList<ListedItem> listing; ///< as the calendar listed it
+    ReminderBook book;         ///< a copy of the book; after the work, as the plan leaves it
+    Agreement last;            ///< the last agreement; settled with the listing when taken over
+    bool takenOver = false;
+    QString calendar;
+    QDate today;
+    LeapDayRule leapDay = LeapDayRule::February28;
+    // What it makes.
+    RoundPlan plan;
+    BookOutcome outcome;
+    Agreement next;    ///< the agreement the book's steps leave (the calendar's steps follow)
+    QStringList notes; ///< what of an item its reminder does not follow, by the item's title
+    std::optional<QList<OutgoingItem>> outgoing; ///< none when the codec could not be loaded
+};
+
+/// Does the work: `planner` plans, `applier` carries the plan out on the copy, `codec` writes the
+/// events that go out.
+void workOutRound(RoundWork &work, const RoundPlanner &planner, const BookApplier &applier,
+                  CalendarCodec &codec);
 
 /// The agreement a round starts from: the last one's entries of the items still listed with
 /// the same tag; each step the round carries out then writes its own.

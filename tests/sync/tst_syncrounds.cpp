@@ -25,18 +25,21 @@ QString comparedRow(Reminder r)
     return rowLine(r);
 }
 
-// The program's codec, counting the items it reads on the thread that made it (the window's) and
-// on any other.
+// The program's codec, counting the items it reads and writes on the thread that made it (the
+// window's) and on any other.
 class ThreadNotingCodec final : public CalendarCodec {
 public:
     std::unique_ptr<CalendarCodec> inner = makeLibicalCodec();
     QThread *home = QThread::currentThread();
     std::atomic<int> readsHome{0};
     std::atomic<int> readsElsewhere{0};
+    std::atomic<int> writesHome{0};
+    std::atomic<int> writesElsewhere{0};
 
     QByteArray write(const QList<CalendarEvent> &events, const QString &name,
                      const QDateTime &stamp) override
     {
+        ++(QThread::currentThread() == home ? writesHome : writesElsewhere);
         return inner->write(events, name, stamp);
     }
     CalendarRead read(const QByteArray &bytes) override
@@ -62,6 +65,11 @@ private Q_SLOTS:
     void plannedOffTheWindowsThread_data();
     void plannedOffTheWindowsThread();
     void stateFilesLeaveTheLoopTurning();
+    void outgoingWrittenOffTheWindowsThread_data();
+    void outgoingWrittenOffTheWindowsThread();
+    void bookStepsOffTheWindowsThread_data();
+    void bookStepsOffTheWindowsThread();
+    void bookChangedMeanwhilePlannedAgain();
 };
 
 void TestSyncRounds::leapDayAsTheSettingsSay_data()
@@ -282,6 +290,118 @@ void TestSyncRounds::stateFilesLeaveTheLoopTurning()
     const Agreement kept = loadAgreement(agreementPath(pc.root(), cal.url()), cal.url());
     QCOMPARE(kept.entries.size(), 2);
     QCOMPARE(pc.texts(), (QStringList{u"Itteni"_qs, u"Telefon"_qs}));
+}
+
+void TestSyncRounds::outgoingWrittenOffTheWindowsThread_data()
+{
+    QTest::addColumn<bool>("changeOne");
+    QTest::addColumn<int>("written");
+    QTest::newRow("new reminders go up") << false << 3;
+    QTest::newRow("a change goes over its item") << true << 4;
+}
+
+// The events that go to the calendar are written through the codec on the worker (libical's
+// writing costs by the event, up to 51 of them), never on the thread the round runs on.
+void TestSyncRounds::outgoingWrittenOffTheWindowsThread()
+{
+    QFETCH(bool, changeOne);
+    QFETCH(int, written);
+    FakeCalendar cal;
+    Computer pc(cal.url());
+    auto *codec = new ThreadNotingCodec;
+    pc.codec.reset(codec);
+    pc.reopen();
+    for (int i = 0; i < 3; ++i)
+        pc.add(meeting(u"Itteni %1"_qs.arg(i), u"08"_qs));
+    SyncReport report = pc.round();
+    QVERIFY2(report.ok, qPrintable(report.error));
+    if (changeOne) {
+        pc.session->setField(pc.rowOf(u"Itteni 1"_qs), Field::FreeText, u"Megváltozott"_qs);
+        QVERIFY(pc.session->save().ok());
+        report = pc.round();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        QVERIFY(!cal.find("Megv").isEmpty());
+    }
+    QCOMPARE(cal.items.size(), 3);
+    QCOMPARE(codec->writesHome.load(), 0);
+    QCOMPARE(codec->writesElsewhere.load(), written);
+}
+
+void TestSyncRounds::bookStepsOffTheWindowsThread_data()
+{
+    QTest::addColumn<QByteArray>("then");
+    QTest::addColumn<QStringList>("texts");
+    const QStringList both{u"Telefon 0"_qs, u"Telefon 1"_qs};
+    QTest::newRow("taken in") << QByteArray() << both;
+    QTest::newRow("changed there")
+        << QByteArray("edit") << QStringList{u"Telefon 0"_qs, u"Telefon egy"_qs};
+    QTest::newRow("deleted there") << QByteArray("drop") << QStringList{u"Telefon 0"_qs};
+}
+
+// What comes in is carried into the rows on the worker (taken, overwritten, cleared); the book
+// itself takes the rows over on the round's thread, and they reach the book and its file.
+void TestSyncRounds::bookStepsOffTheWindowsThread()
+{
+    QFETCH(QByteArray, then);
+    QFETCH(QStringList, texts);
+    FakeCalendar cal;
+    for (int i = 0; i < 2; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        cal.put("phone-" + n + ".ics", phoneEvent("phone-" + n, "Telefon " + n));
+    }
+    Computer pc(cal.url());
+    QMutex lock;
+    QList<QThread *> appliedOn;
+    pc.sync->setBookApplier(
+        [&](ReminderBook &book, ReminderIds &ids, const RoundPlan &plan, const QDate &today) {
+            QMutexLocker locked(&lock);
+            appliedOn << QThread::currentThread();
+            return applyToBook(book, ids, plan, today);
+        });
+    SyncReport report = pc.round();
+    QVERIFY2(report.ok, qPrintable(report.error));
+    const QByteArray second = "/cal/phone-1.ics";
+    if (then == "edit")
+        cal.put("phone-1.ics", edited(cal.items[second].data, "Telefon 1", "Telefon egy"));
+    else if (then == "drop")
+        cal.drop(second);
+    if (!then.isEmpty()) {
+        report = pc.round();
+        QVERIFY2(report.ok, qPrintable(report.error));
+        QCOMPARE(report.incoming, 1);
+    }
+    QCOMPARE(pc.texts(), texts);
+    pc.reopen();
+    QCOMPARE(pc.texts(), texts);
+    QMutexLocker locked(&lock);
+    QVERIFY(!appliedOn.isEmpty());
+    QVERIFY(!appliedOn.contains(QThread::currentThread()));
+}
+
+// A reminder made here while the round is being planned: the round plans again from the book as
+// it is, so the new reminder is kept and goes up beside what came in.
+void TestSyncRounds::bookChangedMeanwhilePlannedAgain()
+{
+    FakeCalendar cal;
+    cal.put("phone-1.ics", phoneEvent("phone-1", "Telefon"));
+    Computer pc(cal.url());
+    std::atomic<int> plans{0};
+    pc.sync->setPlanner([&](const QList<BookRow> &book, const Agreement &last,
+                            const QString &calendar, const QList<ListedItem> &listing) {
+        if (plans++ == 0)
+            QMetaObject::invokeMethod(
+                pc.session.get(), [&] { pc.session->store(meeting(u"Közben"_qs, u"09"_qs)); },
+                Qt::BlockingQueuedConnection);
+        return planRound(book, last, calendar, listing);
+    });
+    const SyncReport report = pc.round();
+    QVERIFY2(report.ok, qPrintable(report.error));
+    QVERIFY(plans.load() >= 2);
+    QCOMPARE(pc.texts(), (QStringList{u"Közben"_qs, u"Telefon"_qs}));
+    QCOMPARE(cal.items.size(), 2);
+    QVERIFY(!cal.find("X-QUILLOMAT-ROW").isEmpty());
+    pc.reopen();
+    QCOMPARE(pc.texts(), (QStringList{u"Közben"_qs, u"Telefon"_qs}));
 }
 
 QTEST_GUILESS_MAIN(TestSyncRounds)
