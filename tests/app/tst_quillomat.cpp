@@ -2,6 +2,7 @@
 
 #include "caldav/realservers.h"
 #include "support/filebytes.h"
+#include "support/programhome.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -20,27 +21,10 @@ struct Run {
     QString out, err;
 };
 
-QProcessEnvironment environment(const QString &home)
-{
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/state"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
-    QDir().mkpath(home + QStringLiteral("/runtime"));
-    QFile::setPermissions(home + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    return env;
-}
-
 Run quillomat(const QStringList &args, const QString &home)
 {
     QProcess p;
-    p.setProcessEnvironment(environment(home));
+    p.setProcessEnvironment(programEnvironment(home));
     p.start(QStringLiteral(QUILLOMAT_PATH), args);
     if (!p.waitForFinished(20000)) {
         p.kill();
@@ -83,7 +67,7 @@ private Q_SLOTS:
         QFETCH(QString, err);
         QTemporaryDir home;
         QProcess p;
-        QProcessEnvironment env = environment(home.path());
+        QProcessEnvironment env = programEnvironment(home.path());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":99999"));
         p.setProcessEnvironment(env);
@@ -107,7 +91,7 @@ private Q_SLOTS:
         QDir().mkpath(QFileInfo(data).absolutePath());
         writeAll(data, "e| | |*|*|*|*|00| |x|1|0|\r\n");
         QProcess first;
-        first.setProcessEnvironment(environment(home.path()));
+        first.setProcessEnvironment(programEnvironment(home.path()));
         first.start(QStringLiteral(QUILLOMAT_PATH), {});
         QVERIFY(first.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u".lock"_qs), 10000);
@@ -156,7 +140,7 @@ private Q_SLOTS:
         QDir().mkpath(QFileInfo(data).absolutePath());
         writeAll(data, "e| | |*|*|*|*|00| |x|1|0|\r\n");
         QProcess p;
-        p.setProcessEnvironment(environment(home.path()));
+        p.setProcessEnvironment(programEnvironment(home.path()));
         p.start(QStringLiteral(QUILLOMAT_PATH), {});
         QVERIFY(p.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u".lock"_qs), 10000);
@@ -186,7 +170,7 @@ private Q_SLOTS:
         const QDateTime minute(now.date(), QTime(now.time().hour(), now.time().minute()));
         writeAll(data, "e| | |*|*|*|*|" + now.toString(u"mm"_qs).toLatin1() + "| |x|1|0|\r\n");
         QProcess p;
-        p.setProcessEnvironment(environment(home.path()));
+        p.setProcessEnvironment(programEnvironment(home.path()));
         p.start(QStringLiteral(QUILLOMAT_PATH), {});
         QVERIFY(p.waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(data + u".lock"_qs), 10000);

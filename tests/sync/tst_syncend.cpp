@@ -2,6 +2,7 @@
 // agreement is on its way to the disk.
 
 #include "support/filebytes.h"
+#include "support/programhome.h"
 #include "sync/agreement.h"
 #include "synccomputer.h"
 
@@ -18,21 +19,10 @@ namespace {
 
 QProcessEnvironment environment(const QString &home)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("HOME"), home);
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
-    env.insert(QStringLiteral("XDG_STATE_HOME"), home + QStringLiteral("/state"));
-    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home + QStringLiteral("/runtime"));
-    env.remove(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"));
+    QProcessEnvironment env = programEnvironment(home);
     // The leak checker stops the world with ptrace, which a traced process cannot.
     env.insert(QStringLiteral("ASAN_OPTIONS"),
                env.value(QStringLiteral("ASAN_OPTIONS")) + QStringLiteral(":detect_leaks=0"));
-    QDir().mkpath(home + QStringLiteral("/runtime"));
-    QFile::setPermissions(home + QStringLiteral("/runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return env;
 }
 
