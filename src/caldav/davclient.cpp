@@ -1,7 +1,8 @@
 #include "davclient.h"
 
+#include "platform/pluginentry.h"
+
 #include <QCoreApplication>
-#include <QLibrary>
 #include <QMutex>
 
 namespace quill::caldav {
@@ -74,15 +75,12 @@ DavTransport *CalDavClient::transport(QString *why)
     }
     if (path.isEmpty())
         path = QCoreApplication::applicationDirPath() + QStringLiteral("/libquillomat-dav.so");
-    QLibrary plugin(path); // stays loaded: the transport's code is in it
-    const bool loaded = plugin.load();
-    const auto create = reinterpret_cast<CreateDavTransport>(
-        loaded ? plugin.resolve(createDavTransportSymbol) : nullptr);
+    QString reason;
+    const auto create =
+        reinterpret_cast<CreateDavTransport>(pluginEntry(path, createDavTransportSymbol, &reason));
     if (!create) {
         *why = QStringLiteral("a hálózati bővítmény (libquillomat-dav.so) nem tölthető be: %1")
-                   .arg(loaded ? QStringLiteral("nincs benne a(z) %1 belépési pont (%2)")
-                                     .arg(QLatin1String(createDavTransportSymbol), path)
-                               : plugin.errorString());
+                   .arg(reason);
         return nullptr;
     }
     m_transport.reset(create(this));

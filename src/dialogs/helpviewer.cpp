@@ -1,6 +1,6 @@
 #include "helpviewer.h"
 
-#include <QLibrary>
+#include "platform/pluginentry.h"
 
 namespace quill {
 
@@ -18,13 +18,9 @@ HelpViewer *LazyHelpViewer::viewer()
 {
     if (!m_tried) {
         m_tried = true;
-        QLibrary plugin(m_plugin);
-        if (plugin.load()) {
-            const auto create =
-                reinterpret_cast<CreateHelpViewer>(plugin.resolve(createHelpViewerSymbol));
-            if (create)
-                m_viewer.reset(create(m_helpFile, m_cacheDir));
-        }
+        if (const auto create =
+                reinterpret_cast<CreateHelpViewer>(pluginEntry(m_plugin, createHelpViewerSymbol)))
+            m_viewer.reset(create(m_helpFile, m_cacheDir));
     }
     return m_viewer.get();
 }

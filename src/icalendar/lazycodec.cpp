@@ -1,6 +1,7 @@
 #include "lazycodec.h"
 
-#include <QLibrary>
+#include "platform/pluginentry.h"
+
 #include <QMutex>
 
 namespace quill {
@@ -26,12 +27,9 @@ CalendarCodec *LazyCalendarCodec::codec()
 {
     if (!m_tried) {
         m_tried = true;
-        QLibrary plugin(m_plugin);
-        if (plugin.load()) {
-            if (const auto create = reinterpret_cast<CreateCalendarCodec>(
-                    plugin.resolve(createCalendarCodecSymbol)))
-                m_codec.reset(create());
-        }
+        if (const auto create = reinterpret_cast<CreateCalendarCodec>(
+                pluginEntry(m_plugin, createCalendarCodecSymbol)))
+            m_codec.reset(create());
     }
     return m_codec.get();
 }

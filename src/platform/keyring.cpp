@@ -1,6 +1,6 @@
 #include "keyring.h"
+#include "pluginentry.h"
 
-#include <QLibrary>
 #include <QMetaObject>
 #include <QPointer>
 #include <QUrl>
@@ -33,12 +33,9 @@ Keyring *LazyKeyring::real(QObject *context, const Done &done)
 {
     if (!m_tried) {
         m_tried = true;
-        QLibrary plugin(m_plugin);
-        if (plugin.load()) {
-            if (const auto create =
-                    reinterpret_cast<CreateKeyring>(plugin.resolve(createKeyringSymbol)))
-                m_keyring.reset(create(QStringLiteral("Quillomat")));
-        }
+        if (const auto create =
+                reinterpret_cast<CreateKeyring>(pluginEntry(m_plugin, createKeyringSymbol)))
+            m_keyring.reset(create(QStringLiteral("Quillomat")));
     }
     if (!m_keyring) {
         // Answered later, as a keyring would.
