@@ -241,6 +241,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = preferencesPath(dir.path());
         QVERIFY(QDir().mkpath(QFileInfo(path).absolutePath()));
+        QCOMPARE(loadPreferences(path), Preferences{}); // no file yet: the defaults
         writeAll(path, "nevnap_elott_nap=2\nhalasztas=10perc\n");
         PreferenceStore store(path);
         store.load();
@@ -329,7 +330,7 @@ private Q_SLOTS:
         if (how == u"closed")
             QVERIFY(QFile::setPermissions(aside, QFileDevice::ReadOwner));
         QCOMPARE(readAll(aside), original);
-        QCOMPARE(parsePreferences(readAll(path)), wanted);
+        QCOMPARE(loadPreferences(path), wanted);
         told = store.takeNotices();
         QCOMPARE(told.size(), 1);
         QVERIFY(told[0].contains(aside));

@@ -1,4 +1,4 @@
-#include "reminders/preferences.h"
+#include "alertrows.h"
 #include "reminders/snoozes.h"
 
 #include "files/writequeue.h"
@@ -11,13 +11,7 @@
 #include <future>
 
 using namespace quill;
-
-namespace {
-QDateTime at(int y, int mo, int d, int h, int mi, int s = 0)
-{
-    return QDateTime(QDate(y, mo, d), QTime(h, mi, s));
-}
-} // namespace
+using quill::testing::at;
 
 Q_DECLARE_METATYPE(quill::SnoozeChoice)
 
@@ -232,38 +226,6 @@ private Q_SLOTS:
         SnoozeBook again(path);
         again.load();
         QVERIFY(again.waiting().isEmpty());
-    }
-
-    void preferences()
-    {
-        const Preferences p = parsePreferences(
-            "nevnap_elott_nap=3\nszuletesnap_elott_nap=15\ntalalkozo_elott_perc=7\n"
-            "halasztas=holnap\nvalami=1\n=\n");
-        QCOMPARE(p.notice, (Notice{3, 3, 0})); // 15 days and 7 minutes are not choices
-        QCOMPARE(p.lastSnooze, SnoozeChoice::Tomorrow);
-        const Preferences q{{14, 14, 30},
-                            SnoozeChoice::ChosenTime,
-                            true,
-                            u"/home/éva/Névjegyek mappa"_qs,
-                            QTime(7, 30),
-                            true,
-                            {{u"Kovács Ádám"_qs, 7, 0, 0, QString()},
-                             {u"Kiss Józsefné"_qs, -1, 9, 12, u"Mária"_qs}},
-                            u"https://naptar.example/éva/"_qs,
-                            u"éva"_qs,
-                            u"secret-tool lookup quillomat caldav"_qs};
-        QCOMPARE(parsePreferences(formatPreferences(q)), q);
-        Preferences broken = q; // a name with a line break cannot add a line of its own
-        broken.contactsSource = u"x\ncsak_talca=0"_qs;
-        QCOMPARE(parsePreferences(formatPreferences(broken)).trayOnly, true);
-        QTemporaryDir dir;
-        const QString path = preferencesPath(dir.path());
-        QVERIFY(path.startsWith(dir.path()));
-        QCOMPARE(loadPreferences(path), Preferences{});
-        PreferenceStore store(path);
-        store.change(q);
-        files::waitForWrites();
-        QCOMPARE(loadPreferences(path), q);
     }
 };
 
