@@ -52,31 +52,22 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("key");
         QTest::addColumn<QByteArray>("value");
         QTest::addColumn<QByteArray>("kept"); // empty: refused
-        QTest::newRow("days, highest")
-            << QByteArray("nevnap_elott_nap") << QByteArray(" 14 ") << QByteArray("14");
-        QTest::newRow("days, too many")
-            << QByteArray("nevnap_elott_nap") << QByteArray("15") << QByteArray();
-        QTest::newRow("days, below")
-            << QByteArray("nevnap_elott_nap") << QByteArray("-1") << QByteArray();
-        QTest::newRow("days, words")
-            << QByteArray("nevnap_elott_nap") << QByteArray("három") << QByteArray();
-        QTest::newRow("minutes, a choice")
-            << QByteArray("talalkozo_elott_perc") << QByteArray("15") << QByteArray("15");
-        QTest::newRow("minutes, not a choice")
-            << QByteArray("talalkozo_elott_perc") << QByteArray("7") << QByteArray();
-        QTest::newRow("flag") << QByteArray("csak_talca") << QByteArray("1") << QByteArray("1");
-        QTest::newRow("flag, a word")
-            << QByteArray("februar29_marcius1") << QByteArray("igen") << QByteArray();
-        QTest::newRow("time") << QByteArray("ismerosok_ido") << QByteArray("07:30")
-                              << QByteArray("7:30");
-        QTest::newRow("time, no such hour")
-            << QByteArray("ismerosok_ido") << QByteArray("25:00") << QByteArray();
-        QTest::newRow("snooze") << QByteArray("halasztas") << QByteArray("holnap")
-                                << QByteArray("holnap");
-        QTest::newRow("snooze, unknown")
-            << QByteArray("halasztas") << QByteArray("kesobb") << QByteArray();
-        QTest::newRow("text") << QByteArray("caldav_cim") << QByteArray("https://x.example/")
-                              << QByteArray("https://x.example/");
+        const auto row = [](const char *tag, const char *key, const char *value, const char *kept) {
+            QTest::newRow(tag) << QByteArray(key) << QByteArray(value) << QByteArray(kept);
+        };
+        row("days, highest", "nevnap_elott_nap", " 14 ", "14");
+        row("days, too many", "nevnap_elott_nap", "15", "");
+        row("days, below", "nevnap_elott_nap", "-1", "");
+        row("days, words", "nevnap_elott_nap", "három", "");
+        row("minutes, a choice", "talalkozo_elott_perc", "15", "15");
+        row("minutes, not a choice", "talalkozo_elott_perc", "7", "");
+        row("flag", "csak_talca", "1", "1");
+        row("flag, a word", "februar29_marcius1", "igen", "");
+        row("time", "ismerosok_ido", "07:30", "7:30");
+        row("time, no such hour", "ismerosok_ido", "25:00", "");
+        row("snooze", "halasztas", "holnap", "holnap");
+        row("snooze, unknown", "halasztas", "kesobb", "");
+        row("text", "caldav_cim", "https://x.example/", "https://x.example/");
     }
     void values()
     {
