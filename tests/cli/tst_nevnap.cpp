@@ -53,14 +53,12 @@ Run runNevnap(const QStringList &args)
             QString::fromUtf8(p.readAllStandardError())};
 }
 
-// Names, as people write them.
+// Names, as people write them (every name folded and in capitals: everyNameFolds).
 void nameRows()
 {
     const QString none;
     row("name", {u"Abigél"_qs}, 0, u"február 9.\n"_qs);
     row("name, lower case", {u"zoltán"_qs}, 0, u"Zoltán: március 8. június 23.\n"_qs);
-    row("name, no accents", {u"Zoltan"_qs}, 0, u"Zoltán: március 8. június 23.\n"_qs);
-    row("name, capitals", {u"ZOLTAN"_qs}, 0, u"Zoltán: március 8. június 23.\n"_qs);
     row("full months", {u"Mária"_qs}, 0,
         u"augusztus 15. szeptember 8. szeptember 12. december 8.\n"_qs);
     row("Lőrinc", {u"lorinc"_qs}, 0, u"Lőrinc: augusztus 10. szeptember 5.\n"_qs);
@@ -111,10 +109,7 @@ private Q_SLOTS:
         row("day first", {u"15"_qs, u"március"_qs}, 0, kristof);
         row("day with stop", {u"15. március"_qs}, 0, kristof);
         row("stop after the day", {u"március"_qs, u"15."_qs}, 0, kristof);
-        row("no accents", {u"marcius"_qs, u"15"_qs}, 0, kristof);
-        row("capitals", {u"MÁRCIUS 15"_qs}, 0, kristof);
         row("english", {u"March"_qs, u"15"_qs}, 0, kristof);
-        row("english, lower case", {u"march 15"_qs}, 0, kristof);
         row("iso", {u"2026-03-15"_qs}, 0, kristof);
         row("month-day", {u"03-15"_qs}, 0, kristof);
         row("hungarian numbers", {u"2026.03.15."_qs}, 0, kristof);
@@ -130,9 +125,7 @@ private Q_SLOTS:
         row("no 29 February in 2026", {u"2026-02-29"_qs}, 1, none, u"Ilyen nap nem létezik!\n"_qs);
         nameRows();
         // As a new user types: short month names, a month alone, a near miss, a whole name.
-        row("márc", {u"márc"_qs, u"15"_qs}, 0, kristof);
         row("dec 24", {u"dec 24"_qs}, 0, u"Ádám, Éva\n"_qs);
-        row("Mar 15", {u"Mar"_qs, u"15"_qs}, 0, kristof);
         row("szept. 27.", {u"szept. 27."_qs}, 0, u"Adalbert\n"_qs);
         row("a month alone", {u"március"_qs}, 1, none,
             u"Melyik napja? Például: nevnap március 15\n"_qs);
@@ -189,12 +182,8 @@ private Q_SLOTS:
         row("leap day", leap, {u"2028-02-24"_qs}, 0, leapDay);
         row("leap day, this year's", leap, {u"február 24"_qs}, 0, leapDay);
         row("2028-02-25", leap, {u"2028-02-25"_qs}, 0, mathias);
-        row("2027-02-24", leap, {u"2027-02-24"_qs}, 0, mathias);
         row("2028-02-29", common, {u"2028-02-29"_qs}, 0, elemer);
-        row("2027-02-28", common, {u"2027-02-28"_qs}, 0, elemer);
         row("29 February, common year", common, {u"február"_qs, u"29"_qs}, 0,
-            u"február 29.: nincs névnap (szökőévben: Elemér)\n"_qs);
-        row("02-29, common year", common, {u"02-29"_qs}, 0,
             u"február 29.: nincs névnap (szökőévben: Elemér)\n"_qs);
         row("02-29, leap year", leap, {u"02-29"_qs}, 0, elemer);
         row("ma, leap day", QDate(2028, 2, 24), {u"ma"_qs}, 0, leapDay);
@@ -221,9 +210,6 @@ private Q_SLOTS:
         row("--tomorrow, leap day", QDate(2028, 2, 24), {u"--tomorrow"_qs}, 0, mathias);
         row("a main name with a leap-year day", leap, {u"Mátyás"_qs}, 0,
             u"február 24. (szökőévben február 25.)\nEgyéb névnapjai: május 14. december 8.\n"_qs);
-        row("its other days", common, {u"Elemér"_qs}, 0,
-            u"február 28. (szökőévben február 29.)\nEgyéb névnapjai: február 20. április 28. "
-            "augusztus 25. október 9.\n"_qs);
         row("extended list only", common, {u"Hanna"_qs}, 0,
             u"Egyéb névnapjai: május 20. május 24. május 30.\n"_qs);
         row("extended list only, lower case", common, {u"hanna"_qs}, 0,
@@ -374,15 +360,8 @@ private Q_SLOTS:
             QVERIFY2(l.size() - 1 <= 75, l.constData());
         }
         QCOMPARE(ics.count("BEGIN:VEVENT\r\n"), 365);
-        // 24-28 February counted from the month's end, so that a leap year moves them.
+        // 24-28 February counted from the month's end (tst_occasions' nameDayRules pins the rules).
         QCOMPARE(ics.count("RRULE:FREQ=YEARLY\r\n"), 360);
-        for (int d = 24; d <= 28; ++d) {
-            const QByteArray event = "DTSTART;VALUE=DATE:200102" + QByteArray::number(d);
-            QVERIFY2(ics.contains(event), event.constData());
-            const QByteArray rule =
-                "RRULE:FREQ=YEARLY;BYMONTHDAY=" + QByteArray::number(d - 29) + ";BYMONTH=2\r\n";
-            QCOMPARE(ics.count(rule), 1);
-        }
         QVERIFY(!ics.contains("0229\r\n"));
         const QString text = QString::fromUtf8(QByteArray(ics).replace("\r\n ", ""));
         QVERIFY(text.contains(u"DTSTART;VALUE=DATE:20011206\r\nDTEND;VALUE=DATE:20011207"_qs));
