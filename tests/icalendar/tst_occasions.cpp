@@ -57,12 +57,14 @@ CalendarEvent throughCodec(const CalendarEvent &e)
     return read.events.value(0);
 }
 
+QDateTime at(int y, int m, int d, int h = 0, int min = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min));
+}
+
 // Meetings, meters and "Egyéb" reminders: a time of day.
 void addTimedRows()
 {
-    const auto at = [](int y, int m, int d, int h, int min) {
-        return QDateTime(QDate(y, m, d), QTime(h, min));
-    };
     QTest::newRow("meeting, an hour before")
         << row(u"t"_qs, u"2027 március 15 13 30"_qs, u"2027. március 15. 14:30"_qs) << false
         << at(2027, 3, 15, 14, 30) << false << QString() << u"60"_qs;
@@ -110,10 +112,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("allDay");
         QTest::addColumn<QString>("rule");
         QTest::addColumn<QString>("alarm"); // minutes before the start, "at ..." or "none"
-        const auto day = [](int y, int m, int d) { return QDateTime(QDate(y, m, d), QTime(0, 0)); };
-        const auto at = [](int y, int m, int d, int h, int min) {
-            return QDateTime(QDate(y, m, d), QTime(h, min));
-        };
+        const auto day = [](int y, int m, int d) { return at(y, m, d); };
         QTest::newRow("name day, every year, the day before")
             << row(u"n"_qs, u"* november 1 08 00"_qs, u"november 2."_qs) << false
             << day(2027, 11, 2) << true << u"FREQ=YEARLY"_qs << u"960"_qs;
