@@ -16,36 +16,24 @@ class TestAlerts : public QObject {
 private Q_SLOTS:
     void matching_data()
     {
-        QTest::addColumn<QStringList>("f"); // year, month, day, hour, minute
+        QTest::addColumn<QStringList>("f"); // year, month, day, hour, minute; "" a free row
         QTest::addColumn<QDateTime>("moment");
         QTest::addColumn<bool>("due");
-        const QStringList hourly{u"*"_qs, u"március"_qs, u"15"_qs, u"*"_qs, u"30"_qs};
-        QTest::newRow("every hour 0:30") << hourly << at(2026, 3, 15, 0, 30) << true;
-        QTest::newRow("every hour wrong minute") << hourly << at(2026, 3, 15, 7, 31) << false;
-        QTest::newRow("every hour wrong day") << hourly << at(2026, 3, 16, 7, 30) << false;
-        const QStringList eight{u"2026"_qs, u"*"_qs, u"*"_qs, u"08"_qs, u"00"_qs};
-        QTest::newRow("hour 08") << eight << at(2026, 7, 1, 8, 0) << true;
-        QTest::newRow("hour 8") << QStringList{u"2026"_qs, u"*"_qs, u"*"_qs, u"8"_qs, u"0"_qs}
-                                << at(2026, 7, 1, 8, 0) << true;
-        QTest::newRow("other year") << eight << at(2027, 7, 1, 8, 0) << false;
-        QTest::newRow("year with blank")
-            << QStringList{u" 2026"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs} << at(2026, 1, 1, 1, 0)
-            << false;
-        QTest::newRow("month not a name")
-            << QStringList{u"*"_qs, u"March"_qs, u"*"_qs, u"*"_qs, u"00"_qs} << at(2026, 3, 1, 1, 0)
-            << false;
-        QTest::newRow("day with leading zero")
-            << QStringList{u"*"_qs, u"*"_qs, u"05"_qs, u"*"_qs, u"00"_qs} << at(2026, 3, 5, 1, 0)
-            << true;
-        QTest::newRow("minute has no star")
-            << QStringList{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs} << at(2026, 3, 5, 1, 1)
-            << false;
-        QTest::newRow("star minute reads as 00")
-            << QStringList{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs} << at(2026, 3, 5, 1, 0)
-            << true;
-        QTest::newRow("free row") << QStringList{QString(), QString(), QString(), QString(),
-                                                 QString()}
-                                  << at(2026, 3, 5, 0, 0) << false;
+        const auto row = [](const char *tag, const char16_t *fields, const QDateTime &m, bool due) {
+            QTest::newRow(tag) << QString::fromUtf16(fields).split(u'|') << m << due;
+        };
+        row("every hour 0:30", u"*|március|15|*|30", at(2026, 3, 15, 0, 30), true);
+        row("every hour wrong minute", u"*|március|15|*|30", at(2026, 3, 15, 7, 31), false);
+        row("every hour wrong day", u"*|március|15|*|30", at(2026, 3, 16, 7, 30), false);
+        row("hour 08", u"2026|*|*|08|00", at(2026, 7, 1, 8, 0), true);
+        row("hour 8", u"2026|*|*|8|0", at(2026, 7, 1, 8, 0), true);
+        row("other year", u"2026|*|*|08|00", at(2027, 7, 1, 8, 0), false);
+        row("year with blank", u" 2026|*|*|*|00", at(2026, 1, 1, 1, 0), false);
+        row("month not a name", u"*|March|*|*|00", at(2026, 3, 1, 1, 0), false);
+        row("day with leading zero", u"*|*|05|*|00", at(2026, 3, 5, 1, 0), true);
+        row("minute has no star", u"*|*|*|*|*", at(2026, 3, 5, 1, 1), false);
+        row("star minute reads as 00", u"*|*|*|*|*", at(2026, 3, 5, 1, 0), true);
+        row("free row", u"||||", at(2026, 3, 5, 0, 0), false);
     }
     void matching()
     {
