@@ -74,26 +74,18 @@ private Q_SLOTS:
                 << kindIndex(k) << QString() << every << empty << Field::Kind;
         QTest::newRow("with text")
             << kindIndex(ReminderKind::Other) << u"Kiss"_qs << every << none << Field::Kind;
-        const auto at = [](const char16_t *y, const char16_t *mo, const char16_t *d,
-                           const char16_t *h, const char16_t *mi) {
-            return QStringList{QString::fromUtf16(y), QString::fromUtf16(mo), QString::fromUtf16(d),
-                               QString::fromUtf16(h), QString::fromUtf16(mi)};
+        // A name day with a text, its alert at the time given.
+        const auto timed = [](const char *tag, const char16_t *at, int problem, Field field) {
+            QTest::newRow(tag) << kindIndex(ReminderKind::NameDay) << u"x"_qs
+                               << QString::fromUtf16(at).split(u'|') << problem << field;
         };
-        const int nd = kindIndex(ReminderKind::NameDay);
-        QTest::newRow("year typed with a tail")
-            << nd << u"x"_qs << at(u"2030x", u"*", u"*", u"*", u"00") << dead << Field::Year;
-        QTest::newRow("31 április")
-            << nd << u"x"_qs << at(u"*", u"április", u"31", u"*", u"00") << dead << Field::Day;
-        QTest::newRow("day 0") << nd << u"x"_qs << at(u"*", u"május", u"0", u"*", u"00") << dead
-                               << Field::Day;
-        QTest::newRow("day 07") << nd << u"x"_qs << at(u"*", u"május", u"07", u"*", u"00") << none
-                                << Field::Kind;
-        QTest::newRow("hour 24") << nd << u"x"_qs << at(u"*", u"*", u"*", u"24", u"00") << dead
-                                 << Field::Hour;
-        QTest::newRow("hour 8") << nd << u"x"_qs << at(u"*", u"*", u"*", u"8", u"05") << none
-                                << Field::Kind;
-        QTest::newRow("minute 60")
-            << nd << u"x"_qs << at(u"*", u"*", u"*", u"*", u"60") << dead << Field::Minute;
+        timed("year typed with a tail", u"2030x|*|*|*|00", dead, Field::Year);
+        timed("31 április", u"*|április|31|*|00", dead, Field::Day);
+        timed("day 0", u"*|május|0|*|00", dead, Field::Day);
+        timed("day 07", u"*|május|07|*|00", none, Field::Kind);
+        timed("hour 24", u"*|*|*|24|00", dead, Field::Hour);
+        timed("hour 8", u"*|*|*|8|05", none, Field::Kind);
+        timed("minute 60", u"*|*|*|*|60", dead, Field::Minute);
     }
     void storeChecks()
     {
@@ -177,25 +169,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("at"); // year, month, day, hour, minute
         QTest::addColumn<QString>("said");
-        const auto t = [](std::initializer_list<const char16_t *> f) {
-            QStringList l;
-            for (const char16_t *x : f)
-                l << QString::fromUtf16(x);
-            return l;
+        const auto row = [](const char *tag, const char16_t *at, const QString &said) {
+            QTest::newRow(tag) << QString::fromUtf16(at).split(u'|') << said;
         };
-        QTest::newRow("a name day made the obvious way")
-            << t({u"2027", u"augusztus", u"14", u"*", u"00"})
-            << u"2027. augusztus 14-én, egész nap minden órában :00-kor"_qs;
-        QTest::newRow("every year at eight") << t({u"*", u"március", u"14", u"08", u"00"})
-                                             << u"minden évben március 14-én 8:00-kor"_qs;
-        QTest::newRow("the 1st") << t({u"*", u"május", u"1", u"7", u"30"})
-                                 << u"minden évben május 1-jén 7:30-kor"_qs;
-        QTest::newRow("every month") << t({u"*", u"*", u"20", u"09", u"15"})
-                                     << u"minden évben minden hónap 20-án 9:15-kor"_qs;
-        QTest::newRow("every day")
-            << t({u"*", u"*", u"*", u"18", u"00"}) << u"minden nap 18:00-kor"_qs;
-        QTest::newRow("no such day")
-            << t({u"*", u"április", u"31", u"08", u"00"}) << u"soha – ilyen nap nincs"_qs;
+        row("a name day made the obvious way", u"2027|augusztus|14|*|00",
+            u"2027. augusztus 14-én, egész nap minden órában :00-kor"_qs);
+        row("every year at eight", u"*|március|14|08|00",
+            u"minden évben március 14-én 8:00-kor"_qs);
+        row("the 1st", u"*|május|1|7|30", u"minden évben május 1-jén 7:30-kor"_qs);
+        row("every month", u"*|*|20|09|15", u"minden évben minden hónap 20-án 9:15-kor"_qs);
+        row("every day", u"*|*|*|18|00", u"minden nap 18:00-kor"_qs);
+        row("no such day", u"*|április|31|08|00", u"soha – ilyen nap nincs"_qs);
     }
     void summaryLine()
     {
