@@ -143,29 +143,25 @@ private Q_SLOTS:
         QTest::addColumn<CalendarEvent>("event");
         QTest::addColumn<QString>("fields"); // year month day hour minute, or the refusal
         const QDateTime at(QDate(2027, 4, 10), QTime(17, 0));
+        const QString tooMuch = u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
         QTest::newRow("once") << foreign(at, {}, u"Vonat"_qs) << u"2027 április 10 17 00"_qs;
         QTest::newRow("yearly") << foreign(at, u"FREQ=YEARLY"_qs, u"Évforduló"_qs)
                                 << u"* április 10 17 00"_qs;
-        QTest::newRow("weekly") << foreign(at, u"FREQ=WEEKLY"_qs, u"Edzés"_qs)
-                                << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+        QTest::newRow("weekly") << foreign(at, u"FREQ=WEEKLY"_qs, u"Edzés"_qs) << tooMuch;
         QTest::newRow("every second day")
-            << foreign(at, u"FREQ=DAILY;INTERVAL=2"_qs, u"Gyógyszer"_qs)
-            << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
-        QTest::newRow("ten times") << foreign(at, u"FREQ=DAILY;COUNT=10"_qs, u"Kúra"_qs)
-                                   << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+            << foreign(at, u"FREQ=DAILY;INTERVAL=2"_qs, u"Gyógyszer"_qs) << tooMuch;
+        QTest::newRow("ten times") << foreign(at, u"FREQ=DAILY;COUNT=10"_qs, u"Kúra"_qs) << tooMuch;
         QTest::newRow("once by count")
             << foreign(at, u"FREQ=DAILY;COUNT=1"_qs, u"Kúra"_qs) << u"2027 április 10 17 00"_qs;
         QTest::newRow("yearly until the year's end, as a date")
             << foreign(at, u"FREQ=YEARLY;UNTIL=20271231"_qs, u"Kúra"_qs)
             << u"2027 április 10 17 00"_qs;
-        QTest::newRow("monthly on Mondays") << foreign(at, u"FREQ=MONTHLY;BYDAY=MO"_qs, u"Edzés"_qs)
-                                            << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+        QTest::newRow("monthly on Mondays")
+            << foreign(at, u"FREQ=MONTHLY;BYDAY=MO"_qs, u"Edzés"_qs) << tooMuch;
         QTest::newRow("yearly on two days")
-            << foreign(at, u"FREQ=YEARLY;BYMONTH=4;BYMONTHDAY=10,11"_qs, u"Ünnep"_qs)
-            << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+            << foreign(at, u"FREQ=YEARLY;BYMONTH=4;BYMONTHDAY=10,11"_qs, u"Ünnep"_qs) << tooMuch;
         QTest::newRow("daily at two hours")
-            << foreign(at, u"FREQ=DAILY;BYHOUR=17,18"_qs, u"Séta"_qs)
-            << u"az ismétlődése nem fér el egy emlékeztetőben"_qs;
+            << foreign(at, u"FREQ=DAILY;BYHOUR=17,18"_qs, u"Séta"_qs) << tooMuch;
         QTest::newRow("no text") << foreign(at, {}, u"  "_qs) << u"nincs szövege"_qs;
         QTest::newRow("a bar in the text")
             << foreign(at, {}, u"a|b"_qs)
