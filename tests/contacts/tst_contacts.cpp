@@ -295,9 +295,7 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("property");
         QTest::addColumn<bool>("fromFile");
         QTest::newRow("photo, from a file") << QByteArray("PHOTO;ENCODING=b;TYPE=JPEG") << true;
-        QTest::newRow("logo, in memory") << QByteArray("LOGO;ENCODING=b") << false;
         QTest::newRow("grouped key, in memory") << QByteArray("item1.KEY") << false;
-        QTest::newRow("sound, from a file") << QByteArray("SOUND;ENCODING=b") << true;
     }
     void photosAreNotCopied()
     {
