@@ -82,20 +82,15 @@ struct Editor {
 class TestReminderEditor : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void loadedState()
-    {
-        Editor ed(at(2026, 12, 6));
-        QCOMPARE(ed.alert(), (QStringList{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs}));
-        QCOMPARE(ed.c(u"tev"_qs)->currentText(), u"2026"_qs);
-        QCOMPARE(ed.c(u"szhonap"_qs)->currentIndex(), -1); // "január" shown, none picked
-        QVERIFY(ed.w<QListWidget>(u"List1"_qs)->isHidden());
-    }
-
     // The window shows what the kind's layout names (its rows are pinned in the editor's rules):
-    // the meeting's, the layout with the most fields, and its button marked as chosen.
-    void layoutApplied()
+    // the meeting's, the layout with the most fields, and its button marked as chosen. Another
+    // kind empties the texts and keeps the pickers.
+    void layoutAppliedPickersKept()
     {
         Editor ed(at(2026, 12, 6));
+        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Kiss"_qs);
+        ed.c(u"kernev"_qs)->setCurrentIndex(3);
+        ed.c(u"perc"_qs)->setCurrentIndex(30);
         ed.kind(2);
         QCOMPARE(ed.e->kind(), ReminderKind::Meeting);
         const QStringList shown{u"Text1"_qs, u"Text2"_qs, u"szhonap"_qs, u"sznap"_qs,
@@ -106,15 +101,6 @@ private Q_SLOTS:
         QCOMPARE(ed.w<QLabel>(u"Label1_2"_qs)->text(), u"Időpont:"_qs);
         QCOMPARE(ed.w<QPushButton>(u"Command1_2"_qs)->palette().color(QPalette::Button),
                  ed.e->palette().color(QPalette::Dark));
-    }
-
-    void kindChangeKeepsPickers()
-    {
-        Editor ed(at(2026, 12, 6));
-        typeText(ed.w<QLineEdit>(u"Text1"_qs), u"Kiss"_qs);
-        ed.c(u"kernev"_qs)->setCurrentIndex(3);
-        ed.c(u"perc"_qs)->setCurrentIndex(30);
-        ed.kind(2);
         ed.kind(0);
         QVERIFY(ed.w<QLineEdit>(u"Text1"_qs)->text().isEmpty());
         QCOMPARE(ed.c(u"kernev"_qs)->currentIndex(), 3);
@@ -231,9 +217,15 @@ private Q_SLOTS:
         QCOMPARE(ed.c(u"nap"_qs)->count(), 29);
     }
 
-    void torles()
+    // The editor as it opens; "Törlés" brings its alert and name back to that, the meeting's
+    // year staying.
+    void loadedStateAndTorles()
     {
         Editor ed(at(2026, 12, 6));
+        QCOMPARE(ed.alert(), (QStringList{u"*"_qs, u"*"_qs, u"*"_qs, u"*"_qs, u"00"_qs}));
+        QCOMPARE(ed.c(u"tev"_qs)->currentText(), u"2026"_qs);
+        QCOMPARE(ed.c(u"szhonap"_qs)->currentIndex(), -1); // "január" shown, none picked
+        QVERIFY(ed.w<QListWidget>(u"List1"_qs)->isHidden());
         ed.pickName(u"Abigél"_qs);
         ed.pickDate();
         ed.c(u"tev"_qs)->setCurrentIndex(3);
