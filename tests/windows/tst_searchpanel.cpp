@@ -14,16 +14,6 @@
 using namespace quill;
 using namespace quill::test;
 
-namespace {
-QStringList items(QComboBox *c)
-{
-    QStringList list;
-    for (int i = 0; i < c->count(); ++i)
-        list << c->itemText(i);
-    return list;
-}
-} // namespace
-
 class TestSearchPanel : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -38,6 +28,8 @@ private Q_SLOTS:
         QVERIFY(h.find<QRadioButton>(u"Option1"_qs)->isChecked());
     }
 
+    // Each kind of answer as the window gives it (which texts are days and months is the
+    // lookup's table): names, a day or a month that does not exist, no day at all.
     void searchByDate_data()
     {
         QTest::addColumn<QString>("month");
@@ -54,8 +46,6 @@ private Q_SLOTS:
             << u"March"_qs << u"15"_qs << u"Kristóf"_qs << QString() << u"March"_qs << u"15"_qs;
         QTest::newRow("31 February") << u"február"_qs << u"31"_qs << QString()
                                      << u"Ilyen nap nem létezik!"_qs << u"február"_qs << QString();
-        QTest::newRow("abc") << u"május"_qs << u"abc"_qs << QString()
-                             << u"Ilyen nap nem létezik!"_qs << u"május"_qs << QString();
         QTest::newRow("capital") << u"Február"_qs << u"3"_qs << QString()
                                  << u"Ilyen hónap nem létezik!"_qs << QString() << u"3"_qs;
         QTest::newRow("empty day") << u"május"_qs << QString() << QString()
@@ -171,7 +161,7 @@ private Q_SLOTS:
         QCOMPARE(days->count(), 31); // choosing alone changes nothing
         leave(months, days);
         QCOMPARE(days->count(), february);
-        QCOMPARE(items(days).last(), u" %1"_qs.arg(february));
+        QCOMPARE(days->itemText(february - 1), u" %1"_qs.arg(february));
         months->setCurrentIndex(2);
         leave(months, days);
         QCOMPARE(days->count(), 31);
