@@ -14,6 +14,8 @@ using namespace quill;
 class TestUnnamedPeople : public QObject {
     Q_OBJECT
 private Q_SLOTS:
+    // Who has no name day is the address book's (its tests pin main and extended names): here
+    // one person listed, and no one, which hides the list.
     void listAndChoice_data()
     {
         QTest::addColumn<QByteArray>("cards");
@@ -26,10 +28,6 @@ private Q_SLOTS:
                                                    "ty\xc3\xa1s;;;\r\nFN:Kiss M\xc3\xa1"
                                                    "ty\xc3\xa1s\r\nEND:VCARD\r\n")
                                      << QStringList();
-        QTest::newRow("a name of the extended list")
-            << QByteArray("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Nagy;Hanna;;;\r\nFN:Nagy Hanna\r\n"
-                          "END:VCARD\r\n")
-            << QStringList();
     }
     void listAndChoice()
     {
