@@ -150,7 +150,8 @@ private Q_SLOTS:
     }
 
     // A birthday on 29 February, reminded the day before, kept on 1 March of a common year as
-    // the settings say: a whole-day event on its day, with the rule every client expands alike.
+    // the settings say: a whole-day event on that day (its rule and alarm are the occasions'
+    // table's, "29 February on 1 March").
     void leapDayBirthdayAsTheSettingsSay()
     {
         const QByteArray leap =
@@ -169,8 +170,6 @@ private Q_SLOTS:
         QVERIFY(f.open(QIODevice::ReadOnly));
         const QByteArray written = f.readAll();
         QVERIFY2(written.contains("DTSTART;VALUE=DATE:20270301\r\n"), written.constData());
-        QVERIFY(written.contains("RRULE:FREQ=YEARLY;BYYEARDAY=60\r\n"));
-        QVERIFY(written.contains("TRIGGER:-PT16H\r\n"));
     }
 
     // Another program's file: the user sees what comes in and what is left out before anything
