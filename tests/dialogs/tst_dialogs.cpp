@@ -112,10 +112,9 @@ private Q_SLOTS:
         QCOMPARE(labels.contains(u"Mégse"_qs), buttons == int(MsgButtons::YesNoCancel));
     }
 
-    // F1 in a box opens the help page its window names (an alert, a sync's failure, an import's
-    // question, a save's failure), one that the help has; a box that names none opens nothing,
-    // whatever its title, and a help that cannot be opened is told over the box, which stays
-    // open for its answer.
+    // F1 in a box opens the help page its window names (an alert, an import's question, a save's
+    // failure), one that the help has; a box that names none opens nothing, whatever its title,
+    // and a help that cannot be opened is told over the box, which stays open for its answer.
     void f1InABox_data()
     {
         QTest::addColumn<QString>("title");
@@ -128,10 +127,8 @@ private Q_SLOTS:
         };
         row("an alert", u"Emlékeztető"_qs, u"jelzes.html"_qs, true);
         row("an alert, the help missing", u"Emlékeztető"_qs, u"jelzes.html"_qs, true, false);
-        row("a sync's failure", u"Naptár"_qs, u"naptar.html"_qs, false);
         row("the import's question", u"Naptárfájl beolvasása"_qs, u"naptar.html"_qs, true);
         row("a subject's title alone opens nothing", u"Naptár"_qs, QString(), false);
-        row("the settings file", u"Beállítások"_qs, u"beallitasok-jelzesek.html"_qs, false);
         row("a save's failure", u"Quillomat"_qs, u"adatfajl.html"_qs, false);
         row("the save question", u"Quillomat"_qs, u"kilepes.html"_qs, true);
     }
